@@ -1,0 +1,42 @@
+# Front door over the CMake presets. `make test` and `make run` install whatever
+# Debian packages are missing first (as root, or through sudo).
+
+PRESET ?= release
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test asan fuzz bench format clean
+
+all: build
+
+deps:
+	@tools/install-deps core
+
+build: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+test: build
+	ctest --preset $(PRESET) -j $(JOBS)
+
+asan:
+	@tools/install-deps core
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+FUZZ_SECONDS ?= 60
+fuzz:
+	@tools/install-deps fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	tools/run-fuzz $(FUZZ_SECONDS)
+
+bench: PRESET = release
+bench: build
+	build/release/bench/convert_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
