@@ -1,0 +1,73 @@
+#include "window/output_box.h"
+
+#include <QFont>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+namespace gbkhex {
+namespace {
+
+// The output with each CR LF as the "\n" that a Qt text box holds for a line break.
+QString ToShownText(const QString& output) {
+  QString shown;
+  shown.reserve(output.size());
+  const qsizetype size = output.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    const QChar c = output[i];
+    if (c == u'\r' && i + 1 < size && output[i + 1] == u'\n') continue;
+    shown.append(c);
+  }
+  return shown;
+}
+
+// Lengths of the longest common prefix and, in what follows it, of the longest
+// common suffix of `a` and `b`.
+std::pair<qsizetype, qsizetype> CommonEnds(QStringView a, QStringView b) {
+  const qsizetype prefix = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+  const QStringView restA = a.mid(prefix);
+  const QStringView restB = b.mid(prefix);
+  const qsizetype suffix =
+      std::mismatch(restA.rbegin(), restA.rend(), restB.rbegin(), restB.rend()).first -
+      restA.rbegin();
+  return {prefix, suffix};
+}
+
+}  // namespace
+
+OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
+  // Only the strategy is set, so family and size still come from the window.
+  QFont unshaped;
+  unshaped.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(unshaped);
+}
+
+void OutputBox::ShowOutput(const QString& output) {
+  const QString shown = ToShownText(output);
+  if (document()->isModified() || shown_.isEmpty() || shown.isEmpty()) {
+    ReplaceAll(shown);
+  } else {
+    ReplaceChangedSpan(shown);
+  }
+  shown_ = shown;
+  document()->setModified(false);
+}
+
+void OutputBox::ReplaceAll(const QString& shown) { setPlainText(shown); }
+
+void OutputBox::ReplaceChangedSpan(const QString& shown) {
+  const auto [prefix, suffix] = CommonEnds(shown_, shown);
+  if (prefix + suffix == shown_.size() && prefix + suffix == shown.size()) return;
+
+  // A refresh is not an edit of the user's: like setPlainText, it leaves
+  // nothing to undo.
+  QTextDocument& doc = *document();
+  doc.setUndoRedoEnabled(false);
+  QTextCursor cursor(&doc);
+  cursor.setPosition(static_cast<int>(prefix));
+  cursor.setPosition(static_cast<int>(shown_.size() - suffix), QTextCursor::KeepAnchor);
+  cursor.insertText(QStringView(shown).sliced(prefix, shown.size() - prefix - suffix).toString());
+  doc.setUndoRedoEnabled(true);
+}
+
+}  // namespace gbkhex

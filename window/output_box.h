@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+
+namespace gbkhex {
+
+// The output box: a plain text box that shows a conversion result, each CR LF
+// as a line break, and that the user may still edit.
+//
+// A result usually differs from the one before it only around the place where
+// the input changed, while the hexadecimal format is one long paragraph that
+// Qt lays out again in full on any change of it. So a new result replaces only
+// the span that differs, and the box's text is laid out without shaping: the
+// results are plain ASCII, which needs none.
+class OutputBox : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit OutputBox(QWidget* parent = nullptr);
+
+  // Makes the box hold `output`, with "\n" in the place of each CR LF.
+  void ShowOutput(const QString& output);
+
+ private:
+  void ReplaceAll(const QString& shown);
+  void ReplaceChangedSpan(const QString& shown);
+
+  // What the box holds as long as the user has not edited it since the last
+  // result; the document's modified flag tells whether that still holds.
+  QString shown_;
+};
+
+}  // namespace gbkhex
