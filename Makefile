@@ -4,12 +4,12 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test asan fuzz bench format clean
+.PHONY: all deps build test run screenshot asan fuzz bench format clean
 
 all: build
 
 deps:
-	@tools/install-deps core
+	@tools/install-deps core qt
 
 build: deps
 	cmake --preset $(PRESET)
@@ -18,8 +18,16 @@ build: deps
 test: build
 	ctest --preset $(PRESET) -j $(JOBS)
 
+# Opens the window, or renders it to a PNG when there is no display.
+run: build
+	@tools/run-window build/$(PRESET)
+
+# The README's picture of the window.
+screenshot: build
+	build/$(PRESET)/app/gbkhex-render docs/screenshot-linux.png
+
 asan:
-	@tools/install-deps core
+	@tools/install-deps core qt
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)

@@ -1,6 +1,7 @@
 #include "window/output_box.h"
 
 #include <QFont>
+#include <QScopedValueRollback>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
@@ -40,17 +41,19 @@ OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
   QFont unshaped;
   unshaped.setStyleStrategy(QFont::PreferNoShaping);
   setFont(unshaped);
+  connect(this, &QPlainTextEdit::textChanged, this, [this] { inSync_ = inSync_ && showing_; });
 }
 
 void OutputBox::ShowOutput(const QString& output) {
   const QString shown = ToShownText(output);
-  if (document()->isModified() || shown_.isEmpty() || shown.isEmpty()) {
+  const QScopedValueRollback showing(showing_, true);
+  if (!inSync_ || shown_.isEmpty() || shown.isEmpty()) {
     ReplaceAll(shown);
   } else {
     ReplaceChangedSpan(shown);
   }
   shown_ = shown;
-  document()->setModified(false);
+  inSync_ = true;
 }
 
 void OutputBox::ReplaceAll(const QString& shown) { setPlainText(shown); }

@@ -26,9 +26,11 @@ class OutputBox : public QPlainTextEdit {
   void ReplaceAll(const QString& shown);
   void ReplaceChangedSpan(const QString& shown);
 
-  // What the box holds as long as the user has not edited it since the last
-  // result; the document's modified flag tells whether that still holds.
+  // What the box holds while `inSync_`: no one else has changed its text
+  // (the user, or a program through setPlainText) since the last result.
   QString shown_;
+  bool inSync_ = false;
+  bool showing_ = false;
 };
 
 }  // namespace gbkhex
