@@ -1,6 +1,5 @@
 #include "window/output_box.h"
 
-#include <QFont>
 #include <QScopedValueRollback>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -37,10 +36,6 @@ std::pair<qsizetype, qsizetype> CommonEnds(QStringView a, QStringView b) {
 }  // namespace
 
 OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
-  // Only the strategy is set, so family and size still come from the window.
-  QFont unshaped;
-  unshaped.setStyleStrategy(QFont::PreferNoShaping);
-  setFont(unshaped);
   connect(this, &QPlainTextEdit::textChanged, this, [this] { inSync_ = inSync_ && showing_; });
 }
 

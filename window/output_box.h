@@ -9,10 +9,9 @@ namespace gbkhex {
 // as a line break, and that the user may still edit.
 //
 // A result usually differs from the one before it only around the place where
-// the input changed, while the hexadecimal format is one long paragraph that
-// Qt lays out again in full on any change of it. So a new result replaces only
-// the span that differs, and the box's text is laid out without shaping: the
-// results are plain ASCII, which needs none.
+// the input changed, so a new result replaces only the span that differs: the
+// rest of the document, and the layout of every paragraph outside that span,
+// stays as it was.
 class OutputBox : public QPlainTextEdit {
   Q_OBJECT
 
