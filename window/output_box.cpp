@@ -9,16 +9,8 @@ namespace gbkhex {
 namespace {
 
 // The output with each CR LF as the "\n" that a Qt text box holds for a line break.
-QString ToShownText(const QString& output) {
-  QString shown;
-  shown.reserve(output.size());
-  const qsizetype size = output.size();
-  for (qsizetype i = 0; i < size; ++i) {
-    const QChar c = output[i];
-    if (c == u'\r' && i + 1 < size && output[i + 1] == u'\n') continue;
-    shown.append(c);
-  }
-  return shown;
+QString ToShownText(QString output) {
+  return output.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
 }
 
 // Lengths of the longest common prefix and, in what follows it, of the longest
@@ -42,16 +34,14 @@ OutputBox::OutputBox(QWidget* parent) : QPlainTextEdit(parent) {
 void OutputBox::ShowOutput(const QString& output) {
   const QString shown = ToShownText(output);
   const QScopedValueRollback showing(showing_, true);
-  if (!inSync_ || shown_.isEmpty() || shown.isEmpty()) {
-    ReplaceAll(shown);
-  } else {
+  if (inSync_) {
     ReplaceChangedSpan(shown);
+  } else {
+    setPlainText(shown);
   }
   shown_ = shown;
   inSync_ = true;
 }
-
-void OutputBox::ReplaceAll(const QString& shown) { setPlainText(shown); }
 
 void OutputBox::ReplaceChangedSpan(const QString& shown) {
   const auto [prefix, suffix] = CommonEnds(shown_, shown);

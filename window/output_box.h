@@ -22,7 +22,6 @@ class OutputBox : public QPlainTextEdit {
   void ShowOutput(const QString& output);
 
  private:
-  void ReplaceAll(const QString& shown);
   void ReplaceChangedSpan(const QString& shown);
 
   // What the box holds while `inSync_`: no one else has changed its text
