@@ -33,48 +33,59 @@ std::size_t CountBytes(std::u16string_view units) noexcept {
   return bytes;
 }
 
-// Calls `put(byte)` for each code page 936 byte of `units`, in order.
-template <typename PutByte>
-void ForEachByte(std::u16string_view units, PutByte&& put) {
+// The writers below are branch-free per unit, since one-byte and two-byte
+// characters alternate unpredictably in mixed text. Each unit writes the token
+// of its high byte and then the token of its low byte; for a one-byte code the
+// low token lands on the same place and overwrites the high one. A C token is
+// likewise always followed by CR LF, which survives only where the next token
+// starts a new line, so C output needs kCSlack spare bytes after its end.
+constexpr std::size_t kCSlack = kLineBreakSize;
+
+void PutHexToken(char* out, std::uint8_t byte) noexcept {
+  const auto& digits = kDigitPairs[byte];
+  out[0] = digits[0];
+  out[1] = digits[1];
+  out[2] = ' ';
+}
+
+void WriteHex(std::u16string_view units, char* out) noexcept {
   for (const char16_t unit : units) {
     const std::uint16_t code = detail::CodePage936Code(unit);
-    if (IsTwoByteCode(code)) {
-      put(static_cast<std::uint8_t>(code >> 8));
-    }
-    put(static_cast<std::uint8_t>(code & 0xFF));
+    PutHexToken(out, static_cast<std::uint8_t>(code >> 8));
+    out += IsTwoByteCode(code) ? kHexTokenSize : 0;
+    PutHexToken(out, static_cast<std::uint8_t>(code & 0xFF));
+    out += kHexTokenSize;
   }
 }
 
-char* WriteHex(std::u16string_view units, char* out) {
-  ForEachByte(units, [&out](std::uint8_t byte) {
-    const auto& digits = kDigitPairs[byte];
-    out[0] = digits[0];
-    out[1] = digits[1];
-    out[2] = ' ';
-    out += kHexTokenSize;
-  });
-  return out;
+// Where the token of byte `index` of a C text starts, counting from a line start.
+constexpr std::size_t CTokenOffset(std::size_t index) noexcept {
+  return index * kCTokenSize + index / kCLineBytes * kLineBreakSize;
 }
 
-char* WriteC(std::u16string_view units, char* out, std::size_t& bytesOnLine) {
-  std::size_t onLine = bytesOnLine;
-  ForEachByte(units, [&out, &onLine](std::uint8_t byte) {
-    const auto& digits = kDigitPairs[byte];
-    out[0] = '0';
-    out[1] = 'X';
-    out[2] = digits[0];
-    out[3] = digits[1];
-    out[4] = ',';
-    out += kCTokenSize;
-    if (++onLine == kCLineBytes) {
-      out[0] = '\r';
-      out[1] = '\n';
-      out += kLineBreakSize;
-      onLine = 0;
-    }
-  });
-  bytesOnLine = onLine;
-  return out;
+void PutCToken(char* out, std::uint8_t byte) noexcept {
+  const auto& digits = kDigitPairs[byte];
+  out[0] = '0';
+  out[1] = 'X';
+  out[2] = digits[0];
+  out[3] = digits[1];
+  out[4] = ',';
+  out[5] = '\r';
+  out[6] = '\n';
+}
+
+// `firstIndex` is the number of bytes already on the current line: the output
+// at `out` continues that line.
+void WriteC(std::u16string_view units, char* out, std::size_t firstIndex) noexcept {
+  const std::size_t origin = CTokenOffset(firstIndex);
+  std::size_t index = firstIndex;
+  for (const char16_t unit : units) {
+    const std::uint16_t code = detail::CodePage936Code(unit);
+    PutCToken(out + (CTokenOffset(index) - origin), static_cast<std::uint8_t>(code >> 8));
+    index += IsTwoByteCode(code) ? 1 : 0;
+    PutCToken(out + (CTokenOffset(index) - origin), static_cast<std::uint8_t>(code & 0xFF));
+    ++index;
+  }
 }
 
 }  // namespace
@@ -111,9 +122,11 @@ void CodeWriter::Append(std::u16string_view units, std::string& out) {
     WriteHex(units, out.data() + start);
     return;
   }
-  const std::size_t lineBreaks = (bytesOnLine_ + bytes) / kCLineBytes;
-  out.resize(start + bytes * kCTokenSize + lineBreaks * kLineBreakSize);
+  const std::size_t size = start + CTokenOffset(bytesOnLine_ + bytes) - CTokenOffset(bytesOnLine_);
+  out.resize(size + kCSlack);
   WriteC(units, out.data() + start, bytesOnLine_);
+  out.resize(size);
+  bytesOnLine_ = (bytesOnLine_ + bytes) % kCLineBytes;
 }
 
 std::string FormatNameToMac(std::u16string_view val, OutputFormat format) {
