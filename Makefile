@@ -4,7 +4,7 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test run screenshot asan fuzz bench format clean
+.PHONY: all deps build test run screenshot asan fuzz bench bench-window format clean
 
 all: build
 
@@ -42,6 +42,11 @@ fuzz:
 bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
+
+# Keystroke latency of the window, offscreen.
+bench-window: PRESET = release
+bench-window: build
+	build/release/bench/window_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
