@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -117,6 +118,9 @@ void MainWindowTest::startsWithHexSelectedText1FocusedAndBothBoxesEmpty() {
   QVERIFY(!form_->windowIcon().isNull());
   QCOMPARE(form_->windowIcon().availableSizes().value(0), QSize(48, 47));
   QCOMPARE(form_->size(), QSize(553, 451));
+  const QPoint offCentre =
+      form_->frameGeometry().center() - form_->screen()->availableGeometry().center();
+  QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QString::number(offCentre.x())));
   QCOMPARE(form_->minimumSize(), form_->maximumSize());
   QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
   QCOMPARE(form_->font().pointSize(), 9);

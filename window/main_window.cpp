@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -112,9 +111,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   const QSize client(layout::TwipsToPixels(layout::kClientWidth),
                      layout::TwipsToPixels(layout::kClientHeight));
   setFixedSize(client);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
 
   CreateControls();
   Load();
@@ -147,6 +143,19 @@ void Form1::CreateControls() {
   connect(option2, &QRadioButton::clicked, this, &Form1::Refresh);
   connect(command1, &QPushButton::clicked, this, &Form1::OpenHomePage);
   text1_->setFocus();
+}
+
+// Once, when the window first shows: only then is the size of its frame known.
+void Form1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (centred_) return;
+  centred_ = true;
+  CentreOnScreen();
+}
+
+void Form1::CentreOnScreen() {
+  const QRect available = screen()->availableGeometry();
+  move(pos() + (available.center() - frameGeometry().center()));
 }
 
 void Form1::Load() {

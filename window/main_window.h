@@ -31,17 +31,22 @@ class Form1 : public QWidget {
   // the option buttons select at the moment of the call.
   QString FormatNameToMac(const QString& val) const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void CreateControls();
   void Load();
   void Refresh();
   QString InputText() const;
   void OpenHomePage() const;
+  void CentreOnScreen();
 
   // Owned by their parent widgets.
   QPlainTextEdit* text1_ = nullptr;
   OutputBox* text2_ = nullptr;
   QRadioButton* option1_ = nullptr;
+  bool centred_ = false;
 };
 
 }  // namespace gbkhex
