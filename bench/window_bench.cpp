@@ -1,9 +1,11 @@
 // Latency of one keystroke in the main window: from the key event on Text1
 // until Text2 holds the new output and the window has painted itself again.
 //
-// Text1 already holds N characters, 70 % of them Chinese, as one paragraph;
-// the character is typed at its end or in its middle, in either format.
-// Runs offscreen; the painting is real, into the window's backing store.
+// Text1 already holds N characters, 70 % of them Chinese, either as one
+// paragraph (the worst case: Qt lays out a whole paragraph again on every
+// change of it) or in lines of 80 characters; the character is typed at its
+// end or in its middle, in either format. Runs offscreen; the painting is
+// real, into the window's backing store.
 
 #include <benchmark/benchmark.h>
 
@@ -21,12 +23,19 @@ namespace {
 
 enum Position : std::int64_t { kAtEnd, kInMiddle };
 enum Format : std::int64_t { kHex, kC };
+enum Shape : std::int64_t { kOneParagraph, kLines };
 
-QString SampleInput(qsizetype size) {
+constexpr qsizetype kLineLength = 80;
+
+QString SampleInput(qsizetype size, Shape shape) {
   QString text;
   text.reserve(size);
   std::uint32_t state = 12345;
   while (text.size() < size) {
+    if (shape == kLines && text.size() % (kLineLength + 1) == kLineLength) {
+      text += u'\n';
+      continue;
+    }
     state = state * 1664525u + 1013904223u;
     const std::uint32_t r = state >> 8;
     text += r % 10 < 7 ? QChar(static_cast<char16_t>(0x4E00 + r % 0x51A6))
@@ -55,7 +64,7 @@ void TypeOneCharacter(benchmark::State& state) {
   auto* const text1 = form.findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
   auto* const text2 = form.findChild<QPlainTextEdit*>(QStringLiteral("Text2"));
   if (state.range(1) == kC) form.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
-  text1->setPlainText(SampleInput(size));
+  text1->setPlainText(SampleInput(size, static_cast<Shape>(state.range(3))));
   QTextCursor cursor = text1->textCursor();
   cursor.setPosition(state.range(2) == kAtEnd ? static_cast<int>(size)
                                               : static_cast<int>(size / 2));
@@ -80,12 +89,13 @@ void TypeOneCharacter(benchmark::State& state) {
 }
 
 void Arguments(benchmark::internal::Benchmark* bench) {
-  bench->ArgNames({"chars", "C", "middle"});
+  bench->ArgNames({"chars", "C", "middle", "lines"});
   for (const std::int64_t size : {1'000, 10'000, 100'000}) {
     for (const std::int64_t format : {kHex, kC}) {
       for (const std::int64_t position : {kAtEnd, kInMiddle}) {
-        bench->Args({size, format, position});
+        bench->Args({size, format, position, kOneParagraph});
       }
+      bench->Args({size, format, kAtEnd, kLines});
     }
   }
 }

@@ -52,9 +52,13 @@ void OutputBox::ReplaceChangedSpan(const QString& shown) {
   QTextDocument& doc = *document();
   doc.setUndoRedoEnabled(false);
   QTextCursor cursor(&doc);
+  // Inside an edit block the cursor does not work out its x position in the
+  // changed paragraph, a second pass over all of it that nothing here needs.
+  cursor.beginEditBlock();
   cursor.setPosition(static_cast<int>(prefix));
   cursor.setPosition(static_cast<int>(shown_.size() - suffix), QTextCursor::KeepAnchor);
   cursor.insertText(QStringView(shown).sliced(prefix, shown.size() - prefix - suffix).toString());
+  cursor.endEditBlock();
   doc.setUndoRedoEnabled(true);
 }
 
