@@ -1,5 +1,6 @@
 #include "cli/utf8.h"
 
+#include <array>
 #include <cstring>
 
 namespace gbkhex::cli {
@@ -7,12 +8,12 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
-bool IsContinuation(std::uint8_t byte) noexcept { return (byte & 0xC0) == 0x80; }
+constexpr bool IsContinuation(std::uint8_t byte) noexcept { return (byte & 0xC0) == 0x80; }
 
 // How long the sequence that `lead` starts is, 0 when no sequence starts with it
 // (continuation bytes, C0 and C1 which could only start overlong forms, F5..FF
 // which could only start values above U+10FFFF).
-std::size_t SequenceLength(std::uint8_t lead) noexcept {
+constexpr std::size_t SequenceLength(std::uint8_t lead) noexcept {
   if (lead < 0x80) return 1;
   if (lead < 0xC2) return 0;
   if (lead < 0xE0) return 2;
@@ -24,7 +25,7 @@ std::size_t SequenceLength(std::uint8_t lead) noexcept {
 // The range that the byte after `lead` must fall in: narrower than 80..BF for
 // the leads whose full range would admit overlong forms, surrogates or values
 // above U+10FFFF.
-bool SecondByteFits(std::uint8_t lead, std::uint8_t second) noexcept {
+constexpr bool SecondByteFits(std::uint8_t lead, std::uint8_t second) noexcept {
   switch (lead) {
     case 0xE0:
       return second >= 0xA0 && second <= 0xBF;
@@ -39,8 +40,44 @@ bool SecondByteFits(std::uint8_t lead, std::uint8_t second) noexcept {
   }
 }
 
+// Per lead byte: the length of its sequence and the range of its second byte.
+// Looking these up instead of branching on them spares text that mixes ASCII
+// and CJK at random a mispredicted branch on every character.
+struct LeadInfo {
+  std::uint8_t length = 0;
+  std::uint8_t secondLow = 0x00;
+  std::uint8_t secondHigh = 0xFF;
+};
+
+constexpr auto kLeads = [] {
+  std::array<LeadInfo, 256> leads{};
+  for (std::size_t b = 0; b < leads.size(); ++b) {
+    const auto lead = static_cast<std::uint8_t>(b);
+    leads[b].length = static_cast<std::uint8_t>(SequenceLength(lead));
+    if (leads[b].length < 2) continue;
+    std::uint8_t low = 0x80;
+    while (!SecondByteFits(lead, low)) ++low;
+    std::uint8_t high = 0xBF;
+    while (!SecondByteFits(lead, high)) --high;
+    leads[b].secondLow = low;
+    leads[b].secondHigh = high;
+  }
+  return leads;
+}();
+
+// By sequence length: the bits of the lead byte that carry the value, and the
+// bits of the third and fourth bytes that must read 10 in continuation bytes.
+constexpr std::uint32_t kLeadValueMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+constexpr std::uint32_t kTailContinuationMask[] = {0, 0, 0, 0xC000, 0xC0C0};
+
+bool IsAsciiWord(const std::uint8_t* in) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, in, sizeof word);
+  return (word & kHighBits) == 0;
+}
+
 // Checks the bytes of one sequence that are present, which may be fewer than
-// `length`: that is what lets a cut-off tail be told apart from garbage.
+// its length: that is what tells a cut-off tail from garbage.
 bool PrefixIsWellFormed(const std::uint8_t* seq, std::size_t present) noexcept {
   if (present >= 2 && !SecondByteFits(seq[0], seq[1])) return false;
   for (std::size_t i = 2; i < present; ++i) {
@@ -49,27 +86,23 @@ bool PrefixIsWellFormed(const std::uint8_t* seq, std::size_t present) noexcept {
   return true;
 }
 
-char16_t* PutCodePoint(std::uint32_t cp, char16_t* out) noexcept {
-  if (cp < 0x10000) {
-    *out++ = static_cast<char16_t>(cp);
-    return out;
-  }
-  cp -= 0x10000;
-  *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-  *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  return out;
+// Reads four bytes (b0 leading) as one sequence of `length`: the bytes past its
+// end fall away in the final shift.
+std::uint32_t CodePointOf(std::uint32_t b0, std::uint32_t b1, std::uint32_t b2, std::uint32_t b3,
+                          std::uint32_t length) noexcept {
+  return ((b0 & kLeadValueMask[length]) << 18 | (b1 & 0x3Fu) << 12 | (b2 & 0x3Fu) << 6 |
+          (b3 & 0x3Fu)) >>
+         (6 * (4 - length));
 }
 
-std::uint32_t CodePointOf(const std::uint8_t* seq, std::size_t length) noexcept {
-  switch (length) {
-    case 2:
-      return (seq[0] & 0x1Fu) << 6 | (seq[1] & 0x3Fu);
-    case 3:
-      return (seq[0] & 0x0Fu) << 12 | (seq[1] & 0x3Fu) << 6 | (seq[2] & 0x3Fu);
-    default:
-      return (seq[0] & 0x07u) << 18 | (seq[1] & 0x3Fu) << 12 | (seq[2] & 0x3Fu) << 6 |
-             (seq[3] & 0x3Fu);
-  }
+// Writes one or two units. out[1] is written even for one unit, which keeps the
+// branch away; callers leave room for it.
+char16_t* PutCodePoint(std::uint32_t cp, char16_t* out) noexcept {
+  const bool pair = cp >= 0x10000;
+  const std::uint32_t above = cp - 0x10000;
+  out[0] = static_cast<char16_t>(pair ? 0xD800 + (above >> 10) : cp);
+  out[1] = static_cast<char16_t>(0xDC00 + (above & 0x3FF));
+  return out + (pair ? 2 : 1);
 }
 
 }  // namespace
@@ -83,33 +116,44 @@ Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexce
                       static_cast<std::size_t>(out - outStart), status};
   };
 
-  while (in != end) {
-    // Text is mostly ASCII or mostly three-byte CJK; eight ASCII bytes at a
-    // time keeps the first kind near memory speed.
-    while (end - in >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, in, sizeof word);
-      if ((word & kHighBits) != 0) break;
+  // With four bytes left, every sequence can be read whole before its length is
+  // known. Units never outnumber bytes read, so out[1] is in range here.
+  while (end - in >= 4) {
+    if (end - in >= 8 && IsAsciiWord(in)) {
       for (int i = 0; i < 8; ++i) out[i] = in[i];
       in += 8;
       out += 8;
-    }
-    if (in == end) break;
-
-    const std::uint8_t lead = *in;
-    if (lead < 0x80) {
-      *out++ = lead;
-      ++in;
       continue;
     }
-    const std::size_t length = SequenceLength(lead);
-    if (length == 0) return result(Utf8Status::Invalid);
+    const std::uint32_t b0 = in[0], b1 = in[1], b2 = in[2], b3 = in[3];
+    const LeadInfo& lead = kLeads[b0];
+    const bool secondFits = static_cast<std::uint8_t>(b1 - lead.secondLow) <=
+                            static_cast<std::uint8_t>(lead.secondHigh - lead.secondLow);
+    const bool tailFits = (((b2 << 8 | b3) ^ 0x8080u) & kTailContinuationMask[lead.length]) == 0;
+    if (!((lead.length != 0) & secondFits & tailFits)) return result(Utf8Status::Invalid);
+    out = PutCodePoint(CodePointOf(b0, b1, b2, b3, lead.length), out);
+    in += lead.length;
+  }
+
+  // The last bytes, where a sequence may be cut short.
+  while (in != end) {
+    const std::size_t length = kLeads[*in].length;
     const auto present = static_cast<std::size_t>(end - in);
+    if (length == 0) return result(Utf8Status::Invalid);
     if (present < length) {
       return result(PrefixIsWellFormed(in, present) ? Utf8Status::Truncated : Utf8Status::Invalid);
     }
     if (!PrefixIsWellFormed(in, length)) return result(Utf8Status::Invalid);
-    out = PutCodePoint(CodePointOf(in, length), out);
+    std::uint8_t seq[4] = {};
+    std::memcpy(seq, in, length);
+    const std::uint32_t cp =
+        CodePointOf(seq[0], seq[1], seq[2], seq[3], static_cast<std::uint32_t>(length));
+    // A last one-byte sequence may have room for exactly one unit.
+    if (cp < 0x10000) {
+      *out++ = static_cast<char16_t>(cp);
+    } else {
+      out = PutCodePoint(cp, out);
+    }
     in += length;
   }
   return result(Utf8Status::Complete);

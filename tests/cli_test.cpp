@@ -152,6 +152,12 @@ TEST(DecodeUtf8, IllFormedAndCutShortSequences) {
     const Utf8Result r = Decode(c.bytes, units);
     EXPECT_EQ(r.status, c.status) << testing::PrintToString(c.bytes);
     EXPECT_EQ(r.bytesRead, c.bytesRead) << testing::PrintToString(c.bytes);
+    if (c.status == Utf8Status::Invalid) {
+      // Followed by more text, the sequence is judged by the whole-sequence path.
+      const Utf8Result padded = Decode(c.bytes + "abcdefgh", units);
+      EXPECT_EQ(padded.status, Utf8Status::Invalid) << testing::PrintToString(c.bytes);
+      EXPECT_EQ(padded.bytesRead, c.bytesRead) << testing::PrintToString(c.bytes);
+    }
   }
 }
 
