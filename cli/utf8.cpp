@@ -1,6 +1,7 @@
 #include "cli/utf8.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace gbkhex::cli {
@@ -70,12 +71,6 @@ constexpr auto kLeads = [] {
 constexpr std::uint32_t kLeadValueMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
 constexpr std::uint32_t kTailContinuationMask[] = {0, 0, 0, 0xC000, 0xC0C0};
 
-bool IsAsciiWord(const std::uint8_t* in) noexcept {
-  std::uint64_t word;
-  std::memcpy(&word, in, sizeof word);
-  return (word & kHighBits) == 0;
-}
-
 // Checks the bytes of one sequence that are present, which may be fewer than
 // its length: that is what tells a cut-off tail from garbage.
 bool PrefixIsWellFormed(const std::uint8_t* seq, std::size_t present) noexcept {
@@ -116,23 +111,46 @@ Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexce
                       static_cast<std::size_t>(out - outStart), status};
   };
 
-  // With four bytes left, every sequence can be read whole before its length is
-  // known. Units never outnumber bytes read, so out[1] is in range here.
-  while (end - in >= 4) {
-    if (end - in >= 8 && IsAsciiWord(in)) {
+  // Eight bytes at a time. The sequences that start in a word are found from a
+  // mask of its non-continuation bytes, so finding the next one never waits for
+  // the one before it to be decoded. Sixteen bytes left leave room to read any
+  // sequence that starts in the word whole, before its length is known; units
+  // never outnumber bytes read, so out[1] is in range too.
+  while (end - in >= 16) {
+    std::uint64_t word;
+    std::memcpy(&word, in, sizeof word);
+    if ((word & kHighBits) == 0) {
       for (int i = 0; i < 8; ++i) out[i] = in[i];
       in += 8;
       out += 8;
       continue;
     }
-    const std::uint32_t b0 = in[0], b1 = in[1], b2 = in[2], b3 = in[3];
-    const LeadInfo& lead = kLeads[b0];
-    const bool secondFits = static_cast<std::uint8_t>(b1 - lead.secondLow) <=
-                            static_cast<std::uint8_t>(lead.secondHigh - lead.secondLow);
-    const bool tailFits = (((b2 << 8 | b3) ^ 0x8080u) & kTailContinuationMask[lead.length]) == 0;
-    if (!((lead.length != 0) & secondFits & tailFits)) return result(Utf8Status::Invalid);
-    out = PutCodePoint(CodePointOf(b0, b1, b2, b3, lead.length), out);
-    in += lead.length;
+    std::uint64_t starts = ~(word & ~(word << 1)) & kHighBits;
+    std::uint32_t next = 0;  // where the next sequence must start
+    while (starts != 0) {
+      const auto at = static_cast<std::uint32_t>(std::countr_zero(starts)) / 8;
+      starts &= starts - 1;
+      if (at != next) {  // continuation bytes that no lead byte claims
+        in += next;
+        return result(Utf8Status::Invalid);
+      }
+      const std::uint8_t* const seq = in + at;
+      const std::uint32_t b0 = seq[0], b1 = seq[1], b2 = seq[2], b3 = seq[3];
+      const LeadInfo& lead = kLeads[b0];
+      const bool secondFits = static_cast<std::uint8_t>(b1 - lead.secondLow) <=
+                              static_cast<std::uint8_t>(lead.secondHigh - lead.secondLow);
+      const bool tailFits = (((b2 << 8 | b3) ^ 0x8080u) & kTailContinuationMask[lead.length]) == 0;
+      if (!((lead.length != 0) & secondFits & tailFits)) {
+        in = seq;
+        return result(Utf8Status::Invalid);
+      }
+      out = PutCodePoint(CodePointOf(b0, b1, b2, b3, lead.length), out);
+      next = at + lead.length;
+    }
+    // A word of continuation bytes alone starts nothing: the next round finds
+    // them unclaimed.
+    if (next == 0) return result(Utf8Status::Invalid);
+    in += next;
   }
 
   // The last bytes, where a sequence may be cut short.
