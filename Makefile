@@ -4,7 +4,7 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test asan fuzz bench format clean
+.PHONY: all deps build test asan fuzz bench bench-cli format clean
 
 all: build
 
@@ -34,6 +34,11 @@ fuzz:
 bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
+
+# gbkhex-cli against iconv | xxd and Python's str.encode('gbk'), whole processes.
+bench-cli:
+	@tools/install-deps core compare
+	bench/compare_cli.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
