@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace gbkhex::cli {
@@ -32,118 +31,29 @@ constexpr std::string_view kHelp =
     "Exit status: 0 on success, 1 for input that is unreadable or not UTF-8, or\n"
     "output that cannot be written, 2 for a bad command line.\n";
 
-// C (to C23) and C++ keywords: the declaration should compile in either language.
-constexpr std::string_view kKeywords[] = {
-    "_Alignas",
-    "_Alignof",
-    "_Atomic",
-    "_BitInt",
-    "_Bool",
-    "_Complex",
-    "_Decimal128",
-    "_Decimal32",
-    "_Decimal64",
-    "_Generic",
-    "_Imaginary",
-    "_Noreturn",
-    "_Static_assert",
-    "_Thread_local",
-    "alignas",
-    "alignof",
-    "and",
-    "and_eq",
-    "asm",
-    "auto",
-    "bitand",
-    "bitor",
-    "bool",
-    "break",
-    "case",
-    "catch",
-    "char",
-    "char16_t",
-    "char32_t",
-    "char8_t",
-    "class",
-    "co_await",
-    "co_return",
-    "co_yield",
-    "compl",
-    "concept",
-    "const",
-    "const_cast",
-    "consteval",
-    "constexpr",
-    "constinit",
-    "continue",
-    "decltype",
-    "default",
-    "delete",
-    "do",
-    "double",
-    "dynamic_cast",
-    "else",
-    "enum",
-    "explicit",
-    "export",
-    "extern",
-    "false",
-    "float",
-    "for",
-    "friend",
-    "goto",
-    "if",
-    "inline",
-    "int",
-    "long",
-    "mutable",
-    "namespace",
-    "new",
-    "noexcept",
-    "not",
-    "not_eq",
-    "nullptr",
-    "operator",
-    "or",
-    "or_eq",
-    "private",
-    "protected",
-    "public",
-    "register",
-    "reinterpret_cast",
-    "requires",
-    "restrict",
-    "return",
-    "short",
-    "signed",
-    "sizeof",
-    "static",
-    "static_assert",
-    "static_cast",
-    "struct",
-    "switch",
-    "template",
-    "this",
-    "thread_local",
-    "throw",
-    "true",
-    "try",
-    "typedef",
-    "typeid",
-    "typename",
-    "typeof",
-    "typeof_unqual",
-    "union",
-    "unsigned",
-    "using",
-    "virtual",
-    "void",
-    "volatile",
-    "wchar_t",
-    "while",
-    "xor",
-    "xor_eq",
-};
+// C (to C23) and C++ keywords, each followed by a blank: the declaration should
+// compile in either language.
+constexpr std::string_view kKeywords =
+    "_Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 "
+    "_Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local alignas "
+    "alignof and and_eq asm auto bitand bitor bool break case catch char char16_t "
+    "char32_t char8_t class co_await co_return co_yield compl concept const "
+    "const_cast consteval constexpr constinit continue decltype default delete do "
+    "double dynamic_cast else enum explicit export extern false float for friend "
+    "goto if inline int long mutable namespace new noexcept not not_eq nullptr "
+    "operator or or_eq private protected public register reinterpret_cast requires "
+    "restrict return short signed sizeof static static_assert static_cast struct "
+    "switch template this thread_local throw true try typedef typeid typename typeof "
+    "typeof_unqual union unsigned using virtual void volatile wchar_t while xor "
+    "xor_eq ";
+
+bool IsKeyword(std::string_view name) {
+  for (std::size_t at = kKeywords.find(name); at != std::string_view::npos;
+       at = kKeywords.find(name, at + 1)) {
+    if ((at == 0 || kKeywords[at - 1] == ' ') && kKeywords[at + name.size()] == ' ') return true;
+  }
+  return false;
+}
 
 bool IsIdentifierStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -238,8 +148,7 @@ int Convert(const Invocation& invocation, std::istream& standardInput, std::ostr
 
 bool IsCIdentifier(std::string_view name) {
   return !name.empty() && IsIdentifierStart(name.front()) &&
-         std::all_of(name.begin(), name.end(), IsIdentifierChar) &&
-         std::ranges::find(kKeywords, name) == std::end(kKeywords);
+         std::all_of(name.begin(), name.end(), IsIdentifierChar) && !IsKeyword(name);
 }
 
 Invocation ParseArguments(std::span<const std::string_view> args) {

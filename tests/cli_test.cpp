@@ -307,6 +307,10 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   }
   EXPECT_TRUE(IsCIdentifier("_text_2"));
   EXPECT_TRUE(IsCIdentifier("Integer"));
+  EXPECT_TRUE(IsCIdentifier("in"));  // a keyword's prefix
+  EXPECT_TRUE(IsCIdentifier("nt"));  // and its suffix
+  EXPECT_FALSE(IsCIdentifier("_Alignas"));
+  EXPECT_FALSE(IsCIdentifier("xor_eq"));
   EXPECT_FALSE(IsCIdentifier("名"));
 }
 
