@@ -45,7 +45,9 @@ xxd -r -p "$work/cli.hex" | cmp -s - "$work/iconv.bin" ||
   { echo "gbkhex-cli's bytes differ from iconv's" >&2; exit 1; }
 echo "outputs checked: gbkhex-cli = Python (both formats), bytes = iconv's"
 
-rm -f "$work"/round-*.json
+rm -f "$work"/round-*.json "$work/hyperfine.log"
+echo "timing: $rounds rounds of $runs runs (3 warmups) per command, order rotating by round;"
+echo "python: whole input read, decoded, str.encode('gbk'), then bytes.hex / a 256-token table"
 for round in $(seq "$rounds"); do
   for format in c hex; do
     case $format in
@@ -57,8 +59,9 @@ for round in $(seq "$rounds"); do
     names=("${names[@]:shift_by}" "${names[@]:0:shift_by}")
     args=()
     for name in "${names[@]}"; do args+=(-n "$name" "${command[$name]}"); done
+    # hyperfine's warnings about outliers on a shared machine go to the log.
     hyperfine --style none --warmup 3 --runs "$runs" \
-      --export-json "$work/round-$round-$format.json" "${args[@]}" >/dev/null
+      --export-json "$work/round-$round-$format.json" "${args[@]}" >/dev/null 2>>"$work/hyperfine.log"
   done
 done
 
