@@ -315,9 +315,8 @@ TEST(CommandLine, OptionsAndTheirErrors) {
 }
 
 TEST(CommandLine, FilesStandardInputAndFailures) {
-  const auto dir =
-      std::filesystem::temp_directory_path() /
-      ("gbkhex_cli_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("gbkhex_cli_test_" + std::to_string(std::random_device{}()));
   std::filesystem::create_directories(dir);
   const auto write = [&dir](const std::string& name, const std::string& text) {
     std::ofstream(dir / name, std::ios::binary) << text;
