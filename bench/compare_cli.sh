@@ -46,6 +46,9 @@ xxd -r -p "$work/cli.hex" | cmp -s - "$work/iconv.bin" ||
 echo "outputs checked: gbkhex-cli = Python (both formats), bytes = iconv's"
 
 rm -f "$work"/round-*.json "$work/hyperfine.log"
+# A pipeline like iconv | xxd runs on two cores when it can have them, so how
+# busy the machine is changes its time far more than gbkhex-cli's.
+echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "timing: $rounds rounds of $runs runs (3 warmups) per command, order rotating by round;"
 echo "python: whole input read, decoded, str.encode('gbk'), then bytes.hex / a 256-token table"
 for round in $(seq "$rounds"); do
