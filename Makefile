@@ -4,7 +4,7 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test run screenshot asan fuzz bench bench-window format clean
+.PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli format clean
 
 all: build
 
@@ -47,6 +47,11 @@ bench: build
 bench-window: PRESET = release
 bench-window: build
 	build/release/bench/window_bench
+
+# gbkhex-cli against iconv | xxd and Python's str.encode('gbk'), whole processes.
+bench-cli:
+	@tools/install-deps core compare
+	bench/compare_cli.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
