@@ -1,8 +1,15 @@
 #include "cli/utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <iterator>
+
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#define GBKHEX_UTF8_SSSE3 1
+#include <immintrin.h>
+#endif
 
 namespace gbkhex::cli {
 namespace {
@@ -100,9 +107,7 @@ char16_t* PutCodePoint(std::uint32_t cp, char16_t* out) noexcept {
   return out + (pair ? 2 : 1);
 }
 
-}  // namespace
-
-Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept {
+Utf8Result DecodeUtf8Portable(std::span<const std::uint8_t> bytes, char16_t* out) noexcept {
   const std::uint8_t* in = bytes.data();
   const std::uint8_t* const end = in + bytes.size();
   char16_t* const outStart = out;
@@ -175,6 +180,159 @@ Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexce
     in += length;
   }
   return result(Utf8Status::Complete);
+}
+
+#ifdef GBKHEX_UTF8_SSSE3
+
+// Per set of eight 16-bit lanes (bit i for lane i): the byte shuffle that
+// moves the lanes in the set to the front, in order, and how many they are.
+struct LanePacking {
+  std::array<std::uint8_t, 16> shuffle{};
+  std::uint8_t count = 0;
+};
+
+constexpr auto kLanePackings = [] {
+  std::array<LanePacking, 256> packings{};
+  for (std::size_t set = 0; set < packings.size(); ++set) {
+    LanePacking& packing = packings[set];
+    packing.shuffle.fill(0x80);  // zeroes the lanes left over
+    for (std::uint8_t lane = 0; lane < 8; ++lane) {
+      if ((set >> lane & 1) == 0) continue;
+      packing.shuffle[2 * packing.count] = static_cast<std::uint8_t>(2 * lane);
+      packing.shuffle[2 * packing.count + 1] = static_cast<std::uint8_t>(2 * lane + 1);
+      ++packing.count;
+    }
+  }
+  return packings;
+}();
+
+__attribute__((target("ssse3"))) __m128i Load(const std::uint8_t* bytes) noexcept {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// Eight lanes, each holding a byte and the two after it as if a sequence of
+// one to three bytes started there, become the units of the lanes in `starts`.
+__attribute__((target("ssse3"))) char16_t* PutUnits(__m128i b0, __m128i b1, __m128i b2,
+                                                    unsigned starts, char16_t* out) noexcept {
+  const __m128i low6 = _mm_set1_epi16(0x3F);
+  const __m128i t1 = _mm_and_si128(b1, low6);
+  // The 16-bit shift drops the lead byte's 1110 by itself.
+  const __m128i three = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(b0, 12), _mm_slli_epi16(t1, 6)),
+                                     _mm_and_si128(b2, low6));
+  const __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b0, _mm_set1_epi16(0x1F)), 6), t1);
+  const __m128i isThree = _mm_cmpgt_epi16(b0, _mm_set1_epi16(0xDF));
+  const __m128i isAscii = _mm_cmplt_epi16(b0, _mm_set1_epi16(0x80));
+  const __m128i multi = _mm_or_si128(_mm_and_si128(isThree, three), _mm_andnot_si128(isThree, two));
+  const __m128i units = _mm_or_si128(_mm_and_si128(isAscii, b0), _mm_andnot_si128(isAscii, multi));
+  const LanePacking& packing = kLanePackings[starts];
+  const __m128i shuffle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(packing.shuffle.data()));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(units, shuffle));
+  return out + packing.count;
+}
+
+// Sixteen bytes at a time while they hold only sequences of one to three
+// bytes, which is all text below U+10000: each byte is decoded as if a sequence
+// started there, and the lanes where one does start are packed together. A
+// block with anything else in it, a four-byte sequence or a fault, goes to the
+// portable decoder, which also finds the exact place of a fault.
+__attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std::uint8_t> bytes,
+                                                            char16_t* out) noexcept {
+  const std::uint8_t* in = bytes.data();
+  const std::uint8_t* const end = in + bytes.size();
+  char16_t* const outStart = out;
+  const auto result = [&](Utf8Status status) {
+    return Utf8Result{static_cast<std::size_t>(in - bytes.data()),
+                      static_cast<std::size_t>(out - outStart), status};
+  };
+  const __m128i zero = _mm_setzero_si128();
+
+  // A sequence may start in the last two bytes of a block, so the two bytes
+  // after it are read as well. Sixteen units are stored whatever the block
+  // yields, which the room for a unit per byte covers: units never outnumber
+  // the bytes read.
+  while (end - in >= 18) {
+    const __m128i block = Load(in);
+    const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
+    if (high == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+      in += 16;
+      out += 16;
+      continue;
+    }
+    const __m128i second = Load(in + 1);
+    const __m128i third = Load(in + 2);
+    // Signed bytes: continuations 80..BF are below -64, leads C2..DF run from -62 to -33.
+    const auto continuations =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, _mm_set1_epi8(-64))));
+    const auto leads2 = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+        _mm_cmpgt_epi8(block, _mm_set1_epi8(-63)), _mm_cmplt_epi8(block, _mm_set1_epi8(-32)))));
+    const auto leads3 = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_and_si128(block, _mm_set1_epi8(-16)), _mm_set1_epi8(-32))));
+    // E0 needs A0..BF after it, against overlong forms; ED needs 80..9F, against surrogates.
+    const __m128i secondBelowA0 = _mm_cmplt_epi8(second, _mm_set1_epi8(-96));
+    const __m128i narrowed =
+        _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(-32)), secondBelowA0),
+                     _mm_andnot_si128(secondBelowA0, _mm_cmpeq_epi8(block, _mm_set1_epi8(-19))));
+    const unsigned claimed = ((leads2 | leads3) << 1 | leads3 << 2) & 0xFFFF;
+    if ((continuations | leads2 | leads3) != high || continuations != claimed ||
+        _mm_movemask_epi8(narrowed) != 0) {
+      // Enough bytes for the portable decoder to get past the block, unless
+      // it stops at a fault; a sequence cut short is one only at the end.
+      const auto size =
+          std::min<std::size_t>(static_cast<std::size_t>(end - in), 16 + kMaxUtf8Carry);
+      const Utf8Result step = DecodeUtf8Portable({in, size}, out);
+      const bool reachesEnd = in + size == end;
+      in += step.bytesRead;
+      out += step.unitsWritten;
+      if (step.status == Utf8Status::Invalid ||
+          (step.status == Utf8Status::Truncated && reachesEnd)) {
+        return result(step.status);
+      }
+      continue;
+    }
+    // A sequence that runs past the block waits for the next one. Whether one
+    // does is a coin toss in mixed text, so no branch decides the length.
+    const unsigned cut = (leads2 & 0x8000) | (leads3 & 0xC000) | 0x10000;
+    const int length = std::countr_zero(cut);
+    const unsigned starts = ~continuations & ((1u << length) - 1);
+    out = PutUnits(_mm_unpacklo_epi8(block, zero), _mm_unpacklo_epi8(second, zero),
+                   _mm_unpacklo_epi8(third, zero), starts & 0xFF, out);
+    out = PutUnits(_mm_unpackhi_epi8(block, zero), _mm_unpackhi_epi8(second, zero),
+                   _mm_unpackhi_epi8(third, zero), starts >> 8, out);
+    in += length;
+  }
+
+  const Utf8Result rest = DecodeUtf8Portable({in, end}, out);
+  in += rest.bytesRead;
+  out += rest.unitsWritten;
+  return result(rest.status);
+}
+
+#endif
+
+constexpr Utf8Decoder kDecoders[] = {
+    {"portable", &DecodeUtf8Portable},
+#ifdef GBKHEX_UTF8_SSSE3
+    {"ssse3", &DecodeUtf8Ssse3},
+#endif
+};
+
+}  // namespace
+
+std::span<const Utf8Decoder> Utf8DecodersForThisCpu() noexcept {
+  static const std::size_t usable = [] {
+#ifdef GBKHEX_UTF8_SSSE3
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3")) return std::size(kDecoders);
+#endif
+    return std::size_t{1};
+  }();
+  return {kDecoders, usable};
+}
+
+Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept {
+  return Utf8DecodersForThisCpu().back().decode(bytes, out);
 }
 
 }  // namespace gbkhex::cli

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace gbkhex::cli {
 
@@ -30,6 +31,17 @@ inline constexpr std::size_t kMaxUtf8Carry = 3;
 // surrogate pairs. Overlong forms, encoded surrogates (ED A0..ED BF) and values
 // above U+10FFFF are ill-formed. `out` must have room for bytes.size() units;
 // no sequence yields more units than bytes.
+// Units past unitsWritten may be overwritten too.
 Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept;
+
+// One implementation of DecodeUtf8. All give the same result on every input.
+struct Utf8Decoder {
+  std::string_view name;
+  Utf8Result (*decode)(std::span<const std::uint8_t> bytes, char16_t* out) noexcept;
+};
+
+// The implementations that this processor can run: the portable one first,
+// the one DecodeUtf8 uses last. Tests hold each of them to the same results.
+std::span<const Utf8Decoder> Utf8DecodersForThisCpu() noexcept;
 
 }  // namespace gbkhex::cli
