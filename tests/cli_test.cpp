@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -158,6 +159,204 @@ TEST(DecodeUtf8, IllFormedAndCutShortSequences) {
       EXPECT_EQ(padded.status, Utf8Status::Invalid) << testing::PrintToString(c.bytes);
       EXPECT_EQ(padded.bytesRead, c.bytesRead) << testing::PrintToString(c.bytes);
     }
+  }
+}
+
+// Decoding as the table of well-formed byte sequences reads, one byte at a
+// time, for the fast decoders to be held to.
+Utf8Result ReferenceDecode(std::string_view bytes, std::u16string& units) {
+  units.clear();
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const auto lead = static_cast<std::uint8_t>(bytes[at]);
+    std::size_t length = 1;
+    char32_t cp = lead;
+    std::uint8_t low = 0x80;  // range of the second byte
+    std::uint8_t high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      cp = lead & 0x0F;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      cp = lead & 0x07;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else if (lead >= 0x80) {
+      return {at, units.size(), Utf8Status::Invalid};
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+      if (at + i == bytes.size()) return {at, units.size(), Utf8Status::Truncated};
+      const auto byte = static_cast<std::uint8_t>(bytes[at + i]);
+      const bool fits = i == 1 ? byte >= low && byte <= high : byte >= 0x80 && byte <= 0xBF;
+      if (!fits) return {at, units.size(), Utf8Status::Invalid};
+      cp = cp << 6 | (byte & 0x3F);
+    }
+    if (cp >= 0x10000) {
+      units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      units += static_cast<char16_t>(cp);
+    }
+    at += length;
+  }
+  return {at, units.size(), Utf8Status::Complete};
+}
+
+std::string Hex(std::string_view bytes) {
+  std::string hex;
+  for (const char c : bytes) {
+    hex += "0123456789ABCDEF"[static_cast<std::uint8_t>(c) >> 4];
+    hex += "0123456789ABCDEF"[static_cast<std::uint8_t>(c) & 0xF];
+    hex += ' ';
+  }
+  return hex;
+}
+
+// Runs every decoder this processor can run on `bytes`, placed `shift` bytes
+// into a buffer that ends where they end and with room for exactly one unit a
+// byte, so that reading or writing past either end trips the sanitizers.
+testing::AssertionResult AllDecodersMatchTheReference(std::string_view bytes,
+                                                      std::size_t shift = 0) {
+  std::u16string expectedUnits;
+  const Utf8Result expected = ReferenceDecode(bytes, expectedUnits);
+  std::vector<std::uint8_t> buffer(shift + bytes.size());
+  std::memcpy(buffer.data() + shift, bytes.data(), bytes.size());
+  for (const Utf8Decoder& decoder : Utf8DecodersForThisCpu()) {
+    std::vector<char16_t> units(bytes.size());
+    const Utf8Result r = decoder.decode({buffer.data() + shift, bytes.size()}, units.data());
+    if (r.status != expected.status || r.bytesRead != expected.bytesRead ||
+        r.unitsWritten != expected.unitsWritten ||
+        std::u16string(units.data(), std::min(r.unitsWritten, units.size())) != expectedUnits) {
+      return testing::AssertionFailure()
+             << decoder.name << " read " << r.bytesRead << " bytes into " << r.unitsWritten
+             << " units, status " << static_cast<int>(r.status) << "; expected "
+             << expected.bytesRead << ", " << expected.unitsWritten << ", "
+             << static_cast<int>(expected.status) << " or other units, for " << Hex(bytes);
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+// Text in which the sequence lengths follow `weights` (one to four bytes), with
+// the code points next to each length's limits turning up often.
+std::string RandomUtf8(std::mt19937& random, std::size_t chars, const std::vector<int>& weights) {
+  constexpr char32_t kLimits[] = {0x0,     0x7F,    0x80,    0x7FF,   0x800,    0xFFF,
+                                  0x1000,  0xCFFF,  0xD000,  0xD7FF,  0xE000,   0xFFFF,
+                                  0x10000, 0x3FFFF, 0x40000, 0xFFFFF, 0x100000, 0x10FFFF};
+  std::discrete_distribution<int> length(weights.begin(), weights.end());
+  std::string utf8;
+  for (std::size_t i = 0; i < chars; ++i) {
+    char32_t cp = 0;
+    switch (length(random)) {
+      case 0:
+        cp = random() % 0x80;
+        break;
+      case 1:
+        cp = 0x80 + random() % (0x800 - 0x80);
+        break;
+      case 2:
+        do {
+          cp = 0x800 + random() % (0x10000 - 0x800);
+        } while (cp >= 0xD800 && cp <= 0xDFFF);
+        break;
+      default:
+        cp = 0x10000 + random() % 0x100000;
+    }
+    if (random() % 8 == 0) {
+      const char32_t limit = kLimits[random() % std::size(kLimits)];
+      if (EncodeUtf8(limit).size() == EncodeUtf8(cp).size()) cp = limit;
+    }
+    utf8 += EncodeUtf8(cp);
+  }
+  return utf8;
+}
+
+// Mixes of lengths: Chinese and ASCII as in the benchmark, every length, two-byte
+// scripts, ASCII with a little of everything, and Chinese with rare emoji.
+const std::vector<std::vector<int>> kLengthMixes = {
+    {3, 0, 7, 0}, {3, 2, 4, 1}, {1, 8, 1, 0}, {95, 1, 3, 1}, {300, 0, 700, 3}};
+
+TEST(Utf8Decoders, ValidTextAtEveryAlignmentAndCutAtEveryByte) {
+  std::mt19937 random(16);
+  for (int round = 0; round < 60; ++round) {
+    for (const std::vector<int>& mix : kLengthMixes) {
+      const std::string text = RandomUtf8(random, 1 + random() % 60, mix);
+      for (std::size_t shift = 0; shift < 16; ++shift) {
+        EXPECT_TRUE(AllDecodersMatchTheReference(text, shift));
+      }
+      // A cut-off sequence is Truncated, and only the whole ones before it are read.
+      for (std::size_t cut = 0; cut < text.size(); ++cut) {
+        EXPECT_TRUE(AllDecodersMatchTheReference(std::string_view(text).substr(0, cut), cut % 16));
+      }
+    }
+  }
+}
+
+TEST(Utf8Decoders, EveryIllFormedSequenceAtEveryOffsetOfABlock) {
+  const std::string bad[] = {
+      "\x80",
+      "\xBF",
+      "\xC0\x80",  // overlong
+      "\xC1\xBF",
+      "\xC2"
+      "A",  // a lead without its continuation
+      "\xDF\xC0",
+      "\xE0\x9F\xBF",  // overlong
+      "\xE0\x80\x80",
+      "\xED\xA0\x80",  // surrogates
+      "\xED\xBF\xBF",
+      "\xE4\xB8"
+      "A",
+      "\xE4"
+      "AB",
+      "\xEF\xBF\xC0",
+      "\xE4\xB8\xAD\x80",  // one continuation too many
+      "\xF0\x8F\xBF\xBF",  // overlong
+      "\xF4\x90\x80\x80",  // above U+10FFFF
+      "\xF0\x9F\x98"
+      "A",
+      "\xF5\x80\x80\x80",
+      "\xF8\x88\x80\x80\x80",
+      "\xFE",
+      "\xFF",
+  };
+  std::mt19937 random(32);
+  for (const std::string& form : bad) {
+    for (std::size_t offset = 0; offset < 48; ++offset) {
+      // Before the fault: ASCII, or Chinese padded with ASCII on either side.
+      const std::string cjk = RandomUtf8(random, offset / 3, {0, 0, 1, 0});
+      const std::string pad(offset % 3, 'a');
+      for (const std::string& before : {std::string(offset, 'a'), cjk + pad, pad + cjk}) {
+        for (const std::size_t after : {0, 1, 2, 40}) {
+          const std::string text = before + form + RandomUtf8(random, after, {3, 0, 7, 0});
+          std::u16string units;
+          const Utf8Result reference = ReferenceDecode(text, units);
+          EXPECT_EQ(reference.status, Utf8Status::Invalid) << Hex(text);
+          EXPECT_GE(reference.bytesRead, offset) << Hex(text);
+          EXPECT_TRUE(AllDecodersMatchTheReference(text, offset % 5));
+        }
+      }
+    }
+  }
+}
+
+TEST(Utf8Decoders, RandomlyDamagedText) {
+  const std::uint8_t telling[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
+                                  0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
+  std::mt19937 random(64);
+  for (int round = 0; round < 4000; ++round) {
+    std::string text = RandomUtf8(random, 1 + random() % 80, kLengthMixes[round % 5]);
+    for (std::uint32_t damage = 1 + random() % 3; damage > 0; --damage) {
+      const std::size_t at = random() % text.size();
+      text[at] = static_cast<char>(random() % 2 == 0 ? telling[random() % std::size(telling)]
+                                                     : random() % 256);
+    }
+    EXPECT_TRUE(AllDecodersMatchTheReference(text, round % 16));
   }
 }
 
