@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -225,7 +225,7 @@ testing::AssertionResult AllDecodersMatchTheReference(std::string_view bytes,
   std::u16string expectedUnits;
   const Utf8Result expected = ReferenceDecode(bytes, expectedUnits);
   std::vector<std::uint8_t> buffer(shift + bytes.size());
-  std::memcpy(buffer.data() + shift, bytes.data(), bytes.size());
+  std::copy(bytes.begin(), bytes.end(), buffer.begin() + static_cast<std::ptrdiff_t>(shift));
   for (const Utf8Decoder& decoder : Utf8DecodersForThisCpu()) {
     std::vector<char16_t> units(bytes.size());
     const Utf8Result r = decoder.decode({buffer.data() + shift, bytes.size()}, units.data());
