@@ -4,10 +4,10 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <iterator>
 
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
-#define GBKHEX_UTF8_SSSE3 1
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(_MSC_VER) && \
+    (defined(__x86_64__) || defined(__i386__))
+#define GBKHEX_UTF8_X86 1
 #include <immintrin.h>
 #endif
 
@@ -182,7 +182,14 @@ Utf8Result DecodeUtf8Portable(std::span<const std::uint8_t> bytes, char16_t* out
   return result(Utf8Status::Complete);
 }
 
-#ifdef GBKHEX_UTF8_SSSE3
+#ifdef GBKHEX_UTF8_X86
+
+// The vector decoders below take blocks of 16 or 32 bytes that hold only
+// sequences of one to three bytes, which is all text below U+10000: each byte
+// is decoded as if a sequence started there, and the lanes where one does start
+// are packed together. A block with anything else in it, a four-byte sequence
+// or a fault, goes to the portable decoder, which also finds the exact place of
+// a fault.
 
 // Per set of eight 16-bit lanes (bit i for lane i): the byte shuffle that
 // moves the lanes in the set to the front, in order, and how many they are.
@@ -206,7 +213,22 @@ constexpr auto kLanePackings = [] {
   return packings;
 }();
 
-__attribute__((target("ssse3"))) __m128i Load(const std::uint8_t* bytes) noexcept {
+// Decodes a block that the vector code turned down, and enough bytes after it
+// to get past it unless a fault stops it first; a sequence cut short is a fault
+// only at the end of the input. Returns whether decoding stops there, with
+// `status` saying why.
+bool DecodePortablyPast(std::size_t block, const std::uint8_t*& in, const std::uint8_t* end,
+                        char16_t*& out, Utf8Status& status) noexcept {
+  const auto size = std::min(static_cast<std::size_t>(end - in), block + kMaxUtf8Carry);
+  const bool reachesEnd = in + size == end;
+  const Utf8Result step = DecodeUtf8Portable({in, size}, out);
+  in += step.bytesRead;
+  out += step.unitsWritten;
+  status = step.status;
+  return status == Utf8Status::Invalid || (status == Utf8Status::Truncated && reachesEnd);
+}
+
+__attribute__((target("ssse3"))) __m128i Load16(const std::uint8_t* bytes) noexcept {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
@@ -225,16 +247,11 @@ __attribute__((target("ssse3"))) char16_t* PutUnits(__m128i b0, __m128i b1, __m1
   const __m128i multi = _mm_or_si128(_mm_and_si128(isThree, three), _mm_andnot_si128(isThree, two));
   const __m128i units = _mm_or_si128(_mm_and_si128(isAscii, b0), _mm_andnot_si128(isAscii, multi));
   const LanePacking& packing = kLanePackings[starts];
-  const __m128i shuffle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(packing.shuffle.data()));
+  const __m128i shuffle = Load16(packing.shuffle.data());
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(units, shuffle));
   return out + packing.count;
 }
 
-// Sixteen bytes at a time while they hold only sequences of one to three
-// bytes, which is all text below U+10000: each byte is decoded as if a sequence
-// started there, and the lanes where one does start are packed together. A
-// block with anything else in it, a four-byte sequence or a fault, goes to the
-// portable decoder, which also finds the exact place of a fault.
 __attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std::uint8_t> bytes,
                                                             char16_t* out) noexcept {
   const std::uint8_t* in = bytes.data();
@@ -251,7 +268,7 @@ __attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std:
   // yields, which the room for a unit per byte covers: units never outnumber
   // the bytes read.
   while (end - in >= 18) {
-    const __m128i block = Load(in);
+    const __m128i block = Load16(in);
     const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
     if (high == 0) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
@@ -260,8 +277,8 @@ __attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std:
       out += 16;
       continue;
     }
-    const __m128i second = Load(in + 1);
-    const __m128i third = Load(in + 2);
+    const __m128i second = Load16(in + 1);
+    const __m128i third = Load16(in + 2);
     // Signed bytes: continuations 80..BF are below -64, leads C2..DF run from -62 to -33.
     const auto continuations =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, _mm_set1_epi8(-64))));
@@ -277,18 +294,8 @@ __attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std:
     const unsigned claimed = ((leads2 | leads3) << 1 | leads3 << 2) & 0xFFFF;
     if ((continuations | leads2 | leads3) != high || continuations != claimed ||
         _mm_movemask_epi8(narrowed) != 0) {
-      // Enough bytes for the portable decoder to get past the block, unless
-      // it stops at a fault; a sequence cut short is one only at the end.
-      const auto size =
-          std::min<std::size_t>(static_cast<std::size_t>(end - in), 16 + kMaxUtf8Carry);
-      const Utf8Result step = DecodeUtf8Portable({in, size}, out);
-      const bool reachesEnd = in + size == end;
-      in += step.bytesRead;
-      out += step.unitsWritten;
-      if (step.status == Utf8Status::Invalid ||
-          (step.status == Utf8Status::Truncated && reachesEnd)) {
-        return result(step.status);
-      }
+      Utf8Status status;
+      if (DecodePortablyPast(16, in, end, out, status)) return result(status);
       continue;
     }
     // A sequence that runs past the block waits for the next one. Whether one
@@ -309,12 +316,105 @@ __attribute__((target("ssse3"))) Utf8Result DecodeUtf8Ssse3(std::span<const std:
   return result(rest.status);
 }
 
+__attribute__((target("avx2"))) __m256i Load32(const std::uint8_t* bytes) noexcept {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+}
+
+// Widens 16 bytes, the low or high half of `bytes`, to 16-bit lanes in order.
+template <int half>
+__attribute__((target("avx2"))) __m256i Widen(__m256i bytes) noexcept {
+  return _mm256_cvtepu8_epi16(_mm256_extracti128_si256(bytes, half));
+}
+
+// As PutUnits, for sixteen lanes at once.
+__attribute__((target("avx2"))) char16_t* PutUnits(__m256i b0, __m256i b1, __m256i b2,
+                                                   unsigned starts, char16_t* out) noexcept {
+  const __m256i low6 = _mm256_set1_epi16(0x3F);
+  const __m256i t1 = _mm256_and_si256(b1, low6);
+  const __m256i three =
+      _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi16(b0, 12), _mm256_slli_epi16(t1, 6)),
+                      _mm256_and_si256(b2, low6));
+  const __m256i two =
+      _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b0, _mm256_set1_epi16(0x1F)), 6), t1);
+  const __m256i isThree = _mm256_cmpgt_epi16(b0, _mm256_set1_epi16(0xDF));
+  const __m256i isAscii = _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), b0);
+  const __m256i units = _mm256_blendv_epi8(_mm256_blendv_epi8(two, three, isThree), b0, isAscii);
+  // The shuffle stays within each 128-bit half, eight lanes each.
+  const LanePacking& low = kLanePackings[starts & 0xFF];
+  const LanePacking& high = kLanePackings[starts >> 8];
+  const __m256i shuffle = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(Load16(low.shuffle.data())), Load16(high.shuffle.data()), 1);
+  const __m256i packed = _mm256_shuffle_epi8(units, shuffle);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+  out += low.count;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_extracti128_si256(packed, 1));
+  return out + high.count;
+}
+
+// DecodeUtf8Ssse3 with blocks of 32 bytes.
+__attribute__((target("avx2"))) Utf8Result DecodeUtf8Avx2(std::span<const std::uint8_t> bytes,
+                                                          char16_t* out) noexcept {
+  const std::uint8_t* in = bytes.data();
+  const std::uint8_t* const end = in + bytes.size();
+  char16_t* const outStart = out;
+  const auto result = [&](Utf8Status status) {
+    return Utf8Result{static_cast<std::size_t>(in - bytes.data()),
+                      static_cast<std::size_t>(out - outStart), status};
+  };
+
+  while (end - in >= 34) {
+    const __m256i block = Load32(in);
+    const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(block));
+    if (high == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), Widen<0>(block));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), Widen<1>(block));
+      in += 32;
+      out += 32;
+      continue;
+    }
+    const __m256i second = Load32(in + 1);
+    const __m256i third = Load32(in + 2);
+    const auto continuations = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block)));
+    const auto leads2 = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-63)),
+                                              _mm256_cmpgt_epi8(_mm256_set1_epi8(-32), block))));
+    const auto leads3 = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+        _mm256_cmpeq_epi8(_mm256_and_si256(block, _mm256_set1_epi8(-16)), _mm256_set1_epi8(-32))));
+    const __m256i secondBelowA0 = _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), second);
+    const __m256i narrowed = _mm256_or_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(block, _mm256_set1_epi8(-32)), secondBelowA0),
+        _mm256_andnot_si256(secondBelowA0, _mm256_cmpeq_epi8(block, _mm256_set1_epi8(-19))));
+    const std::uint32_t claimed = (leads2 | leads3) << 1 | leads3 << 2;
+    if ((continuations | leads2 | leads3) != high || continuations != claimed ||
+        _mm256_movemask_epi8(narrowed) != 0) {
+      Utf8Status status;
+      if (DecodePortablyPast(32, in, end, out, status)) return result(status);
+      continue;
+    }
+    const std::uint64_t cut =
+        (leads2 & 0x80000000u) | (leads3 & 0xC0000000u) | std::uint64_t{1} << 32;
+    const int length = std::countr_zero(cut);
+    const auto starts =
+        static_cast<std::uint32_t>(~continuations & ((std::uint64_t{1} << length) - 1));
+    out = PutUnits(Widen<0>(block), Widen<0>(second), Widen<0>(third), starts & 0xFFFF, out);
+    out = PutUnits(Widen<1>(block), Widen<1>(second), Widen<1>(third), starts >> 16, out);
+    in += length;
+  }
+
+  const Utf8Result rest = DecodeUtf8Portable({in, end}, out);
+  in += rest.bytesRead;
+  out += rest.unitsWritten;
+  return result(rest.status);
+}
+
 #endif
 
 constexpr Utf8Decoder kDecoders[] = {
     {"portable", &DecodeUtf8Portable},
-#ifdef GBKHEX_UTF8_SSSE3
+#ifdef GBKHEX_UTF8_X86
     {"ssse3", &DecodeUtf8Ssse3},
+    {"avx2", &DecodeUtf8Avx2},
 #endif
 };
 
@@ -322,9 +422,11 @@ constexpr Utf8Decoder kDecoders[] = {
 
 std::span<const Utf8Decoder> Utf8DecodersForThisCpu() noexcept {
   static const std::size_t usable = [] {
-#ifdef GBKHEX_UTF8_SSSE3
+#ifdef GBKHEX_UTF8_X86
+    // Every processor with AVX2 has SSSE3 too.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("ssse3")) return std::size(kDecoders);
+    if (__builtin_cpu_supports("avx2")) return std::size_t{3};
+    if (__builtin_cpu_supports("ssse3")) return std::size_t{2};
 #endif
     return std::size_t{1};
   }();
