@@ -29,9 +29,9 @@ inline constexpr std::size_t kMaxUtf8Carry = 3;
 // Decodes well-formed UTF-8 into UTF-16 units, stopping before the first
 // sequence that is ill-formed or cut short. Characters above U+FFFF become
 // surrogate pairs. Overlong forms, encoded surrogates (ED A0..ED BF) and values
-// above U+10FFFF are ill-formed. `out` must have room for bytes.size() units;
-// no sequence yields more units than bytes.
-// Units past unitsWritten may be overwritten too.
+// above U+10FFFF are ill-formed. `out` must have room for bytes.size() units,
+// which it may fill past unitsWritten too; no sequence yields more units than
+// bytes.
 Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept;
 
 // One implementation of DecodeUtf8. All give the same result on every input.
