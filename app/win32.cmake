@@ -20,6 +20,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/gbkhex_version.h.in
 add_executable(gbkhex_win32 WIN32
   ${CMAKE_CURRENT_LIST_DIR}/win32_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gbkhex.rc)
+# The resource compiler reports no dependencies of its own.
+set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/gbkhex.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_CURRENT_LIST_DIR}/gbkhex.ico ${CMAKE_CURRENT_LIST_DIR}/gbkhex.exe.manifest
+  ${CMAKE_CURRENT_LIST_DIR}/resource.h ${PROJECT_BINARY_DIR}/app/gbkhex_version.h)
 set_target_properties(gbkhex_win32 PROPERTIES OUTPUT_NAME ${GBKHEX_LAYOUT_ProductName})
 target_include_directories(gbkhex_win32 PRIVATE
   ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_BINARY_DIR}/app)
