@@ -4,12 +4,13 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test asan fuzz bench windows windows-test windows-screenshot format clean
+.PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
+	windows-test windows-screenshot format clean
 
 all: build
 
 deps:
-	@tools/install-deps core
+	@tools/install-deps core qt
 
 build: deps
 	cmake --preset $(PRESET)
@@ -18,8 +19,16 @@ build: deps
 test: build
 	ctest --preset $(PRESET) -j $(JOBS)
 
+# Opens the window, or renders it to a PNG when there is no display.
+run: build
+	@tools/run-window build/$(PRESET)
+
+# The README's picture of the window.
+screenshot: build
+	build/$(PRESET)/app/gbkhex-render docs/screenshot-linux.png
+
 asan:
-	@tools/install-deps core
+	@tools/install-deps core qt
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
@@ -34,6 +43,16 @@ fuzz:
 bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
+
+# Keystroke latency of the window, offscreen.
+bench-window: PRESET = release
+bench-window: build
+	build/release/bench/window_bench
+
+# gbkhex-cli against iconv | xxd and Python's str.encode('gbk'), whole processes.
+bench-cli:
+	@tools/install-deps core compare
+	bench/compare_cli.sh
 
 # gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe
 windows:

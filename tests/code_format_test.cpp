@@ -200,5 +200,21 @@ TEST(CodeWriter, PiecesJoinToTheWholeConversion) {
   }
 }
 
+// A streaming caller hands each piece's output on and starts the next one afresh.
+TEST(CodeWriter, ContinuesTheLineIntoAFreshBuffer) {
+  const std::u16string text = MixedText(300);
+  const std::string whole = FormatNameToMac(text, kC);
+  for (std::size_t piece = 1; piece <= 23; ++piece) {
+    CodeWriter writer(kC);
+    std::string joined;
+    for (std::size_t pos = 0; pos < text.size(); pos += piece) {
+      std::string out;
+      writer.Append(std::u16string_view(text).substr(pos, piece), out);
+      joined += out;
+    }
+    EXPECT_EQ(joined, whole) << "pieces of " << piece;
+  }
+}
+
 }  // namespace
 }  // namespace gbkhex

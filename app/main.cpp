@@ -1,0 +1,19 @@
+#include <QApplication>
+#include <QString>
+
+#include "window/form_layout.h"
+#include "window/main_window.h"
+
+int main(int argc, char* argv[]) {
+  using namespace gbkhex::layout;
+  const QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(kProductName.data(), kProductName.size()));
+  QApplication::setApplicationVersion(QString::fromUtf8(kVersion.data(), kVersion.size()));
+  QApplication::setOrganizationName(QString::fromUtf8(kCompanyName.data(), kCompanyName.size()));
+  // Lets desktops match the running window with the installed entry and icon.
+  QApplication::setDesktopFileName(QStringLiteral("gbkhex"));
+
+  gbkhex::Form1 form;
+  form.show();
+  return QApplication::exec();
+}

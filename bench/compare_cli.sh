@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# gbkhex-cli against what a firmware build would use instead: iconv piped into
+# xxd, and Python's str.encode('gbk'). Whole processes, timed by hyperfine in
+# rounds whose command order rotates, so that no tool always runs on a warm or a
+# cold machine; the ratios are of the medians over all rounds. Then peak memory
+# (/usr/bin/time) for the benchmark text and for a text of a few hundred MB.
+#
+# Environment: CHARS (1000000), ROUNDS (5), RUNS per round (10),
+# LARGE_COPIES (90 copies of the text, about 216 MB), JOBS (2).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+chars=${CHARS:-1000000}
+rounds=${ROUNDS:-5}
+runs=${RUNS:-10}
+copies=${LARGE_COPIES:-90}
+work=build/bench-cli
+mkdir -p "$work"
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target gbkhex-cli -j "${JOBS:-2}" >/dev/null
+cli=$PWD/build/release/cli/gbkhex-cli
+input=$PWD/$work/input.txt
+python3 bench/make_cli_input.py "$chars" "$input"
+echo "input: $chars characters, $(stat -c %s "$input") bytes of UTF-8"
+
+declare -A command=(
+  [gbkhex-cli-c]="$cli --format c $input"
+  [iconv-xxd-i]="iconv -f UTF-8 -t CP936 $input | xxd -i"
+  [python-c]="python3 $PWD/bench/python_gbk.py c < $input"
+  [gbkhex-cli-hex]="$cli --format hex $input"
+  [iconv-xxd-p]="iconv -f UTF-8 -t CP936 $input | xxd -p"
+  [python-hex]="python3 $PWD/bench/python_gbk.py hex < $input"
+)
+
+# Every tool must make the same bytes, or the timing compares different work.
+iconv -f UTF-8 -t CP936 "$input" > "$work/iconv.bin"
+for format in c hex; do
+  eval "${command[gbkhex-cli-$format]}" > "$work/cli.$format"
+  eval "${command[python-$format]}" > "$work/python.$format"
+  cmp -s "$work/cli.$format" "$work/python.$format" ||
+    { echo "gbkhex-cli and Python differ in the $format format" >&2; exit 1; }
+done
+xxd -r -p "$work/cli.hex" | cmp -s - "$work/iconv.bin" ||
+  { echo "gbkhex-cli's bytes differ from iconv's" >&2; exit 1; }
+echo "outputs checked: gbkhex-cli = Python (both formats), bytes = iconv's"
+
+rm -f "$work"/round-*.json "$work/hyperfine.log"
+# A pipeline like iconv | xxd runs on two cores when it can have them, so how
+# busy the machine is changes its time far more than gbkhex-cli's.
+echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "timing: $rounds rounds of $runs runs (3 warmups) per command, order rotating by round;"
+echo "python: whole input read, decoded, str.encode('gbk'), then bytes.hex / a 256-token table"
+for round in $(seq "$rounds"); do
+  for format in c hex; do
+    case $format in
+      c) names=(gbkhex-cli-c iconv-xxd-i python-c) ;;
+      hex) names=(gbkhex-cli-hex iconv-xxd-p python-hex) ;;
+    esac
+    # Rotate the order by round.
+    shift_by=$((round % 3))
+    names=("${names[@]:shift_by}" "${names[@]:0:shift_by}")
+    args=()
+    for name in "${names[@]}"; do args+=(-n "$name" "${command[$name]}"); done
+    # hyperfine's warnings about outliers on a shared machine go to the log.
+    hyperfine --style none --warmup 3 --runs "$runs" \
+      --export-json "$work/round-$round-$format.json" "${args[@]}" >/dev/null 2>>"$work/hyperfine.log"
+  done
+done
+
+python3 - "$work" <<'PY'
+import glob, json, statistics, sys
+times = {}
+for path in glob.glob(sys.argv[1] + "/round-*.json"):
+    for result in json.load(open(path))["results"]:
+        times.setdefault(result["command"], []).extend(result["times"])
+median = {name: statistics.median(t) * 1000 for name, t in times.items()}
+targets = {"iconv-xxd-i": 5.0, "iconv-xxd-p": 2.0}
+for fmt in ("c", "hex"):
+    ours = median[f"gbkhex-cli-{fmt}"]
+    print(f"\n--format {fmt}: gbkhex-cli median {ours:.1f} ms over {len(times[f'gbkhex-cli-{fmt}'])} runs")
+    for other in (("iconv-xxd-i" if fmt == "c" else "iconv-xxd-p"), f"python-{fmt}"):
+        ratio = median[other] / ours
+        goal = targets.get(other)
+        verdict = "" if goal is None else f"  (target >= {goal:g}x: {'met' if ratio >= goal else 'MISSED'})"
+        print(f"  {other:12s} {median[other]:7.1f} ms   gbkhex-cli is {ratio:5.1f}x faster{verdict}")
+PY
+
+# Peak resident memory and wall time of one run, from /usr/bin/time -v.
+measure() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null |
+    awk -F': ' '/Maximum resident/ {kb = $2} /Elapsed/ {t = $2} END {print kb " KB, " t " elapsed"}'
+}
+echo
+echo "peak resident memory (/usr/bin/time -v):"
+for format in c hex; do
+  echo "  gbkhex-cli --format $format, benchmark text: $(measure "$cli" --format "$format" "$input")"
+done
+echo "  iconv alone, benchmark text: $(measure iconv -f UTF-8 -t CP936 "$input")"
+echo "  python3 hex, benchmark text: $(measure sh -c "${command[python-hex]}")"
+
+large=$PWD/$work/large.txt
+trap 'rm -f "$large"' EXIT
+for _ in $(seq "$copies"); do cat "$input"; done > "$large"
+echo "  large text: $(stat -c %s "$large") bytes"
+for format in c hex; do
+  echo "  gbkhex-cli --format $format, large text: $(measure "$cli" --format "$format" "$large")"
+done
+# The hex format carries no state from one character to the next, so the large
+# text's output must be the benchmark text's output, repeated.
+large_sum=$("$cli" --format hex "$large" | md5sum)
+repeated_sum=$(for _ in $(seq "$copies"); do cat "$work/cli.hex"; done | md5sum)
+[ "$large_sum" = "$repeated_sum" ] || { echo "large text output differs" >&2; exit 1; }
+echo "  large text output checked against the benchmark text's, repeated"

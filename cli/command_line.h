@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <ostream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/stream_converter.h"
+
+namespace gbkhex::cli {
+
+inline constexpr std::string_view kProgramName = "gbkhex-cli";
+inline constexpr std::string_view kVersion = "1.00";
+
+// Exit statuses: 0 converted, 1 bad input or failed output, 2 bad command line.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Action { Convert, Help, Version };
+
+struct Invocation {
+  Action action = Action::Convert;
+  ConvertOptions options;
+  // "-" is standard input; no inputs at all means standard input too.
+  std::vector<std::string> inputs;
+};
+
+// Throws UsageError for an unknown option, a missing or bad option value, or an
+// array name that is not a C identifier.
+Invocation ParseArguments(std::span<const std::string_view> args);
+
+// True for a C identifier that is not a keyword, so that NAME[] and NAME_len
+// both compile.
+bool IsCIdentifier(std::string_view name);
+
+// The whole program, minus the process: `args` excludes the program name.
+// Returns the exit status.
+int Run(std::span<const std::string_view> args, std::istream& standardInput,
+        std::ostream& standardOutput, std::ostream& standardError,
+        std::size_t chunkSize = kDefaultChunkSize);
+
+}  // namespace gbkhex::cli
