@@ -376,6 +376,14 @@ void CheckLongPaste(Results& r, const Gbkhex& app) {
   SendMessageW(app.Control("Option1"), BM_CLICK, 0, 0);
 }
 
+std::string EnvironmentVariable(const char* name) {
+  std::string value(32768, '\0');
+  const DWORD length =
+      GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+  value.resize(length < value.size() ? length : 0);
+  return value;
+}
+
 std::string FileContent(const char* path) {
   std::ifstream file(path, std::ios::binary);
   std::stringstream content;
@@ -435,8 +443,9 @@ int main(int argc, char** argv) {
   CheckText2IsTheUsers(results, app);
   CheckArrowKeysSwitchFormat(results, app);
   CheckLongPaste(results, app);
-  if (const char* browserLog = std::getenv("GBKHEX_BROWSER_LOG")) {
-    CheckHomePage(results, app, browserLog);
+  if (const std::string browserLog = EnvironmentVariable("GBKHEX_BROWSER_LOG");
+      !browserLog.empty()) {
+    CheckHomePage(results, app, browserLog.c_str());
   } else {
     std::printf("Command1 not clicked: GBKHEX_BROWSER_LOG names no recorder\n");
   }
