@@ -210,6 +210,24 @@ class Gbkhex {
   HWND form_ = nullptr;
 };
 
+std::string NameOfFocus(const Gbkhex& app) {
+  const HWND focus = app.Focus();
+  if (!focus) return "no control";
+  for (const auto& control : gbkhex::layout::kControls) {
+    if (app.Control(control.name) == focus) return std::string(control.name);
+  }
+  return "another window";
+}
+
+// Checks that `name` gets the focus, saying where it is otherwise.
+void CheckFocusOn(Results& r, const Gbkhex& app, std::string_view name, std::string_view what) {
+  const bool ok = WaitFor([&] { return app.Focus() == app.Control(name); });
+  r.Check(ok, what);
+  if (!ok) std::printf("  the focus is on %s\n", NameOfFocus(app).c_str());
+}
+
+void PressTab(const Gbkhex& app) { PressKey(app.Focus(), VK_TAB); }
+
 void CheckStartUp(Results& r, const Gbkhex& app) {
   const HWND form = app.form();
   const UINT dpi = GetDpiForWindow(form);
@@ -224,8 +242,7 @@ void CheckStartUp(Results& r, const Gbkhex& app) {
   }
   r.Check(IsChecked(app.Control("Option1")), "Option1 is selected at start");
   r.Check(!IsChecked(app.Control("Option2")), "Option2 is not selected at start");
-  r.Check(WaitFor([&] { return app.Focus() == app.Control("Text1"); }),
-          "Text1 has the focus at start");
+  CheckFocusOn(r, app, "Text1", "Text1 has the focus at start");
   r.CheckText(TextOf(app.Control("Text1")), L"", "Text1 is empty at start");
   r.CheckText(TextOf(app.Control("Text2")), L"", "Text2 is empty at start");
 
@@ -277,9 +294,8 @@ void CheckStartUp(Results& r, const Gbkhex& app) {
 void CheckTabOrder(Results& r, const Gbkhex& app) {
   const char* const order[] = {"Text2", "Option1", "Command1", "Text1"};
   for (const char* next : order) {
-    PressKey(app.Focus(), VK_TAB);
-    r.Check(WaitFor([&] { return app.Focus() == app.Control(next); }),
-            std::string("Tab moves the focus on to ") + next);
+    PressTab(app);
+    CheckFocusOn(r, app, next, std::string("Tab moves the focus on to ") + next);
   }
 }
 
@@ -304,7 +320,12 @@ void CheckFormats(Results& r, const Gbkhex& app) {
   ReplaceAll(text1, L"");
   r.CheckText(TextOf(text2), L"", "deleting the whole input empties Text2");
 
-  PressKey(text1, VK_RETURN);
+  // Enter as a user presses it: with the focus in Text1, which the option
+  // clicks above took away.
+  PressTab(app);
+  PressTab(app);
+  CheckFocusOn(r, app, "Text1", "Tab from Option1 comes round to Text1");
+  PressKey(app.Focus(), VK_RETURN);
   r.Check(WaitFor([&] { return !TextOf(text2).empty(); }), "Enter in Text1 changes the output");
   r.CheckText(TextOf(text1), L"\r\n", "Enter puts CR LF into Text1");
   r.CheckText(TextOf(text2), L"0D 0A ", "Enter converts to 0D 0A");
@@ -351,12 +372,17 @@ void CheckArrowKeysSwitchFormat(Results& r, const Gbkhex& app) {
   const HWND option1 = app.Control("Option1");
   const HWND option2 = app.Control("Option2");
   ReplaceAll(app.Control("Text1"), L"A");
-  PressKey(app.Focus(), VK_TAB);
-  PressKey(app.Control("Text2"), VK_TAB);
-  r.Check(WaitFor([&] { return app.Focus() == option1; }), "Tab reaches Option1");
+  SendMessageW(option1, BM_CLICK, 0, 0);
+  CheckFocusOn(r, app, "Option1", "a click puts the focus on Option1");
   PressKey(option1, VK_DOWN);
   r.Check(WaitFor([&] { return IsChecked(option2); }), "an arrow key selects Option2");
+  CheckFocusOn(r, app, "Option2", "the arrow key moves the focus with the selection");
   r.CheckText(TextOf(app.Control("Text2")), L"0X41,", "selecting by arrow key converts");
+  // The group's tab stop follows the selected button.
+  for (const char* next : {"Command1", "Text1", "Text2", "Option2"}) {
+    PressTab(app);
+    CheckFocusOn(r, app, next, std::string("with Option2 selected, Tab goes on to ") + next);
+  }
   SendMessageW(option1, BM_CLICK, 0, 0);
 }
 
