@@ -4,7 +4,8 @@
 PRESET ?= release
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli format clean
+.PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
+	windows-test windows-screenshot format clean
 
 all: build
 
@@ -52,6 +53,20 @@ bench-window: build
 bench-cli:
 	@tools/install-deps core compare
 	bench/compare_cli.sh
+
+# gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe
+windows:
+	@tools/install-deps core windows
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+# Its tests under Wine on a virtual screen; no Wine process outlives them.
+WINE_STOP = WINEPREFIX=$(CURDIR)/build/windows/wine wineserver -k 2>/dev/null || true
+windows-test: windows
+	tools/windows-test; status=$$?; $(WINE_STOP); exit $$status
+
+windows-screenshot: windows
+	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

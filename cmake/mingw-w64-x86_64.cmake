@@ -1,0 +1,22 @@
+# Cross-builds the native Windows program with Debian's mingw-w64 (x86_64,
+# win32 threads). Usage: cmake --preset windows, or
+# -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(GBKHEX_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${GBKHEX_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${GBKHEX_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${GBKHEX_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${GBKHEX_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Lets CTest run the cross-built test programs.
+find_program(GBKHEX_WINE wine)
+if(GBKHEX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${GBKHEX_WINE})
+endif()

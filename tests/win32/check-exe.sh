@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Checks from outside Windows what gbkhex.exe carries and needs: its icon,
+# manifest and version resources, and that it imports nothing but Windows' own
+# DLLs. Usage: check-exe.sh GBKHEX_EXE FORM_LAYOUT_H OBJDUMP
+set -uo pipefail
+exe=$1 layout=$2 objdump=$3
+passed=0 failed=0
+
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $what"
+  fi
+}
+
+# The bytes of a file or of standard input as " xx xx ...", one line.
+hex_bytes() { od -An -tx1 -v "$@" | tr -s ' \n' '  ' | sed 's/ *$//'; }
+# A text as the UTF-16LE bytes that resources hold, in the same form.
+utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex_bytes; }
+layout_text() { sed -n "s/.*constexpr std::string_view $1 = \"\(.*\)\";/\1/p" "$layout"; }
+
+contains() { grep -Eq -- "$2" <<<"$1"; }
+
+listing=$(wrestool -l "$exe")
+check "icon in Chinese (PRC)" contains "$listing" '--type=3 .*--language=2052'
+check "icon group in Chinese (PRC)" contains "$listing" '--type=14 .*--language=2052'
+check "version record in Chinese (PRC)" contains "$listing" '--type=16 .*--language=2052'
+check "manifest" contains "$listing" '--type=24 --name=1 '
+
+icons=$(wrestool -x -t14 "$exe" | icotool -l - 2>/dev/null)
+check "a 48 x 47 icon in 256 colours" contains "$icons" '--width=48 --height=47 --bit-depth=8'
+
+manifest=$(wrestool -x --raw -t24 "$exe")
+check "manifest asks for common controls 6" contains "$manifest" \
+  'name="Microsoft.Windows.Common-Controls" version="6\.0\.0\.0"'
+check "manifest declares per-monitor dpi awareness" contains "$manifest" '>PerMonitorV2'
+
+version=$(wrestool -x --raw -t16 "$exe" | hex_bytes)
+# VS_FIXEDFILEINFO: signature, structure version, then file and product
+# version 1.0.0.0, each as two little-endian DWORDs (major.minor, build.revision).
+check "file and product version 1,0,0,0" contains "$version" \
+  'bd 04 ef fe 00 00 01 00 00 00 01 00 00 00 00 00 00 00 01 00 00 00 00 00'
+check "string table 080404B0" contains "$version" "$(utf16 080404B0) 00 00"
+check "translation 0x0804, 1200" contains "$version" "$(utf16 Translation) 00 00( 00 00)? 04 08 b0 04"
+
+string_value() {  # key, value: the key, its padding, then the value and its terminator
+  check "$1 is \"$2\"" contains "$version" "$(utf16 "$1") 00 00( 00 00)?$(utf16 "$2") 00 00"
+}
+product=$(layout_text kProductName)
+string_value FileVersion "$(layout_text kVersion)"
+string_value ProductVersion "$(layout_text kVersion)"
+string_value CompanyName "$(layout_text kCompanyName)"
+string_value ProductName "$product"
+string_value OriginalFilename "$product.exe"
+check "form_layout.h gives version 1.00" test "$(layout_text kVersion)" = 1.00
+
+imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+check "imports were read" contains "$imports" '^kernel32\.dll$'
+for dll in $imports; do
+  case "$dll" in
+    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | comctl32.dll | ole32.dll | \
+      oleaut32.dll | advapi32.dll | msvcrt.dll | api-ms-win-*.dll) passed=$((passed + 1)) ;;
+    *) failed=$((failed + 1)) && echo "FAIL: imports $dll, which Windows does not ship" ;;
+  esac
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,315 @@
+#include "window/win32/main_form.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "convert/code_format.h"
+#include "window/win32/control_ids.h"
+#include "window/win32/wide_text.h"
+
+namespace gbkhex::win32 {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kFormExStyle = 0;
+
+constexpr bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+// ShellExecuteA takes the address in the narrow code page; ASCII reads the
+// same in every code page, so the UTF-8 bytes can be passed as they are.
+static_assert(IsAscii(layout::kHomePage));
+
+struct WindowClassAndStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+// An option button opens a radio group unless the control before it in tab
+// order is an option button of the same frame.
+bool StartsRadioGroup(std::size_t index) {
+  if (index == 0) return true;
+  const layout::Control& previous = layout::kControls[index - 1];
+  const layout::Control& control = layout::kControls[index];
+  return previous.kind != layout::ControlKind::OptionButton ||
+         previous.container != control.container;
+}
+
+WindowClassAndStyle ClassAndStyleOf(std::size_t index) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  switch (layout::kControls[index].kind) {
+    case layout::ControlKind::GroupFrame:
+      return {WC_BUTTONW, kChild | WS_GROUP | BS_GROUPBOX, 0};
+    case layout::ControlKind::TextBox:
+      return {WC_EDITW,
+              kChild | WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                  ES_WANTRETURN,
+              WS_EX_CLIENTEDGE};
+    case layout::ControlKind::OptionButton:
+      // Only the first of a group is a tab stop; checking a radio button moves
+      // the tab stop to it.
+      return {WC_BUTTONW,
+              kChild | BS_AUTORADIOBUTTON |
+                  (StartsRadioGroup(index) ? static_cast<DWORD>(WS_GROUP | WS_TABSTOP) : 0),
+              0};
+    case layout::ControlKind::Label:
+      return {WC_STATICW, kChild | WS_GROUP | SS_LEFT | SS_NOPREFIX, 0};
+    case layout::ControlKind::PushButton:
+      return {WC_BUTTONW, kChild | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0};
+  }
+  return {WC_STATICW, kChild, 0};
+}
+
+struct TwipsRect {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+// The control's rectangle in Form1's client area: the table gives it relative
+// to its container.
+TwipsRect FormTwips(const layout::Control& control) {
+  TwipsRect rect{control.left, control.top, control.width, control.height};
+  for (std::string_view container = control.container; container != layout::kFormName;) {
+    const layout::Control& frame = layout::ControlNamed(container);
+    rect.left += frame.left;
+    rect.top += frame.top;
+    container = frame.container;
+  }
+  return rect;
+}
+
+int Pixels(int twips, UINT dpi) { return layout::TwipsToPixels(twips, static_cast<int>(dpi)); }
+
+UniqueFont CreateUiFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+    return nullptr;
+  }
+  LOGFONTW font = metrics.lfMessageFont;
+  font.lfHeight = -MulDiv(layout::kFontPointSize, static_cast<int>(dpi), 72);
+  font.lfWidth = 0;
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+}  // namespace
+
+Form1::~Form1() {
+  // Destroying the window calls back into this object (WM_NCDESTROY), so it
+  // must go while every member is still whole.
+  window_.reset();
+}
+
+bool Form1::Create(HINSTANCE instance, FormIcons icons) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &Form1::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icons.icon;
+  windowClass.hIconSm = icons.smallIcon;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = kClassName;
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    return false;
+  }
+
+  const std::wstring caption = WideFromUtf8(layout::kWindowCaption);
+  // WM_NCCREATE hands the new window to window_.
+  if (!CreateWindowExW(kFormExStyle, kClassName, caption.c_str(), kFormStyle, CW_USEDEFAULT,
+                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                       this)) {
+    return false;
+  }
+  CreateControls(instance);
+  const UINT dpi = GetDpiForWindow(window_.get());
+  ApplyDpi(dpi);
+  CentreOnScreen();
+  Load();
+  return true;
+}
+
+void Form1::Show(int showCommand) const {
+  ShowWindow(window_.get(), showCommand);
+  UpdateWindow(window_.get());
+}
+
+bool Form1::PreTranslateMessage(MSG& message) const {
+  return window_ && IsDialogMessageW(window_.get(), &message);
+}
+
+std::string Form1::FormatNameToMac(std::wstring_view val) const {
+  const bool hexadecimal = SendMessageW(Control("Option1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  // A copy, unit by unit, rather than a cast: wchar_t and char16_t are
+  // distinct types even where they have the same width.
+  const std::u16string units(val.begin(), val.end());
+  return gbkhex::FormatNameToMac(units, hexadecimal ? OutputFormat::Hexadecimal : OutputFormat::C);
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Form1* form = nullptr;
+  if (message == WM_NCCREATE) {
+    form = static_cast<Form1*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    form->window_.reset(window);
+  } else {
+    form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  return form ? form->HandleMessage(message, wParam, lParam)
+              : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = window_.get();
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) focusOnActivate_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (focusOnActivate_) SetFocus(focusOnActivate_);
+      return 0;
+    case WM_NEXTDLGCTL:
+      // Multi-line edits ask their parent to move the focus on Tab, as they
+      // would ask a dialog.
+      MoveFocus(LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                               : GetNextDlgTabItem(window, GetFocus(), wParam != 0));
+      return 0;
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(wParam));
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      static_cast<void>(window_.release());
+      controls_ = {};
+      focusOnActivate_ = nullptr;
+      return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Form1::CreateControls(HINSTANCE instance) {
+  // Creation order is tab order: the dialog manager walks the children in it.
+  for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+    const layout::Control& control = layout::kControls[i];
+    const WindowClassAndStyle kind = ClassAndStyleOf(i);
+    const std::wstring caption = WideFromUtf8(control.caption);
+    controls_[i] = CreateWindowExW(
+        kind.exStyle, kind.className, caption.c_str(), kind.style, 0, 0, 0, 0, window_.get(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control.name))), instance, nullptr);
+    if (control.kind == layout::ControlKind::TextBox) {
+      // Lifts the 32,767-character limit on typing and pasting, so that a long
+      // paste is never cut short without a word.
+      SendMessageW(controls_[i], EM_SETLIMITTEXT, 0, 0);
+    }
+  }
+  focusOnActivate_ = Control("Text1");
+}
+
+void Form1::ApplyDpi(UINT dpi) {
+  if (UniqueFont font = CreateUiFont(dpi)) {
+    for (const HWND control : controls_) {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    }
+    font_ = std::move(font);
+  }
+  for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+    const TwipsRect rect = FormTwips(layout::kControls[i]);
+    SetWindowPos(controls_[i], nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi),
+                 Pixels(rect.width, dpi), Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT frame{0, 0, Pixels(layout::kClientWidth, dpi), Pixels(layout::kClientHeight, dpi)};
+  AdjustWindowRectExForDpi(&frame, kFormStyle, FALSE, kFormExStyle, dpi);
+  SetWindowPos(window_.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+void Form1::CentreOnScreen() const {
+  RECT bounds{};
+  GetWindowRect(window_.get(), &bounds);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  SetWindowPos(window_.get(), nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::Load() {
+  SendMessageW(Control("Option1"), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Control("Option2"), BM_SETCHECK, BST_UNCHECKED, 0);
+  // Selecting Option1 counts as a click on it.
+  RefreshOutput();
+}
+
+void Form1::OnCommand(int controlId, int notification) {
+  if (controlId == ControlId("Text1") && notification == EN_CHANGE) {
+    RefreshOutput();
+  } else if ((controlId == ControlId("Option1") || controlId == ControlId("Option2")) &&
+             notification == BN_CLICKED) {
+    RefreshOutput();
+  } else if (controlId == ControlId("Command1") && notification == BN_CLICKED) {
+    OpenHomePage();
+  }
+}
+
+void Form1::MoveFocus(HWND control) const {
+  if (!control) return;
+  // As in a dialog: an edit control reached by the keyboard has its text selected.
+  if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    SendMessageW(control, EM_SETSEL, 0, -1);
+  }
+  SetFocus(control);
+}
+
+void Form1::RefreshOutput() const {
+  const HWND text2 = Control("Text2");
+  SetWindowTextW(text2, L"");
+  const std::wstring input = WindowText(Control("Text1"));
+  SetWindowTextW(text2, WideFromAscii(FormatNameToMac(input)).c_str());
+}
+
+void Form1::OpenHomePage() {
+  const std::string address(layout::kHomePage);
+  // Nothing is reported when the shell cannot open it.
+  ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+HWND Form1::Control(std::string_view name) const {
+  const auto found = std::find_if(layout::kControls.begin(), layout::kControls.end(),
+                                  [name](const layout::Control& c) { return c.name == name; });
+  return found == layout::kControls.end()
+             ? nullptr
+             : controls_[static_cast<std::size_t>(std::distance(layout::kControls.begin(), found))];
+}
+
+}  // namespace gbkhex::win32

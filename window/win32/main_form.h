@@ -1,0 +1,67 @@
+#pragma once
+
+// Form1 on the Win32 API: the program's only window. Every control, caption and
+// position comes from window/form_layout.h; the conversion comes from convert/.
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "window/form_layout.h"
+#include "window/win32/unique_handles.h"
+
+namespace gbkhex::win32 {
+
+struct FormIcons {
+  HICON icon = nullptr;
+  HICON smallIcon = nullptr;
+};
+
+class Form1 {
+ public:
+  static constexpr const wchar_t* kClassName = L"gbkhex.Form1";
+
+  Form1() = default;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+  ~Form1();
+
+  // Creates the window and its controls at the dpi of the screen it opens on,
+  // centred, and runs the load event; the window stays hidden until Show.
+  // False when Windows refuses to create it.
+  bool Create(HINSTANCE instance, FormIcons icons);
+  void Show(int showCommand) const;
+
+  // Gives the keyboard message to the dialog manager for tab order and focus;
+  // true when it was handled there and must not be dispatched again.
+  bool PreTranslateMessage(MSG& message) const;
+
+  // The conversion of `val` in the format that Option1's state chooses.
+  std::string FormatNameToMac(std::wstring_view val) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateControls(HINSTANCE instance);
+  void ApplyDpi(UINT dpi);
+  void CentreOnScreen() const;
+  void Load();
+  void OnCommand(int controlId, int notification);
+  void MoveFocus(HWND control) const;
+  void RefreshOutput() const;
+  static void OpenHomePage();
+
+  HWND Control(std::string_view name) const;
+
+  UniqueWindow window_;
+  UniqueFont font_;
+  // Children of window_, destroyed with it; in the order of layout::kControls.
+  std::array<HWND, layout::kControls.size()> controls_{};
+  // The control that gets the focus back when the window is activated again.
+  HWND focusOnActivate_ = nullptr;
+};
+
+}  // namespace gbkhex::win32
