@@ -13,11 +13,6 @@ namespace {
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 constexpr std::string_view kLineBreak = "\r\n";
 
-constexpr std::uint64_t kHexTokenSize = 3;  // "CA "
-constexpr std::uint64_t kCTokenSize = 5;    // "0XCA,"
-constexpr std::uint64_t kCLineSize = 82;    // 16 tokens and CR LF
-constexpr std::uint64_t kCLineBytes = 16;
-
 // An array holds C constants whatever format was asked for, and a chunk size
 // of 0 would never make progress.
 ConvertOptions Normalized(ConvertOptions options) {
@@ -39,12 +34,7 @@ StreamConverter::StreamConverter(ConvertOptions options, std::ostream& out)
   units_.resize(input_.size());
 }
 
-std::uint64_t StreamConverter::ByteCount() const noexcept {
-  if (options_.format == OutputFormat::Hexadecimal) return bodyLength_ / kHexTokenSize;
-  // Full lines are 82 characters and the last, partial one is shorter than 80,
-  // so the line count and the tokens of the last line can be read off the length.
-  return bodyLength_ / kCLineSize * kCLineBytes + bodyLength_ % kCLineSize / kCTokenSize;
-}
+std::uint64_t StreamConverter::ByteCount() const noexcept { return writer_.BytesWritten(); }
 
 void StreamConverter::Convert(std::istream& in, std::string_view name) {
   const auto fail = [name](std::string_view what) {
@@ -90,13 +80,11 @@ void StreamConverter::Emit(std::u16string_view units) {
   output_.clear();
   // The declaration opens with the first byte, so that an empty input, which
   // no C array can hold, leaves no half-written declaration behind.
-  if (!options_.arrayName.empty() && bodyLength_ == 0) {
+  if (!options_.arrayName.empty() && ByteCount() == 0) {
     output_.append("const unsigned char ").append(options_.arrayName).append("[] = {");
     output_.append(kLineBreak);
   }
-  const std::size_t start = output_.size();
   writer_.Append(units, output_);
-  bodyLength_ += output_.size() - start;
   Write(output_);
 }
 
@@ -107,11 +95,11 @@ void StreamConverter::Finish() {
 }
 
 void StreamConverter::WriteArrayEnd() {
-  if (bodyLength_ == 0) {
+  if (ByteCount() == 0) {
     throw InputError("the input is empty, and a C array needs at least one byte");
   }
   std::string end;
-  if (bodyLength_ % kCLineSize != 0) end.append(kLineBreak);
+  if (writer_.LineIsOpen()) end.append(kLineBreak);
   end.append("};").append(kLineBreak);
   end.append("const unsigned long ").append(options_.arrayName).append("_len = ");
   end.append(std::to_string(ByteCount())).append(";").append(kLineBreak);

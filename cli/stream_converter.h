@@ -67,8 +67,6 @@ class StreamConverter {
   std::vector<std::uint8_t> input_;
   std::u16string units_;
   std::string output_;
-  // Characters of converted output written so far, declaration lines excluded.
-  std::uint64_t bodyLength_ = 0;
 };
 
 }  // namespace gbkhex::cli

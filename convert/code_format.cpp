@@ -119,13 +119,17 @@ void CodeWriter::Append(std::u16string_view units, std::string& out) {
     out.resize(start + most * kHexTokenSize);
     const char* const end = WriteHex(units, out.data() + start);
     out.resize(static_cast<std::size_t>(end - out.data()));
+    bytesWritten_ += (out.size() - start) / kHexTokenSize;
     return;
   }
-  out.resize(start + CTokenOffset(bytesOnLine_ + most) + kCSlack);
-  const std::size_t index = WriteC(units, out.data() + start, bytesOnLine_);
-  out.resize(start + CTokenOffset(index) - CTokenOffset(bytesOnLine_));
-  bytesOnLine_ = index % kCLineBytes;
+  const std::size_t onLine = bytesWritten_ % kCLineBytes;
+  out.resize(start + CTokenOffset(onLine + most) + kCSlack);
+  const std::size_t index = WriteC(units, out.data() + start, onLine);
+  out.resize(start + CTokenOffset(index) - CTokenOffset(onLine));
+  bytesWritten_ += index - onLine;
 }
+
+bool CodeWriter::LineIsOpen() const noexcept { return bytesWritten_ % kCLineBytes != 0; }
 
 std::string FormatNameToMac(std::u16string_view val, OutputFormat format) {
   std::string result;

@@ -33,10 +33,16 @@ class CodeWriter {
   // Appends the output for `units` to `out`, growing it exactly once.
   void Append(std::u16string_view units, std::string& out);
 
+  // Code page 936 bytes written so far.
+  std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
+
+  // In the C format: whether the output so far stops inside a line, with no
+  // CR LF after its last token.
+  bool LineIsOpen() const noexcept;
+
  private:
   OutputFormat format_;
-  // Bytes already written on the current, unfinished C-format line (0..15).
-  std::size_t bytesOnLine_ = 0;
+  std::uint64_t bytesWritten_ = 0;
 };
 
 }  // namespace gbkhex

@@ -216,5 +216,26 @@ TEST(CodeWriter, ContinuesTheLineIntoAFreshBuffer) {
   }
 }
 
+TEST(CodeWriter, CountsBytesAndKnowsWhenALineIsOpen) {
+  CodeWriter writer(kC);
+  std::string out;
+  writer.Append(u"ABCDEFGHIJKLMNO", out);  // 15 bytes
+  EXPECT_EQ(writer.BytesWritten(), 15u);
+  EXPECT_TRUE(writer.LineIsOpen());
+  writer.Append(u"\u20AC", out);  // one byte closes the line
+  EXPECT_EQ(writer.BytesWritten(), 16u);
+  EXPECT_FALSE(writer.LineIsOpen());
+  writer.Append(u"\u4E2D", out);  // two bytes open the next one
+  EXPECT_EQ(writer.BytesWritten(), 18u);
+  EXPECT_TRUE(writer.LineIsOpen());
+  EXPECT_EQ(out.substr(out.size() - 10), "0XD6,0XD0,");
+
+  CodeWriter hex(kHex);
+  std::string hexOut;
+  hex.Append(u"A\u4E2D\U0001F600", hexOut);
+  EXPECT_EQ(hex.BytesWritten(), 5u);
+  EXPECT_EQ(hexOut.size(), 15u);
+}
+
 }  // namespace
 }  // namespace gbkhex

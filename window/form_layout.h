@@ -5,6 +5,7 @@
 // Strings are UTF-8.
 
 #include <array>
+#include <cstddef>
 #include <stdexcept>
 #include <string_view>
 
@@ -59,14 +60,16 @@ inline constexpr std::array<Control, 9> kControls{{
     {"Command1", ControlKind::PushButton, kFormName, "访 问 官 网", 6615, 6300, 1335, 345, 8},
 }};
 
-// The control called `name`; a name not in the table does not compile in a
-// constant expression and throws otherwise.
-constexpr const Control& ControlNamed(std::string_view name) {
-  for (const Control& control : kControls) {
-    if (control.name == name) return control;
+// The place of the control called `name` in kControls; a name not in the table
+// does not compile in a constant expression and throws otherwise.
+constexpr std::size_t IndexOf(std::string_view name) {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (kControls[i].name == name) return i;
   }
   throw std::out_of_range("no control of that name");
 }
+
+constexpr const Control& ControlNamed(std::string_view name) { return kControls[IndexOf(name)]; }
 
 // Twips to device pixels at `dpi`, rounded to the nearest pixel.
 constexpr int TwipsToPixels(int twips, int dpi = 96) {

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -304,12 +303,6 @@ void Form1::OpenHomePage() {
   ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-HWND Form1::Control(std::string_view name) const {
-  const auto found = std::find_if(layout::kControls.begin(), layout::kControls.end(),
-                                  [name](const layout::Control& c) { return c.name == name; });
-  return found == layout::kControls.end()
-             ? nullptr
-             : controls_[static_cast<std::size_t>(std::distance(layout::kControls.begin(), found))];
-}
+HWND Form1::Control(std::string_view name) const { return controls_[layout::IndexOf(name)]; }
 
 }  // namespace gbkhex::win32
