@@ -5,7 +5,7 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot format clean
+	windows-test windows-screenshot package package-test format clean
 
 all: build
 
@@ -67,6 +67,25 @@ windows-test: windows
 
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
+
+# The release packages: build/packages/gbkhex_<version>_amd64.deb and
+# gbkhex-<version>-win64.zip.
+package:
+	@tools/install-deps core qt windows package
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	rm -rf build/package/packages build/windows/packages build/packages
+	cd build/package && cpack
+	cd build/windows && cpack
+	mkdir -p build/packages
+	cp build/package/packages/*.deb build/windows/packages/*.zip build/packages/
+	@echo "Packages:" && ls -1 $(CURDIR)/build/packages/*
+
+# Installs the .deb, uses it and removes it again; runs the zip's programs under Wine.
+package-test: package
+	tools/check-packages; status=$$?; $(WINE_STOP); exit $$status
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QString>
 
+#include "gbkhex/product.h"
 #include "window/form_layout.h"
 #include "window/main_window.h"
 
@@ -11,7 +12,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QString::fromUtf8(kVersion.data(), kVersion.size()));
   QApplication::setOrganizationName(QString::fromUtf8(kCompanyName.data(), kCompanyName.size()));
   // Lets desktops match the running window with the installed entry and icon.
-  QApplication::setDesktopFileName(QStringLiteral("gbkhex"));
+  QApplication::setDesktopFileName(
+      QString::fromUtf8(gbkhex::product::kAppId.data(), gbkhex::product::kAppId.size()));
 
   gbkhex::Form1 form;
   form.show();

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "cli/stream_converter.h"
+#include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 
 inline constexpr std::string_view kProgramName = "gbkhex-cli";
-inline constexpr std::string_view kVersion = "1.00";
+inline constexpr std::string_view kVersion = product::kVersion;
 
 // Exit statuses: 0 converted, 1 bad input or failed output, 2 bad command line.
 inline constexpr int kExitOk = 0;

@@ -2,21 +2,29 @@
 """Draws the program icon: a small LCD module showing 中 above its GBK bytes D6D0.
 
 Writes, from nothing but the standard library:
-  app/gbkhex.png        48 x 47, 8-bit indexed with a 256-entry palette
-  app/gbkhex.ico        the same image as one 8 bpp icon entry with its AND mask
-  app/gbkhex-48x48.png  the same image on a 48 x 48 canvas, for icon themes that
-                        expect square sizes
+  app/gbkhex.png            48 x 47, 8-bit indexed with a 256-entry palette
+  app/gbkhex.ico            the same image as one 8 bpp icon entry with its AND mask
+  app/icons/gbkhex-48.png   the same image on a 48 x 48 canvas, for icon themes that
+                            expect square sizes
+  app/icons/gbkhex-N.png    the same image at the theme's other sizes, N x N with an
+                            alpha channel: resampled by area, so that larger sizes
+                            keep the pixels' hard edges; below 48 the glyph is drawn
+                            again on the pixel grid with 1-pixel strokes, where a
+                            resampled one would blur, and the byte digits are left out
 
 Run by hand from the repository root; the output is committed:
   tools/gen_icon.py [output-directory]
 """
 
+import math
 import struct
 import sys
 import zlib
 from pathlib import Path
 
 WIDTH, HEIGHT = 48, 47
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256)
+INK = (28, 40, 20)
 PALETTE_SIZE = 256
 TRANSPARENT = None
 
@@ -100,7 +108,7 @@ def draw_screen(img):
 
 
 def put_bitmap(img, rows, left, top):
-    ink = (28, 40, 20)
+    ink = INK
     for dy, row in enumerate(rows):
         for dx, cell in enumerate(row):
             if cell == "#":
@@ -137,13 +145,88 @@ def draw_keys(img):
             img[42][x] = (30, 34, 40)
 
 
-def draw():
+def draw(with_text=True):
     img = blank()
     draw_body(img)
     draw_screen(img)
-    draw_text(img)
+    if with_text:
+        draw_text(img)
     draw_keys(img)
     return img
+
+
+def resample(square, size):
+    """The square image at size x size RGBA, each pixel the area-weighted mean of
+    the source pixels it covers (colours weighted by their opacity)."""
+    scale = len(square) / size
+    out = []
+    for ty in range(size):
+        row = []
+        for tx in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            y0, y1 = ty * scale, (ty + 1) * scale
+            x0, x1 = tx * scale, (tx + 1) * scale
+            for sy in range(math.floor(y0), min(math.ceil(y1), len(square))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(math.floor(x0), min(math.ceil(x1), len(square))):
+                    colour = square[sy][sx]
+                    if colour is TRANSPARENT:
+                        continue
+                    w = wy * (min(x1, sx + 1) - max(x0, sx))
+                    for i in range(3):
+                        acc[i] += colour[i] * w
+                    acc[3] += w
+            area = scale * scale
+            alpha = acc[3] / area
+            if alpha == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(round(c / acc[3]) for c in acc[:3]) + (round(255 * alpha),))
+        out.append(row)
+    return out
+
+
+def put_small_glyph(img, size):
+    """中 on the pixel grid of a small icon: a box and a stem of whole pixels,
+    proportioned like the 48-pixel glyph and centred on the panel."""
+    scale = size / 48
+    stroke = max(1, round(2 * scale))
+    width = round(14 * scale) | 1  # odd, so that the stem sits in the middle
+    height = round(17 * scale)
+    box_top, box_height = round(4 * scale), max(2 * stroke + 1, round(8 * scale))
+    left = round(23.5 * scale - width / 2)
+    top = round(20.5 * scale - height / 2)
+    ink = INK + (255,)
+
+    def fill(x, y, w, h):
+        for yy in range(top + y, top + y + h):
+            for xx in range(left + x, left + x + w):
+                img[yy][xx] = ink
+
+    fill((width - stroke) // 2, 0, stroke, height)
+    fill(0, box_top, width, stroke)
+    fill(0, box_top + box_height - stroke, width, stroke)
+    fill(0, box_top, stroke, box_height)
+    fill(width - stroke, box_top, stroke, box_height)
+
+
+def theme_icon(size):
+    if size >= WIDTH:
+        return resample(draw() + [[TRANSPARENT] * WIDTH], size)
+    img = resample(draw(with_text=False) + [[TRANSPARENT] * WIDTH], size)
+    put_small_glyph(img, size)
+    return img
+
+
+def png_rgba(img):
+    height, width = len(img), len(img[0])
+    raw = b"".join(b"\0" + b"".join(bytes(c) for c in row) for row in img)
+    return (
+        b"\x89PNG\r\n\x1a\n"
+        + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+        + png_chunk(b"IDAT", zlib.compress(raw, 9))
+        + png_chunk(b"IEND", b"")
+    )
 
 
 def palette_of(img):
@@ -213,7 +296,11 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     (out / "gbkhex.png").write_bytes(png(img, palette, index))
     (out / "gbkhex.ico").write_bytes(ico(img, palette, index))
-    (out / "gbkhex-48x48.png").write_bytes(png(square, palette, index))
+    icons = out / "icons"
+    icons.mkdir(exist_ok=True)
+    for size in THEME_SIZES:
+        data = png(square, palette, index) if size == WIDTH else png_rgba(theme_icon(size))
+        (icons / f"gbkhex-{size}.png").write_bytes(data)
 
 
 if __name__ == "__main__":

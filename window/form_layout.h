@@ -9,16 +9,18 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "gbkhex/product.h"
+
 namespace gbkhex::layout {
 
-inline constexpr std::string_view kCompanyName = "Quenvali显示技术有限公司";
-inline constexpr std::string_view kWebAddress = "www.quenvali.com";
-inline constexpr std::string_view kHomePage = "http://www.quenvali.com/";
-inline constexpr std::string_view kWindowCaption = "Quenvali显示技术有限公司(www.quenvali.com)";
-inline constexpr std::string_view kWelcome =
-    "欢迎选用Quenvali液晶显示屏，更多信息请登陆:www.quenvali.com";
-inline constexpr std::string_view kProductName = "gbkhex";
-inline constexpr std::string_view kVersion = "1.00";
+// The maker's texts, the product name and the version have one source, the build.
+using product::kCompanyName;
+using product::kHomePage;
+using product::kProductName;
+using product::kVersion;
+using product::kWebAddress;
+using product::kWelcome;
+using product::kWindowCaption;
 
 inline constexpr std::string_view kFormName = "Form1";
 

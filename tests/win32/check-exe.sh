@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks from outside Windows what gbkhex.exe carries and needs: its icon,
 # manifest and version resources, and that it imports nothing but Windows' own
-# DLLs. Usage: check-exe.sh GBKHEX_EXE FORM_LAYOUT_H OBJDUMP
+# DLLs. The expected names and version come from the build.
+# Usage: check-exe.sh GBKHEX_EXE OBJDUMP MAJOR.MINOR.PATCH VERSION_TEXT COMPANY PRODUCT
 set -uo pipefail
-exe=$1 layout=$2 objdump=$3
+exe=$1 objdump=$2 version_numbers=$3 version_text=$4 company=$5 product=$6
 passed=0 failed=0
 
 check() {
@@ -21,7 +22,8 @@ check() {
 hex_bytes() { od -An -tx1 -v "$@" | tr -s ' \n' '  ' | sed 's/ *$//'; }
 # A text as the UTF-16LE bytes that resources hold, in the same form.
 utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | hex_bytes; }
-layout_text() { sed -n "s/.*constexpr std::string_view $1 = \"\(.*\)\";/\1/p" "$layout"; }
+# A number as the four bytes of a little-endian WORD pair high.low, e.g. "01 00 00 00".
+word_pair() { printf '%02x %02x %02x %02x' $(($2 & 255)) $(($2 >> 8)) $(($1 & 255)) $(($1 >> 8)); }
 
 contains() { grep -Eq -- "$2" <<<"$1"; }
 
@@ -41,22 +43,22 @@ check "manifest declares per-monitor dpi awareness" contains "$manifest" '>PerMo
 
 version=$(wrestool -x --raw -t16 "$exe" | hex_bytes)
 # VS_FIXEDFILEINFO: signature, structure version, then file and product
-# version 1.0.0.0, each as two little-endian DWORDs (major.minor, build.revision).
-check "file and product version 1,0,0,0" contains "$version" \
-  'bd 04 ef fe 00 00 01 00 00 00 01 00 00 00 00 00 00 00 01 00 00 00 00 00'
+# version, each as two little-endian DWORDs (major.minor, patch.0).
+IFS=. read -r major minor patch <<<"$version_numbers"
+fixed="$(word_pair "$major" "$minor") $(word_pair "$patch" 0)"
+check "file and product version $major,$minor,$patch,0" contains "$version" \
+  "bd 04 ef fe 00 00 01 00 $fixed $fixed"
 check "string table 080404B0" contains "$version" "$(utf16 080404B0) 00 00"
 check "translation 0x0804, 1200" contains "$version" "$(utf16 Translation) 00 00( 00 00)? 04 08 b0 04"
 
 string_value() {  # key, value: the key, its padding, then the value and its terminator
   check "$1 is \"$2\"" contains "$version" "$(utf16 "$1") 00 00( 00 00)?$(utf16 "$2") 00 00"
 }
-product=$(layout_text kProductName)
-string_value FileVersion "$(layout_text kVersion)"
-string_value ProductVersion "$(layout_text kVersion)"
-string_value CompanyName "$(layout_text kCompanyName)"
+string_value FileVersion "$version_text"
+string_value ProductVersion "$version_text"
+string_value CompanyName "$company"
 string_value ProductName "$product"
 string_value OriginalFilename "$product.exe"
-check "form_layout.h gives version 1.00" test "$(layout_text kVersion)" = 1.00
 
 imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 check "imports were read" contains "$imports" '^kernel32\.dll$'
