@@ -93,8 +93,11 @@ def check_counts(declared, held, single, double, last_lead):
         sys.exit(f"the DBCSTABLEs end at lead byte {last_lead:#x}, expected 0xfe")
     if any(b in single for b in LEADS):
         sys.exit("a lead byte is also a one-byte code")
-    if NO_UNIT in single.values() or NO_UNIT in double.values():
+    units = list(single.values()) + list(double.values())
+    if NO_UNIT in units:
         sys.exit("a code decodes to U+FFFF, which the tables use for 'no character'")
+    if any(0xD800 <= u <= 0xDFFF for u in units):
+        sys.exit("a code decodes to a surrogate half, which no UTF-8 can hold")
 
 
 def decode(code, single, double):
