@@ -1,5 +1,6 @@
 #include "cli/dump_decoder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -136,14 +137,16 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
     if (!byte) return decoder.Fail("malformed number" + Quoted(token), offset);
     return decoder.Add(*byte, offset);
   }
+  if (!std::all_of(token.begin(), token.end(), [](char c) { return HexDigit(c).has_value(); })) {
+    return decoder.Fail("malformed number" + Quoted(token), offset);
+  }
   if (token.size() % 2 != 0) {
     return decoder.Fail("malformed number" + Quoted(token) + " (an odd number of digits)", offset);
   }
   for (std::size_t at = 0; at < token.size(); at += 2) {
-    const std::optional<unsigned> high = HexDigit(token[at]);
-    const std::optional<unsigned> low = HexDigit(token[at + 1]);
-    if (!high || !low) return decoder.Fail("malformed number" + Quoted(token), offset);
-    if (!decoder.Add(static_cast<std::uint8_t>(*high << 4 | *low), offset + at)) return false;
+    const auto byte =
+        static_cast<std::uint8_t>(*HexDigit(token[at]) << 4 | *HexDigit(token[at + 1]));
+    if (!decoder.Add(byte, offset + at)) return false;
   }
   return true;
 }
@@ -170,9 +173,11 @@ DecodedDump DecodeDump(std::string_view dump) {
       ++at;  // outside the braces: the type, the name, the length, the preprocessor
       continue;
     }
-    std::size_t end = at;
-    while (end < dump.size() && !IsSeparator(dump[end]) && dump[end] != '{' && dump[end] != '}' &&
-           !StartsComment(dump, end)) {
+    // A token ends before a separator, a comment, or in a declaration a brace;
+    // it holds at least the character at `at`, which none of these is.
+    std::size_t end = at + 1;
+    while (end < dump.size() && !IsSeparator(dump[end]) && !StartsComment(dump, end) &&
+           !(declaration && (dump[end] == '{' || dump[end] == '}'))) {
       ++end;
     }
     const std::string_view token = dump.substr(at, end - at);

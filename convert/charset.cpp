@@ -3,6 +3,10 @@
 #include <array>
 #include <utility>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "code_page_936_table.h"
 
 namespace gbkhex {
@@ -49,6 +53,25 @@ constexpr auto kGb2312Cells = [] {
 
 bool IsAscii(std::uint16_t code) noexcept { return code < 0x80; }
 
+// Whether the eight units at `units` are all ASCII or U+4E00..U+9FA5, which
+// GBK holds exactly: most text, told apart from the rest in a few vector
+// instructions where the processor has them (x86-64 always has SSE2).
+bool AllAsciiOrGbkIdeographs([[maybe_unused]] const char16_t* units) noexcept {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+  // x <= limit, unsigned, is x - limit saturating at zero.
+  const __m128i ascii = _mm_subs_epu16(block, _mm_set1_epi16(0x7F));
+  const __m128i ideograph =
+      _mm_subs_epu16(_mm_sub_epi16(block, _mm_set1_epi16(0x4E00)), _mm_set1_epi16(0x9FA5 - 0x4E00));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i inside =
+      _mm_or_si128(_mm_cmpeq_epi16(ascii, zero), _mm_cmpeq_epi16(ideograph, zero));
+  return _mm_movemask_epi8(inside) == 0xFFFF;
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
 bool IsGb2312Code(std::uint16_t code) noexcept {
@@ -69,7 +92,15 @@ bool Holds(Charset charset, char16_t unit) noexcept {
 std::size_t FindFirstNotHeld(std::u16string_view units, Charset charset) noexcept {
   std::size_t at = 0;
   if (charset == Charset::Gbk) {
-    // The checking path of every conversion: one bit test a unit.
+    // The checking path of every conversion: eight units to a branch, since
+    // nearly all text passes.
+    constexpr std::size_t kBlock = 8;
+    for (; at + kBlock <= units.size(); at += kBlock) {
+      if (AllAsciiOrGbkIdeographs(units.data() + at)) continue;
+      bool exact = true;
+      for (std::size_t i = 0; i < kBlock; ++i) exact &= detail::IsExactUnit(units[at + i]);
+      if (!exact) break;
+    }
     while (at < units.size() && detail::IsExactUnit(units[at])) ++at;
     return at;
   }

@@ -148,6 +148,16 @@ TEST(FindFirstNotHeld, StopsAtTheFirstUnitTheCharsetLacks) {
       {u"a\U0001F600", 1, 1},   // a surrogate pair
       {u"\uE000\u00FE", 1, 0},  // user-defined area, then a best fit
   };
+  // Every unit at places in and after whole blocks of eight, among units that
+  // pass: it stops there exactly when the unit is not exact.
+  for (std::uint32_t u = 0; u <= 0xFFFF; ++u) {
+    for (const std::size_t at : {0, 5, 8, 15, 17}) {
+      std::u16string text(19, u'中');
+      text[at] = static_cast<char16_t>(u);
+      const std::size_t expected = IsExactInCodePage936(text[at]) ? text.size() : at;
+      ASSERT_EQ(FindFirstNotHeld(text, Charset::Gbk), expected) << std::hex << u << " at " << at;
+    }
+  }
   for (const Case& c : cases) {
     EXPECT_EQ(FindFirstNotHeld(c.units, Charset::Gbk), c.gbk) << testing::PrintToString(c.units);
     EXPECT_EQ(FindFirstNotHeld(c.units, Charset::Gb2312), c.gb2312)

@@ -673,6 +673,7 @@ TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
       {"const unsigned char a[] = {\r\n0X41u,\r\n};", "A", ""},
       {"", "", ""},
       {"41 4G", "A", "malformed number '4G' at byte offset 3"},
+      {"41 }", "A", "malformed number '}' at byte offset 3"},
       {"41 414", "A", "malformed number '414' (an odd number of digits) at byte offset 3"},
       {"0X41,0X141,", "A", "malformed number '0X141' at byte offset 5"},
       {"x[] = { 0x41, 'B' };", "A", "malformed number ''B'' at byte offset 14"},
