@@ -164,21 +164,6 @@ int Report(std::ostream& standardError, const std::exception& error) {
   return kExitFailure;
 }
 
-void ReportSubstitutions(const Substitutions& substituted, Charset charset,
-                         std::ostream& standardError) {
-  if (substituted.count == 0) return;
-  const bool one = substituted.count == 1;
-  const std::string_view what = charset == Charset::Gb2312
-                                    ? (one ? "is not in GB2312" : "are not in GB2312")
-                                    : (one ? "has no exact code in GBK (code page 936)"
-                                           : "have no exact code in GBK (code page 936)");
-  standardError << substituted.firstPlace << ": warning: " << substituted.count
-                << (one ? " character " : " characters ") << what
-                << (one ? " and was written as the gbkhex window writes it"
-                        : " and were written as the gbkhex window writes them")
-                << "; the first is " << substituted.firstCharacter << '\n';
-}
-
 int Convert(const Invocation& invocation, std::istream& standardInput, std::ostream& standardOutput,
             std::ostream& standardError) {
   StreamConverter converter(invocation.options, standardOutput);
@@ -198,7 +183,8 @@ int Convert(const Invocation& invocation, std::istream& standardInput, std::ostr
   } catch (const OutputError& error) {
     return Report(standardError, error);
   }
-  ReportSubstitutions(converter.Substituted(), invocation.options.charset, standardError);
+  const std::string warning = converter.SubstitutionWarning();
+  if (!warning.empty()) standardError << warning << '\n';
   return kExitOk;
 }
 

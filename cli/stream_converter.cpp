@@ -24,9 +24,10 @@ ConvertOptions Normalized(ConvertOptions options) {
   return options;
 }
 
-std::string_view WhatTheCharsetLacks(Charset charset) {
-  return charset == Charset::Gb2312 ? "is not in GB2312"
-                                    : "has no exact code in GBK (code page 936)";
+// What the charset does to one character, or `many` of them.
+std::string WhatTheCharsetLacks(Charset charset, bool many = false) {
+  if (charset == Charset::Gb2312) return many ? "are not in GB2312" : "is not in GB2312";
+  return std::string(many ? "have" : "has") + " no exact code in GBK (code page 936)";
 }
 
 // The declaration compiles as C and as C++, included any number of times from
@@ -54,6 +55,20 @@ std::string ArrayOpening(const std::string& name) {
 
 bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// How many units of `units` `matches` accepts, counted in 16-bit lanes that
+// the compiler can vectorise: every chunk passes through here.
+template <typename Match>
+std::uint64_t CountUnits(std::u16string_view units, Match matches) noexcept {
+  constexpr std::size_t kBlock = 0xFFFF;  // what a 16-bit count can hold
+  std::uint64_t total = 0;
+  for (std::size_t start = 0; start < units.size(); start += kBlock) {
+    std::uint16_t count = 0;
+    for (const char16_t unit : units.substr(start, kBlock)) count += matches(unit) ? 1 : 0;
+    total += count;
+  }
+  return total;
+}
+
 }  // namespace
 
 std::string ErrnoReason(int error) {
@@ -70,20 +85,6 @@ void WriteOutput(std::ostream& out, std::string_view text) {
 void FlushOutput(std::ostream& out) {
   errno = 0;
   if (!out.flush()) throw OutputError("cannot write the output" + ErrnoReason(errno));
-}
-
-// How many units of `units` `matches` accepts, counted in 16-bit lanes that
-// the compiler can vectorise: every chunk passes through here.
-template <typename Match>
-std::uint64_t CountUnits(std::u16string_view units, Match matches) noexcept {
-  constexpr std::size_t kBlock = 0xFFFF;  // what a 16-bit count can hold
-  std::uint64_t total = 0;
-  for (std::size_t start = 0; start < units.size(); start += kBlock) {
-    std::uint16_t count = 0;
-    for (const char16_t unit : units.substr(start, kBlock)) count += matches(unit) ? 1 : 0;
-    total += count;
-  }
-  return total;
 }
 
 void Advance(TextPosition& position, std::u16string_view units) noexcept {
@@ -153,7 +154,7 @@ void StreamConverter::Emit(std::u16string_view units, std::string_view name) {
       const std::string place = PlaceOf(units, held, name);
       Emit(units.substr(0, held), name);
       throw CharacterError(place + ": error: " + DescribeCharacter(CodePointAt(units, held)) + " " +
-                           std::string(WhatTheCharsetLacks(options_.charset)));
+                           WhatTheCharsetLacks(options_.charset));
     }
     CountSubstitutions(units, held, name);
   }
@@ -171,14 +172,24 @@ void StreamConverter::Emit(std::u16string_view units, std::string_view name) {
 void StreamConverter::CountSubstitutions(std::u16string_view units, std::size_t first,
                                          std::string_view name) {
   for (std::size_t at = first; at < units.size();) {
-    if (substitutions_.count == 0) {
-      substitutions_.firstPlace = PlaceOf(units, at, name);
-      substitutions_.firstCharacter = DescribeCharacter(CodePointAt(units, at));
+    if (substitutions_ == 0) {
+      firstSubstitutionPlace_ = PlaceOf(units, at, name);
+      firstSubstitution_ = DescribeCharacter(CodePointAt(units, at));
     }
-    ++substitutions_.count;
+    ++substitutions_;
     at += UnitsOfCharacterAt(units, at);
     at += FindFirstNotHeld(units.substr(at), options_.charset);
   }
+}
+
+std::string StreamConverter::SubstitutionWarning() const {
+  if (substitutions_ == 0) return "";
+  const bool many = substitutions_ > 1;
+  return firstSubstitutionPlace_ + ": warning: " + std::to_string(substitutions_) +
+         (many ? " characters " : " character ") + WhatTheCharsetLacks(options_.charset, many) +
+         (many ? " and were written as the gbkhex window writes them"
+               : " and was written as the gbkhex window writes it") +
+         "; the first is " + firstSubstitution_;
 }
 
 std::string StreamConverter::PlaceOf(std::u16string_view units, std::size_t at,

@@ -69,14 +69,6 @@ struct TextPosition {
 // Moves `position` past `units`; a surrogate pair is one character.
 void Advance(TextPosition& position, std::u16string_view units) noexcept;
 
-// The characters a lossy conversion wrote as substitutes: how many, and
-// "NAME:LINE:COLUMN" and the description of the first.
-struct Substitutions {
-  std::uint64_t count = 0;
-  std::string firstPlace;
-  std::string firstCharacter;
-};
-
 // Converts UTF-8 inputs to the code page 936 output of FormatNameToMac, one chunk
 // at a time, so memory stays flat whatever the input size. Successive inputs
 // form one stream: the C format's lines run on from one input into the next.
@@ -95,7 +87,9 @@ class StreamConverter {
   // Bytes of code page 936 written so far.
   std::uint64_t ByteCount() const noexcept;
 
-  const Substitutions& Substituted() const noexcept { return substitutions_; }
+  // After a lossy conversion that substituted characters, one line (without
+  // its line break) that says how many and where the first is; else "".
+  std::string SubstitutionWarning() const;
 
  private:
   void Emit(std::u16string_view units, std::string_view name);
@@ -111,7 +105,11 @@ class StreamConverter {
   std::u16string units_;
   std::string output_;
   TextPosition position_;  // of the first unit of the next chunk, in the current input
-  Substitutions substitutions_;
+  // Of a lossy conversion: how many characters were written as substitutes,
+  // and where the first is ("NAME:LINE:COLUMN") and what it is.
+  std::uint64_t substitutions_ = 0;
+  std::string firstSubstitutionPlace_;
+  std::string firstSubstitution_;
 };
 
 }  // namespace gbkhex::cli

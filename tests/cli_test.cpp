@@ -621,6 +621,13 @@ TEST(StreamConverter, StopsAtTheFirstCharacterTheCharsetLacks) {
       EXPECT_EQ(outcome.error, c.error) << c.utf8 << " chunk " << chunk;
     }
   }
+  // Long lines, counted across chunks and in more than one block of counting.
+  const std::string longLine(70'000, 'a');
+  ConvertOptions strict = Options(kHex, 100'000);
+  strict.lossy = false;
+  EXPECT_EQ(
+      ConvertInputs({longLine + "\n" + longLine + "\n" + longLine + "\xC2\xB5"}, strict).error,
+      "in.txt:3:70001: error: U+00B5 'µ'" + noGbk);
   // Lines count from 1 again in every input.
   ConvertOptions options = Options(kHex);
   options.lossy = false;
