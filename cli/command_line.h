@@ -17,7 +17,9 @@ namespace gbkhex::cli {
 inline constexpr std::string_view kProgramName = "gbkhex-cli";
 inline constexpr std::string_view kVersion = product::kVersion;
 
-// Exit statuses: 0 converted, 1 bad input or failed output, 2 bad command line.
+// Exit statuses: 0 converted, 1 bad input (unreadable, not UTF-8, a character
+// the charset lacks, a dump that does not decode) or failed output, 2 bad
+// command line.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
@@ -27,7 +29,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Action { Convert, Help, Version };
+enum class Action { Convert, Decode, Help, Version };
 
 struct Invocation {
   Action action = Action::Convert;
@@ -36,13 +38,21 @@ struct Invocation {
   std::vector<std::string> inputs;
 };
 
-// Throws UsageError for an unknown option, a missing or bad option value, or an
-// array name that is not a C identifier.
+// Throws UsageError for an unknown option, a missing or bad option value, an
+// array name that cannot compile, or options that do not go together.
 Invocation ParseArguments(std::span<const std::string_view> args);
 
 // True for a C identifier that is not a keyword, so that NAME[] and NAME_len
 // both compile.
 bool IsCIdentifier(std::string_view name);
+
+// Why NAME cannot name the array, or "" when it can: the declaration of NAME[],
+// NAME_len and its include guard must compile as C and C++ at file scope, so
+// NAME must be a C identifier, no keyword of C23 or C++23, not reserved (no
+// leading underscore at file scope, no "__" in C++, which NAME_len would also
+// get from a trailing underscore), not `main`, and no macro that compilers or
+// the standard headers define (linux, unix, i386, errno, ...).
+std::string ArrayNameProblem(std::string_view name);
 
 // The whole program, minus the process: `args` excludes the program name.
 // Returns the exit status.

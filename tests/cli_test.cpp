@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,9 +12,12 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/dump_decoder.h"
+#include "cli/file_input.h"
 #include "cli/stream_converter.h"
 #include "cli/utf8.h"
 #include "convert/code_format.h"
+#include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -60,17 +65,22 @@ Outcome ConvertInputs(const std::vector<std::string>& inputs, ConvertOptions opt
     converter.Finish();
   } catch (const InputError& error) {
     outcome.error = error.what();
+  } catch (const CharacterError& error) {
+    outcome.error = error.what();
   }
   outcome.output = out.str();
   return outcome;
 }
 
+// The window's bytes: a character without an exact code is written as the
+// window writes it, instead of stopping the conversion.
 ConvertOptions Options(OutputFormat format, std::size_t chunkSize = kDefaultChunkSize,
                        std::string arrayName = "") {
   ConvertOptions options;
   options.format = format;
   options.chunkSize = chunkSize;
   options.arrayName = std::move(arrayName);
+  options.lossy = true;
   return options;
 }
 
@@ -424,10 +434,22 @@ TEST(StreamConverter, LargeInputInManyChunksEqualsOnePiece) {
   }
 }
 
+std::string ArrayOpening(const std::string& name) {
+  return "/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */\r\n"
+         "#ifndef GBKHEX_ARRAY_" +
+         name + "\r\n#define GBKHEX_ARRAY_" + name +
+         "\r\n"
+         "#if (defined(__cplusplus) && __cplusplus >= 201703L) || "
+         "(defined(_MSVC_LANG) && _MSVC_LANG >= 201703L)\r\n"
+         "inline\r\n#else\r\nstatic\r\n#endif\r\n"
+         "const unsigned char " +
+         name + "[] = {\r\n";
+}
+
 TEST(StreamConverter, ArrayDeclarationAndLength) {
   EXPECT_EQ(ConvertInputs({"中A"}, Options(kC, kDefaultChunkSize, "msg")).output,
-            "const unsigned char msg[] = {\r\n0XD6,0XD0,0X41,\r\n};\r\n"
-            "const unsigned long msg_len = 3;\r\n");
+            ArrayOpening("msg") +
+                "0XD6,0XD0,0X41,\r\n};\r\nstatic const unsigned long msg_len = 3;\r\n#endif\r\n");
   for (std::size_t length = 1; length <= 40; ++length) {
     const std::string text(length, 'Q');
     const std::string body = FormatNameToMac(std::u16string(length, u'Q'), kC);
@@ -436,8 +458,8 @@ TEST(StreamConverter, ArrayDeclarationAndLength) {
     EXPECT_EQ(ConvertInputs({text.substr(0, 7), text.substr(std::min<std::size_t>(7, length))},
                             Options(kC, 3, "t"))
                   .output,
-              "const unsigned char t[] = {\r\n" + body + close +
-                  "const unsigned long t_len = " + std::to_string(length) + ";\r\n");
+              ArrayOpening("t") + body + close + "static const unsigned long t_len = " +
+                  std::to_string(length) + ";\r\n#endif\r\n");
   }
   const Outcome empty = ConvertInputs({"\xEF\xBB\xBF", ""}, Options(kC, kDefaultChunkSize, "t"));
   EXPECT_EQ(empty.output, "");
@@ -483,20 +505,35 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   EXPECT_EQ(RunWith({"--format", "c"}, "中").out, "0XD6,0XD0,");
   EXPECT_EQ(RunWith({"--format=hex", "-"}, "中").out, "D6 D0 ");
   EXPECT_EQ(RunWith({"--format", "hex", "--format=c"}, "A").out, "0X41,");
-  EXPECT_EQ(RunWith({"--array=s"}, "A").out,
-            "const unsigned char s[] = {\r\n0X41,\r\n};\r\nconst unsigned long s_len = 1;\r\n");
+  EXPECT_EQ(
+      RunWith({"--array=s"}, "A").out,
+      ArrayOpening("s") + "0X41,\r\n};\r\nstatic const unsigned long s_len = 1;\r\n#endif\r\n");
   EXPECT_EQ(RunWith({"--version"}).out, "gbkhex-cli 1.00\n");
   const RunResult help = RunWith({"--help"});
   EXPECT_EQ(help.status, kExitOk);
   EXPECT_TRUE(help.out.starts_with("Usage: gbkhex-cli")) << help.out;
 
   const std::vector<std::vector<std::string_view>> bad = {
-      {"--bogus"},         {"-x"},
-      {"--format"},        {"--format", "C"},
-      {"--format=binary"}, {"--array"},
-      {"--array", "1abc"}, {"--array", "a-b"},
-      {"--array", "int"},  {"--array=class"},
-      {"--array="},        {"--array", "s", "--format", "hex"},
+      {"--bogus"},
+      {"-x"},
+      {"--format"},
+      {"--format", "C"},
+      {"--format=binary"},
+      {"--array"},
+      {"--array", "1abc"},
+      {"--array", "a-b"},
+      {"--array", "int"},
+      {"--array=class"},
+      {"--array="},
+      {"--array", "s", "--format", "hex"},
+      {"--array", "_s"},
+      {"--array", "linux"},
+      {"--charset"},
+      {"--charset", "GB2312"},
+      {"--decode", "--lossy"},
+      {"--decode", "--format", "hex"},
+      {"--decode", "--charset=gbk"},
+      {"--decode", "--array", "s"},
   };
   for (const auto& args : bad) {
     const RunResult result = RunWith(args, "A");
@@ -554,6 +591,183 @@ TEST(CommandLine, FilesStandardInputAndFailures) {
   EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << err.str();
   const std::vector<std::string_view> version = {"--version"};
   EXPECT_EQ(cli::Run(version, in, brokenOut, err), kExitFailure);
+}
+
+TEST(StreamConverter, StopsAtTheFirstCharacterTheCharsetLacks) {
+  struct Case {
+    std::string utf8;
+    Charset charset;
+    std::string output;  // for the text before the character
+    std::string error;
+  };
+  const std::string noGbk = " has no exact code in GBK (code page 936)";
+  const Case cases[] = {
+      {"ab\n十\xC2\xB5", Charset::Gbk, "61 62 0A CA AE ", "in.txt:2:2: error: U+00B5 'µ'" + noGbk},
+      {"\xEF\xBB\xBFx\r\n\xF0\x9F\x98\x80", Charset::Gbk, "78 0D 0A ",
+       "in.txt:2:1: error: U+1F600 '\xF0\x9F\x98\x80'" + noGbk},
+      {"a\xC2\x85", Charset::Gbk, "61 ", "in.txt:1:2: error: U+0085" + noGbk},
+      {"\xEE\x80\x80\xE2\x82\xAC中\n\n啰", Charset::Gb2312, "",
+       "in.txt:1:1: error: U+E000 '\xEE\x80\x80' is not in GB2312"},
+      {"—·中\n\n啰", Charset::Gb2312, "A1 AA A1 A4 D6 D0 0A 0A ",
+       "in.txt:3:1: error: U+5570 '啰' is not in GB2312"},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t chunk = 1; chunk <= c.utf8.size() + 1; ++chunk) {
+      ConvertOptions options = Options(kHex, chunk);
+      options.lossy = false;
+      options.charset = c.charset;
+      const Outcome outcome = ConvertInputs({c.utf8}, options);
+      EXPECT_EQ(outcome.output, c.output) << c.utf8 << " chunk " << chunk;
+      EXPECT_EQ(outcome.error, c.error) << c.utf8 << " chunk " << chunk;
+    }
+  }
+  // Long lines, counted across chunks and in more than one block of counting.
+  const std::string longLine(70'000, 'a');
+  ConvertOptions strict = Options(kHex, 100'000);
+  strict.lossy = false;
+  EXPECT_EQ(
+      ConvertInputs({longLine + "\n" + longLine + "\n" + longLine + "\xC2\xB5"}, strict).error,
+      "in.txt:3:70001: error: U+00B5 'µ'" + noGbk);
+  // Lines count from 1 again in every input.
+  ConvertOptions options = Options(kHex);
+  options.lossy = false;
+  EXPECT_EQ(ConvertInputs({"a\nb\n", "c\xC2\xB5"}, options).error,
+            "in.txt:1:2: error: U+00B5 'µ'" + noGbk);
+}
+
+TEST(Advance, LinesEndAtLineFeedsAndAPairIsOneCharacter) {
+  TextPosition position;
+  Advance(position, u"ab\U0001F600c");
+  EXPECT_EQ(position.line, 1u);
+  EXPECT_EQ(position.column, 5u);
+  Advance(position, u"x\r\n\n\U0001F600");
+  EXPECT_EQ(position.line, 3u);
+  EXPECT_EQ(position.column, 2u);
+}
+
+TEST(CommandLine, LossyWritesTheWindowsBytesAndSaysHowManyWhere) {
+  for (std::size_t chunk = 1; chunk <= 12; ++chunk) {
+    const RunResult gbk = RunWith({"--lossy"}, "a\xC2\xB5\n\xF0\x9F\x98\x80\xC3\xBE", chunk);
+    EXPECT_EQ(gbk.status, kExitOk);
+    EXPECT_EQ(gbk.out, "61 A6 CC 0A 3F 3F 74 ");
+    EXPECT_EQ(gbk.err,
+              "standard input:1:2: warning: 3 characters have no exact code in GBK (code page "
+              "936) and were written as the gbkhex window writes them; the first is U+00B5 'µ'\n")
+        << chunk;
+  }
+  const RunResult gb2312 = RunWith({"--lossy", "--charset", "gb2312"}, "中\n啰");
+  EXPECT_EQ(gb2312.out, "D6 D0 0A 86 AA ");
+  EXPECT_EQ(gb2312.err,
+            "standard input:2:1: warning: 1 character is not in GB2312 and was written as the "
+            "gbkhex window writes it; the first is U+5570 '啰'\n");
+  EXPECT_EQ(RunWith({"--lossy"}, "中").err, "");
+}
+
+TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
+  struct Case {
+    std::string dump;
+    std::string text;
+    std::string fault;
+  };
+  const Case cases[] = {
+      {"CA AE C1 F9", "十六", ""},
+      {"caaec1f9\n0d0a80ff", "十六\r\n\xE2\x82\xAC\xEF\xA3\xB5", ""},
+      {"0XCA,0XAE,0X41,\r\n", "十A", ""},
+      {"  0xca, 0xae, 0x41", "十A", ""},
+      {"/* 十 */ unsigned char t_txt[4] = { // CA\n  0xca, 0xae, 202, 0256 /* } */ };\n"
+       "unsigned int t_txt_len = 4; /* { */",
+       "十十", ""},
+      {"const unsigned char a[] = {\r\n0X41u,\r\n};", "A", ""},
+      {"", "", ""},
+      {"41 4G", "A", "malformed number '4G' at byte offset 3"},
+      {"41 }", "A", "malformed number '}' at byte offset 3"},
+      {"41 414", "A", "malformed number '414' (an odd number of digits) at byte offset 3"},
+      {"0X41,0X141,", "A", "malformed number '0X141' at byte offset 5"},
+      {"x[] = { 0x41, 'B' };", "A", "malformed number ''B'' at byte offset 14"},
+      {"x[] = { 0x41, 256 };", "A", "malformed number '256' at byte offset 14"},
+      {"41 81 20 41", "A", "the bytes 81 20 are no character of code page 936 at byte offset 3"},
+      {"41 CA", "A", "the dump ends inside a character, after the lead byte CA at byte offset 3"},
+  };
+  for (const Case& c : cases) {
+    const DecodedDump decoded = DecodeDump(c.dump);
+    EXPECT_EQ(decoded.text, c.text) << c.dump;
+    EXPECT_EQ(decoded.fault, c.fault) << c.dump;
+  }
+}
+
+// Every exact unit, in every output form: decoding gives the text back.
+TEST(CommandLine, DecodeGivesEveryExactTextBack) {
+  std::string text;
+  for (std::uint32_t u = 0; u <= 0xFFFF; ++u) {
+    if (IsExactInCodePage936(static_cast<char16_t>(u))) text += EncodeUtf8(u);
+  }
+  const std::vector<std::vector<std::string_view>> forms = {
+      {}, {"--format", "c"}, {"--array", "all"}};
+  for (const auto& form : forms) {
+    const RunResult encoded = RunWith(form, text);
+    ASSERT_EQ(encoded.status, kExitOk) << encoded.err;
+    const RunResult decoded = RunWith({"--decode"}, encoded.out);
+    EXPECT_EQ(decoded.status, kExitOk) << decoded.err;
+    EXPECT_TRUE(decoded.out == text) << (form.empty() ? "hex" : form.back());
+  }
+  const RunResult bad = RunWith({"--decode"}, "41 42 FE");
+  EXPECT_EQ(bad.status, kExitFailure);
+  EXPECT_EQ(bad.out, "AB");
+  EXPECT_EQ(bad.err,
+            "gbkhex-cli: standard input: the dump ends inside a character, after the lead byte FE "
+            "at byte offset 6\n");
+}
+
+TEST(CommandLine, ArrayNamesThatCannotCompileAreRefused) {
+  for (const std::string_view good : {"text", "Text_2", "in", "nt", "linux2", "mainly"}) {
+    EXPECT_EQ(ArrayNameProblem(good), "") << good;
+  }
+  for (const std::string_view bad :
+       {"",     "2x",   "a-b",   "名",    "int",   "typeof_unqual", "co_await",
+        "_x",   "_X",   "__x",   "a__b",  "a_",    "main",          "linux",
+        "unix", "i386", "WIN32", "errno", "stdin", "NULL"}) {
+    EXPECT_NE(ArrayNameProblem(bad), "") << bad;
+  }
+}
+
+// A C stream whose reads deliver `text` and then fail with EIO, as a disk
+// failing halfway does.
+std::FILE* FailingHalfway(const std::string& text) {
+  struct Source {
+    std::string text;
+    std::size_t at = 0;
+  };
+  cookie_io_functions_t functions{};
+  functions.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+    auto& source = *static_cast<Source*>(cookie);
+    if (source.at == source.text.size()) {
+      errno = EIO;
+      return -1;
+    }
+    const std::size_t n = std::min(size, source.text.size() - source.at);
+    std::copy_n(source.text.data() + source.at, n, buffer);
+    source.at += n;
+    return static_cast<ssize_t>(n);
+  };
+  functions.close = [](void* cookie) {
+    delete static_cast<Source*>(cookie);
+    return 0;
+  };
+  return fopencookie(new Source{text}, "r", functions);
+}
+
+TEST(CommandLine, AFailedReadIsAnErrorNotTheEnd) {
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{}, std::vector<std::string_view>{"--decode"}}) {
+    const FilePointer file(FailingHalfway(args.empty() ? "AB" : "41 42"));
+    FileInputBuffer buffer(file.get());
+    std::istream in(&buffer);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cli::Run(args, in, out, err, 4), kExitFailure);
+    EXPECT_EQ(out.str(), args.empty() ? "41 42 " : "AB");
+    EXPECT_EQ(err.str(), "gbkhex-cli: standard input: read error: Input/output error\n");
+  }
 }
 
 }  // namespace

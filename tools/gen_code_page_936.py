@@ -1,55 +1,107 @@
 #!/usr/bin/env python3
-"""Writes convert/code_page_936_table.cpp from Microsoft's best-fit table for code page 936.
+"""Writes the code page 936 tables of convert/ from Microsoft's best-fit table.
 
-Usage: tools/gen_code_page_936.py ../shared/reference/bestfit936.txt convert/code_page_936_table.cpp
+Usage: tools/gen_code_page_936.py [--check] [SOURCE [OUTPUT_DIR]]
+  SOURCE      defaults to tools/data/bestfit936.txt
+  OUTPUT_DIR  defaults to convert/
+  --check     writes nothing; fails, naming the file, where a committed table
+              differs from what SOURCE gives
 
-The WCTABLE section lists, for every UTF-16 unit that converts, the code that
-WideCharToMultiByte(936, 0, ...) produces, best-fit mappings included. Every unit
-not listed converts to the default character 0x3F.
-
-The table is stored as 256 pages of 256 codes, indexed by the high byte of the
-unit. Identical pages are stored once, so the ~140 pages that are entirely the
-default character share one copy.
+Two files come out:
+- code_page_936_table.cpp, from WCTABLE: the code that
+  WideCharToMultiByte(936, 0, ...) gives every UTF-16 unit, best fit included;
+  units not listed convert to the default character 0x3F. Stored as 256 pages
+  of 256 codes, indexed by the high byte of the unit; identical pages once.
+- code_page_936_decode_table.cpp, from MBTABLE and the DBCSTABLEs: the unit that
+  every one-byte and two-byte code decodes to, and a bit for every unit that
+  decoding its code gives back (an exact unit, as opposed to a best fit or '?').
 """
 
 import hashlib
+import os
 import sys
 
 DEFAULT_CHAR = 0x3F
 EXPECTED_UNITS = 24482
+LEADS = range(0x81, 0xFF)
+TRAILS = range(0x40, 0xFF)  # 0x7F never trails, and its cell stays empty
+NO_UNIT = 0xFFFF  # a noncharacter: no code decodes to it
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def read_wctable(path):
-    codes = [DEFAULT_CHAR] * 0x10000
-    in_table = False
-    declared = None
-    seen = 0
+def records(path):
+    """(section, fields) for every record; comments may hold bytes of the code page itself."""
+    section = None
     with open(path, "rb") as f:
         for raw in f:
-            # Comments may hold bytes in the code page itself; only the fields matter.
             line = raw.split(b";", 1)[0].decode("ascii").strip()
             if not line:
                 continue
             fields = line.split()
-            if fields[0] == "WCTABLE":
-                in_table, declared = True, int(fields[1])
-                continue
-            if not in_table:
-                continue
-            if fields[0] == "ENDCODEPAGE":
-                break
-            unit, code = int(fields[0], 16), int(fields[1], 16)
-            if not (0 <= unit <= 0xFFFF and 0 <= code <= 0xFFFF):
-                sys.exit(f"value out of range: {line}")
-            if code > 0xFF and not 0x81 <= code >> 8 <= 0xFE:
-                sys.exit(f"two-byte code with a bad lead byte: {line}")
-            codes[unit] = code
-            seen += 1
-    if declared is None:
-        sys.exit("no WCTABLE section")
-    if seen != declared or seen != EXPECTED_UNITS:
-        sys.exit(f"WCTABLE declares {declared} units, holds {seen}, expected {EXPECTED_UNITS}")
-    return codes
+            if fields[0] in ("CODEPAGE", "CPINFO", "MBTABLE", "DBCSRANGE", "DBCSTABLE",
+                             "WCTABLE", "ENDCODEPAGE"):
+                section = fields[0]
+            yield section, fields
+
+
+def read_tables(path):
+    codes = [DEFAULT_CHAR] * 0x10000
+    single = {}
+    double = {}
+    declared = {}  # records each table header announces, by (section, lead byte)
+    held = {}  # records each table holds
+    lead = None
+    for section, fields in records(path):
+        if fields[0] == section:
+            if section == "DBCSTABLE":
+                # The tables follow DBCSRANGE's lead bytes in order.
+                lead = LEADS.start if lead is None else lead + 1
+            if section in ("MBTABLE", "WCTABLE", "DBCSTABLE"):
+                declared[section, lead] = int(fields[1])
+            if section == "DBCSRANGE" and fields[1] != "1":
+                sys.exit("expected one lead byte range")
+            continue
+        first, second = int(fields[0], 16), int(fields[1], 16)
+        held[section, lead] = held.get((section, lead), 0) + 1
+        if section == "DBCSRANGE":
+            if (first, second) != (LEADS.start, LEADS.stop - 1):
+                sys.exit(f"lead bytes {first:#x}..{second:#x}, expected 0x81..0xfe")
+        elif section == "MBTABLE":
+            single[first] = second
+        elif section == "DBCSTABLE":
+            if first not in TRAILS or first == 0x7F:
+                sys.exit(f"trail byte {first:#x} under lead byte {lead:#x}")
+            double[lead << 8 | first] = second
+        elif section == "WCTABLE":
+            if not (0 <= first <= 0xFFFF and 0 <= second <= 0xFFFF):
+                sys.exit(f"value out of range: {fields}")
+            if second > 0xFF and second >> 8 not in LEADS:
+                sys.exit(f"two-byte code with a bad lead byte: {fields}")
+            codes[first] = second
+    check_counts(declared, held, single, double, lead)
+    return codes, single, double
+
+
+def check_counts(declared, held, single, double, last_lead):
+    for table, count in declared.items():
+        if held.get(table, 0) != count:
+            sys.exit(f"{table[0]} declares {count} records, holds {held.get(table, 0)}")
+    if declared.get(("WCTABLE", last_lead)) != EXPECTED_UNITS:
+        sys.exit(f"WCTABLE should list {EXPECTED_UNITS} units")
+    if last_lead != LEADS.stop - 1:
+        sys.exit(f"the DBCSTABLEs end at lead byte {last_lead:#x}, expected 0xfe")
+    if any(b in single for b in LEADS):
+        sys.exit("a lead byte is also a one-byte code")
+    units = list(single.values()) + list(double.values())
+    if NO_UNIT in units:
+        sys.exit("a code decodes to U+FFFF, which the tables use for 'no character'")
+    if any(0xD800 <= u <= 0xDFFF for u in units):
+        sys.exit("a code decodes to a surrogate half, which no UTF-8 can hold")
+
+
+def decode(code, single, double):
+    return single.get(code) if code <= 0xFF else double.get(code)
 
 
 def paginate(codes):
@@ -66,19 +118,30 @@ def paginate(codes):
     return pages, page_of_high_byte
 
 
-def render(pages, page_of_high_byte, source_digest):
-    out = [
+def rows(values, per_row, width, indent="    "):
+    return [indent + " ".join(f"0x{v:0{width}X}," for v in values[i:i + per_row])
+            for i in range(0, len(values), per_row)]
+
+
+def header(source_digest, what):
+    return [
         "// Generated by tools/gen_code_page_936.py; do not edit.",
         f"// Source: bestfit936.txt, sha256 {source_digest}",
-        "// Code page 936 code of every UTF-16 unit, as WideCharToMultiByte(936, 0, ...) gives it.",
+        what,
         "// clang-format off",
         "",
         "#include \"code_page_936_table.h\"",
         "",
         "namespace gbkhex::detail {",
         "",
-        "const std::uint8_t kCodePage936PageOfHighByte[256] = {",
     ]
+
+
+def render_encoding(codes, source_digest):
+    pages, page_of_high_byte = paginate(codes)
+    out = header(source_digest, "// Code page 936 code of every UTF-16 unit, as "
+                                "WideCharToMultiByte(936, 0, ...) gives it.")
+    out.append("const std::uint8_t kCodePage936PageOfHighByte[256] = {")
     for row in range(0, 256, 16):
         out.append("    " + " ".join(f"{p}," for p in page_of_high_byte[row:row + 16]))
     out.append("};")
@@ -86,8 +149,7 @@ def render(pages, page_of_high_byte, source_digest):
     out.append(f"const std::uint16_t kCodePage936Pages[{len(pages)}][256] = {{")
     for page in pages:
         out.append("    {")
-        for row in range(0, 256, 8):
-            out.append("        " + " ".join(f"0x{c:04X}," for c in page[row:row + 8]))
+        out.extend(rows(page, 8, 4, "        "))
         out.append("    },")
     out.append("};")
     out.append("")
@@ -95,17 +157,66 @@ def render(pages, page_of_high_byte, source_digest):
     return "\n".join(out) + "\n"
 
 
-def main():
-    if len(sys.argv) != 3:
+def render_decoding(codes, single, double, source_digest):
+    out = header(source_digest, "// The unit that every code of code page 936 decodes to, "
+                                "and which units decoding gives back.")
+    out.append("const std::uint16_t kCodePage936SingleByteUnits[256] = {")
+    out.extend(rows([single.get(b, NO_UNIT) for b in range(256)], 8, 4))
+    out.append("};")
+    out.append("")
+    out.append(f"const std::uint16_t kCodePage936DoubleByteUnits[{len(LEADS)}][{len(TRAILS)}] = {{")
+    for lead in LEADS:
+        out.append(f"    {{  // lead byte {lead:02X}")
+        out.extend(rows([double.get(lead << 8 | t, NO_UNIT) for t in TRAILS], 8, 4, "        "))
+        out.append("    },")
+    out.append("};")
+    out.append("")
+    words = [0] * (0x10000 // 64)
+    for unit, code in enumerate(codes):
+        if decode(code, single, double) == unit:
+            words[unit // 64] |= 1 << (unit % 64)
+    out.append(f"const std::uint64_t kCodePage936ExactUnits[{len(words)}] = {{")
+    out.extend(rows(words, 4, 16))
+    out.append("};")
+    out.append("")
+    out.append("}  // namespace gbkhex::detail")
+    return "\n".join(out) + "\n"
+
+
+def read_text(path):
+    with open(path, encoding="ascii", newline="") as f:
+        return f.read()
+
+
+def main(args):
+    check = "--check" in args
+    args = [a for a in args if a != "--check"]
+    if len(args) > 2 or any(a.startswith("-") for a in args):
         sys.exit(__doc__)
-    source, target = sys.argv[1], sys.argv[2]
+    source = args[0] if args else os.path.join(ROOT, "tools", "data", "bestfit936.txt")
+    target_dir = args[1] if len(args) > 1 else os.path.join(ROOT, "convert")
     with open(source, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()
-    pages, page_of_high_byte = paginate(read_wctable(source))
-    with open(target, "w", encoding="ascii", newline="\n") as f:
-        f.write(render(pages, page_of_high_byte, digest))
-    print(f"{target}: {len(pages)} pages")
+    codes, single, double = read_tables(source)
+    outputs = {
+        "code_page_936_table.cpp": render_encoding(codes, digest),
+        "code_page_936_decode_table.cpp": render_decoding(codes, single, double, digest),
+    }
+    stale = []
+    for name, text in outputs.items():
+        path = os.path.join(target_dir, name)
+        if check:
+            if not os.path.exists(path) or read_text(path) != text:
+                stale.append(path)
+            continue
+        with open(path, "w", encoding="ascii", newline="\n") as f:
+            f.write(text)
+        print(f"wrote {path}")
+    if stale:
+        sys.exit("differs from what the reference table gives: " + ", ".join(stale))
+    if check:
+        print(f"{len(outputs)} tables match {source}")
 
 
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1:])

@@ -1,0 +1,63 @@
+#include "cli/characters.h"
+
+#include <array>
+#include <cstdio>
+
+namespace gbkhex::cli {
+namespace {
+
+bool IsHighSurrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+bool IsShownSafely(char32_t c) noexcept {
+  const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+  const bool invisibleOrReordering = (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+                                     (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
+  return !control && !invisibleOrReordering;
+}
+
+}  // namespace
+
+void AppendUtf8(char32_t codePoint, std::string& out) {
+  const auto byte = [&out](char32_t value) { out += static_cast<char>(value); };
+  if (codePoint < 0x80) {
+    byte(codePoint);
+  } else if (codePoint < 0x800) {
+    byte(0xC0 | codePoint >> 6);
+    byte(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    byte(0xE0 | codePoint >> 12);
+    byte(0x80 | (codePoint >> 6 & 0x3F));
+    byte(0x80 | (codePoint & 0x3F));
+  } else {
+    byte(0xF0 | codePoint >> 18);
+    byte(0x80 | (codePoint >> 12 & 0x3F));
+    byte(0x80 | (codePoint >> 6 & 0x3F));
+    byte(0x80 | (codePoint & 0x3F));
+  }
+}
+
+std::size_t UnitsOfCharacterAt(std::u16string_view units, std::size_t at) noexcept {
+  const bool pair =
+      IsHighSurrogate(units[at]) && at + 1 < units.size() && IsLowSurrogate(units[at + 1]);
+  return pair ? 2 : 1;
+}
+
+char32_t CodePointAt(std::u16string_view units, std::size_t at) noexcept {
+  if (UnitsOfCharacterAt(units, at) == 1) return units[at];
+  return 0x10000 + ((char32_t{units[at]} - 0xD800) << 10) + (char32_t{units[at + 1]} - 0xDC00);
+}
+
+std::string DescribeCharacter(char32_t codePoint) {
+  std::array<char, 16> number{};
+  std::snprintf(number.data(), number.size(), "U+%04X", static_cast<unsigned>(codePoint));
+  std::string text(number.data());
+  if (IsShownSafely(codePoint) && !(codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+    text += " '";
+    AppendUtf8(codePoint, text);
+    text += '\'';
+  }
+  return text;
+}
+
+}  // namespace gbkhex::cli

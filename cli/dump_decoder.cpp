@@ -1,0 +1,199 @@
+#include "cli/dump_decoder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+#include "cli/characters.h"
+#include "convert/code_page_936.h"
+
+namespace gbkhex::cli {
+namespace {
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == ',';
+}
+
+std::optional<unsigned> HexDigit(char c) {
+  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+  return std::nullopt;
+}
+
+bool StartsComment(std::string_view text, std::size_t at) {
+  return text[at] == '/' && at + 1 < text.size() && (text[at + 1] == '*' || text[at + 1] == '/');
+}
+
+// The offset just past the comment that starts at `at`; an unclosed one runs
+// to the end.
+std::size_t SkipComment(std::string_view text, std::size_t at) {
+  const bool block = text[at + 1] == '*';
+  const std::size_t end = text.find(block ? "*/" : "\n", at + 2);
+  if (end == std::string_view::npos) return text.size();
+  return end + (block ? 2 : 1);
+}
+
+bool HasBraces(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    if (StartsComment(text, at)) {
+      at = SkipComment(text, at);
+    } else if (text[at++] == '{') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A C integer constant (hexadecimal, octal or decimal, with an optional
+// u/l suffix) of 0 to 255.
+std::optional<std::uint8_t> ByteConstant(std::string_view token) {
+  std::size_t at = 0;
+  unsigned base = 10;
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+    base = 16;
+    at = 2;
+  } else if (token.size() > 1 && token[0] == '0') {
+    base = 8;
+    at = 1;
+  }
+  unsigned value = 0;
+  const std::size_t digitsStart = at;
+  for (; at < token.size(); ++at) {
+    const std::optional<unsigned> digit = HexDigit(token[at]);
+    if (!digit || *digit >= base) break;
+    value = value * base + *digit;
+    if (value > 0xFF) return std::nullopt;
+  }
+  if (at == digitsStart) return std::nullopt;
+  const std::string_view suffix = token.substr(at);
+  if (suffix.size() > 3 || suffix.find_first_not_of("uUlL") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(value);
+}
+
+std::string Quoted(std::string_view token) {
+  constexpr std::size_t kLongest = 24;
+  for (const char c : token) {
+    if (c < 0x21 || c > 0x7E) return "";
+  }
+  if (token.size() > kLongest) return " '" + std::string(token.substr(0, kLongest)) + "...'";
+  return " '" + std::string(token) + "'";
+}
+
+std::string Byte(std::uint8_t byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
+class Decoder {
+ public:
+  // False once a fault is found.
+  bool Add(std::uint8_t byte, std::size_t offset) {
+    if (lead_) {
+      const auto code = static_cast<std::uint16_t>(*lead_ << 8 | byte);
+      const std::optional<char16_t> unit = DecodeCodePage936(code);
+      if (!unit) {
+        return Fail(
+            "the bytes " + Byte(*lead_) + " " + Byte(byte) + " are no character of code page 936",
+            leadOffset_);
+      }
+      AppendUtf8(*unit, result_.text);
+      lead_.reset();
+    } else if (IsCodePage936LeadByte(byte)) {
+      lead_ = byte;
+      leadOffset_ = offset;
+    } else {
+      // Every byte but a lead byte is a character of its own.
+      AppendUtf8(*DecodeCodePage936(byte), result_.text);
+    }
+    return true;
+  }
+
+  bool Fail(const std::string& what, std::size_t offset) {
+    result_.fault = what + " at byte offset " + std::to_string(offset);
+    return false;
+  }
+
+  DecodedDump Finish() {
+    if (lead_ && result_.fault.empty()) {
+      Fail("the dump ends inside a character, after the lead byte " + Byte(*lead_), leadOffset_);
+    }
+    return std::move(result_);
+  }
+
+ private:
+  DecodedDump result_;
+  std::optional<std::uint8_t> lead_;
+  std::size_t leadOffset_ = 0;
+};
+
+// Hexadecimal pairs, or one C constant: what a token outside any declaration holds.
+bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset) {
+  const bool constant = token.size() > 1 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
+  if (constant) {
+    const std::optional<std::uint8_t> byte = ByteConstant(token);
+    if (!byte) return decoder.Fail("malformed number" + Quoted(token), offset);
+    return decoder.Add(*byte, offset);
+  }
+  if (!std::all_of(token.begin(), token.end(), [](char c) { return HexDigit(c).has_value(); })) {
+    return decoder.Fail("malformed number" + Quoted(token), offset);
+  }
+  if (token.size() % 2 != 0) {
+    return decoder.Fail("malformed number" + Quoted(token) + " (an odd number of digits)", offset);
+  }
+  for (std::size_t at = 0; at < token.size(); at += 2) {
+    const auto byte =
+        static_cast<std::uint8_t>(*HexDigit(token[at]) << 4 | *HexDigit(token[at + 1]));
+    if (!decoder.Add(byte, offset + at)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DecodedDump DecodeDump(std::string_view dump) {
+  const bool declaration = HasBraces(dump);
+  Decoder decoder;
+  std::size_t depth = 0;  // of braces
+  for (std::size_t at = 0; at < dump.size();) {
+    const char c = dump[at];
+    if (StartsComment(dump, at)) {
+      at = SkipComment(dump, at);
+      continue;
+    }
+    if (IsSeparator(c) || (declaration && (c == '{' || c == '}'))) {
+      if (c == '{') ++depth;
+      if (c == '}' && depth > 0) --depth;
+      ++at;
+      continue;
+    }
+    if (declaration && depth == 0) {
+      ++at;  // outside the braces: the type, the name, the length, the preprocessor
+      continue;
+    }
+    // A token ends before a separator, a comment, or in a declaration a brace;
+    // it holds at least the character at `at`, which none of these is.
+    std::size_t end = at + 1;
+    while (end < dump.size() && !IsSeparator(dump[end]) && !StartsComment(dump, end) &&
+           !(declaration && (dump[end] == '{' || dump[end] == '}'))) {
+      ++end;
+    }
+    const std::string_view token = dump.substr(at, end - at);
+    if (declaration) {
+      const std::optional<std::uint8_t> byte = ByteConstant(token);
+      if (!byte) {
+        decoder.Fail("malformed number" + Quoted(token), at);
+        break;
+      }
+      if (!decoder.Add(*byte, at)) break;
+    } else if (!AddLooseToken(decoder, token, at)) {
+      break;
+    }
+    at = end;
+  }
+  return decoder.Finish();
+}
+
+}  // namespace gbkhex::cli

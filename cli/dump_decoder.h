@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace gbkhex::cli {
+
+struct DecodedDump {
+  // UTF-8 of the characters decoded before any fault.
+  std::string text;
+  // Empty, or what is wrong and where: "... at byte offset N" of the dump.
+  std::string fault;
+};
+
+// Decodes a dump of code page 936 bytes back to UTF-8 text. A dump is one of:
+// - hexadecimal pairs, blanks optional, either case: "CA AE C1F9";
+// - C constants: "0XCA,0XAE," as --format c writes them, or as xxd -i does;
+// - a C array declaration, as --array or xxd -i write it: only the numbers
+//   inside its braces count (C integer constants, decimal and octal too).
+// Comments, /* */ and //, count nowhere. The bytes 0D 0A come out as CR LF.
+DecodedDump DecodeDump(std::string_view dump);
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,78 @@
+#include "cli/file_input.h"
+
+#include <cerrno>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace gbkhex::cli {
+
+// The bytes that arrived before a failure count: they are handed over first,
+// and the failure comes with the next read.
+std::size_t FileInputBuffer::Read(char* buffer, std::size_t count) {
+  if (failure_ != 0) {
+    throw ReadFailure(std::generic_category().message(failure_));
+  }
+  errno = 0;
+  const std::size_t got = std::fread(buffer, 1, count, file_);
+  if (got < count && std::ferror(file_)) {
+    failure_ = errno == 0 ? EIO : errno;
+    if (got == 0) return Read(buffer, count);
+  }
+  return got;
+}
+
+std::streamsize FileInputBuffer::xsgetn(char* buffer, std::streamsize count) {
+  std::streamsize taken = 0;
+  if (gptr() < egptr() && count > 0) {
+    *buffer = *gptr();
+    gbump(1);
+    taken = 1;
+  }
+  return taken + static_cast<std::streamsize>(
+                     Read(buffer + taken, static_cast<std::size_t>(count - taken)));
+}
+
+FileInputBuffer::int_type FileInputBuffer::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  if (Read(&last_, 1) == 0) return traits_type::eof();
+  setg(&last_, &last_, &last_ + 1);
+  return traits_type::to_int_type(last_);
+}
+
+FilePointer OpenForReading(const std::string& utf8Name) {
+#ifdef _WIN32
+  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Name.data(),
+                                       static_cast<int>(utf8Name.size()), nullptr, 0);
+  if (size <= 0 && !utf8Name.empty()) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Name.data(),
+                      static_cast<int>(utf8Name.size()), wide.data(), size);
+  return FilePointer(_wfopen(wide.c_str(), L"rb"));
+#else
+  return FilePointer(std::fopen(utf8Name.c_str(), "rb"));
+#endif
+}
+
+ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
+  ReadResult result;
+  try {
+    while (result.size < count) {
+      const auto got = static_cast<std::size_t>(
+          in.sgetn(buffer + result.size, static_cast<std::streamsize>(count - result.size)));
+      if (got == 0) break;
+      result.size += got;
+    }
+  } catch (const std::exception& failure) {
+    // ReadFailure, or whatever a stream buffer of the caller's throws.
+    result.failure = std::string("read error: ") + failure.what();
+  }
+  return result;
+}
+
+}  // namespace gbkhex::cli

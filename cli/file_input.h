@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+namespace gbkhex::cli {
+
+// A read that failed; what() is the system's reason.
+class ReadFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Input from a C stream. The standard streams take a failed read for the end
+// of the input, which would end a conversion early with exit status 0; this one
+// throws ReadFailure instead, out of sgetn and out of istream::read alike.
+class FileInputBuffer : public std::streambuf {
+ public:
+  explicit FileInputBuffer(std::FILE* file) noexcept : file_(file) {}
+
+ protected:
+  std::streamsize xsgetn(char* buffer, std::streamsize count) override;
+  int_type underflow() override;
+
+ private:
+  std::size_t Read(char* buffer, std::size_t count);
+
+  std::FILE* file_;
+  int failure_ = 0;  // errno of a failed read, reported by the next one
+  char last_ = 0;    // the byte that underflow makes available
+};
+
+struct FileCloser {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading in binary mode by its UTF-8 name (through the wide
+// file API on Windows, so that any name works). Null on failure, with errno set.
+FilePointer OpenForReading(const std::string& utf8Name);
+
+struct ReadResult {
+  std::size_t size = 0;
+  // Empty, or "read error: <reason>" when a read failed after `size` bytes.
+  std::string failure;
+};
+
+// Reads `count` bytes into `buffer`, fewer only at the end of the input or
+// when a read fails; the bytes read before the failure are in `buffer` too.
+ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count);
+
+}  // namespace gbkhex::cli

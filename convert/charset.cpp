@@ -1,0 +1,111 @@
+#include "charset.h"
+
+#include <array>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+#include "code_page_936_table.h"
+
+namespace gbkhex {
+namespace {
+
+constexpr unsigned kFirstGb2312Byte = 0xA1;
+constexpr unsigned kLastGb2312Lead = 0xF7;
+constexpr unsigned kCellsPerRow = 94;  // trail bytes A1..FE
+constexpr unsigned kRows = kLastGb2312Lead - kFirstGb2312Byte + 1;
+
+// GB2312's assigned codes, as runs in code order; a run may pass the end of a
+// row, where the trail bytes outside A1..FE belong to no row at all.
+constexpr std::pair<std::uint16_t, std::uint16_t> kGb2312Runs[] = {
+    {0xA1A1, 0xA1FE},  // punctuation and signs
+    {0xA2B1, 0xA2E2},  // numbers: 1. to 20., (1) to (20), circled 1 to 10
+    {0xA2E5, 0xA2EE},  // parenthesised ideographic 1 to 10
+    {0xA2F1, 0xA2FC},  // Roman numerals I to XII
+    {0xA3A1, 0xA4F3},  // full-width ASCII, hiragana
+    {0xA5A1, 0xA5F6},  // katakana
+    {0xA6A1, 0xA6B8},  // Greek capitals
+    {0xA6C1, 0xA6D8},  // Greek small letters
+    {0xA7A1, 0xA7C1},  // Cyrillic capitals
+    {0xA7D1, 0xA7F1},  // Cyrillic small letters
+    {0xA8A1, 0xA8BA},  // pinyin letters
+    {0xA8C5, 0xA8E9},  // bopomofo
+    {0xA9A4, 0xA9EF},  // box drawing
+    {0xB0A1, 0xD7F9},  // hanzi, level 1 (row D7 ends five cells early)
+    {0xD8A1, 0xF7FE},  // hanzi, level 2
+};
+
+// One bit per cell of the 94 x 94 grid, rows A1..F7.
+constexpr auto kGb2312Cells = [] {
+  std::array<std::uint64_t, (kRows * kCellsPerRow + 63) / 64> bits{};
+  for (const auto& [first, last] : kGb2312Runs) {
+    for (unsigned code = first; code <= last; ++code) {
+      const unsigned cell = (code & 0xFFu) - kFirstGb2312Byte;
+      if (cell >= kCellsPerRow) continue;
+      const unsigned index = ((code >> 8) - kFirstGb2312Byte) * kCellsPerRow + cell;
+      bits[index / 64] |= std::uint64_t{1} << (index % 64);
+    }
+  }
+  return bits;
+}();
+
+bool IsAscii(std::uint16_t code) noexcept { return code < 0x80; }
+
+// Whether the eight units at `units` are all ASCII or U+4E00..U+9FA5, which
+// GBK holds exactly: most text, told apart from the rest in a few vector
+// instructions where the processor has them (x86-64 always has SSE2).
+bool AllAsciiOrGbkIdeographs([[maybe_unused]] const char16_t* units) noexcept {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+  // x <= limit, unsigned, is x - limit saturating at zero.
+  const __m128i ascii = _mm_subs_epu16(block, _mm_set1_epi16(0x7F));
+  const __m128i ideograph =
+      _mm_subs_epu16(_mm_sub_epi16(block, _mm_set1_epi16(0x4E00)), _mm_set1_epi16(0x9FA5 - 0x4E00));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i inside =
+      _mm_or_si128(_mm_cmpeq_epi16(ascii, zero), _mm_cmpeq_epi16(ideograph, zero));
+  return _mm_movemask_epi8(inside) == 0xFFFF;
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+bool IsGb2312Code(std::uint16_t code) noexcept {
+  const unsigned row = (code >> 8) - kFirstGb2312Byte;
+  const unsigned cell = (code & 0xFFu) - kFirstGb2312Byte;
+  if (row >= kRows || cell >= kCellsPerRow) return false;
+  const unsigned index = row * kCellsPerRow + cell;
+  return (kGb2312Cells[index / 64] >> (index % 64) & 1u) != 0;
+}
+
+bool Holds(Charset charset, char16_t unit) noexcept {
+  if (!detail::IsExactUnit(unit)) return false;
+  if (charset == Charset::Gbk) return true;
+  const std::uint16_t code = detail::CodePage936Code(unit);
+  return IsAscii(code) || IsGb2312Code(code);
+}
+
+std::size_t FindFirstNotHeld(std::u16string_view units, Charset charset) noexcept {
+  std::size_t at = 0;
+  if (charset == Charset::Gbk) {
+    // The checking path of every conversion: eight units to a branch, since
+    // nearly all text passes.
+    constexpr std::size_t kBlock = 8;
+    for (; at + kBlock <= units.size(); at += kBlock) {
+      if (AllAsciiOrGbkIdeographs(units.data() + at)) continue;
+      bool exact = true;
+      for (std::size_t i = 0; i < kBlock; ++i) exact &= detail::IsExactUnit(units[at + i]);
+      if (!exact) break;
+    }
+    while (at < units.size() && detail::IsExactUnit(units[at])) ++at;
+    return at;
+  }
+  while (at < units.size() && Holds(charset, units[at])) ++at;
+  return at;
+}
+
+}  // namespace gbkhex

@@ -1,0 +1,36 @@
+// Feeds arbitrary text to the dump decoder of --decode: whatever the dump, the
+// text it gives is UTF-8, a fault names an offset inside the dump, and the text
+// written out again as hexadecimal pairs decodes to itself.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/dump_decoder.h"
+#include "cli/utf8.h"
+#include "convert/code_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace gbkhex;
+  const cli::DecodedDump decoded =
+      cli::DecodeDump(std::string_view(reinterpret_cast<const char*>(data), size));
+
+  const auto* text = reinterpret_cast<const std::uint8_t*>(decoded.text.data());
+  std::vector<char16_t> units(decoded.text.size() + 1);
+  const cli::Utf8Result utf8 = cli::DecodeUtf8({text, decoded.text.size()}, units.data());
+  if (utf8.status != cli::Utf8Status::Complete) std::abort();
+
+  if (!decoded.fault.empty()) {
+    const std::size_t offset = std::stoul(decoded.fault.substr(decoded.fault.rfind(' ') + 1));
+    if (offset >= size) std::abort();
+  }
+
+  const std::string hex =
+      FormatNameToMac({units.data(), utf8.unitsWritten}, OutputFormat::Hexadecimal);
+  const cli::DecodedDump again = cli::DecodeDump(hex);
+  if (!again.fault.empty() || again.text != decoded.text) std::abort();
+  return 0;
+}
