@@ -1,0 +1,83 @@
+'use strict';
+
+// Form1 in the page: the controls that the build wrote from the control table,
+// brought to life by the C++ core in gbkhex-core.js.
+//
+// A text box in a page holds "\n" for a line break where the conversion
+// expects CR LF: each line break of Text1 reaches the conversion as CR LF, and
+// each CR LF of the result shows as a line break in Text2.
+class Form1 {
+  constructor(core) {
+    this.core = core;
+    this.form = document.getElementById('Form1');
+    this.text1 = document.getElementById('Text1');
+    this.text2 = document.getElementById('Text2');
+    this.option1 = document.getElementById('Option1');
+    this.option2 = document.getElementById('Option2');
+    this.command1 = document.getElementById('Command1');
+  }
+
+  // Whatever was typed before the core was ready is converted now.
+  Load() {
+    this.option1.checked = true;
+    this.option2.checked = false;
+    this.Refresh();
+
+    // An input method's keystrokes change nothing until it commits its text.
+    this.text1.addEventListener('input', (event) => {
+      if (!event.isComposing) this.Refresh();
+    });
+    this.text1.addEventListener('compositionend', () => this.Refresh());
+    // Arrow keys that move the selection click the option they select.
+    this.option1.addEventListener('click', () => this.Refresh());
+    this.option2.addEventListener('click', () => this.Refresh());
+    this.text2.addEventListener('input', () => this.core.text2Edited());
+    this.command1.addEventListener('click', () => this.OpenHomePage());
+    this.form.addEventListener('keydown', (event) => this.WrapTabOrder(event));
+  }
+
+  // Tab from the last control goes round to the first, and Shift+Tab from the
+  // first to the last, as in a window of its own. The option buttons make one
+  // stop, the selected one.
+  WrapTabOrder(event) {
+    if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey) return;
+    const stops = [...this.form.querySelectorAll('textarea, input[type=radio]:checked, button')];
+    const [first, last] = [stops[0], stops[stops.length - 1]];
+    if (event.target !== (event.shiftKey ? first : last)) return;
+    event.preventDefault();
+    (event.shiftKey ? last : first).focus();
+  }
+
+  // `num` as a field of 2 * bytLen upper-case hexadecimal digits.
+  NumToStrHex(num, bytLen) {
+    return this.core.numToStrHex(num, bytLen);
+  }
+
+  // The code page 936 bytes of `val` (line breaks as CR LF) in the format that
+  // the option buttons select at the moment of the call.
+  FormatNameToMac(val) {
+    return this.core.formatNameToMac(val, this.option1.checked);
+  }
+
+  // Text2 ends up holding exactly the new result, as if emptied and set; only
+  // the span that differs from what it showed is replaced, so the browser lays
+  // out again only that part of it.
+  Refresh() {
+    const update = this.core.refresh(this.text1.value, this.option1.checked);
+    if (update.whole) {
+      this.text2.value = update.text;
+    } else if (update.removed !== 0 || update.text.length !== 0) {
+      this.text2.setRangeText(update.text, update.start, update.start + update.removed);
+    }
+  }
+
+  OpenHomePage() {
+    window.open(this.form.dataset.homePage, '_blank', 'noopener');
+  }
+}
+
+createGbkhexCore().then((core) => {
+  const form1 = new Form1(core);
+  form1.Load();
+  window.form1 = form1;
+});
