@@ -15,6 +15,8 @@ class Form1 {
     this.option1 = document.getElementById('Option1');
     this.option2 = document.getElementById('Option2');
     this.command1 = document.getElementById('Command1');
+    // Sees every change of Text2; the refresh takes back the records of its own.
+    this.text2Changes = new MutationObserver(() => this.core.text2Edited());
   }
 
   // Whatever was typed before the core was ready is converted now.
@@ -31,7 +33,7 @@ class Form1 {
     // Arrow keys that move the selection click the option they select.
     this.option1.addEventListener('click', () => this.Refresh());
     this.option2.addEventListener('click', () => this.Refresh());
-    this.text2.addEventListener('input', () => this.core.text2Edited());
+    this.text2Changes.observe(this.text2, { childList: true, characterData: true, subtree: true });
     this.command1.addEventListener('click', () => this.OpenHomePage());
     this.form.addEventListener('keydown', (event) => this.WrapTabOrder(event));
   }
@@ -41,7 +43,9 @@ class Form1 {
   // stop, the selected one.
   WrapTabOrder(event) {
     if (event.key !== 'Tab' || event.altKey || event.ctrlKey || event.metaKey) return;
-    const stops = [...this.form.querySelectorAll('textarea, input[type=radio]:checked, button')];
+    const stops = [
+      ...this.form.querySelectorAll('textarea, [role=textbox], input[type=radio]:checked, button'),
+    ];
     const [first, last] = [stops[0], stops[stops.length - 1]];
     if (event.target !== (event.shiftKey ? first : last)) return;
     event.preventDefault();
@@ -59,16 +63,20 @@ class Form1 {
     return this.core.formatNameToMac(val, this.option1.checked);
   }
 
-  // Text2 ends up holding exactly the new result, as if emptied and set; only
-  // the span that differs from what it showed is replaced, so the browser lays
-  // out again only that part of it.
+  // Text2 ends up holding exactly the new result, as if emptied and set, in
+  // one text node. Only the span that differs from what it showed is
+  // replaced, so the browser lays out again only from there on.
   Refresh() {
+    // A change of Text2 in this same task, as when text is dragged from it
+    // into Text1, has not been reported yet.
+    if (this.text2Changes.takeRecords().length !== 0) this.core.text2Edited();
     const update = this.core.refresh(this.text1.value, this.option1.checked);
     if (update.whole) {
-      this.text2.value = update.text;
+      this.text2.replaceChildren(document.createTextNode(update.text));
     } else if (update.removed !== 0 || update.text.length !== 0) {
-      this.text2.setRangeText(update.text, update.start, update.start + update.removed);
+      this.text2.firstChild.replaceData(update.start, update.removed, update.text);
     }
+    this.text2Changes.takeRecords();
   }
 
   OpenHomePage() {

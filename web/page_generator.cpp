@@ -44,6 +44,13 @@ constexpr bool ContainersHoldARunOfTheTable() {
 }
 static_assert(ContainersHoldARunOfTheTable());
 
+// Every refresh edits the output box in place, where only its changed span
+// is replaced. A textarea takes any change of its text as a new text and lays
+// all of it out again; an editable block holding one text node lays out again
+// only from the changed line on, which makes a keystroke several times quicker
+// once the output runs to many lines.
+constexpr std::string_view kOutputBox = "Text2";
+
 bool TakesFocus(ControlKind kind) {
   return kind == ControlKind::TextBox || kind == ControlKind::OptionButton ||
          kind == ControlKind::PushButton;
@@ -108,6 +115,12 @@ class MarkupWriter {
         out_ << indent << "</fieldset>\n";
         break;
       case ControlKind::TextBox:
+        if (c.name == kOutputBox) {
+          out_ << indent << "<div id=\"" << name << "\"" << focus << LabelledBy(c)
+               << " contenteditable=\"plaintext-only\" role=\"textbox\" aria-multiline=\"true\""
+                  " spellcheck=\"false\"></div>\n";
+          break;
+        }
         // The browser must not restore a text from an earlier visit: the
         // boxes start empty.
         out_ << indent << "<textarea id=\"" << name << "\"" << focus << LabelledBy(c)

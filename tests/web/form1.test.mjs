@@ -29,7 +29,8 @@ function expected(text, format) {
   return c.replace(/.{80}/g, '$&\n');
 }
 
-const value = (page, id) => page.$eval(`#${id}`, (box) => box.value);
+// Text1 is a textarea; Text2 is an editable block.
+const value = (page, id) => page.$eval(`#${id}`, (box) => box.value ?? box.textContent);
 const focused = (page) => page.evaluate(() => document.activeElement.id);
 const format = (page) => page.evaluate(() => (form1.option1.checked ? 'hex' : 'c'));
 
@@ -74,7 +75,7 @@ describe('the browser page', () => {
         assert.equal(await page.textContent('.title-bar'), table.caption);
         assert.equal(await focused(page), 'Text1');
         assert.deepEqual(
-          await page.evaluate(() => [Option1.checked, Option2.checked, Text1.value, Text2.value]),
+          await page.evaluate(() => [Option1.checked, Option2.checked, Text1.value, Text2.textContent]),
           [true, false, '', ''],
         );
         // The page's policy refuses any other host.
@@ -140,6 +141,12 @@ describe('the browser page', () => {
     await onForm(async (page) => {
       await page.keyboard.type('A');
       assert.equal(await value(page, 'Text2'), '41 ');
+      // A refresh edits Text2's text in place rather than making it anew.
+      await page.evaluate(() => (window.shownNode = Text2.firstChild));
+      await page.keyboard.type('B');
+      assert.equal(await value(page, 'Text2'), '41 42 ');
+      assert.equal(await page.evaluate(() => Text2.firstChild === window.shownNode), true);
+      await page.keyboard.press('Backspace');
       await page.click('#Option2');
       assert.equal(await value(page, 'Text2'), '0X41,');
       await page.click('#Option1');
@@ -183,7 +190,7 @@ describe('the browser page', () => {
     });
   });
 
-  test('C lines of 80 characters show as one line each', async () => {
+  test('C lines of 80 characters show as one line each and copy out as they are', async () => {
     await onForm(async (page) => {
       await page.click('#Option2');
       await page.focus('#Text1');
@@ -192,14 +199,27 @@ describe('the browser page', () => {
       assert.equal(line.length, 80);
       assert.equal(await value(page, 'Text2'), `${line}\n0X51,`);
 
-      // Twelve full lines and the empty one after the last line break.
-      await page.keyboard.insertText('x'.repeat(12 * 16 - 17));
+      // Twelve full lines and one token on the thirteenth.
+      await page.keyboard.insertText('x'.repeat(12 * 16 + 1 - 17));
       const rows = await page.$eval('#Text2', (box) => {
         const style = getComputedStyle(box);
         const padding = parseFloat(style.paddingTop) + parseFloat(style.paddingBottom);
         return (box.scrollHeight - padding) / parseFloat(style.lineHeight);
       });
       assert.equal(Math.round(rows), 13);
+
+      // Wrapped or broken, the output copies out as the text it is.
+      await page.evaluate(() => document.body.appendChild(document.createElement('textarea')));
+      for (const option of ['#Option2', '#Option1']) {
+        await page.click(option);
+        await page.focus('#Text2');
+        await page.keyboard.press('Control+A');
+        await page.keyboard.press('Control+C');
+        await page.$eval('body > textarea', (box) => box.select());
+        await page.keyboard.press('Control+V');
+        const pasted = await page.$eval('body > textarea', (box) => box.value);
+        assert.equal(pasted, await value(page, 'Text2'), option);
+      }
     });
   });
 
@@ -219,6 +239,19 @@ describe('the browser page', () => {
       await page.keyboard.type('typed');
       await page.click('#Option1');
       assert.equal(await value(page, 'Text2'), '41 42 ');
+
+      // Changed by a script, as a browser extension might.
+      await page.$eval('#Text2', (box) => (box.firstChild.data = 'changed'));
+      await page.focus('#Text1');
+      await page.keyboard.type('C');
+      assert.equal(await value(page, 'Text2'), '41 42 43 ');
+      // ... or in the same task as a change of Text1, as when text is dragged between them.
+      await page.evaluate(() => {
+        Text2.firstChild.data = 'dragged';
+        Text1.value += 'D';
+        Text1.dispatchEvent(new InputEvent('input'));
+      });
+      assert.equal(await value(page, 'Text2'), '41 42 43 44 ');
     });
   });
 
