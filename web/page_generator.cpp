@@ -21,28 +21,23 @@ using gbkhex::layout::ControlKind;
 using gbkhex::layout::kControls;
 using gbkhex::layout::kFormName;
 
-// The page nests each control in its container and lets the browser take the
-// tab order from the order of the markup, so every container must be followed
-// at once by all it holds.
-constexpr bool ContainersHoldARunOfTheTable() {
-  for (std::size_t i = 0; i < kControls.size(); ++i) {
-    const std::string_view container = kControls[i].container;
-    if (container == kFormName) continue;
-    // Walking back from i, only controls of the same container or of frames
-    // nested in it may stand between a control and its container.
-    std::size_t j = i;
-    while (j > 0 && kControls[j - 1].name != container) {
-      if (kControls[j - 1].container == kFormName) return false;
-      --j;
-    }
-    if (j == 0) return false;
-  }
+// The page nests each control in its frame and takes the tab order from the
+// order of the markup, which is the table's: so the table must be in tab
+// order, and a control in a frame must follow the frame or another control of
+// the same frame.
+constexpr bool MarkupOrderIsTabOrder() {
   for (std::size_t i = 1; i < kControls.size(); ++i) {
-    if (kControls[i].tabIndex <= kControls[i - 1].tabIndex) return false;
+    const Control& control = kControls[i];
+    const Control& before = kControls[i - 1];
+    if (control.tabIndex <= before.tabIndex) return false;
+    if (control.container != kFormName && before.name != control.container &&
+        before.container != control.container) {
+      return false;
+    }
   }
-  return true;
+  return kControls.front().container == kFormName;
 }
-static_assert(ContainersHoldARunOfTheTable());
+static_assert(MarkupOrderIsTabOrder());
 
 // Every refresh edits the output box in place, where only its changed span
 // is replaced. A textarea takes any change of its text as a new text and lays
