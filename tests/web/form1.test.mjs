@@ -262,11 +262,13 @@ describe('the browser page', () => {
         seed = (seed * 1103515245 + 12345) % 2147483648;
         return seed % n;
       };
-      const pieces = ['A', '十', 'x', '€', '😀', '液晶', ' ', '\u00a0'];
-      for (let step = 0; step < 60; ++step) {
+      // Text2 in nodes of a few characters, so that edits cross them.
+      await page.evaluate(() => (form1.output.chunk = 7));
+      const pieces = ['A', '十', 'x', '€', '😀', '液晶', ' ', '\u00a0', 'ABCDEFGHIJKLMNOPQ'];
+      for (let step = 0; step < 80; ++step) {
         const length = (await value(page, 'Text1')).length;
         const from = random(length + 1);
-        const to = Math.min(length, from + random(3));
+        const to = Math.min(length, from + random(6));
         await page.$eval('#Text1', (box, [a, b]) => box.setSelectionRange(a, b), [from, to]);
         await page.focus('#Text1');
         const action = random(8);
