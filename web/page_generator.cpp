@@ -40,10 +40,9 @@ constexpr bool MarkupOrderIsTabOrder() {
 static_assert(MarkupOrderIsTabOrder());
 
 // Every refresh edits the output box in place, where only its changed span
-// is replaced. A textarea takes any change of its text as a new text and lays
-// all of it out again; an editable block holding one text node lays out again
-// only from the changed line on, which makes a keystroke several times quicker
-// once the output runs to many lines.
+// is replaced. A textarea takes any change of its text by a script as a new
+// text and lays all of it out again; in an editable block the refresh edits
+// the text nodes themselves, and the browser redoes only what they touch.
 constexpr std::string_view kOutputBox = "Text2";
 
 bool TakesFocus(ControlKind kind) {
