@@ -5,7 +5,8 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot package package-test format clean
+	windows-test windows-screenshot web web-serve web-test bench-web web-screenshot package \
+	package-test format clean
 
 all: build
 
@@ -86,6 +87,33 @@ package:
 # Installs the .deb, uses it and removes it again; runs the zip's programs under Wine.
 package-test: package
 	tools/check-packages; status=$$?; $(WINE_STOP); exit $$status
+
+# The browser page, build/web/: the core compiled to WebAssembly, the page
+# written from the control table. Open build/web/index.html, or host the folder.
+web:
+	@tools/install-deps core web
+	cmake --preset web
+	cmake --build --preset web -j $(JOBS)
+
+web-serve: web
+	tools/serve-web.mjs build/web
+
+# playwright-core from npm, at the version package-lock.json pins; it drives
+# Debian's Chromium and never downloads a browser of its own.
+node_modules/.package-lock.json: package.json package-lock.json
+	npm ci --no-audit --no-fund
+	@touch $@
+
+# The page in headless Chromium, held to the native build's conversion and table.
+web-test: web node_modules/.package-lock.json
+	node --test tests/web/form1.test.mjs
+
+# Keystroke latency in the page, timed by the browser itself.
+bench-web: web node_modules/.package-lock.json
+	node bench/web_bench.mjs
+
+web-screenshot: web node_modules/.package-lock.json
+	tools/web-screenshot.mjs docs/screenshot-web.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

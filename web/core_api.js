@@ -1,0 +1,55 @@
+// Appended to the WebAssembly module's loader, inside its scope: the core's
+// functions for the page, with JavaScript strings in and out.
+
+var asciiDecoder = new TextDecoder();
+
+// Copies the UTF-16 units of `text` into the core, each "\n" as CR LF when
+// `crLf` is set; returns the number of units copied.
+function copyIn(text, crLf) {
+  var first = _gbkhex_room(crLf ? 2 * text.length : text.length) >>> 1;
+  // Read after the call: making room may have grown the memory.
+  var heap = HEAPU16;
+  var end = first;
+  for (var i = 0; i < text.length; ++i) {
+    var unit = text.charCodeAt(i);
+    if (crLf && unit === 10) heap[end++] = 13;
+    heap[end++] = unit;
+  }
+  return end - first;
+}
+
+function ascii(at, size) {
+  return asciiDecoder.decode(HEAPU8.subarray(at, at + size));
+}
+
+function output(size) {
+  return ascii(_gbkhex_output(), size);
+}
+
+Module['formatNameToMac'] = function (val, hexadecimal) {
+  return output(_gbkhex_convert(copyIn(val, false), hexadecimal ? 1 : 0));
+};
+
+Module['numToStrHex'] = function (num, bytLen) {
+  return output(_gbkhex_num_to_str_hex(num, bytLen));
+};
+
+// What Text2 needs to hold the output for `text1` (a text box's value, "\n"
+// for a line break): { whole, start, removed, text }. With `whole` set, `text`
+// is all of it; otherwise the `removed` characters from `start` give way to
+// `text`.
+Module['refresh'] = function (text1, hexadecimal) {
+  var at = _gbkhex_refresh(copyIn(text1, true), hexadecimal ? 1 : 0) >>> 2;
+  var words = HEAPU32;
+  return {
+    whole: words[at] !== 0,
+    start: words[at + 1],
+    removed: words[at + 2],
+    text: ascii(words[at + 4], words[at + 3]),
+  };
+};
+
+// Text2 was changed by someone else than the refresh.
+Module['text2Edited'] = function () {
+  _gbkhex_text2_edited();
+};
