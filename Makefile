@@ -5,7 +5,7 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot format clean
+	windows-test windows-screenshot bench-windows format clean
 
 all: build
 
@@ -67,6 +67,10 @@ windows-test: windows
 
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
+
+# Keystroke latency of gbkhex.exe under Wine; BENCH_ARGS=--middle types mid-text.
+bench-windows: windows
+	tools/windows-test --bench $(BENCH_ARGS); status=$$?; $(WINE_STOP); exit $$status
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
