@@ -125,6 +125,11 @@ void MainWindowTest::startsWithHexSelectedText1FocusedAndBothBoxesEmpty() {
   const QPoint offCentre =
       form_->frameGeometry().center() - form_->screen()->availableGeometry().center();
   QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QString::number(offCentre.x())));
+  // Centred once: a window the user moves stays where it was put.
+  const QPoint moved = form_->pos() + QPoint(40, 30);
+  form_->move(moved);
+  QApplication::processEvents();
+  QCOMPARE(form_->pos(), moved);
   QCOMPARE(form_->minimumSize(), form_->maximumSize());
   QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
   QCOMPARE(form_->font().pointSize(), 9);

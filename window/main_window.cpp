@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTextDocument>
 #include <QUrl>
+#include <QWindow>
 #include <stdexcept>
 #include <string_view>
 
@@ -174,9 +175,11 @@ void Form1::CreateControls() {
 }
 
 // The window manager puts its frame around the window only after the window
-// first shows, and may move the window as it does: the window is centred as
-// soon as it shows, and once more when its frame turns up, so that the whole
-// frame, not the client area, sits in the middle of the screen.
+// first shows, and tells of it by no event of its own (here it came before the
+// first paint): the window is centred as soon as it shows, and once more on
+// the first event that finds its frame there, so that the whole frame, not
+// the client area, sits in the middle of the screen. With no window manager,
+// or one that draws no frames, the first centring stands.
 void Form1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (centring_ != Centring::NotYet) return;
@@ -184,18 +187,33 @@ void Form1::showEvent(QShowEvent* event) {
   centring_ = HasFrame() ? Centring::Done : Centring::AwaitingFrame;
 }
 
-void Form1::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  if (centring_ != Centring::AwaitingFrame || !HasFrame()) return;
-  centring_ = Centring::Done;
-  CentreOnScreen();
+bool Form1::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (centring_ == Centring::AwaitingFrame && HasFrame()) {
+    centring_ = Centring::Done;
+    CentreOnScreen();
+  }
+  return handled;
 }
 
-bool Form1::HasFrame() const { return frameGeometry() != geometry(); }
+// The frame as the window system tells of it now: QWidget::frameGeometry()
+// may still give what was known before the frame turned up. Margins that do not
+// add up to a frame come from one that the window manager is still building.
+QMargins Form1::FrameMargins() const {
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const bool whole =
+      margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+  return whole ? margins : QMargins();
+}
+
+bool Form1::HasFrame() const { return !FrameMargins().isNull(); }
 
 void Form1::CentreOnScreen() {
-  const QRect available = screen()->availableGeometry();
-  move(pos() + (available.center() - frameGeometry().center()));
+  const QMargins frame = FrameMargins();
+  QRect whole(QPoint(), size().grownBy(frame));
+  whole.moveCenter(screen()->availableGeometry().center());
+  // The client area's own place, which the window manager keeps as it is.
+  setGeometry(QRect(whole.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 void Form1::Load() {

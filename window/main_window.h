@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QString>
 #include <QStringView>
 #include <QWidget>
@@ -41,8 +42,8 @@ class Form1 : public QWidget {
   void FormatNameToMac(QStringView val, std::u16string& out) const;
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
 
  private:
   // Whether the whole window, frame and all, has been centred on the screen.
@@ -52,6 +53,7 @@ class Form1 : public QWidget {
   void Load();
   void Refresh();
   void OpenHomePage() const;
+  QMargins FrameMargins() const;
   bool HasFrame() const;
   void CentreOnScreen();
 
