@@ -397,7 +397,10 @@ void CheckHomePage(Results& r, const Gbkhex& app, const char* browserLog) {
 }
 
 int Pose(Gbkhex& app) {
-  ReplaceAll(app.Control("Text1"), L"十六进制转换 GBK\r\n液晶显示屏");
+  SendMessageW(app.Control("Option2"), BM_CLICK, 0, 0);
+  ReplaceAll(app.Control("Text1"), L"十六进制转换 GBK\r\n液晶显示屏 LCD 12864\r\n欢迎使用");
+  // Painted before the picture is taken.
+  RedrawWindow(app.form(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT bounds{};
   GetWindowRect(app.form(), &bounds);
   std::printf("%ldx%ld+%ld+%ld\n", bounds.right - bounds.left, bounds.bottom - bounds.top,
