@@ -43,6 +43,7 @@ fuzz:
 bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
+	build/release/bench/utf8_bench
 
 # Keystroke latency of the window, offscreen.
 bench-window: PRESET = release

@@ -103,8 +103,6 @@ consteval std::size_t IndexOf(std::string_view name) {
   return PositionOf(name);
 }
 
-consteval const Control& ControlNamed(std::string_view name) { return kControls[IndexOf(name)]; }
-
 // Each control's place in kControls.
 inline constexpr std::size_t kFrame1 = IndexOf("Frame1");
 inline constexpr std::size_t kText1 = IndexOf("Text1");
@@ -132,7 +130,7 @@ constexpr int TwipsToPixels(int twips, int dpi = 96) {
 }
 
 static_assert(TwipsToPixels(kClientWidth) == 553 && TwipsToPixels(kClientHeight) == 451);
-static_assert(ControlNamed("Command1").tabIndex == 8 && kContainerOf[kOption2] == kFrame3 &&
+static_assert(kControls[kCommand1].tabIndex == 8 && kContainerOf[kOption2] == kFrame3 &&
               kContainerOf[kLabel1] == kOnForm);
 
 }  // namespace gbkhex::layout
