@@ -5,8 +5,8 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot web web-serve web-test bench-web web-screenshot package \
-	package-test format clean
+	windows-test windows-screenshot bench-windows web web-serve web-test bench-web \
+	web-screenshot package package-test format clean
 
 all: build
 
@@ -44,6 +44,7 @@ fuzz:
 bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
+	build/release/bench/utf8_bench
 
 # Keystroke latency of the window, offscreen.
 bench-window: PRESET = release
@@ -68,6 +69,10 @@ windows-test: windows
 
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
+
+# Keystroke latency of gbkhex.exe under Wine; BENCH_ARGS=--middle types mid-text.
+bench-windows: windows
+	tools/windows-test --bench $(BENCH_ARGS); status=$$?; $(WINE_STOP); exit $$status
 
 # The release packages: build/packages/gbkhex_<version>_amd64.deb and
 # gbkhex-<version>-win64.zip.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTextStream>
 #include <cstdio>
 
@@ -21,10 +22,13 @@ int main(int argc, char* argv[]) {
   const QApplication app(argc, argv);
   const QString path = QString::fromLocal8Bit(argv[1]);
 
+  // Driven from outside, like any other user of the window: through the
+  // controls' names. The C format shows its lines.
   gbkhex::Form1 form;
   form.show();
+  form.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
   form.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))
-      ->setPlainText(QStringLiteral(u"十六进制 LCD\n液晶显示屏 GBK"));
+      ->setPlainText(QStringLiteral(u"十六进制转换 GBK\n液晶显示屏 LCD 12864\n欢迎使用"));
   QApplication::processEvents();
 
   if (!form.grab().save(path, "PNG")) {

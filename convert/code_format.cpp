@@ -1,6 +1,7 @@
 #include "code_format.h"
 
 #include <array>
+#include <cwchar>
 
 #include "code_page_936_table.h"
 
@@ -9,10 +10,9 @@ namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
-constexpr std::size_t kHexTokenSize = 3;   // "CA "
-constexpr std::size_t kCTokenSize = 5;     // "0XCA,"
-constexpr std::size_t kCLineBytes = 16;    // 16 tokens make one 80-character line
-constexpr std::size_t kLineBreakSize = 2;  // CR LF
+constexpr std::size_t kHexTokenSize = 3;  // "CA "
+constexpr std::size_t kCTokenSize = 5;    // "0XCA,"
+constexpr std::size_t kCLineBytes = 16;   // 16 tokens make one 80-character line
 
 // The two digits of every byte, as NumToStrHex(byte, 1) writes them.
 constexpr auto kDigitPairs = [] {
@@ -29,21 +29,23 @@ bool IsTwoByteCode(std::uint16_t code) noexcept { return code > 0xFF; }
 // characters alternate unpredictably in mixed text. Each unit writes the token
 // of its high byte and then the token of its low byte; for a one-byte code the
 // low token lands on the same place and overwrites the high one. A C token is
-// likewise always followed by CR LF, which survives only where the next token
-// starts a new line, so C output needs kCSlack spare bytes after its end.
-constexpr std::size_t kCSlack = kLineBreakSize;
+// likewise always followed by a line break, which survives only where the next
+// token starts a new line, so C output needs the room of one line break spare
+// after its end.
 
-void PutHexToken(char* out, std::uint8_t byte) noexcept {
+template <class Out>
+void PutHexToken(Out* out, std::uint8_t byte) noexcept {
   const auto& digits = kDigitPairs[byte];
-  out[0] = digits[0];
-  out[1] = digits[1];
-  out[2] = ' ';
+  out[0] = static_cast<Out>(digits[0]);
+  out[1] = static_cast<Out>(digits[1]);
+  out[2] = static_cast<Out>(' ');
 }
 
 // Returns the end of what it wrote.
-char* WriteHex(std::u16string_view units, char* out) noexcept {
-  for (const char16_t unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(unit);
+template <class In, class Out>
+Out* WriteHex(std::basic_string_view<In> units, Out* out) noexcept {
+  for (const In unit : units) {
+    const std::uint16_t code = detail::CodePage936Code(static_cast<char16_t>(unit));
     PutHexToken(out, static_cast<std::uint8_t>(code >> 8));
     out += IsTwoByteCode(code) ? kHexTokenSize : 0;
     PutHexToken(out, static_cast<std::uint8_t>(code & 0xFF));
@@ -52,35 +54,61 @@ char* WriteHex(std::u16string_view units, char* out) noexcept {
   return out;
 }
 
-// Where the token of byte `index` of a C text starts, counting from a line start.
-constexpr std::size_t CTokenOffset(std::size_t index) noexcept {
-  return index * kCTokenSize + index / kCLineBytes * kLineBreakSize;
+constexpr std::size_t SizeOf(LineBreak lineBreak) noexcept {
+  return lineBreak == LineBreak::CrLf ? 2 : 1;
 }
 
-void PutCToken(char* out, std::uint8_t byte) noexcept {
+// Where the token of byte `index` of a C text starts, counting from a line start.
+template <LineBreak kBreak>
+constexpr std::size_t CTokenOffset(std::size_t index) noexcept {
+  return index * kCTokenSize + index / kCLineBytes * SizeOf(kBreak);
+}
+
+template <LineBreak kBreak, class Out>
+void PutCToken(Out* out, std::uint8_t byte) noexcept {
   const auto& digits = kDigitPairs[byte];
-  out[0] = '0';
-  out[1] = 'X';
-  out[2] = digits[0];
-  out[3] = digits[1];
-  out[4] = ',';
-  out[5] = '\r';
-  out[6] = '\n';
+  out[0] = static_cast<Out>('0');
+  out[1] = static_cast<Out>('X');
+  out[2] = static_cast<Out>(digits[0]);
+  out[3] = static_cast<Out>(digits[1]);
+  out[4] = static_cast<Out>(',');
+  if constexpr (kBreak == LineBreak::CrLf) {
+    out[5] = static_cast<Out>('\r');
+    out[6] = static_cast<Out>('\n');
+  } else {
+    out[5] = static_cast<Out>('\n');
+  }
 }
 
 // `firstIndex` is the number of bytes already on the current line: the output
 // at `out` continues that line. Returns the index that the next byte would have.
-std::size_t WriteC(std::u16string_view units, char* out, std::size_t firstIndex) noexcept {
-  const std::size_t origin = CTokenOffset(firstIndex);
+template <LineBreak kBreak, class In, class Out>
+std::size_t WriteC(std::basic_string_view<In> units, Out* out, std::size_t firstIndex) noexcept {
+  const std::size_t origin = CTokenOffset<kBreak>(firstIndex);
   std::size_t index = firstIndex;
-  for (const char16_t unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(unit);
-    PutCToken(out + (CTokenOffset(index) - origin), static_cast<std::uint8_t>(code >> 8));
+  for (const In unit : units) {
+    const std::uint16_t code = detail::CodePage936Code(static_cast<char16_t>(unit));
+    PutCToken<kBreak>(out + (CTokenOffset<kBreak>(index) - origin),
+                      static_cast<std::uint8_t>(code >> 8));
     index += IsTwoByteCode(code) ? 1 : 0;
-    PutCToken(out + (CTokenOffset(index) - origin), static_cast<std::uint8_t>(code & 0xFF));
+    PutCToken<kBreak>(out + (CTokenOffset<kBreak>(index) - origin),
+                      static_cast<std::uint8_t>(code & 0xFF));
     ++index;
   }
   return index;
+}
+
+// Appends the C output of `units` to `out`, whose last `onLine` tokens are on
+// the open line; returns the number of bytes written.
+template <LineBreak kBreak, class In, class Out>
+std::size_t AppendC(std::basic_string_view<In> units, std::basic_string<Out>& out,
+                    std::size_t onLine) {
+  const std::size_t start = out.size();
+  const std::size_t most = 2 * units.size();
+  out.resize(start + CTokenOffset<kBreak>(onLine + most) + SizeOf(kBreak));
+  const std::size_t index = WriteC<kBreak>(units, out.data() + start, onLine);
+  out.resize(start + CTokenOffset<kBreak>(index) - CTokenOffset<kBreak>(onLine));
+  return index - onLine;
 }
 
 }  // namespace
@@ -112,21 +140,19 @@ std::string NumToStrHex(std::int32_t num, std::int16_t bytLen) {
 // Room is made for two bytes a unit and given back afterwards: a pass that
 // counted the bytes first would cost a third of the time again, where the spare
 // room costs at most the size of the output once more, and only for ASCII.
-void CodeWriter::Append(std::u16string_view units, std::string& out) {
-  const std::size_t start = out.size();
-  const std::size_t most = 2 * units.size();
+template <Utf16Unit In, OutputUnit Out>
+void CodeWriter::Append(std::basic_string_view<In> units, std::basic_string<Out>& out) {
   if (format_ == OutputFormat::Hexadecimal) {
-    out.resize(start + most * kHexTokenSize);
-    const char* const end = WriteHex(units, out.data() + start);
+    const std::size_t start = out.size();
+    out.resize(start + 2 * units.size() * kHexTokenSize);
+    const Out* const end = WriteHex(units, out.data() + start);
     out.resize(static_cast<std::size_t>(end - out.data()));
     bytesWritten_ += (out.size() - start) / kHexTokenSize;
     return;
   }
   const std::size_t onLine = bytesWritten_ % kCLineBytes;
-  out.resize(start + CTokenOffset(onLine + most) + kCSlack);
-  const std::size_t index = WriteC(units, out.data() + start, onLine);
-  out.resize(start + CTokenOffset(index) - CTokenOffset(onLine));
-  bytesWritten_ += index - onLine;
+  bytesWritten_ += lineBreak_ == LineBreak::CrLf ? AppendC<LineBreak::CrLf>(units, out, onLine)
+                                                 : AppendC<LineBreak::Lf>(units, out, onLine);
 }
 
 bool CodeWriter::LineIsOpen() const noexcept { return bytesWritten_ % kCLineBytes != 0; }
@@ -136,5 +162,29 @@ std::string FormatNameToMac(std::u16string_view val, OutputFormat format) {
   CodeWriter(format).Append(val, result);
   return result;
 }
+
+template <Utf16Unit In, OutputUnit Out>
+void FormatNameToMac(std::basic_string_view<In> val, OutputFormat format, LineBreak lineBreak,
+                     std::basic_string<Out>& out) {
+  out.clear();
+  CodeWriter(format, lineBreak).Append(val, out);
+}
+
+#define GBKHEX_CONVERSION(In, Out)                                                                \
+  template void CodeWriter::Append<In, Out>(std::basic_string_view<In>, std::basic_string<Out>&); \
+  template void FormatNameToMac<In, Out>(std::basic_string_view<In>, OutputFormat, LineBreak,     \
+                                         std::basic_string<Out>&);
+
+GBKHEX_CONVERSION(char16_t, char)
+GBKHEX_CONVERSION(char16_t, char16_t)
+// Every unit type that the header admits has its conversion here.
+static_assert(Utf16Unit<wchar_t> == (WCHAR_MAX == 0xFFFF));
+#if WCHAR_MAX == 0xFFFF
+GBKHEX_CONVERSION(char16_t, wchar_t)
+GBKHEX_CONVERSION(wchar_t, char)
+GBKHEX_CONVERSION(wchar_t, char16_t)
+GBKHEX_CONVERSION(wchar_t, wchar_t)
+#endif
+#undef GBKHEX_CONVERSION
 
 }  // namespace gbkhex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,20 @@ namespace gbkhex {
 // 80 characters (16 bytes), each full line followed by CR LF.
 enum class OutputFormat { Hexadecimal, C };
 
+// How the text that receives the output writes the C format's line breaks:
+// CR LF, as the conversion defines them and Windows' edit controls hold them,
+// or LF alone, as Qt's text boxes hold them.
+enum class LineBreak { CrLf, Lf };
+
+// The units that a caller's text may be made of. Input is UTF-16: char16_t,
+// or wchar_t where it is 16 bits wide (Windows). Output is ASCII, so any of
+// these or char can hold it.
+template <class Unit>
+concept Utf16Unit = std::same_as<Unit, char16_t> ||
+    (std::same_as<Unit, wchar_t> && sizeof(wchar_t) == sizeof(char16_t));
+template <class Unit>
+concept OutputUnit = std::same_as<Unit, char> || Utf16Unit<Unit>;
+
 // `num` in upper-case hexadecimal, a field of 2 * bytLen digits: zero-padded
 // when shorter, cut to its low-order digits when longer. Negative numbers are
 // written as their 32-bit two's complement. A width of 0, or a negative width,
@@ -23,15 +38,25 @@ std::string NumToStrHex(std::int32_t num, std::int16_t bytLen);
 // lead byte first; every token keeps its trailing blank or comma.
 std::string FormatNameToMac(std::u16string_view val, OutputFormat format);
 
+// The same output, written over `out`: a caller that converts again and again
+// keeps one buffer, in its own unit type and line-break form, and no text is
+// made only to be copied into another.
+template <Utf16Unit In, OutputUnit Out>
+void FormatNameToMac(std::basic_string_view<In> val, OutputFormat format, LineBreak lineBreak,
+                     std::basic_string<Out>& out);
+
 // Writes the same output as FormatNameToMac for text that arrives in pieces:
 // the C format's 80-character lines run on across calls, so the concatenated
 // output equals FormatNameToMac of the concatenated units.
 class CodeWriter {
  public:
-  explicit CodeWriter(OutputFormat format) noexcept : format_(format) {}
+  explicit CodeWriter(OutputFormat format, LineBreak lineBreak = LineBreak::CrLf) noexcept
+      : format_(format), lineBreak_(lineBreak) {}
 
   // Appends the output for `units` to `out`, growing it exactly once.
-  void Append(std::u16string_view units, std::string& out);
+  template <Utf16Unit In, OutputUnit Out>
+  void Append(std::basic_string_view<In> units, std::basic_string<Out>& out);
+  void Append(std::u16string_view units, std::string& out) { Append<char16_t, char>(units, out); }
 
   // Code page 936 bytes written so far.
   std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
@@ -42,6 +67,7 @@ class CodeWriter {
 
  private:
   OutputFormat format_;
+  LineBreak lineBreak_;
   std::uint64_t bytesWritten_ = 0;
 };
 

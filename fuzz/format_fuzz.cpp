@@ -1,7 +1,8 @@
 // Feeds arbitrary UTF-16 text to FormatNameToMac and checks what must hold for
 // any input: the output parses back to exactly the code page 936 bytes of every
-// unit, each full C line is 80 characters and CR LF, and pieces written through
-// CodeWriter join to the whole.
+// unit, each full C line is 80 characters and CR LF, the output written into a
+// caller's UTF-16 buffer with LF line breaks is the same text, and pieces
+// written through CodeWriter join to the whole in either form.
 
 #include <cstddef>
 #include <cstdint>
@@ -65,6 +66,15 @@ void CheckC(std::string_view out, const std::vector<std::uint8_t>& bytes) {
   Check(pos == out.size());
 }
 
+// The text with LF alone for each CR LF, as a UTF-16 text box holds it.
+std::u16string WithLf(std::string_view out) {
+  std::u16string text;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (out.substr(i, 2) != "\r\n") text += static_cast<char16_t>(out[i]);
+  }
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -89,6 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writer.Append(view.substr(0, cut), joined);
     writer.Append(view.substr(cut), joined);
     Check(joined == *whole);
+
+    std::u16string buffer(split, u'x');
+    gbkhex::FormatNameToMac(view, format, gbkhex::LineBreak::Lf, buffer);
+    Check(buffer == WithLf(*whole));
+    gbkhex::CodeWriter lfWriter(format, gbkhex::LineBreak::Lf);
+    std::u16string lfJoined;
+    lfWriter.Append(view.substr(0, cut), lfJoined);
+    lfWriter.Append(view.substr(cut), lfJoined);
+    Check(lfJoined == buffer);
   }
   return 0;
 }

@@ -216,6 +216,35 @@ TEST(CodeWriter, ContinuesTheLineIntoAFreshBuffer) {
   }
 }
 
+// Written over a caller's buffer, in its unit type and with LF alone where the
+// caller's text box takes that for a line break, the output is the same text.
+TEST(FormatNameToMac, IntoTheCallersBufferInItsLineBreakForm) {
+  const std::u16string text = MixedText(500);
+  for (const auto format : {kHex, kC}) {
+    const std::string whole = FormatNameToMac(text, format);
+    const std::string withLf = [&] {
+      std::string text;
+      for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (whole.compare(i, 2, "\r\n") != 0) text += whole[i];
+      }
+      return text;
+    }();
+    for (const auto& [lineBreak, expected] :
+         {std::pair{LineBreak::CrLf, &whole}, std::pair{LineBreak::Lf, &withLf}}) {
+      std::u16string out = u"what the buffer held before";
+      FormatNameToMac(std::u16string_view(text), format, lineBreak, out);
+      EXPECT_EQ(out, std::u16string(expected->begin(), expected->end()));
+      // Lines run on across pieces in either form.
+      CodeWriter writer(format, lineBreak);
+      std::u16string joined;
+      for (std::size_t pos = 0; pos < text.size(); pos += 7) {
+        writer.Append(std::u16string_view(text).substr(pos, 7), joined);
+      }
+      EXPECT_EQ(joined, out);
+    }
+  }
+}
+
 TEST(CodeWriter, CountsBytesAndKnowsWhenALineIsOpen) {
   CodeWriter writer(kC);
   std::string out;

@@ -3,6 +3,7 @@
 
 #include "window/main_window.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -18,6 +19,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
 #include <memory>
 #include <string>
@@ -68,6 +71,7 @@ class MainWindowTest : public QObject {
   void lineBreaksReachTheConversionAsCrLf();
   void noBreakSpaceKeepsItsOwnCode();
   void cFormatLinesShowAsLineBreaks();
+  void eachCLineLaysOutAsOneLineAndHexWrapsBetweenTokens();
   void textTypedIntoText2StaysUntilTheNextRefresh();
   void editsAnywhereKeepTheOutputExact();
   void pasting100000CharactersConvertsThemAll();
@@ -121,6 +125,11 @@ void MainWindowTest::startsWithHexSelectedText1FocusedAndBothBoxesEmpty() {
   const QPoint offCentre =
       form_->frameGeometry().center() - form_->screen()->availableGeometry().center();
   QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QString::number(offCentre.x())));
+  // Centred once: a window the user moves stays where it was put.
+  const QPoint moved = form_->pos() + QPoint(40, 30);
+  form_->move(moved);
+  QApplication::processEvents();
+  QCOMPARE(form_->pos(), moved);
   QCOMPARE(form_->minimumSize(), form_->maximumSize());
   QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
   QCOMPARE(form_->font().pointSize(), 9);
@@ -149,9 +158,12 @@ void MainWindowTest::typingAndClickingFormatsRefreshesTheOutput() {
   Commit(Text1(), QStringLiteral(u"十六进制"));
   QCOMPARE(Output(), QStringLiteral("41 CA AE C1 F9 BD F8 D6 C6 "));
   // Form1's own conversion reads the buttons at the moment of the call.
-  QCOMPARE(form_->FormatNameToMac(QStringLiteral(u"十")), QStringLiteral("CA AE "));
+  std::u16string out = u"stale";
+  form_->FormatNameToMac(u"十", out);
+  QCOMPARE(out, u"CA AE ");
   Click("Option2");
-  QCOMPARE(form_->FormatNameToMac(QStringLiteral(u"十")), QStringLiteral("0XCA,0XAE,"));
+  form_->FormatNameToMac(u"十 ", out);
+  QCOMPARE(out, u"0XCA,0XAE,0X0D,0X0A,");
   QCOMPARE(gbkhex::Form1::NumToStrHex(-10544, 2), QStringLiteral("D6D0"));
 }
 
@@ -228,6 +240,31 @@ void MainWindowTest::cFormatLinesShowAsLineBreaks() {
                           "0XD6,0XC6,\n"));
   Click("Option1");
   QCOMPARE(Text2()->blockCount(), 1);
+}
+
+// Checked by the layout Qt makes of each paragraph, at whatever scale the test
+// runs (CTest runs it again at 144 dpi).
+void MainWindowTest::eachCLineLaysOutAsOneLineAndHexWrapsBetweenTokens() {
+  QCOMPARE(QFontInfo(Text2()->font()).family(), QStringLiteral("Noto Sans Mono CJK SC"));
+  Click("Option2");
+  const QString input =
+      QStringLiteral(u"十六进制 LCD 液晶显示屏 GBK\n0123456789 ABCDEFGHIJKLMNOPQRSTUVWXYZ 汉字");
+  Commit(Text1(), input);
+  QCOMPARE(Output(), Expected(input, gbkhex::OutputFormat::C));
+  const QTextDocument& doc = *Text2()->document();
+  QCOMPARE(doc.blockCount(), 5);  // 71 bytes: four full lines and one of 7
+  for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+    doc.documentLayout()->blockBoundingRect(block);  // lays the block out
+    QVERIFY2(block.layout()->lineCount() == 1, qPrintable(block.text()));
+  }
+
+  Click("Option1");
+  const QTextBlock hex = doc.begin();
+  doc.documentLayout()->blockBoundingRect(hex);
+  QVERIFY(hex.layout()->lineCount() > 2);
+  for (int i = 0; i < hex.layout()->lineCount(); ++i) {
+    QVERIFY2(hex.layout()->lineAt(i).textStart() % 3 == 0, qPrintable(QString::number(i)));
+  }
 }
 
 void MainWindowTest::textTypedIntoText2StaysUntilTheNextRefresh() {

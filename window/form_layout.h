@@ -62,16 +62,69 @@ inline constexpr std::array<Control, 9> kControls{{
     {"Command1", ControlKind::PushButton, kFormName, "访 问 官 网", 6615, 6300, 1335, 345, 8},
 }};
 
-// The place of the control called `name` in kControls; a name not in the table
-// does not compile in a constant expression and throws otherwise.
-constexpr std::size_t IndexOf(std::string_view name) {
-  for (std::size_t i = 0; i < kControls.size(); ++i) {
-    if (kControls[i].name == name) return i;
-  }
-  throw std::out_of_range("no control of that name");
+// Where the control called `name` is in kControls, or kControls.size() if it is
+// not there. Code that reaches a control uses the constants below instead.
+constexpr std::size_t PositionOf(std::string_view name) {
+  std::size_t i = 0;
+  while (i < kControls.size() && kControls[i].name != name) ++i;
+  return i;
 }
 
-constexpr const Control& ControlNamed(std::string_view name) { return kControls[IndexOf(name)]; }
+// The table's own rules, which every front end builds on.
+constexpr bool NamesAreUnique() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (PositionOf(kControls[i].name) != i || kControls[i].name == kFormName) return false;
+  }
+  return true;
+}
+// A front end creates the controls in table order, each inside its container.
+constexpr bool ContainersComeFirst() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    const std::string_view container = kControls[i].container;
+    if (container == kFormName) continue;
+    const std::size_t at = PositionOf(container);
+    if (at >= i || kControls[at].kind != ControlKind::GroupFrame) return false;
+  }
+  return true;
+}
+// Table order is tab order.
+constexpr bool TabIndexIsPosition() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (kControls[i].tabIndex != static_cast<int>(i)) return false;
+  }
+  return true;
+}
+static_assert(NamesAreUnique(), "every control has a name of its own");
+static_assert(ContainersComeFirst(), "a control's container is the form or a frame before it");
+static_assert(TabIndexIsPosition(), "the table is in tab order");
+
+// The place of the control called `name` in kControls; a name that is not in
+// the table does not compile.
+consteval std::size_t IndexOf(std::string_view name) {
+  if (PositionOf(name) == kControls.size()) throw std::out_of_range("no control of that name");
+  return PositionOf(name);
+}
+
+// Each control's place in kControls.
+inline constexpr std::size_t kFrame1 = IndexOf("Frame1");
+inline constexpr std::size_t kText1 = IndexOf("Text1");
+inline constexpr std::size_t kFrame2 = IndexOf("Frame2");
+inline constexpr std::size_t kText2 = IndexOf("Text2");
+inline constexpr std::size_t kFrame3 = IndexOf("Frame3");
+inline constexpr std::size_t kOption1 = IndexOf("Option1");
+inline constexpr std::size_t kOption2 = IndexOf("Option2");
+inline constexpr std::size_t kLabel1 = IndexOf("Label1");
+inline constexpr std::size_t kCommand1 = IndexOf("Command1");
+
+// The place in kControls of each control's container; kOnForm for the form.
+inline constexpr std::size_t kOnForm = kControls.size();
+inline constexpr auto kContainerOf = [] {
+  std::array<std::size_t, kControls.size()> containers{};
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    containers[i] = PositionOf(kControls[i].container);
+  }
+  return containers;
+}();
 
 // Twips to device pixels at `dpi`, rounded to the nearest pixel.
 constexpr int TwipsToPixels(int twips, int dpi = 96) {
@@ -79,6 +132,7 @@ constexpr int TwipsToPixels(int twips, int dpi = 96) {
 }
 
 static_assert(TwipsToPixels(kClientWidth) == 553 && TwipsToPixels(kClientHeight) == 451);
-static_assert(ControlNamed("Command1").tabIndex == 8);
+static_assert(kControls[kCommand1].tabIndex == 8 && kContainerOf[kOption2] == kFrame3 &&
+              kContainerOf[kLabel1] == kOnForm);
 
 }  // namespace gbkhex::layout

@@ -1,5 +1,6 @@
 #include "window/main_window.h"
 
+#include <QButtonGroup>
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -9,13 +10,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QUrl>
+#include <QWindow>
 #include <stdexcept>
-#include <string>
 #include <string_view>
 
 #include "convert/code_format.h"
-#include "window/form_layout.h"
 #include "window/output_box.h"
 
 namespace gbkhex {
@@ -34,34 +35,72 @@ QRect PixelRect(const Control& control) {
           TwipsToPixels(control.height)};
 }
 
-// Controls are created in table order, so a frame has to come before what it holds.
-constexpr bool ContainersComeFirst() {
-  for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-    const std::string_view container = layout::kControls[i].container;
-    if (container == layout::kFormName) continue;
-    bool seen = false;
-    for (std::size_t j = 0; j < i; ++j) seen = seen || layout::kControls[j].name == container;
-    if (!seen) return false;
-  }
-  return true;
+// The widget class that stands for each kind of control.
+template <ControlKind>
+struct WidgetOfKind;
+template <>
+struct WidgetOfKind<ControlKind::GroupFrame> {
+  using Type = QGroupBox;
+};
+template <>
+struct WidgetOfKind<ControlKind::TextBox> {
+  using Type = QPlainTextEdit;
+};
+template <>
+struct WidgetOfKind<ControlKind::OptionButton> {
+  using Type = QRadioButton;
+};
+template <>
+struct WidgetOfKind<ControlKind::Label> {
+  using Type = QLabel;
+};
+template <>
+struct WidgetOfKind<ControlKind::PushButton> {
+  using Type = QPushButton;
+};
+
+// The control at `kIndex` of the table as the widget that was made for its kind.
+template <std::size_t kIndex>
+auto* WidgetAt(const std::array<QWidget*, layout::kControls.size()>& controls) {
+  using Widget = typename WidgetOfKind<layout::kControls[kIndex].kind>::Type;
+  return static_cast<Widget*>(controls[kIndex]);
 }
-static_assert(ContainersComeFirst());
+
+// A CJK face whose Latin letters are half as wide as its Chinese ones, 6 px at
+// 9 pt and 96 dpi as in the boxes the layout was drawn for: an 80-character
+// line of the C format takes 480 px and shows as one line of Text2. Without
+// shaping, as for the rest of the window, which Qt would otherwise do here
+// too: at 100,000 characters of input, a keystroke would take half as long again.
+QFont TextBoxFont() {
+  QFont font(QStringLiteral("Noto Sans Mono CJK SC"), layout::kFontPointSize);
+  font.setStyleHint(QFont::Monospace);
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  return font;
+}
+
+// Room between the text and the box's frame. Qt's usual 4 px on either side
+// leaves an 80-character line one pixel to spare in Text2 with the Fusion
+// style, and too little with a style whose scroll bar is wider.
+constexpr qreal kTextBoxMargin = 2;
 
 void SetUpTextBox(QPlainTextEdit& box) {
+  box.setFont(TextBoxFont());
+  box.document()->setDocumentMargin(kTextBoxMargin);
   box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   box.setLineWrapMode(QPlainTextEdit::WidgetWidth);
   box.setTabChangesFocus(true);
 }
 
-QWidget* CreateControl(const Control& control, QWidget* container) {
+QWidget* CreateControl(std::size_t index, QWidget* container) {
+  const Control& control = layout::kControls[index];
   const QString caption = FromUtf8(control.caption);
   switch (control.kind) {
     case ControlKind::GroupFrame:
       return new QGroupBox(caption, container);
     case ControlKind::TextBox: {
       QPlainTextEdit* const box =
-          control.name == "Text2" ? new OutputBox(container) : new QPlainTextEdit(container);
+          index == layout::kText2 ? new OutputBox(container) : new QPlainTextEdit(container);
       SetUpTextBox(*box);
       return box;
     }
@@ -75,19 +114,8 @@ QWidget* CreateControl(const Control& control, QWidget* container) {
   throw std::logic_error("a control of unknown kind");
 }
 
-// Text1 holds a paragraph separator between its paragraphs, and a line
-// separator where Shift+Enter was pressed; both are line breaks to the user.
-QString WithCrLfLineBreaks(const QString& raw) {
-  QString text;
-  text.reserve(raw.size());
-  for (const QChar c : raw) {
-    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
-      text.append(u"\r\n");
-    } else {
-      text.append(c);
-    }
-  }
-  return text;
+std::u16string_view Units(QStringView text) {
+  return {text.utf16(), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
@@ -118,44 +146,76 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
 void Form1::CreateControls() {
   QWidget* previousInTabOrder = nullptr;
-  for (const Control& control : layout::kControls) {
-    QWidget* const container = control.container == layout::kFormName
-                                   ? this
-                                   : findChild<QWidget*>(FromUtf8(control.container));
-    QWidget* const widget = CreateControl(control, container);
-    widget->setObjectName(FromUtf8(control.name));
-    widget->setGeometry(PixelRect(control));
+  for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+    const std::size_t container = layout::kContainerOf[i];
+    QWidget* const widget =
+        CreateControl(i, container == layout::kOnForm ? this : controls_[container]);
+    widget->setObjectName(FromUtf8(layout::kControls[i].name));
+    widget->setGeometry(PixelRect(layout::kControls[i]));
     if (widget->focusPolicy() != Qt::NoFocus) {
       if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
       previousInTabOrder = widget;
     }
+    controls_[i] = widget;
   }
 
-  text1_ = findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
-  text2_ = findChild<OutputBox*>(QStringLiteral("Text2"));
-  option1_ = findChild<QRadioButton*>(QStringLiteral("Option1"));
-  auto* const option2 = findChild<QRadioButton*>(QStringLiteral("Option2"));
-  auto* const command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
+  text1_ = WidgetAt<layout::kText1>(controls_);
+  // CreateControl makes Text2 an OutputBox.
+  text2_ = static_cast<OutputBox*>(WidgetAt<layout::kText2>(controls_));
+  option1_ = WidgetAt<layout::kOption1>(controls_);
+  option2_ = WidgetAt<layout::kOption2>(controls_);
+  command1_ = WidgetAt<layout::kCommand1>(controls_);
+  formatButtons_ = new QButtonGroup(this);
+  formatButtons_->addButton(option1_);
+  formatButtons_->addButton(option2_);
 
   connect(text1_, &QPlainTextEdit::textChanged, this, &Form1::Refresh);
-  // `clicked` also comes when the arrow keys move the selection.
-  connect(option1_, &QRadioButton::clicked, this, &Form1::Refresh);
-  connect(option2, &QRadioButton::clicked, this, &Form1::Refresh);
-  connect(command1, &QPushButton::clicked, this, &Form1::OpenHomePage);
+  // `buttonClicked` also comes when the arrow keys move the selection.
+  connect(formatButtons_, &QButtonGroup::buttonClicked, this, &Form1::Refresh);
+  connect(command1_, &QPushButton::clicked, this, &Form1::OpenHomePage);
   text1_->setFocus();
 }
 
-// Once, when the window first shows: only then is the size of its frame known.
+// The window manager puts its frame around the window only after the window
+// first shows, and tells of it by no event of its own (here it came before the
+// first paint): the window is centred as soon as it shows, and once more on
+// the first event that finds its frame there, so that the whole frame, not
+// the client area, sits in the middle of the screen. With no window manager,
+// or one that draws no frames, the first centring stands.
 void Form1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (centred_) return;
-  centred_ = true;
+  if (centring_ != Centring::NotYet) return;
   CentreOnScreen();
+  centring_ = HasFrame() ? Centring::Done : Centring::AwaitingFrame;
 }
 
+bool Form1::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (centring_ == Centring::AwaitingFrame && HasFrame()) {
+    centring_ = Centring::Done;
+    CentreOnScreen();
+  }
+  return handled;
+}
+
+// The frame as the window system tells of it now: QWidget::frameGeometry()
+// may still give what was known before the frame turned up. Margins that do not
+// add up to a frame come from one that the window manager is still building.
+QMargins Form1::FrameMargins() const {
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const bool whole =
+      margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+  return whole ? margins : QMargins();
+}
+
+bool Form1::HasFrame() const { return !FrameMargins().isNull(); }
+
 void Form1::CentreOnScreen() {
-  const QRect available = screen()->availableGeometry();
-  move(pos() + (available.center() - frameGeometry().center()));
+  const QMargins frame = FrameMargins();
+  QRect whole(QPoint(), size().grownBy(frame));
+  whole.moveCenter(screen()->availableGeometry().center());
+  // The client area's own place, which the window manager keeps as it is.
+  setGeometry(QRect(whole.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 void Form1::Load() {
@@ -167,22 +227,31 @@ QString Form1::NumToStrHex(std::int32_t num, std::int16_t bytLen) {
   return QString::fromStdString(gbkhex::NumToStrHex(num, bytLen));
 }
 
-QString Form1::FormatNameToMac(const QString& val) const {
+void Form1::FormatNameToMac(QStringView val, std::u16string& out) const {
   const OutputFormat format = option1_->isChecked() ? OutputFormat::Hexadecimal : OutputFormat::C;
-  const std::u16string_view units(QStringView(val).utf16(), static_cast<std::size_t>(val.size()));
-  const std::string output = gbkhex::FormatNameToMac(units, format);
-  return QString::fromLatin1(output.data(), static_cast<qsizetype>(output.size()));
+  out.clear();
+  CodeWriter writer(format, LineBreak::Lf);
+  // The text goes to the conversion piece by piece, between its line breaks,
+  // rather than as a copy with CR LF in their places.
+  qsizetype pieceStart = 0;
+  for (qsizetype i = 0; i < val.size(); ++i) {
+    if (val[i] == QChar::ParagraphSeparator || val[i] == QChar::LineSeparator) {
+      writer.Append(Units(val.sliced(pieceStart, i - pieceStart)), out);
+      writer.Append(std::u16string_view(u"\r\n"), out);
+      pieceStart = i + 1;
+    }
+  }
+  writer.Append(Units(val.sliced(pieceStart)), out);
 }
 
-QString Form1::InputText() const {
-  // The raw text, because toPlainText() would also turn no-break spaces into
-  // blanks, which have a different code.
-  return WithCrLfLineBreaks(text1_->document()->toRawText());
+// The raw text of Text1, because toPlainText() would also turn no-break spaces
+// into blanks, which have a different code. Text2 ends up holding exactly the
+// new result, as if it had been emptied and then set; it is not emptied as a
+// step of its own, which would only cost a second layout of the whole text.
+void Form1::Refresh() {
+  FormatNameToMac(text1_->document()->toRawText(), output_);
+  text2_->ShowOutput(output_);
 }
-
-// Text2 ends up holding exactly the new result; emptying it first, as a
-// separate step, would only cost a second layout of the whole text.
-void Form1::Refresh() { text2_->ShowOutput(FormatNameToMac(InputText())); }
 
 void Form1::OpenHomePage() const { QDesktopServices::openUrl(QUrl(FromUtf8(layout::kHomePage))); }
 

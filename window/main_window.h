@@ -1,10 +1,18 @@
 #pragma once
 
+#include <QMargins>
 #include <QString>
+#include <QStringView>
 #include <QWidget>
+#include <array>
 #include <cstdint>
+#include <string>
 
+#include "window/form_layout.h"
+
+class QButtonGroup;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace gbkhex {
@@ -27,26 +35,41 @@ class Form1 : public QWidget {
   // `num` as a field of 2 * bytLen upper-case hexadecimal digits.
   static QString NumToStrHex(std::int32_t num, std::int16_t bytLen);
 
-  // The code page 936 bytes of `val` (line breaks as CR LF) in the format that
-  // the option buttons select at the moment of the call.
-  QString FormatNameToMac(const QString& val) const;
+  // Writes over `out` the code page 936 bytes of `val`, text as Text1 holds it
+  // (a paragraph or line separator for each line break, converted as CR LF),
+  // in the format that the option buttons select at the moment of the call and
+  // with "\n" for each CR LF of the result, as Text2 shows it.
+  void FormatNameToMac(QStringView val, std::u16string& out) const;
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Whether the whole window, frame and all, has been centred on the screen.
+  enum class Centring { NotYet, AwaitingFrame, Done };
+
   void CreateControls();
   void Load();
   void Refresh();
-  QString InputText() const;
   void OpenHomePage() const;
+  QMargins FrameMargins() const;
+  bool HasFrame() const;
   void CentreOnScreen();
 
-  // Owned by their parent widgets.
+  // In the order of the table; owned by their parent widgets, as are the
+  // typed pointers below and the button group.
+  std::array<QWidget*, layout::kControls.size()> controls_{};
   QPlainTextEdit* text1_ = nullptr;
   OutputBox* text2_ = nullptr;
   QRadioButton* option1_ = nullptr;
-  bool centred_ = false;
+  QRadioButton* option2_ = nullptr;
+  QPushButton* command1_ = nullptr;
+  QButtonGroup* formatButtons_ = nullptr;
+  // What each refresh converts into; Text2 hands back the output it showed
+  // before, so that no refresh allocates a buffer of its own.
+  std::u16string output_;
+  Centring centring_ = Centring::NotYet;
 };
 
 }  // namespace gbkhex

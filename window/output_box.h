@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QString>
+#include <string>
 
 namespace gbkhex {
 
-// The output box: a plain text box that shows a conversion result, each CR LF
-// as a line break, and that the user may still edit.
+// The output box: a plain text box that shows a conversion result, each line
+// break as "\n", and that the user may still edit.
 //
 // A result usually differs from the one before it only around the place where
 // the input changed, so a new result replaces only the span that differs: the
@@ -18,15 +18,16 @@ class OutputBox : public QPlainTextEdit {
  public:
   explicit OutputBox(QWidget* parent = nullptr);
 
-  // Makes the box hold `output`, with "\n" in the place of each CR LF.
-  void ShowOutput(const QString& output);
+  // Makes the box hold `output`. Takes the text and leaves in `output` the
+  // buffer of the output shown before, for the caller to write the next into.
+  void ShowOutput(std::u16string& output);
 
  private:
-  void ReplaceChangedSpan(const QString& shown);
+  void ReplaceChangedSpan(std::u16string_view next);
 
   // What the box holds while `inSync_`: no one else has changed its text
   // (the user, or a program through setPlainText) since the last result.
-  QString shown_;
+  std::u16string shown_;
   bool inSync_ = false;
   bool showing_ = false;
 };

@@ -12,22 +12,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "tests/win32/gbkhex_process.h"
 #include "window/form_layout.h"
-#include "window/win32/control_ids.h"
-#include "window/win32/unique_handles.h"
 #include "window/win32/wide_text.h"
 
 namespace {
 
-using gbkhex::win32::ControlId;
-using gbkhex::win32::UniqueHandle;
 using gbkhex::win32::WideFromUtf8;
+using gbkhex::win32::drive::Append;
+using gbkhex::win32::drive::ExeBesideThisProgram;
+using gbkhex::win32::drive::Gbkhex;
+using gbkhex::win32::drive::ReplaceAll;
+using gbkhex::win32::drive::TextOf;
+using gbkhex::win32::drive::WaitFor;
 using namespace std::chrono_literals;
 
 // Shows control characters and non-ASCII units as escapes, whatever the
@@ -74,50 +75,6 @@ class Results {
   int failed_ = 0;
 };
 
-bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-std::wstring ExeBesideThisProgram(std::wstring_view name) {
-  std::wstring path(MAX_PATH, L'\0');
-  const DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
-  path.resize(length);
-  path.erase(path.find_last_of(L"\\/") + 1);
-  return path.append(name);
-}
-
-// The text of a control in another process: GetWindowText would read only the
-// caption that the system keeps, not what an edit control holds.
-std::wstring TextOf(HWND control) {
-  const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const auto copied =
-      SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(copied));
-  return text;
-}
-
-// Typing goes through the edit control's own editing, which, unlike
-// WM_SETTEXT, sends EN_CHANGE from a multi-line edit.
-void ReplaceAll(HWND edit, std::wstring_view text) {
-  const std::wstring copy(text);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(copy.c_str()));
-}
-
-void Append(HWND edit, std::wstring_view text) {
-  const std::wstring copy(text);
-  const auto end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
-  SendMessageW(edit, EM_SETSEL, end, end);
-  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(copy.c_str()));
-}
-
 // A key press through the target's message loop, where the dialog manager
 // and TranslateMessage see it as they see a real one.
 void PressKey(HWND control, WPARAM virtualKey) {
@@ -133,82 +90,6 @@ RECT RectInClient(HWND control, HWND form) {
   MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
 }
-
-class Gbkhex {
- public:
-  bool Start(const std::wstring& exe) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
-      std::printf("cannot start %s (error %lu)\n", Escaped(exe).c_str(), GetLastError());
-      return false;
-    }
-    process_.reset(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    processId_ = info.dwProcessId;
-    WaitForInputIdle(process_.get(), 10000);
-    if (!WaitFor([this] { return (form_ = FindForm()) != nullptr; }, 10s)) {
-      std::printf("gbkhex.exe showed no window\n");
-      return false;
-    }
-    threadId_ = GetWindowThreadProcessId(form_, nullptr);
-    return true;
-  }
-
-  // Ends the program as the user does, by closing its window.
-  bool Close(DWORD& exitCode) {
-    PostMessageW(form_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(process_.get(), &exitCode);
-    process_.reset();
-    return true;
-  }
-
-  // Leaves the program running after this driver ends.
-  void Detach() { process_.reset(); }
-
-  ~Gbkhex() {
-    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.get(), 1);
-    }
-  }
-
-  HWND form() const { return form_; }
-  HWND Control(std::string_view name) const { return GetDlgItem(form_, ControlId(name)); }
-
-  HWND Focus() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(threadId_, &info) ? info.hwndFocus : nullptr;
-  }
-
- private:
-  HWND FindForm() const {
-    struct Search {
-      DWORD processId;
-      HWND found;
-    } search{processId_, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-          auto& s = *reinterpret_cast<Search*>(lParam);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner != s.processId || !IsWindowVisible(window)) return TRUE;
-          s.found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
-
-  UniqueHandle process_;
-  DWORD processId_ = 0;
-  DWORD threadId_ = 0;
-  HWND form_ = nullptr;
-};
 
 std::string NameOfFocus(const Gbkhex& app) {
   const HWND focus = app.Focus();
@@ -394,6 +275,74 @@ void CheckLongLinesWrap(Results& r, const Gbkhex& app) {
   ReplaceAll(app.Control("Text1"), L"");
 }
 
+// Each 80-character line of the C format is one line of Text2, and the
+// hexadecimal format wraps between its tokens, at whatever dpi the screen has.
+void CheckOutputLines(Results& r, const Gbkhex& app) {
+  const HWND text2 = app.Control("Text2");
+  const auto lineStart = [&](LRESULT line) { return SendMessageW(text2, EM_LINEINDEX, line, 0); };
+  SendMessageW(app.Control("Option2"), BM_CLICK, 0, 0);
+  // 71 bytes of wide and narrow characters: four full lines and one of seven.
+  ReplaceAll(app.Control("Text1"),
+             L"十六进制 LCD 液晶显示屏 GBK\r\n0123456789 ABCDEFGHIJKLMNOPQRSTUVWXYZ 汉字");
+  bool oneLineEach = SendMessageW(text2, EM_GETLINECOUNT, 0, 0) == 5;
+  for (LRESULT line = 0; line < 5; ++line)
+    oneLineEach = oneLineEach && lineStart(line) == 82 * line;
+  r.Check(oneLineEach, "each C line shows as one line of Text2");
+  if (!oneLineEach) {
+    RECT format{};
+    SendMessageW(text2, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    std::printf("  %d lines, starting at",
+                static_cast<int>(SendMessageW(text2, EM_GETLINECOUNT, 0, 0)));
+    for (LRESULT line = 0; line < SendMessageW(text2, EM_GETLINECOUNT, 0, 0); ++line) {
+      std::printf(" %d", static_cast<int>(lineStart(line)));
+    }
+    std::printf("; %ld px for the text\n", format.right - format.left);
+  }
+
+  SendMessageW(app.Control("Option1"), BM_CLICK, 0, 0);
+  const auto lines = SendMessageW(text2, EM_GETLINECOUNT, 0, 0);
+  bool betweenTokens = lines > 2;
+  for (LRESULT line = 0; line < lines; ++line)
+    betweenTokens = betweenTokens && lineStart(line) % 3 == 0;
+  r.Check(betweenTokens, "hexadecimal output wraps between tokens");
+  ReplaceAll(app.Control("Text1"), L"");
+}
+
+// Each refresh replaces only what changed in Text2; what it holds afterwards
+// is the whole output all the same, wherever the input changed, and the
+// refresh leaves nothing in Text2 to undo.
+void CheckEditsAnywhere(Results& r, const Gbkhex& app) {
+  const HWND text1 = app.Control("Text1");
+  const HWND text2 = app.Control("Text2");
+  const auto typeAt = [&](LRESULT position, const wchar_t* text) {
+    SendMessageW(text1, EM_SETSEL, position, position);
+    SendMessageW(text1, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+  };
+  SendMessageW(app.Control("Option2"), BM_CLICK, 0, 0);
+  ReplaceAll(text1, L"ABCDEFGHIJKLMNOP十六Q");
+  typeAt(1, L"z");
+  r.CheckText(TextOf(text2),
+              L"0X41,0X7A,0X42,0X43,0X44,0X45,0X46,0X47,0X48,0X49,0X4A,0X4B,0X4C,0X4D,0X4E,0X4F,"
+              L"\r\n0X50,0XCA,0XAE,0XC1,0XF9,0X51,",
+              "typing near the start moves every later token across the lines");
+  r.Check(SendMessageW(text2, EM_CANUNDO, 0, 0) == FALSE, "a refresh leaves nothing to undo");
+  typeAt(17, L"\r\n");
+  r.CheckText(TextOf(text2),
+              L"0X41,0X7A,0X42,0X43,0X44,0X45,0X46,0X47,0X48,0X49,0X4A,0X4B,0X4C,0X4D,0X4E,0X4F,"
+              L"\r\n0X50,0X0D,0X0A,0XCA,0XAE,0XC1,0XF9,0X51,",
+              "a line break typed in the middle");
+  SendMessageW(text1, EM_SETSEL, 0, 2);
+  SendMessageW(text1, WM_CHAR, VK_BACK, 1);
+  r.CheckText(TextOf(text2),
+              L"0X42,0X43,0X44,0X45,0X46,0X47,0X48,0X49,0X4A,0X4B,0X4C,0X4D,0X4E,0X4F,0X50,0X0D,"
+              L"\r\n0X0A,0XCA,0XAE,0XC1,0XF9,0X51,",
+              "deleting at the start");
+  SendMessageW(app.Control("Option1"), BM_CLICK, 0, 0);
+  r.CheckText(TextOf(text2), L"42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 0D 0A CA AE C1 F9 51 ",
+              "switching the format rewrites the whole output");
+  ReplaceAll(text1, L"");
+}
+
 void CheckLongPaste(Results& r, const Gbkhex& app) {
   // Longer than an edit control takes by default (32,767 characters). Short
   // lines, in the C format, keep Wine's edit controls quick to lay out.
@@ -448,7 +397,10 @@ void CheckHomePage(Results& r, const Gbkhex& app, const char* browserLog) {
 }
 
 int Pose(Gbkhex& app) {
-  ReplaceAll(app.Control("Text1"), L"十六进制转换 GBK\r\n液晶显示屏");
+  SendMessageW(app.Control("Option2"), BM_CLICK, 0, 0);
+  ReplaceAll(app.Control("Text1"), L"十六进制转换 GBK\r\n液晶显示屏 LCD 12864\r\n欢迎使用");
+  // Painted before the picture is taken.
+  RedrawWindow(app.form(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT bounds{};
   GetWindowRect(app.form(), &bounds);
   std::printf("%ldx%ld+%ld+%ld\n", bounds.right - bounds.left, bounds.bottom - bounds.top,
@@ -477,6 +429,8 @@ int main(int argc, char** argv) {
   CheckText2IsTheUsers(results, app);
   CheckArrowKeysSwitchFormat(results, app);
   CheckLongLinesWrap(results, app);
+  CheckOutputLines(results, app);
+  CheckEditsAnywhere(results, app);
   CheckLongPaste(results, app);
   if (const std::string browserLog = EnvironmentVariable("GBKHEX_BROWSER_LOG");
       !browserLog.empty()) {

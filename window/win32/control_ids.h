@@ -3,7 +3,7 @@
 // Child-window ids of Form1's controls. They are part of the window's outside
 // contract: tests and accessibility tools find the controls by them.
 
-#include <string_view>
+#include <cstddef>
 
 #include "window/form_layout.h"
 
@@ -13,8 +13,9 @@ namespace gbkhex::win32 {
 // and Escape.
 inline constexpr int kFirstControlId = 1000;
 
-constexpr int ControlId(std::string_view name) {
-  return kFirstControlId + layout::ControlNamed(name).tabIndex;
+// The id of the control at `index` in the table (layout::kText1, ...).
+constexpr int ControlId(std::size_t index) {
+  return kFirstControlId + layout::kControls[index].tabIndex;
 }
 
 }  // namespace gbkhex::win32

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "convert/code_format.h"
+#include "window/changed_span.h"
 #include "window/win32/control_ids.h"
 #include "window/win32/wide_text.h"
 
@@ -77,13 +78,13 @@ struct TwipsRect {
 
 // The control's rectangle in Form1's client area: the table gives it relative
 // to its container.
-TwipsRect FormTwips(const layout::Control& control) {
+TwipsRect FormTwips(std::size_t index) {
+  const layout::Control& control = layout::kControls[index];
   TwipsRect rect{control.left, control.top, control.width, control.height};
-  for (std::string_view container = control.container; container != layout::kFormName;) {
-    const layout::Control& frame = layout::ControlNamed(container);
-    rect.left += frame.left;
-    rect.top += frame.top;
-    container = frame.container;
+  for (std::size_t container = layout::kContainerOf[index]; container != layout::kOnForm;
+       container = layout::kContainerOf[container]) {
+    rect.left += layout::kControls[container].left;
+    rect.top += layout::kControls[container].top;
   }
   return rect;
 }
@@ -101,6 +102,25 @@ UniqueFont CreateUiFont(UINT dpi) {
   font.lfWidth = 0;
   return UniqueFont(CreateFontIndirectW(&font));
 }
+
+// SimSun, or what Windows maps it to: a CJK face whose Latin letters are half
+// as wide as its Chinese ones, 6 px at 9 pt and 96 dpi, so that an
+// 80-character line of the C format takes 480 px and shows as one line of Text2.
+UniqueFont CreateTextBoxFont(UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(layout::kFontPointSize, static_cast<int>(dpi), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = GB2312_CHARSET;
+  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  constexpr std::wstring_view kSimSun = L"\u5B8B\u4F53";  // 宋体
+  std::copy(kSimSun.begin(), kSimSun.end(), font.lfFaceName);
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+// Room between the text and the box's edge, in pixels at 96 dpi. The edit
+// control's own choice for the font may be wider and leave Text2 narrower than
+// an 80-character line.
+constexpr int kTextBoxMargin = 1;
 
 }  // namespace
 
@@ -148,12 +168,11 @@ bool Form1::PreTranslateMessage(MSG& message) const {
   return window_ && IsDialogMessageW(window_.get(), &message);
 }
 
-std::string Form1::FormatNameToMac(std::wstring_view val) const {
-  const bool hexadecimal = SendMessageW(Control("Option1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  // A copy, unit by unit, rather than a cast: wchar_t and char16_t are
-  // distinct types even where they have the same width.
-  const std::u16string units(val.begin(), val.end());
-  return gbkhex::FormatNameToMac(units, hexadecimal ? OutputFormat::Hexadecimal : OutputFormat::C);
+void Form1::FormatNameToMac(std::wstring_view val, std::wstring& out) const {
+  const bool hexadecimal =
+      SendMessageW(Control(layout::kOption1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  gbkhex::FormatNameToMac(val, hexadecimal ? OutputFormat::Hexadecimal : OutputFormat::C,
+                          LineBreak::CrLf, out);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -220,25 +239,35 @@ void Form1::CreateControls(HINSTANCE instance) {
     const std::wstring caption = WideFromUtf8(control.caption);
     controls_[i] = CreateWindowExW(
         kind.exStyle, kind.className, caption.c_str(), kind.style, 0, 0, 0, 0, window_.get(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control.name))), instance, nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(i))), instance, nullptr);
     if (control.kind == layout::ControlKind::TextBox) {
       // Lifts the 32,767-character limit on typing and pasting, so that a long
       // paste is never cut short without a word.
       SendMessageW(controls_[i], EM_SETLIMITTEXT, 0, 0);
     }
   }
-  focusOnActivate_ = Control("Text1");
+  focusOnActivate_ = Control(layout::kText1);
 }
 
 void Form1::ApplyDpi(UINT dpi) {
-  if (UniqueFont font = CreateUiFont(dpi)) {
-    for (const HWND control : controls_) {
-      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    }
-    font_ = std::move(font);
-  }
+  UniqueFont uiFont = CreateUiFont(dpi);
+  UniqueFont textBoxFont = CreateTextBoxFont(dpi);
+  const int margin = MulDiv(kTextBoxMargin, static_cast<int>(dpi), 96);
   for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-    const TwipsRect rect = FormTwips(layout::kControls[i]);
+    const bool isTextBox = layout::kControls[i].kind == layout::ControlKind::TextBox;
+    const HFONT font = isTextBox && textBoxFont ? textBoxFont.get() : uiFont.get();
+    if (font) SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // A new font brings the edit control's margins for it; these come after.
+    if (isTextBox) {
+      SendMessageW(controls_[i], EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                   MAKELPARAM(margin, margin));
+    }
+  }
+  // The controls hold on to the fonts until they have new ones.
+  if (uiFont) font_ = std::move(uiFont);
+  if (textBoxFont) textBoxFont_ = std::move(textBoxFont);
+  for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+    const TwipsRect rect = FormTwips(i);
     SetWindowPos(controls_[i], nullptr, Pixels(rect.left, dpi), Pixels(rect.top, dpi),
                  Pixels(rect.width, dpi), Pixels(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -264,20 +293,26 @@ void Form1::CentreOnScreen() const {
 }
 
 void Form1::Load() {
-  SendMessageW(Control("Option1"), BM_SETCHECK, BST_CHECKED, 0);
-  SendMessageW(Control("Option2"), BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(Control(layout::kOption1), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Control(layout::kOption2), BM_SETCHECK, BST_UNCHECKED, 0);
   // Selecting Option1 counts as a click on it.
   RefreshOutput();
 }
 
 void Form1::OnCommand(int controlId, int notification) {
-  if (controlId == ControlId("Text1") && notification == EN_CHANGE) {
-    RefreshOutput();
-  } else if ((controlId == ControlId("Option1") || controlId == ControlId("Option2")) &&
-             notification == BN_CLICKED) {
-    RefreshOutput();
-  } else if (controlId == ControlId("Command1") && notification == BN_CLICKED) {
-    OpenHomePage();
+  switch (controlId) {
+    case ControlId(layout::kText1):
+      if (notification == EN_CHANGE) RefreshOutput();
+      break;
+    case ControlId(layout::kOption1):
+    case ControlId(layout::kOption2):
+      if (notification == BN_CLICKED) RefreshOutput();
+      break;
+    case ControlId(layout::kCommand1):
+      if (notification == BN_CLICKED) OpenHomePage();
+      break;
+    default:
+      break;
   }
 }
 
@@ -290,11 +325,26 @@ void Form1::MoveFocus(HWND control) const {
   SetFocus(control);
 }
 
-void Form1::RefreshOutput() const {
-  const HWND text2 = Control("Text2");
-  SetWindowTextW(text2, L"");
-  const std::wstring input = WindowText(Control("Text1"));
-  SetWindowTextW(text2, WideFromAscii(FormatNameToMac(input)).c_str());
+// Text2 ends up holding exactly the new output, as if it had been emptied and
+// then set. Only the span that differs from what it holds is replaced, though,
+// since the edit control lays out again whatever it is given: most keystrokes
+// change a few units at the end of a long output. The replacement is no edit
+// of the user's and leaves nothing to undo. What Text2 holds is read afresh
+// each time, as the user may have typed into it.
+void Form1::RefreshOutput() {
+  const HWND text2 = Control(layout::kText2);
+  ReadWindowText(Control(layout::kText1), input_);
+  FormatNameToMac(input_, output_);
+  ReadWindowText(text2, shown_);
+  const ChangedSpan span = FindChangedSpan(std::wstring_view(shown_), std::wstring_view(output_));
+  if (span.IsEmpty()) return;
+  SendMessageW(text2, EM_SETSEL, span.start, span.start + span.removed);
+  // EM_REPLACESEL takes a terminated text: the output ends at the span's end
+  // for the length of the call.
+  wchar_t& afterSpan = output_[span.start + span.inserted];
+  const wchar_t kept = std::exchange(afterSpan, L'\0');
+  SendMessageW(text2, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(output_.data() + span.start));
+  afterSpan = kept;
 }
 
 void Form1::OpenHomePage() {
@@ -303,6 +353,6 @@ void Form1::OpenHomePage() {
   ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-HWND Form1::Control(std::string_view name) const { return controls_[layout::IndexOf(name)]; }
+HWND Form1::Control(std::size_t index) const { return controls_[index]; }
 
 }  // namespace gbkhex::win32

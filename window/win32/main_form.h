@@ -38,8 +38,9 @@ class Form1 {
   // true when it was handled there and must not be dispatched again.
   bool PreTranslateMessage(MSG& message) const;
 
-  // The conversion of `val` in the format that Option1's state chooses.
-  std::string FormatNameToMac(std::wstring_view val) const;
+  // Writes over `out` the conversion of `val` in the format that Option1's
+  // state chooses.
+  void FormatNameToMac(std::wstring_view val, std::wstring& out) const;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -51,17 +52,23 @@ class Form1 {
   void Load();
   void OnCommand(int controlId, int notification);
   void MoveFocus(HWND control) const;
-  void RefreshOutput() const;
+  void RefreshOutput();
   static void OpenHomePage();
 
-  HWND Control(std::string_view name) const;
+  // The control at `index` of the table (layout::kText1, ...).
+  HWND Control(std::size_t index) const;
 
   UniqueWindow window_;
   UniqueFont font_;
+  UniqueFont textBoxFont_;
   // Children of window_, destroyed with it; in the order of layout::kControls.
   std::array<HWND, layout::kControls.size()> controls_{};
   // The control that gets the focus back when the window is activated again.
   HWND focusOnActivate_ = nullptr;
+  // The buffers that each refresh reads and converts into.
+  std::wstring input_;
+  std::wstring output_;
+  std::wstring shown_;
 };
 
 }  // namespace gbkhex::win32

@@ -19,21 +19,16 @@ std::wstring WideFromUtf8(std::string_view utf8) {
   return wide;
 }
 
-std::wstring WideFromAscii(std::string_view ascii) {
-  std::wstring wide;
-  wide.reserve(ascii.size());
-  for (const char c : ascii) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-  return wide;
-}
-
-std::wstring WindowText(HWND window) {
+void ReadWindowText(HWND window, std::wstring& text) {
   const int length = GetWindowTextLengthW(window);
-  if (length <= 0) return {};
+  if (length <= 0) {
+    text.clear();
+    return;
+  }
   // GetWindowTextLength may overstate the length, never understate it.
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(length));
   const int copied = GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
 }
 
 }  // namespace gbkhex::win32
