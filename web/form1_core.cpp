@@ -5,7 +5,6 @@
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,9 +35,10 @@ class Form1Core {
 
   // The first `units` units of the room, converted. Like every text that
   // Output() gives, it stays valid until the next call into the core.
-  std::size_t Convert(std::size_t units, OutputFormat format) {
+  std::size_t Convert(std::size_t units, OutputFormat format,
+                      LineBreak lineBreak = LineBreak::CrLf) {
     output_.clear();
-    CodeWriter(format).Append(std::u16string_view(input_).substr(0, units), output_);
+    CodeWriter(format, lineBreak).Append(std::u16string_view(input_).substr(0, units), output_);
     return output_.size();
   }
 
@@ -50,10 +50,8 @@ class Form1Core {
   const char* Output() const noexcept { return output_.data(); }
 
   const Text2Update& Refresh(std::size_t units, OutputFormat format) {
-    Convert(units, format);
-    // A text box in a page holds "\n" for a line break; the output's only CRs
-    // are those of its CR LFs.
-    std::erase(output_, '\r');
+    // A text box in a page holds "\n" for a line break.
+    Convert(units, format, LineBreak::Lf);
     if (!inSync_) {
       shown_.swap(output_);
       inSync_ = true;
