@@ -60,15 +60,8 @@ string_value CompanyName "$company"
 string_value ProductName "$product"
 string_value OriginalFilename "$product.exe"
 
-imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
-check "imports were read" contains "$imports" '^kernel32\.dll$'
-for dll in $imports; do
-  case "$dll" in
-    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | comctl32.dll | ole32.dll | \
-      oleaut32.dll | advapi32.dll | msvcrt.dll | api-ms-win-*.dll) passed=$((passed + 1)) ;;
-    *) failed=$((failed + 1)) && echo "FAIL: imports $dll, which Windows does not ship" ;;
-  esac
-done
+check "it imports nothing but Windows' own DLLs" \
+  "$(dirname "$0")/check-imports.sh" "$exe" "$objdump"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
