@@ -1,0 +1,36 @@
+#include "glyphs/font.h"
+
+#include "glyphs/rasterizer.h"
+
+namespace gbkhex::glyphs {
+
+std::string_view DefaultFontLocation() noexcept { return detail::PlatformDefaultFontLocation(); }
+
+std::optional<std::string> FindDefaultFont() { return detail::FindPlatformDefaultFont(); }
+
+Font::Font(std::string name, int pixelSize) : name_(std::move(name)), pixelSize_(pixelSize) {}
+
+Font::Font(Font&&) noexcept = default;
+Font& Font::operator=(Font&&) noexcept = default;
+Font::~Font() = default;
+
+Font Font::Open(const std::string& font, int pixelSize) {
+  if (pixelSize < kMinPixelSize || pixelSize > kMaxPixelSize) {
+    throw FontError("font size " + std::to_string(pixelSize) + " px is out of range (" +
+                    std::to_string(kMinPixelSize) + " to " + std::to_string(kMaxPixelSize) + ")");
+  }
+  detail::OpenedFont opened = detail::OpenPlatformFont(font, pixelSize);
+  Font result(font, pixelSize);
+  result.family_ = std::move(opened.family);
+  result.ascender_ = opened.ascender;
+  result.rasterizer_ = std::move(opened.rasterizer);
+  return result;
+}
+
+std::optional<Glyph> Font::Draw(char16_t character, Cell cell) {
+  Glyph glyph(CellWidth(cell), pixelSize_);
+  if (!rasterizer_->Draw(character, ascender_, glyph)) return std::nullopt;
+  return glyph;
+}
+
+}  // namespace gbkhex::glyphs
