@@ -41,7 +41,6 @@ std::size_t LaidOutSize(int width, int height, Scan scan) noexcept {
 void AppendLaidOut(const Glyph& glyph, const ByteLayout& layout, std::vector<std::uint8_t>& bytes) {
   const int width = glyph.Width();
   const int height = glyph.Height();
-  bytes.reserve(bytes.size() + LaidOutSize(width, height, layout.scan));
   switch (layout.scan) {
     case Scan::Rows:
       for (int y = 0; y < height; ++y) {
@@ -78,6 +77,7 @@ void AppendLaidOut(const Glyph& glyph, const ByteLayout& layout, std::vector<std
 
 std::vector<std::uint8_t> LayOut(const Glyph& glyph, const ByteLayout& layout) {
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(LaidOutSize(glyph.Width(), glyph.Height(), layout.scan));
   AppendLaidOut(glyph, layout, bytes);
   return bytes;
 }

@@ -29,6 +29,8 @@ LAYOUTS = [f"{scan}-{bits}{inv}" for scan in SCANS for bits in ("msb", "lsb")
 # The picture's grey levels and geometry, as glyphs/preview.h gives them.
 LIT, DARK, BEYOND, GRID, SCALE, COLUMNS = 0, 255, 224, 160, 4, 16
 
+WENQUANYI = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
+
 results = {"passed": 0, "failed": 0}
 
 
@@ -106,7 +108,7 @@ class Dump:
             out.seek(0)
             err.seek(0)
             return subprocess.CompletedProcess(done.args, done.returncode,
-                                               out.read().decode(), err.read().decode())
+                                               out.read().decode("utf-8"), err.read().decode("utf-8"))
 
     def glyphs(self, font, size, *args):
         """family line, {(code point, layout): (width, hex)}, {code points without glyph}"""
@@ -288,11 +290,19 @@ def check_bitmap_fonts(dump, work, hex_glyphs, sample, bdftopcf):
         compare(os.path.basename(font), laid_out, expected, ["rows-msb"])
 
     # 12 px, ascent 9: cells of 6 x 12 and 12 x 12, so that rows, columns and
-    # bands end in part bytes; 中's bitmap sticks out of its cell on all four sides.
+    # bands end in part bytes; 中's bitmap sticks out of its cell by one pixel on
+    # all four sides. Each bitmap has a lit border inside a dark ring, so that a
+    # pixel put one off shows.
     rng = random.Random(936)
+
+    def framed(w, h):
+        def bit(x, y):
+            ring = min(x, y, w - 1 - x, h - 1 - y)
+            return 1 if ring == 0 else 0 if ring == 1 else rng.getrandbits(1)
+        return [sum(bit(x, y) << (w - 1 - x) for x in range(w)) for y in range(h)]
+
     odd = {0x41: (5, 11, 1, -2), 0x4E2D: (14, 14, -1, -4)}
-    odd_glyphs = {cp: (w, h, dx, dy, [rng.getrandbits(w) for _ in range(h)])
-                  for cp, (w, h, dx, dy) in odd.items()}
+    odd_glyphs = {cp: (w, h, dx, dy, framed(w, h)) for cp, (w, h, dx, dy) in odd.items()}
     twelve = os.path.join(work, "odd-12.bdf")
     write_bdf(twelve, odd_glyphs, 12, 9, "Odd Twelve")
     expected = {}
@@ -348,6 +358,15 @@ def main():
         # The same font installed (Wine sees the system's fonts), by its face name.
         _, by_name, _ = dump.glyphs("Unifont", 16, "--chars", codes, "rows-msb")
         compare("the installed face Unifont by name", by_name, expected, ["rows-msb"])
+        if os.path.exists(WENQUANYI):
+            _, from_file, _ = dump.glyphs(dump.path(WENQUANYI), 16, "--chars", codes, "rows-msb")
+            # Its traditional Chinese name, which Wine knows it by beside the English one.
+            _, by_chinese_name, _ = dump.glyphs("文泉驛微米黑", 16, "--chars", codes, "rows-msb")
+            check(by_chinese_name == from_file, "an installed face by its Chinese name")
+        # Wine only stands another font in for 宋体: not the glyphs asked for.
+        stand_in = dump.run("宋体", 16, "rows-msb")
+        check(stand_in.returncode == 1 and "no installed font is named '宋体'" in stand_in.stderr,
+              f"a face that is not installed: {stand_in.stderr.strip()}")
         bdf = os.path.join(args.work, "refused.bdf")
         write_bdf(bdf, {0x41: (8, 16, 0, -2, hex_glyphs[0x41][1])}, 16, 14, "Refused")
         refused = dump.run(dump.path(bdf), 16, "rows-msb")

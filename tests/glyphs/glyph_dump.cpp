@@ -22,6 +22,10 @@
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using gbkhex::glyphs::BitOrder;
@@ -78,20 +82,20 @@ int Usage() {
   return 2;
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 3) return Usage();
-  const std::string fontName = argv[1];
-  const int pixelSize = std::stoi(argv[2]);
+int Run(const std::vector<std::string>& arguments) {
+  if (arguments.size() < 2) return Usage();
+  const std::string& fontName = arguments[0];
+  const int pixelSize = std::stoi(arguments[1]);
   std::vector<char16_t> characters;
   std::string previewFile;
   bool timed = false;
   std::vector<NamedLayout> layouts;
-  for (int i = 3; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--chars" && i + 1 < argc) {
-      characters = ListedCharacters(argv[++i]);
-    } else if (argument == "--preview" && i + 1 < argc) {
-      previewFile = argv[++i];
+  for (std::size_t i = 2; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--chars" && i + 1 < arguments.size()) {
+      characters = ListedCharacters(arguments[++i]);
+    } else if (argument == "--preview" && i + 1 < arguments.size()) {
+      previewFile = arguments[++i];
     } else if (argument == "--time") {
       timed = true;
     } else if (const auto layout = ParseLayout(argument)) {
@@ -152,13 +156,30 @@ int Run(int argc, char** argv) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunOrReport(const std::vector<std::string>& arguments) {
   try {
-    return Run(argc, argv);
+    return Run(arguments);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "glyph_dump: %s\n", error.what());
     return 1;
   }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// UTF-16 arguments, for face names such as 宋体, taken on as UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, utf8.data(), size, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    arguments.push_back(std::move(utf8));
+  }
+  return RunOrReport(arguments);
+}
+#else
+int main(int argc, char** argv) { return RunOrReport({argv + 1, argv + argc}); }
+#endif
