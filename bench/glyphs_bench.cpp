@@ -17,7 +17,6 @@
 
 namespace {
 
-using gbkhex::glyphs::Cell;
 using gbkhex::glyphs::Font;
 using gbkhex::glyphs::Glyph;
 
@@ -50,8 +49,7 @@ std::vector<char16_t> FewHundredCharacters() {
 std::size_t DrawAndLayOut(Font& font, const std::vector<char16_t>& characters,
                           std::vector<Glyph>& glyphs, std::vector<std::uint8_t>& bytes) {
   for (const char16_t character : characters) {
-    const Cell cell = gbkhex::CharacterCode(character) < 0 ? Cell::Wide : Cell::Narrow;
-    if (std::optional<Glyph> glyph = font.Draw(character, cell)) {
+    if (std::optional<Glyph> glyph = font.Draw(character, gbkhex::glyphs::CellFor(character))) {
       gbkhex::glyphs::AppendLaidOut(*glyph, {}, bytes);
       glyphs.push_back(std::move(*glyph));
     }

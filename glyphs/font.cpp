@@ -1,8 +1,14 @@
 #include "glyphs/font.h"
 
+#include "convert/code_page_936.h"
 #include "glyphs/rasterizer.h"
 
 namespace gbkhex::glyphs {
+
+Cell CellFor(char16_t character) noexcept {
+  // Two-byte codes are the negative ones.
+  return CharacterCode(character) < 0 ? Cell::Wide : Cell::Narrow;
+}
 
 std::string_view DefaultFontLocation() noexcept { return detail::PlatformDefaultFontLocation(); }
 

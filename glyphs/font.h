@@ -22,15 +22,22 @@ class FontError : public std::runtime_error {
 // code, half as wide, rounded up.
 enum class Cell { Narrow, Wide };
 
+// The cell of `character` by the length of its code page 936 code.
+Cell CellFor(char16_t character) noexcept;
+
 inline constexpr int kMinPixelSize = 1;
 inline constexpr int kMaxPixelSize = 256;
 
 // The default font: GNU Unifont at 16 px.
 inline constexpr int kDefaultPixelSize = 16;
-// Where it is looked for, for the message that says it is missing.
-std::string_view DefaultFontLocation() noexcept;
-// Its name as Font::Open takes it, or nothing where it is not installed.
+// Its name as Font::Open takes it (on Linux the file that Debian's package
+// fonts-unifont installs, on Windows an installed face named Unifont), or
+// nothing where it is not installed.
 std::optional<std::string> FindDefaultFont();
+// Where it is looked for, to name in the message that says it is missing:
+// "/usr/share/fonts/opentype/unifont/unifont.otf (Debian package fonts-unifont)",
+// or on Windows "the fonts installed on this system".
+std::string_view DefaultFontLocation() noexcept;
 
 namespace detail {
 class Rasterizer;
@@ -38,9 +45,11 @@ class Rasterizer;
 
 // A font opened at one pixel size, which draws characters 1 bit a pixel,
 // hinted for monochrome, into cells as high as that size: the baseline lies as
-// far below the cell's top as the font's ascender at that size (measured from
-// the font's own tables, the same way on every platform), the pen at the cell's
-// left edge, and whatever falls outside the cell is cut.
+// far below the cell's top as the font's ascender at that size, the pen at the
+// cell's left edge, and whatever falls outside the cell is cut. A TrueType or
+// OpenType font's ascender and family come from its own tables, read the same
+// way on every platform (hhea's ascender, to the nearest pixel); a bitmap
+// font's from its strike and properties.
 //
 // On Linux it is drawn by FreeType, on Windows by GDI (GetGlyphOutlineW with
 // GGO_BITMAP): both give the same pixels for the same font file wherever the

@@ -89,16 +89,19 @@ bool SelectedFontIsNamed(HDC dc, std::wstring_view face) {
   return false;
 }
 
-std::string FirstBytesKind(const std::filesystem::path& file, std::vector<std::uint8_t>& first) {
+enum class FileKind { Sfnt, Bdf, Pcf, Other };
+
+FileKind KindOf(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  first.assign(16, 0);
+  std::vector<std::uint8_t> first(16);
   in.read(reinterpret_cast<char*>(first.data()), static_cast<std::streamsize>(first.size()));
   first.resize(static_cast<std::size_t>(in.gcount()));
-  if (sfnt::IsSfntSignature(first)) return "sfnt";
-  const std::string text(first.begin(), first.end());
-  if (text.rfind("STARTFONT", 0) == 0) return "BDF";
-  if (text.rfind("\1fcp", 0) == 0 || text.rfind("\x1f\x8b", 0) == 0) return "PCF";
-  return "";
+  if (sfnt::IsSfntSignature(first)) return FileKind::Sfnt;
+  const std::string_view text(reinterpret_cast<const char*>(first.data()), first.size());
+  if (text.starts_with("STARTFONT")) return FileKind::Bdf;
+  // PCF, or gzip, in which PCF fonts often come.
+  if (text.starts_with("\1fcp") || text.starts_with("\x1f\x8b")) return FileKind::Pcf;
+  return FileKind::Other;
 }
 
 class GdiRasterizer final : public Rasterizer {
@@ -161,13 +164,12 @@ class GdiRasterizer final : public Rasterizer {
 
 // The GDI family of a font file, which CreateFontW takes, from its own name table.
 std::wstring FileFamily(const std::filesystem::path& file, const std::string& font) {
-  std::vector<std::uint8_t> first;
-  const std::string kind = FirstBytesKind(file, first);
-  if (kind == "BDF" || kind == "PCF") {
-    throw FontError(Quoted(font) + " is a " + kind +
+  const FileKind kind = KindOf(file);
+  if (kind == FileKind::Bdf || kind == FileKind::Pcf) {
+    throw FontError(Quoted(font) + " is a " + (kind == FileKind::Bdf ? "BDF" : "PCF") +
                     " font, which Windows cannot draw: give a TrueType or OpenType font");
   }
-  if (kind.empty()) {
+  if (kind != FileKind::Sfnt) {
     throw FontError(Quoted(font) + " is not a font file (TrueType, OpenType or TTC)");
   }
   const auto names = sfnt::ReadTable(file, sfnt::Tag("name"));

@@ -25,22 +25,24 @@ struct PreviewOptions {
   int columns = 16;  // slots a row of the grid
 };
 
-// The glyphs as a reader checks them before they go to a display: in the
-// given order, row after row of the grid, each glyph pixel a square of `scale`
-// picture pixels. Every slot of the grid is as large as the largest cell; a
-// glyph stands at its slot's top left. One-pixel grid lines run around and
-// between the slots. As few columns as there are glyphs, when fewer; no glyph
-// gives one pixel of grid.
 struct PreviewImage {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> grey;  // row after row, 8 bits a pixel
 };
+
+// The glyphs as a reader checks them before they go to a display: in the
+// given order, row after row of the grid, each glyph pixel a square of `scale`
+// picture pixels. Every slot of the grid is as large as the largest cell; a
+// glyph stands at its slot's top left. One-pixel grid lines run around and
+// between the slots. As few columns as there are glyphs, when fewer; no glyph
+// gives one pixel of grid. Throws PreviewError when an option is below 1 or
+// the picture would exceed a million pixels a side.
 PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& options = {});
 
 // That picture as a PNG file's bytes (8-bit grey), made by libpng on Linux and
-// by the Windows Imaging Component on Windows. Throws PreviewError when the
-// options are not positive or the encoder fails.
+// by the Windows Imaging Component on Windows. Throws PreviewError as
+// DrawPreview does, and when the encoder fails.
 std::vector<std::uint8_t> PreviewPng(std::span<const Glyph> glyphs,
                                      const PreviewOptions& options = {});
 

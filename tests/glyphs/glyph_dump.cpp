@@ -111,9 +111,7 @@ int Run(const std::vector<std::string>& arguments) {
   std::vector<std::optional<gbkhex::glyphs::Glyph>> glyphs;
   glyphs.reserve(characters.size());
   for (const char16_t character : characters) {
-    const bool wide = gbkhex::CharacterCode(character) < 0;
-    glyphs.push_back(
-        font.Draw(character, wide ? gbkhex::glyphs::Cell::Wide : gbkhex::glyphs::Cell::Narrow));
+    glyphs.push_back(font.Draw(character, gbkhex::glyphs::CellFor(character)));
   }
   const auto drawn = std::chrono::steady_clock::now();
   if (timed) {
