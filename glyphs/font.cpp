@@ -1,9 +1,24 @@
 #include "glyphs/font.h"
 
+#include <cstdio>
+
 #include "convert/code_page_936.h"
 #include "glyphs/rasterizer.h"
 
 namespace gbkhex::glyphs {
+
+namespace detail {
+
+std::string Quoted(const std::string& font) { return "'" + font + "'"; }
+
+void FailToDraw(const std::string& font, char16_t character, const std::string& reason) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+  throw FontError("cannot draw " + std::string(code) + " with font " + Quoted(font) + ": " +
+                  reason);
+}
+
+}  // namespace detail
 
 Cell CellFor(char16_t character) noexcept {
   // Two-byte codes are the negative ones.

@@ -3,7 +3,6 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_BITMAP_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -35,26 +34,25 @@ struct FaceDone {
 };
 using FacePointer = std::unique_ptr<FT_FaceRec_, FaceDone>;
 
-std::string Quoted(const std::string& font) { return "'" + font + "'"; }
-
 std::string Reason(FT_Error error) {
   if (const char* text = FT_Error_String(error)) return text;
   return "FreeType error " + std::to_string(error);
 }
 
+struct FileClose {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
 // Fails with the system's reason where the file cannot be read at all, which
 // FreeType would report only as an unreadable resource.
 void CheckReadable(const std::string& font) {
-  std::FILE* file = std::fopen(font.c_str(), "rb");
-  int error = errno;
+  errno = 0;
+  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(font.c_str(), "rb"));
   if (file) {
     char byte;
-    const bool read = std::fread(&byte, 1, 1, file) == 1 || !std::ferror(file);
-    error = errno;
-    std::fclose(file);
-    if (read) return;
+    if (std::fread(&byte, 1, 1, file.get()) == 1 || !std::ferror(file.get())) return;
   }
-  throw FontError("cannot open font " + Quoted(font) + ": " + std::strerror(error));
+  throw FontError("cannot open font " + Quoted(font) + ": " + std::strerror(errno));
 }
 
 std::vector<std::uint8_t> LoadTable(FT_Face face, std::uint32_t tag) {
@@ -73,13 +71,16 @@ std::string Family(FT_Face face) {
   return face->family_name ? face->family_name : "";
 }
 
+[[noreturn]] void FailToSetSize(const std::string& font, int pixelSize, FT_Error error) {
+  throw FontError("cannot set font " + Quoted(font) + " to " + std::to_string(pixelSize) +
+                  " px: " + Reason(error));
+}
+
 // Scalable fonts: the em is `pixelSize` pixels, the ascender read from the
 // font's tables as on every platform.
 int SetScalableSize(FT_Face face, const std::string& font, int pixelSize) {
   const FT_Error error = FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize));
-  if (error)
-    throw FontError("cannot set font " + Quoted(font) + " to " + std::to_string(pixelSize) +
-                    " px: " + Reason(error));
+  if (error) FailToSetSize(font, pixelSize, error);
   if (FT_IS_SFNT(face)) {
     const auto metrics = sfnt::ReadVerticalMetrics(LoadTable(face, sfnt::Tag("head")),
                                                    LoadTable(face, sfnt::Tag("hhea")),
@@ -113,74 +114,41 @@ int SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
                     " px size (its sizes: " + (sizes.empty() ? "none" : sizes) + ")");
   }
   const FT_Error error = FT_Select_Size(face, static_cast<FT_Int>(chosen - strikes.begin()));
-  if (error)
-    throw FontError("cannot set font " + Quoted(font) + " to " + std::to_string(pixelSize) +
-                    " px: " + Reason(error));
+  if (error) FailToSetSize(font, pixelSize, error);
   return RoundedPixels(face->size->metrics.ascender);
 }
 
 class FreeTypeRasterizer final : public Rasterizer {
  public:
   FreeTypeRasterizer(std::string font, LibraryPointer library, FacePointer face)
-      : font_(std::move(font)), library_(std::move(library)), face_(std::move(face)) {
-    FT_Bitmap_Init(&converted_);
-  }
-  ~FreeTypeRasterizer() override { FT_Bitmap_Done(library_.get(), &converted_); }
-  FreeTypeRasterizer(const FreeTypeRasterizer&) = delete;
-  FreeTypeRasterizer& operator=(const FreeTypeRasterizer&) = delete;
+      : font_(std::move(font)), library_(std::move(library)), face_(std::move(face)) {}
 
   bool Draw(char16_t character, int ascender, Glyph& cell) override {
     const FT_UInt index = FT_Get_Char_Index(face_.get(), character);
     if (index == 0) return false;
     const FT_Error error = FT_Load_Glyph(face_.get(), index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO);
-    if (error) {
-      char code[16];
-      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
-      throw FontError("cannot draw " + std::string(code) + " with font " + Quoted(font_) + ": " +
-                      Reason(error));
-    }
+    if (error) FailToDraw(font_, character, Reason(error));
     const FT_GlyphSlot slot = face_->glyph;
-    const FT_Bitmap* bitmap = &slot->bitmap;
-    if (bitmap->pixel_mode != FT_PIXEL_MODE_MONO) bitmap = &MonochromeCopy(*bitmap);
+    const FT_Bitmap& bitmap = slot->bitmap;
+    // Outlines are rendered 1 bit a pixel; an embedded bitmap comes as it is
+    // stored, which for a few fonts is in grey levels.
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO) {
+      FailToDraw(font_, character, "its bitmap at this size has grey levels, not 1 bit a pixel");
+    }
     // A negative pitch keeps the rows bottom up in memory.
-    const std::ptrdiff_t pitch = bitmap->pitch;
+    const std::ptrdiff_t pitch = bitmap.pitch;
     const std::uint8_t* top =
-        pitch < 0 ? bitmap->buffer - pitch * (static_cast<std::ptrdiff_t>(bitmap->rows) - 1)
-                  : bitmap->buffer;
-    cell.Stamp(top, pitch, static_cast<int>(bitmap->width), static_cast<int>(bitmap->rows),
+        pitch < 0 ? bitmap.buffer - pitch * (static_cast<std::ptrdiff_t>(bitmap.rows) - 1)
+                  : bitmap.buffer;
+    cell.Stamp(top, pitch, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows),
                slot->bitmap_left, ascender - slot->bitmap_top);
     return true;
   }
 
  private:
-  // Embedded bitmaps may come with grey levels: a pixel at least half dark is lit.
-  const FT_Bitmap& MonochromeCopy(const FT_Bitmap& bitmap) {
-    FT_Bitmap_Convert(library_.get(), &bitmap, &converted_, 1);
-    const int width = static_cast<int>(converted_.width);
-    const int levels = converted_.num_grays > 1 ? converted_.num_grays - 1 : 1;
-    monochrome_.rows = converted_.rows;
-    monochrome_.width = converted_.width;
-    monochrome_.pitch = (width + 7) / 8;
-    monochrome_.pixel_mode = FT_PIXEL_MODE_MONO;
-    monochromeBits_.assign(static_cast<std::size_t>(monochrome_.pitch) * converted_.rows, 0);
-    for (unsigned row = 0; row < converted_.rows; ++row) {
-      const std::uint8_t* grey =
-          converted_.buffer + static_cast<std::ptrdiff_t>(row) * converted_.pitch;
-      std::uint8_t* bits = monochromeBits_.data() + row * static_cast<unsigned>(monochrome_.pitch);
-      for (int x = 0; x < width; ++x) {
-        if (2 * grey[x] >= levels) bits[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-      }
-    }
-    monochrome_.buffer = monochromeBits_.data();
-    return monochrome_;
-  }
-
   std::string font_;
-  LibraryPointer library_;
+  LibraryPointer library_;  // outlives the face
   FacePointer face_;
-  FT_Bitmap converted_;
-  FT_Bitmap monochrome_{};
-  std::vector<std::uint8_t> monochromeBits_;
 };
 
 }  // namespace

@@ -31,8 +31,6 @@ std::wstring WideFromUtf8(std::string_view utf8) {
   return wide;
 }
 
-std::string Quoted(const std::string& font) { return "'" + font + "'"; }
-
 struct DcDelete {
   void operator()(HDC dc) const noexcept { DeleteDC(dc); }
 };
@@ -123,7 +121,7 @@ class GdiRasterizer final : public Rasterizer {
     const wchar_t unit = static_cast<wchar_t>(character);
     WORD index = 0;
     if (GetGlyphIndicesW(dc_.get(), &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) {
-      Fail(character, "GetGlyphIndicesW");
+      FailToDraw(font_, character, "GetGlyphIndicesW failed");
     }
     if (index == 0xFFFF) return false;
     // Drawn by glyph index, so that no other font stands in for this one.
@@ -131,12 +129,12 @@ class GdiRasterizer final : public Rasterizer {
     const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     GLYPHMETRICS metrics{};
     const DWORD size = GetGlyphOutlineW(dc_.get(), index, format, &metrics, 0, nullptr, &identity);
-    if (size == GDI_ERROR) Fail(character, "GetGlyphOutlineW");
+    if (size == GDI_ERROR) FailToDraw(font_, character, "GetGlyphOutlineW failed");
     if (size == 0) return true;  // a glyph without ink, such as the space
     bits_.resize(size);
     if (GetGlyphOutlineW(dc_.get(), index, format, &metrics, size, bits_.data(), &identity) ==
         GDI_ERROR) {
-      Fail(character, "GetGlyphOutlineW");
+      FailToDraw(font_, character, "GetGlyphOutlineW failed");
     }
     // Rows from the top, each a whole number of DWORDs.
     const auto pitch = static_cast<std::ptrdiff_t>((metrics.gmBlackBoxX + 31) / 32 * 4);
@@ -147,13 +145,6 @@ class GdiRasterizer final : public Rasterizer {
   }
 
  private:
-  [[noreturn]] void Fail(char16_t character, const char* call) const {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
-    throw FontError("cannot draw " + std::string(code) + " with font " + Quoted(font_) + ": " +
-                    call + " failed");
-  }
-
   std::string font_;
   std::unique_ptr<PrivateFontFile> file_;  // the font's file outlives the font
   DcPointer dc_;

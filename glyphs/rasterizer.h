@@ -27,6 +27,11 @@ struct OpenedFont {
   int ascender = 0;    // in pixels at the size opened
 };
 
+// The font's name as messages give it.
+std::string Quoted(const std::string& font);
+[[noreturn]] void FailToDraw(const std::string& font, char16_t character,
+                             const std::string& reason);
+
 // Opens `font` (UTF-8, as Font::Open takes it) at `pixelSize`, which is in
 // range; throws FontError.
 OpenedFont OpenPlatformFont(const std::string& font, int pixelSize);
