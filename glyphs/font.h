@@ -1,5 +1,16 @@
 #pragma once
 
+// The glyph library: the bitmaps of a firmware's characters from a real font,
+// in the byte order of a display controller, and a picture to check them by.
+// It knows no window and no command line. One character's way through it:
+//
+//   Font font = Font::Open(*FindDefaultFont(), kDefaultPixelSize);  // FontError
+//   if (std::optional<Glyph> glyph = font.Draw(u'中', CellFor(u'中'))) {
+//     AppendLaidOut(*glyph, ByteLayout{Scan::Pages, BitOrder::LsbFirst}, bytes);
+//     comment += DrawAsText(*glyph);
+//   }  // else the font has no glyph for it
+//   std::vector<std::uint8_t> png = PreviewPng(glyphs);  // layout.h, preview.h
+
 #include <memory>
 #include <optional>
 #include <stdexcept>
