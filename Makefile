@@ -45,6 +45,7 @@ bench: PRESET = release
 bench: build
 	build/release/bench/convert_bench
 	build/release/bench/utf8_bench
+	build/release/bench/glyphs_bench
 
 # Keystroke latency of the window, offscreen.
 bench-window: PRESET = release

@@ -1,0 +1,70 @@
+#include "glyphs/preview.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace gbkhex::glyphs {
+namespace {
+
+// The picture's size must fit an int and the encoders' limits; a million
+// pixels a side is libpng's.
+constexpr std::int64_t kMaxSide = 1'000'000;
+
+std::int64_t Side(std::int64_t slots, std::int64_t slotSide) { return slots * (slotSide + 1) + 1; }
+
+}  // namespace
+
+PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& options) {
+  if (options.scale < 1 || options.columns < 1) {
+    throw PreviewError("a preview needs a scale and a number of columns of 1 or more");
+  }
+  int cellWidth = 0;
+  int cellHeight = 0;
+  for (const Glyph& glyph : glyphs) {
+    cellWidth = std::max(cellWidth, glyph.Width());
+    cellHeight = std::max(cellHeight, glyph.Height());
+  }
+  const std::int64_t count = static_cast<std::int64_t>(glyphs.size());
+  const std::int64_t columns = std::min<std::int64_t>(options.columns, count);
+  const std::int64_t rows = columns == 0 ? 0 : (count + columns - 1) / columns;
+  const std::int64_t slotWidth = std::int64_t{cellWidth} * options.scale;
+  const std::int64_t slotHeight = std::int64_t{cellHeight} * options.scale;
+  const std::int64_t width = Side(columns, slotWidth);
+  const std::int64_t height = Side(rows, slotHeight);
+  if (width > kMaxSide || height > kMaxSide) {
+    throw PreviewError("a preview of " + std::to_string(count) + " glyphs would be " +
+                       std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels, more than a PNG encoder takes: use more columns");
+  }
+
+  PreviewImage image;
+  image.width = static_cast<int>(width);
+  image.height = static_cast<int>(height);
+  image.grey.assign(static_cast<std::size_t>(width * height), kPreviewGrid);
+  const auto fill = [&](std::int64_t left, std::int64_t top, std::int64_t across, std::int64_t down,
+                        std::uint8_t level) {
+    for (std::int64_t y = top; y < top + down; ++y) {
+      const auto row = image.grey.begin() + y * width;
+      std::fill(row + left, row + left + across, level);
+    }
+  };
+  for (std::int64_t i = 0; i < count; ++i) {
+    const Glyph& glyph = glyphs[static_cast<std::size_t>(i)];
+    const std::int64_t left = 1 + (i % columns) * (slotWidth + 1);
+    const std::int64_t top = 1 + (i / columns) * (slotHeight + 1);
+    fill(left, top, slotWidth, slotHeight, kPreviewBeyond);
+    for (int y = 0; y < glyph.Height(); ++y) {
+      for (int x = 0; x < glyph.Width(); ++x) {
+        fill(left + std::int64_t{x} * options.scale, top + std::int64_t{y} * options.scale,
+             options.scale, options.scale, glyph.Lit(x, y) ? kPreviewLit : kPreviewDark);
+      }
+    }
+  }
+  return image;
+}
+
+std::vector<std::uint8_t> PreviewPng(std::span<const Glyph> glyphs, const PreviewOptions& options) {
+  return detail::EncodePng(DrawPreview(glyphs, options));
+}
+
+}  // namespace gbkhex::glyphs
