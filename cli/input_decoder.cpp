@@ -88,9 +88,10 @@ DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* 
     const std::optional<char16_t> unit =
         DecodeCodePage936(static_cast<std::uint16_t>(byte << 8 | trail));
     if (!unit) {
-      // A byte that cannot trail is a character of its own, and read again as one.
-      const bool canTrail = trail >= 0x40 && trail != 0x7F && trail != 0xFF;
-      step.illFormed = canTrail ? 2 : 1;
+      // Code page 936 defines every pair whose trail byte can trail (40..FE
+      // but 7F): this one is a lead byte without its trail, and the byte after
+      // it a character of its own.
+      step.illFormed = 1;
       break;
     }
     out[step.unitsWritten++] = *unit;

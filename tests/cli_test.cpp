@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include "cli/display_width.h"
 #include "cli/dump_decoder.h"
 #include "cli/file_input.h"
+#include "cli/input_decoder.h"
 #include "cli/stream_converter.h"
 #include "cli/utf8.h"
 #include "convert/code_format.h"
@@ -749,6 +751,157 @@ TEST(DisplayWidth, AgreesWithGlibcWcwidthBarTheDeliberateDifferences) {
     }
   }
   std::setlocale(LC_ALL, "C");
+}
+
+// Every UTF-16 unit, in UTF-16LE and UTF-16BE with a byte-order mark, gives
+// what the same text gives in UTF-8: the same bytes, the same faults in the
+// same places. Surrogates come as pairs, U+0000 last (a fault in all three).
+TEST(CommandLine, Utf16WithAByteOrderMarkEqualsUtf8ForEveryUnit) {
+  std::u16string units;
+  for (std::uint32_t u = 1; u <= 0xFFFF; ++u) {
+    if (u < 0xD800 || u > 0xDFFF) units += static_cast<char16_t>(u);
+  }
+  for (std::uint32_t i = 0; i < 0x400; ++i) {
+    units += static_cast<char16_t>(0xD800 + i);
+    units += static_cast<char16_t>(0xDC00 + i);
+  }
+  units += u'\0';
+  std::string utf8;
+  std::string little = "\xFF\xFE";
+  std::string big = "\xFE\xFF";
+  for (std::size_t at = 0; at < units.size(); ++at) {
+    const char16_t unit = units[at];
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+    if (unit >= 0xD800 && unit <= 0xDBFF) continue;  // the pair is one character
+    const char32_t c =
+        unit >= 0xDC00 && unit <= 0xDFFF
+            ? 0x10000 + ((char32_t{units[at - 1]} - 0xD800) << 10) + (char32_t{unit} - 0xDC00)
+            : unit;
+    utf8 += EncodeUtf8(c);
+  }
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{"--lossy"}, std::vector<std::string_view>{}}) {
+    const RunResult expected = RunWith(args, utf8);
+    EXPECT_EQ(expected.status, kExitFailure);  // the U+0000
+    if (!args.empty()) {
+      EXPECT_TRUE(expected.out == FormatNameToMac(units.substr(0, units.size() - 1), kHex));
+    }
+    for (const std::string* utf16 : {&little, &big}) {
+      for (const std::size_t chunk : {kDefaultChunkSize, std::size_t{4093}}) {
+        const RunResult result = RunWith(args, *utf16, chunk);
+        EXPECT_EQ(result.status, expected.status);
+        EXPECT_TRUE(result.out == expected.out) << (utf16 == &big ? "BE " : "LE ") << chunk;
+        // Text that is UTF-16 already needs no hint that it might be.
+        std::string err = expected.err;
+        const std::string hint = "; the input looks like UTF-16 without a byte-order mark";
+        if (err.find(hint) != std::string::npos) err.erase(err.find(hint), hint.size());
+        EXPECT_EQ(result.err, err) << (utf16 == &big ? "BE " : "LE ") << chunk;
+      }
+    }
+  }
+}
+
+TEST(CommandLine, IllFormedUtf16) {
+  // A lone half of each kind, and a last byte alone.
+  const RunResult result = RunWith({},
+                                   "\xFF\xFE"
+                                   "A\0\x00\xDC"
+                                   "B\0\x00\xD8"
+                                   "C\0D"s,
+                                   3);
+  EXPECT_EQ(result.status, kExitFailure);
+  EXPECT_EQ(result.out, "41 ");
+  EXPECT_EQ(result.err,
+            "standard input:1:2: error: invalid UTF-16 (bytes 00 DC, a surrogate half alone) at "
+            "byte offset 4\n"
+            "standard input:1:4: error: invalid UTF-16 (bytes 00 D8, a surrogate half alone) at "
+            "byte offset 8\n"
+            "standard input:1:6: error: invalid UTF-16 (byte 44) at byte offset 12; the input "
+            "ends inside a character\n");
+}
+
+// glibc's CP936 decoder is the oracle for every two-byte code, but for the
+// codes that Windows, and it alone, gives to the Private Use Area (the
+// user-defined area among them).
+TEST(CommandLine, FromGbkTakesEveryCodeThatCodePage936DefinesAndRefusesTheRest) {
+  const iconv_t cp936 = iconv_open("UTF-16LE", "CP936");
+  ASSERT_NE(cp936, reinterpret_cast<iconv_t>(-1));
+  std::string defined;
+  int codes = 0;
+  for (std::uint32_t lead = 0x81; lead <= 0xFE; ++lead) {
+    for (std::uint32_t trail = 0; trail <= 0xFF; ++trail) {
+      char in[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char out[8];
+      char* inAt = in;
+      char* outAt = out;
+      std::size_t inLeft = 2;
+      std::size_t outLeft = sizeof out;
+      iconv(cp936, nullptr, nullptr, nullptr, nullptr);
+      const bool glibc = iconv(cp936, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1) &&
+                         inLeft == 0 && outLeft == sizeof out - 2;
+      const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+      const std::optional<char16_t> windows = DecodeCodePage936(code);
+      const bool privateUse = windows && *windows >= 0xE000 && *windows <= 0xF8FF;
+      const std::uint8_t bytes[] = {static_cast<std::uint8_t>(lead),
+                                    static_cast<std::uint8_t>(trail)};
+      char16_t unit[2];
+      const DecodeStep step = DecodeInput(InputEncoding::CodePage936, bytes, unit, true);
+      const bool accepted = step.illFormed == 0 && step.unitsWritten == 1;
+      EXPECT_EQ(accepted, glibc || privateUse) << std::hex << code;
+      if (accepted) {
+        defined.append(in, 2);
+        if (++codes % 32 == 0) defined += '\n';
+      }
+    }
+  }
+  iconv_close(cp936);
+  // Every byte but a lead byte and 00 is a character of its own.
+  std::string single;
+  for (std::uint32_t byte = 1; byte <= 0xFF; ++byte) {
+    if (!IsCodePage936LeadByte(static_cast<std::uint8_t>(byte))) single += static_cast<char>(byte);
+  }
+  for (const std::string& text : {defined, single}) {
+    const RunResult result = RunWith({"--from", "gbk"}, text, 4093);
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_TRUE(result.out == Hex(text));  // the input's own bytes
+  }
+  const RunResult gb2312 = RunWith({"--from=gbk", "--charset=gb2312"}, "\xD6\xD0\x95\x41\xA1\xAA");
+  EXPECT_EQ(gb2312.out, "D6 D0 ");
+  EXPECT_EQ(gb2312.err, "standard input:1:3: error: U+65F3 '旳' is not in GB2312\n");
+  const RunResult undefined = RunWith({"--from", "gbk"}, "A\n\xD6\xD0\x81\x0A\xA1\x7F\xFE");
+  EXPECT_EQ(undefined.status, kExitFailure);
+  EXPECT_EQ(undefined.out, "41 0A D6 D0 ");
+  EXPECT_EQ(undefined.err,
+            "standard input:2:3: error: no character of code page 936 (byte 81) at byte offset 4\n"
+            "standard input:3:1: error: no character of code page 936 (byte A1) at byte offset 6\n"
+            "standard input:3:3: error: no character of code page 936 (byte FE) at byte offset 8; "
+            "the input ends inside a character\n");
+}
+
+// On a terminal the output ends with a line break, which it may hold already;
+// into a pipe or a file, never.
+TEST(CommandLine, OnATerminalTheOutputEndsWithALineBreak) {
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string input;
+    std::string terminal;
+  };
+  const Case cases[] = {
+      {{}, "A", "41 \n"},
+      {{}, "", ""},
+      {{"--format", "c"}, "ABCDEFGHIJKLMNOP", FormatNameToMac(u"ABCDEFGHIJKLMNOP", kC)},
+      {{"--decode"}, "41 0A", "A\n"},
+      {{"--decode"}, "41", "A\n"},
+      {{}, "A\xFF", "41 \n"},  // before the message
+  };
+  for (const Case& c : cases) {
+    const RunResult file = RunWith(c.args, c.input, kDefaultChunkSize, false);
+    const RunResult terminal = RunWith(c.args, c.input, kDefaultChunkSize, true);
+    EXPECT_EQ(terminal.out, c.terminal) << c.input;
+    EXPECT_EQ(terminal.out.substr(0, file.out.size()), file.out) << c.input;
+    EXPECT_EQ(terminal.err, file.err);
+  }
 }
 
 TEST(CommandLine, LossyWritesTheWindowsBytesAndSaysHowManyWhere) {
