@@ -152,6 +152,37 @@ run "$cli" --lossy 中文名.txt
 expect_status 0 "a Chinese file name"
 grep -q '^中文名.txt:2:3: warning' err || fail "Chinese file name: $(cat err)"
 
+# On a terminal the output ends with a line break (which the pty turns into
+# CR LF), so that the prompt starts a line of its own; into a pipe, never.
+if [ -z "$launcher" ] && command -v script >/dev/null; then
+  printf 'AB' > two.txt
+  script -qec "$cli_program two.txt" /dev/null < /dev/null > tty.out
+  cmp -s tty.out <(printf '41 42 \r\n') || fail "terminal: $(od -An -c tty.out)"
+  script -qec "$cli_program two.txt | cat" /dev/null < /dev/null > tty.out
+  cmp -s tty.out <(printf '41 42 ') || fail "terminal, through a pipe: $(od -An -c tty.out)"
+fi
+
+# Text in other forms than UTF-8: UTF-16 with a byte-order mark (both byte
+# orders, as iconv writes them) gives the UTF-8 text's output; GBK bytes are
+# refused with a hint, and taken with --from gbk; UTF-16 without a mark is
+# refused for its NUL bytes, with a hint too.
+"$cli" --format c mixed.txt > want.txt
+for order in UTF-16LE UTF-16BE; do
+  { [ $order = UTF-16LE ] && printf '\xFF\xFE' || printf '\xFE\xFF'; iconv -f UTF-8 -t $order mixed.txt; } > utf16.txt
+  "$cli" --format c utf16.txt > got.txt && cmp -s want.txt got.txt || fail "$order: not the UTF-8 output"
+done
+iconv -f UTF-8 -t CP936 mixed.txt > gbk.txt
+run "$cli" gbk.txt
+expect_status 1 "GBK bytes as UTF-8"
+grep -q '^gbk.txt:1:1: error: invalid UTF-8 (byte BB) at byte offset 0; the file looks like GBK already: use --from gbk$' err ||
+  fail "GBK hint: $(head -1 err)"
+"$cli" --from gbk --format c gbk.txt > got.txt && cmp -s want.txt got.txt || fail "--from gbk: not the UTF-8 output"
+printf "ABC" | iconv -f UTF-8 -t UTF-16LE > utf16le.txt
+run "$cli" utf16le.txt
+expect_status 1 "UTF-16 without a byte-order mark"
+grep -q '^utf16le.txt:1:2: error: U+0000 (NUL), which would end a C string early; the input looks like UTF-16 without a byte-order mark$' err ||
+  fail "NUL: $(head -1 err)"
+
 # A read that fails is an error, not the end of the input.
 run "$cli" < /
 expect_status 1 "a directory as standard input"
