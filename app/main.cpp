@@ -1,9 +1,8 @@
-#include <iostream>
-#include <string_view>
-
 #include <QApplication>
 #include <QString>
 #include <QtGlobal>
+#include <iostream>
+#include <string_view>
 
 #include "gbkhex/product.h"
 #include "window/form_layout.h"

@@ -19,8 +19,6 @@ bool InRanges(std::span<const detail::CodePointRange> ranges, char32_t c) noexce
   return after != ranges.begin() && c <= std::prev(after)->last;
 }
 
-bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // How many of `units` are line feeds, counted in 16-bit lanes that the
 // compiler can vectorise: every chunk of input passes through here.
 std::uint64_t CountLineFeeds(std::u16string_view units) noexcept {

@@ -4,14 +4,12 @@
 #include <array>
 #include <cstdio>
 
+#include "cli/characters.h"
 #include "cli/utf8.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
 namespace {
-
-bool IsHighSurrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 DecodeStep DecodeUtf8Step(std::span<const std::uint8_t> bytes, char16_t* out, bool atEnd) noexcept {
   const Utf8Result result = DecodeUtf8(bytes, out);

@@ -142,103 +142,109 @@ std::string Lowered(std::string_view text) {
   return lowered;
 }
 
-// "hex or c", "a, b or c": the choices of `option`, for messages.
-std::string ChoicesOf(Option option) {
-  std::vector<std::string_view> choices;
-  for (const OptionRow& row : OptionRows()) {
-    if (row.option == option) choices.push_back(row.value);
-  }
+// "a", "a or b", "a, b or c", for messages.
+std::string OneOf(const std::vector<std::string>& words) {
   std::string text;
-  for (std::size_t i = 0; i < choices.size(); ++i) {
-    if (i > 0) text += i + 1 == choices.size() ? " or " : ", ";
-    text += choices[i];
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
+    text += words[i];
   }
   return text;
 }
 
-// "--a", "--a or --b", "--a, --b or --c".
-std::string NamesOf(const OptionSet& options) {
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    if (options.test(i)) names.push_back(OptionName(static_cast<Option>(i)));
-  }
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += i + 1 == names.size() ? " or " : ", ";
-    text += names[i];
-  }
-  return text;
-}
+// The rows that a command line is read by.
+class Table {
+ public:
+  explicit Table(std::span<const OptionRow> rows) noexcept : rows_(rows) {}
 
-const OptionRow* FindLong(std::string_view name) {
-  for (const OptionRow& row : OptionRows()) {
-    if (row.name == name) return &row;
-  }
-  return nullptr;
-}
-
-const OptionRow* FindShort(char letter) {
-  for (const OptionRow& row : OptionRows()) {
-    if (row.shortName != 0 && row.shortName == letter) return &row;
-  }
-  return nullptr;
-}
-
-// The value as the option keeps it: a choice in its row's spelling.
-std::string Normalized(const OptionRow& row, std::string_view value) {
-  if (row.kind == ValueKind::Text) return std::string(value);
-  const std::string lowered = Lowered(value);
-  for (const OptionRow& choice : OptionRows()) {
-    if (choice.option == row.option && choice.value == lowered) return lowered;
-  }
-  throw UsageError("unknown value '" + std::string(value) + "' for " + OptionName(row.option) +
-                   " (" + ChoicesOf(row.option) + ")");
-}
-
-void Record(ParsedArguments& parsed, const OptionRow& row, std::string value) {
-  std::optional<std::string>& slot = parsed.values[static_cast<std::size_t>(row.option)];
-  if (slot && *slot != value) {
-    throw UsageError(OptionName(row.option) + " is given twice, as '" + *slot + "' and as '" +
-                     value + "'");
-  }
-  slot = std::move(value);
-}
-
-void CheckRules(const ParsedArguments& parsed) {
-  OptionSet given;
-  for (std::size_t i = 0; i < kOptionCount; ++i) given.set(i, parsed.values[i].has_value());
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    if (!given.test(i)) continue;
-    OptionSet conflicts;
-    OptionSet needs;
-    for (const OptionRow& row : OptionRows()) {
-      if (static_cast<std::size_t>(row.option) != i) continue;
-      conflicts |= row.conflicts;
-      needs |= row.requiresAnyOf;
+  std::string Name(Option option) const {
+    for (const OptionRow& row : rows_) {
+      if (row.option == option) return "--" + std::string(row.name);
     }
-    const Option option = static_cast<Option>(i);
-    if ((conflicts & given).any()) {
-      throw UsageError(OptionName(option) + " cannot be combined with " +
-                       NamesOf(conflicts & given));
+    return {};
+  }
+
+  // "--a or --b".
+  std::string Names(const OptionSet& options) const {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+      if (options.test(i)) names.push_back(Name(static_cast<Option>(i)));
     }
-    if (needs.any() && (needs & given).none()) {
-      throw UsageError(OptionName(option) + " goes only with " + NamesOf(needs));
+    return OneOf(names);
+  }
+
+  const OptionRow* FindLong(std::string_view name) const {
+    for (const OptionRow& row : rows_) {
+      if (row.name == name) return &row;
+    }
+    return nullptr;
+  }
+
+  const OptionRow* FindShort(char letter) const {
+    for (const OptionRow& row : rows_) {
+      if (row.shortName != 0 && row.shortName == letter) return &row;
+    }
+    return nullptr;
+  }
+
+  // The value as the option keeps it: a choice in its row's spelling.
+  std::string Normalized(const OptionRow& row, std::string_view value) const {
+    if (row.kind == ValueKind::Text) return std::string(value);
+    const std::string lowered = Lowered(value);
+    std::vector<std::string> choices;
+    for (const OptionRow& choice : rows_) {
+      if (choice.option != row.option) continue;
+      if (choice.value == lowered) return lowered;
+      choices.emplace_back(choice.value);
+    }
+    throw UsageError("unknown value '" + std::string(value) + "' for " + Name(row.option) + " (" +
+                     OneOf(choices) + ")");
+  }
+
+  void Record(ParsedArguments& parsed, const OptionRow& row, std::string value) const {
+    std::optional<std::string>& slot = parsed.values[static_cast<std::size_t>(row.option)];
+    if (slot && *slot != value) {
+      throw UsageError(Name(row.option) + " is given twice, as '" + *slot + "' and as '" + value +
+                       "'");
+    }
+    slot = std::move(value);
+  }
+
+  void CheckRules(const ParsedArguments& parsed) const {
+    OptionSet given;
+    for (std::size_t i = 0; i < kOptionCount; ++i) given.set(i, parsed.values[i].has_value());
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+      if (!given.test(i)) continue;
+      OptionSet conflicts;
+      OptionSet needs;
+      for (const OptionRow& row : rows_) {
+        if (static_cast<std::size_t>(row.option) != i) continue;
+        conflicts |= row.conflicts;
+        needs |= row.requiresAnyOf;
+      }
+      const Option option = static_cast<Option>(i);
+      if ((conflicts & given).any()) {
+        throw UsageError(Name(option) + " cannot be combined with " + Names(conflicts & given));
+      }
+      if (needs.any() && (needs & given).none()) {
+        throw UsageError(Name(option) + " goes only with " + Names(needs));
+      }
     }
   }
-}
+
+ private:
+  std::span<const OptionRow> rows_;
+};
 
 }  // namespace
 
 std::span<const OptionRow> OptionRows() noexcept { return kOptionRows; }
 
-std::string OptionName(Option option) {
-  for (const OptionRow& row : OptionRows()) {
-    if (row.option == option) return "--" + std::string(row.name);
-  }
-  return {};
-}
+std::string OptionName(Option option) { return Table(OptionRows()).Name(option); }
 
-ParsedArguments ParseOptions(std::span<const std::string_view> args) {
+ParsedArguments ParseOptions(std::span<const std::string_view> args,
+                             std::span<const OptionRow> rows) {
+  const Table table(rows);
   ParsedArguments parsed;
   bool optionsEnded = false;
   for (std::size_t next = 0; next < args.size();) {
@@ -253,30 +259,33 @@ ParsedArguments ParseOptions(std::span<const std::string_view> args) {
     }
     const OptionRow* row = nullptr;
     std::optional<std::string_view> attached;
-    if (arg.starts_with("--")) {
+    const bool isLong = arg.starts_with("--");
+    if (isLong) {
       const std::size_t equals = arg.find('=');
-      row = FindLong(arg.substr(2, equals == std::string_view::npos ? equals : equals - 2));
+      row = table.FindLong(arg.substr(2, equals == std::string_view::npos ? equals : equals - 2));
       if (equals != std::string_view::npos) attached = arg.substr(equals + 1);
     } else {
-      row = FindShort(arg[1]);
+      row = table.FindShort(arg[1]);
       if (arg.size() > 2) attached = arg.substr(2);
     }
-    if (row == nullptr || (row->kind == ValueKind::None && attached && !arg.starts_with("--"))) {
+    // "-hx" is no switch with a value: switches are not run together.
+    if (row == nullptr || (row->kind == ValueKind::None && attached && !isLong)) {
       throw UsageError("unknown option '" + std::string(arg) + "'");
     }
-    const std::string name = OptionName(row->option);
     if (row->kind == ValueKind::None) {
-      if (attached) throw UsageError("option " + name + " takes no value");
-      Record(parsed, *row, "");
+      if (attached) throw UsageError("option " + table.Name(row->option) + " takes no value");
+      table.Record(parsed, *row, "");
       continue;
     }
     if (!attached) {
-      if (next == args.size()) throw UsageError("option " + name + " needs a value");
+      if (next == args.size()) {
+        throw UsageError("option " + table.Name(row->option) + " needs a value");
+      }
       attached = args[next++];
     }
-    Record(parsed, *row, Normalized(*row, *attached));
+    table.Record(parsed, *row, table.Normalized(*row, *attached));
   }
-  CheckRules(parsed);
+  table.CheckRules(parsed);
   return parsed;
 }
 

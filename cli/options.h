@@ -95,7 +95,9 @@ struct ParsedArguments {
 // which every argument is an operand. Throws UsageError for an unknown option,
 // a missing or unknown value, one option given twice with different values,
 // options that conflict, and an option given without one that it needs.
-ParsedArguments ParseOptions(std::span<const std::string_view> args);
+// `rows` is the option table, or in a test another one.
+ParsedArguments ParseOptions(std::span<const std::string_view> args,
+                             std::span<const OptionRow> rows = OptionRows());
 
 // "--name", as --help and messages write an option.
 std::string OptionName(Option option);

@@ -576,6 +576,65 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   EXPECT_FALSE(IsCIdentifier("名"));
 }
 
+// The parser reads any table: short options with values, free text kept as
+// given, options that conflict and options that need another, as the rows
+// say; choices in any case; one option twice only with one value.
+TEST(ParseOptions, ReadsWhatTheRowsSay) {
+  const OptionRow rows[] = {
+      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "hex"},
+      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "string"},
+      {.option = Option::Array,
+       .name = "output",
+       .shortName = 'o',
+       .kind = ValueKind::Text,
+       .value = "FILE"},
+      {.option = Option::Charset,
+       .name = "type",
+       .kind = ValueKind::Text,
+       .value = "TEXT",
+       .requiresAnyOf = OptionSet().set(static_cast<std::size_t>(Option::Array))},
+      {.option = Option::Decode,
+       .name = "list",
+       .conflicts = OptionSet().set(static_cast<std::size_t>(Option::Format))},
+      {.option = Option::Lossy, .name = "nul"},
+  };
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string error;  // "" for none
+    std::string output = "";
+    std::string type = "";
+    std::vector<std::string> operands = {};
+  };
+  const Case cases[] = {
+      {{"-o", "a.h", "x.txt"}, "", "a.h", "", {"x.txt"}},
+      {{"-oa.h", "--output=a.h", "--", "-o"}, "", "a.h", "", {"-o"}},
+      {{"--type", "const uint8_t", "-o", "-"}, "", "-", "const uint8_t"},
+      {{"--type=Const CODE", "-o", "x", "-", "y"}, "", "x", "Const CODE", {"-", "y"}},
+      {{"--format", "STRING", "--format=string", "--nul", "--nul"}, ""},
+      {{"--type", "t"}, "--type goes only with --output"},
+      {{"--list", "--format", "hex"}, "--list cannot be combined with --format"},
+      {{"--format", "hex", "--format", "string"},
+       "--format is given twice, as 'hex' and as 'string'"},
+      {{"-o", "a", "-o", "b"}, "--output is given twice, as 'a' and as 'b'"},
+      {{"--format", "c"}, "unknown value 'c' for --format (hex or string)"},
+      {{"-o"}, "option --output needs a value"},
+      {{"--nul=1"}, "option --nul takes no value"},
+      {{"-x"}, "unknown option '-x'"},
+      {{"--out"}, "unknown option '--out'"},
+  };
+  for (const Case& c : cases) {
+    try {
+      const ParsedArguments parsed = ParseOptions(c.args, rows);
+      EXPECT_EQ(c.error, "") << c.args.front();
+      EXPECT_EQ(parsed.Value(Option::Array).value_or(""), c.output) << c.args.front();
+      EXPECT_EQ(parsed.Value(Option::Charset).value_or(""), c.type) << c.args.front();
+      EXPECT_EQ(parsed.operands, c.operands) << c.args.front();
+    } catch (const UsageError& error) {
+      EXPECT_EQ(error.what(), c.error) << c.args.front();
+    }
+  }
+}
+
 TEST(CommandLine, FilesStandardInputAndFailures) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("gbkhex_cli_test_" + std::to_string(std::random_device{}()));
