@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <istream>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
