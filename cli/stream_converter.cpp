@@ -206,12 +206,15 @@ void StreamConverter::Emit(std::u16string_view units) {
 
 void StreamConverter::ReportIllFormed(std::span<const std::uint8_t> bytes, bool cutShort,
                                       std::span<const std::uint8_t> following) {
+  if (!faults_.ListsNextError()) {
+    Report(Fault{.kind = FaultKind::IllFormed});  // counted only: spare the words
+    return;
+  }
   Fault fault = FaultAt(FaultKind::IllFormed, position_);
   fault.byteOffset = offset_;
   fault.what = DescribeIllFormed(encoding_, bytes);
   if (cutShort) fault.hint = "the input ends inside a character";
-  if (encoding_ == InputEncoding::Utf8 && !hinted_ && faults_.ListsNextError() &&
-      LooksLikeCodePage936(following)) {
+  if (encoding_ == InputEncoding::Utf8 && !hinted_ && LooksLikeCodePage936(following)) {
     fault.hint += (fault.hint.empty() ? "" : "; ");
     fault.hint += "the file looks like GBK already: use --from gbk";
     hinted_ = true;
