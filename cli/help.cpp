@@ -36,12 +36,6 @@ constexpr std::string_view kDetails[] = {
     "line, such as an option given twice with different values.",
 };
 
-// Option values may be given in any case; the man page says it once.
-constexpr std::string_view kManualOptionsNote =
-    "An option's value may also be attached with an equals sign, as in --format=c; the values "
-    "of --format, --charset and --from may be written in any case. An option given twice with "
-    "different values is an error. After --, every argument is a file name.";
-
 // `text` cut into lines of at most kLineWidth characters at blanks, the
 // first starting at `firstColumn` of a line that the caller has begun, the
 // others indented by `indent`.
@@ -158,6 +152,26 @@ std::string RoffSynopsisOf(Option option) {
   return text;
 }
 
+// How values are given, naming the options whose values are choices.
+std::string ValuesNote() {
+  std::vector<std::string> choices;
+  for (const OptionRow& row : OptionRows()) {
+    const std::string name = OptionName(row.option);
+    if (row.kind == ValueKind::Choice && (choices.empty() || choices.back() != name)) {
+      choices.push_back(name);
+    }
+  }
+  std::string names;
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    if (i > 0) names += i + 1 == choices.size() ? " and " : ", ";
+    names += choices[i];
+  }
+  return "A value follows its option or is attached with =, as in --format=c; the values of " +
+         names +
+         " may be written in any case, and an option given twice must be given the same value. "
+         "After --, every argument is a FILE.";
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -192,8 +206,10 @@ std::string HelpText() {
     }
     text += Wrapped(row.summary, kSummaryColumn, kSummaryColumn);
   }
-  for (const std::string_view paragraph : kDetails)
+  text.append("\n").append(Wrapped(ValuesNote(), 0, 0));
+  for (const std::string_view paragraph : kDetails) {
     text.append("\n").append(Wrapped(paragraph, 0, 0));
+  }
   return text;
 }
 
@@ -225,7 +241,7 @@ std::string ManualOptions() {
       details = end == std::string_view::npos ? std::string_view() : details.substr(end + 2);
     }
   }
-  return roff + ".PP\n" + Roff(kManualOptionsNote) + "\n";
+  return roff + ".PP\n" + Roff(ValuesNote()) + "\n";
 }
 
 }  // namespace gbkhex::cli
