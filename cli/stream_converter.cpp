@@ -6,6 +6,7 @@
 
 #include "cli/characters.h"
 #include "cli/file_input.h"
+#include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -35,7 +36,8 @@ std::string WhatTheCharsetLacks(Charset charset, bool many = false) {
 std::string ArrayOpening(const std::string& name) {
   const std::string guard = "GBKHEX_ARRAY_" + name;
   const std::string lines[] = {
-      "/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */",
+      "/* The code page 936 (GBK) bytes of a text, written by " + std::string(product::kCliName) +
+          ". */",
       "#ifndef " + guard,
       "#define " + guard,
       "#if (defined(__cplusplus) && __cplusplus >= 201703L) || "
@@ -240,8 +242,9 @@ std::optional<Fault> StreamConverter::SubstitutionWarning() const {
   warning.severity = Severity::Warning;
   warning.what = std::to_string(substitutions_) + (many ? " characters " : " character ") +
                  WhatTheCharsetLacks(options_.charset, many) +
-                 (many ? " and were written as the gbkhex window writes them"
-                       : " and was written as the gbkhex window writes it");
+                 (many ? " and were written as the " : " and was written as the ") +
+                 std::string(product::kProductName) +
+                 (many ? " window writes them" : " window writes it");
   return warning;
 }
 
