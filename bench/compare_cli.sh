@@ -6,7 +6,8 @@
 # (/usr/bin/time) for the benchmark text and for a text of a few hundred MB.
 #
 # Environment: CHARS (1000000), ROUNDS (5), RUNS per round (10),
-# LARGE_COPIES (90 copies of the text, about 216 MB), JOBS (2).
+# LARGE_COPIES (90 copies of the text, about 216 MB), JOBS (2); BASELINE, the
+# path of another gbkhex-cli (an earlier build), timed in the same rounds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +33,11 @@ declare -A command=(
   [iconv-xxd-p]="iconv -f UTF-8 -t CP936 $input | xxd -p"
   [python-hex]="python3 $PWD/bench/python_gbk.py hex < $input"
 )
+baseline=${BASELINE:-}
+if [ -n "$baseline" ]; then
+  command[baseline-c]="$baseline --format c $input"
+  command[baseline-hex]="$baseline --format hex $input"
+fi
 
 # Every tool must make the same bytes, or the timing compares different work.
 iconv -f UTF-8 -t CP936 "$input" > "$work/iconv.bin"
@@ -40,6 +46,10 @@ for format in c hex; do
   eval "${command[python-$format]}" > "$work/python.$format"
   cmp -s "$work/cli.$format" "$work/python.$format" ||
     { echo "gbkhex-cli and Python differ in the $format format" >&2; exit 1; }
+  if [ -n "$baseline" ]; then
+    eval "${command[baseline-$format]}" | cmp -s - "$work/cli.$format" ||
+      { echo "gbkhex-cli and the baseline differ in the $format format" >&2; exit 1; }
+  fi
 done
 xxd -r -p "$work/cli.hex" | cmp -s - "$work/iconv.bin" ||
   { echo "gbkhex-cli's bytes differ from iconv's" >&2; exit 1; }
@@ -54,11 +64,11 @@ echo "python: whole input read, decoded, str.encode('gbk'), then bytes.hex / a 2
 for round in $(seq "$rounds"); do
   for format in c hex; do
     case $format in
-      c) names=(gbkhex-cli-c iconv-xxd-i python-c) ;;
-      hex) names=(gbkhex-cli-hex iconv-xxd-p python-hex) ;;
+      c) names=(gbkhex-cli-c iconv-xxd-i python-c ${baseline:+baseline-c}) ;;
+      hex) names=(gbkhex-cli-hex iconv-xxd-p python-hex ${baseline:+baseline-hex}) ;;
     esac
     # Rotate the order by round.
-    shift_by=$((round % 3))
+    shift_by=$((round % ${#names[@]}))
     names=("${names[@]:shift_by}" "${names[@]:0:shift_by}")
     args=()
     for name in "${names[@]}"; do args+=(-n "$name" "${command[$name]}"); done
@@ -84,6 +94,11 @@ for fmt in ("c", "hex"):
         goal = targets.get(other)
         verdict = "" if goal is None else f"  (target >= {goal:g}x: {'met' if ratio >= goal else 'MISSED'})"
         print(f"  {other:12s} {median[other]:7.1f} ms   gbkhex-cli is {ratio:5.1f}x faster{verdict}")
+    if f"baseline-{fmt}" in median:
+        before = median[f"baseline-{fmt}"]
+        print(f"  baseline     {before:7.1f} ms   this build takes {ours / before:5.2f}x its time")
+        for other in ("iconv-xxd-i" if fmt == "c" else "iconv-xxd-p",):
+            print(f"  {other:12s} is {median[other] / before:5.1f}x the baseline's time")
 PY
 
 # Peak resident memory and wall time of one run, from /usr/bin/time -v.

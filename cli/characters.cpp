@@ -6,9 +6,6 @@
 namespace gbkhex::cli {
 namespace {
 
-bool IsHighSurrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 bool IsShownSafely(char32_t c) noexcept {
   const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
   const bool invisibleOrReordering = (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||

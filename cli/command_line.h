@@ -4,30 +4,25 @@
 #include <istream>
 #include <ostream>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/options.h"
 #include "cli/stream_converter.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 
-inline constexpr std::string_view kProgramName = "gbkhex-cli";
+inline constexpr std::string_view kProgramName = product::kCliName;
 inline constexpr std::string_view kVersion = product::kVersion;
 
-// Exit statuses: 0 converted, 1 bad input (unreadable, not UTF-8, a character
-// the charset lacks, a dump that does not decode) or failed output, 2 bad
-// command line.
+// Exit statuses: 0 converted, 1 a fault of the input (unreadable, no text in
+// its encoding, U+0000, a character the charset lacks, a dump that does not
+// decode) or of the output, 2 a bad command line.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
-
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 enum class Action { Convert, Decode, Help, Version };
 
@@ -39,8 +34,16 @@ struct Invocation {
 };
 
 // Throws UsageError for an unknown option, a missing or bad option value, an
-// array name that cannot compile, or options that do not go together.
+// option given twice with different values, an array name that cannot
+// compile, or options that do not go together.
 Invocation ParseArguments(std::span<const std::string_view> args);
+
+// How the process meets the program.
+struct RunSettings {
+  std::size_t chunkSize = kDefaultChunkSize;
+  // Whether standard output is a terminal, where the output ends with a line break.
+  bool outputIsTerminal = false;
+};
 
 // True for a C identifier that is not a keyword, so that NAME[] and NAME_len
 // both compile.
@@ -58,6 +61,6 @@ std::string ArrayNameProblem(std::string_view name);
 // Returns the exit status.
 int Run(std::span<const std::string_view> args, std::istream& standardInput,
         std::ostream& standardOutput, std::ostream& standardError,
-        std::size_t chunkSize = kDefaultChunkSize);
+        const RunSettings& settings = {});
 
 }  // namespace gbkhex::cli

@@ -112,12 +112,12 @@ class Decoder {
   }
 
   bool Fail(const std::string& what, std::size_t offset) {
-    result_.fault = what + " at byte offset " + std::to_string(offset);
+    result_.fault = Fault{.kind = FaultKind::Dump, .byteOffset = offset, .what = what};
     return false;
   }
 
   DecodedDump Finish() {
-    if (lead_ && result_.fault.empty()) {
+    if (lead_ && !result_.fault) {
       Fail("the dump ends inside a character, after the lead byte " + Byte(*lead_), leadOffset_);
     }
     return std::move(result_);

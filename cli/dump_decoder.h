@@ -1,16 +1,20 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "cli/fault.h"
 
 namespace gbkhex::cli {
 
 struct DecodedDump {
   // UTF-8 of the characters decoded before any fault.
   std::string text;
-  // Empty, or what is wrong and where: "... at byte offset N" of the dump.
-  std::string fault;
+  // What is wrong and at which byte offset of the dump, if anything is; the
+  // caller names the input.
+  std::optional<Fault> fault;
 };
 
 // Decodes a dump of code page 936 bytes back to UTF-8 text. A dump is one of:

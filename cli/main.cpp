@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,16 +12,41 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "cli/windows_console.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace {
+
+using gbkhex::cli::RunSettings;
 
 int RunWithArguments(const std::vector<std::string>& arguments) {
   const std::vector<std::string_view> args(arguments.begin(), arguments.end());
   // std::cin would take a failed read for the end of the input.
   gbkhex::cli::FileInputBuffer standardInputBuffer(stdin);
   std::istream standardInput(&standardInputBuffer);
-  return gbkhex::cli::Run(args, standardInput, std::cout, std::cerr);
+  RunSettings settings;
+#ifdef _WIN32
+  // A console gets text as UTF-16; a file or a pipe gets the bytes.
+  const HANDLE outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
+  const HANDLE errorHandle = GetStdHandle(STD_ERROR_HANDLE);
+  settings.outputIsTerminal = gbkhex::cli::IsConsole(outputHandle);
+  std::optional<gbkhex::cli::ConsoleBuffer> outputConsole;
+  std::optional<gbkhex::cli::ConsoleBuffer> errorConsole;
+  if (settings.outputIsTerminal) outputConsole.emplace(outputHandle);
+  if (gbkhex::cli::IsConsole(errorHandle)) errorConsole.emplace(errorHandle);
+  std::ostream consoleOutput(outputConsole ? &*outputConsole : std::cout.rdbuf());
+  std::ostream consoleError(errorConsole ? &*errorConsole : std::cerr.rdbuf());
+  const int status = gbkhex::cli::Run(args, standardInput, consoleOutput, consoleError, settings);
+  consoleOutput.flush();
+  consoleError.flush();
+  return status;
+#else
+  settings.outputIsTerminal = isatty(STDOUT_FILENO) == 1;
+  return gbkhex::cli::Run(args, standardInput, std::cout, std::cerr, settings);
+#endif
 }
 
 }  // namespace

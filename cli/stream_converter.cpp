@@ -1,20 +1,19 @@
 #include "cli/stream_converter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <utility>
 
 #include "cli/characters.h"
 #include "cli/file_input.h"
-#include "cli/utf8.h"
+#include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 namespace {
 
-constexpr char16_t kByteOrderMark = u'\uFEFF';
 constexpr std::string_view kLineBreak = "\r\n";
+// Enough bytes to tell a byte-order mark, whatever the chunk size.
+constexpr std::size_t kStartBytes = 3;
 
 // An array holds C constants whatever format was asked for, and a chunk size
 // of 0 would never make progress.
@@ -37,7 +36,8 @@ std::string WhatTheCharsetLacks(Charset charset, bool many = false) {
 std::string ArrayOpening(const std::string& name) {
   const std::string guard = "GBKHEX_ARRAY_" + name;
   const std::string lines[] = {
-      "/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */",
+      "/* The code page 936 (GBK) bytes of a text, written by " + std::string(product::kCliName) +
+          ". */",
       "#ifndef " + guard,
       "#define " + guard,
       "#if (defined(__cplusplus) && __cplusplus >= 201703L) || "
@@ -53,54 +53,18 @@ std::string ArrayOpening(const std::string& name) {
   return text;
 }
 
-bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-// How many units of `units` `matches` accepts, counted in 16-bit lanes that
-// the compiler can vectorise: every chunk passes through here.
-template <typename Match>
-std::uint64_t CountUnits(std::u16string_view units, Match matches) noexcept {
-  constexpr std::size_t kBlock = 0xFFFF;  // what a 16-bit count can hold
-  std::uint64_t total = 0;
-  for (std::size_t start = 0; start < units.size(); start += kBlock) {
-    std::uint16_t count = 0;
-    for (const char16_t unit : units.substr(start, kBlock)) count += matches(unit) ? 1 : 0;
-    total += count;
-  }
-  return total;
+bool IsUtf16(InputEncoding encoding) noexcept {
+  return encoding == InputEncoding::Utf16Le || encoding == InputEncoding::Utf16Be;
 }
 
 }  // namespace
 
-std::string ErrnoReason(int error) {
-  return error == 0 ? std::string() : ": " + std::generic_category().message(error);
-}
-
-void WriteOutput(std::ostream& out, std::string_view text) {
-  errno = 0;
-  if (!out.write(text.data(), static_cast<std::streamsize>(text.size()))) {
-    throw OutputError("cannot write the output" + ErrnoReason(errno));
-  }
-}
-
-void FlushOutput(std::ostream& out) {
-  errno = 0;
-  if (!out.flush()) throw OutputError("cannot write the output" + ErrnoReason(errno));
-}
-
-void Advance(TextPosition& position, std::u16string_view units) noexcept {
-  const std::size_t lastBreak = units.rfind(u'\n');
-  if (lastBreak != std::u16string_view::npos) {
-    position.line +=
-        CountUnits(units.substr(0, lastBreak + 1), [](char16_t u) { return u == u'\n'; });
-    position.column = 1;
-    units.remove_prefix(lastBreak + 1);
-  }
-  position.column += units.size() - CountUnits(units, IsLowSurrogate);
-}
-
-StreamConverter::StreamConverter(ConvertOptions options, std::ostream& out)
-    : options_(Normalized(std::move(options))), out_(out), writer_(options_.format) {
-  input_.resize(kMaxUtf8Carry + options_.chunkSize);
+StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults)
+    : options_(Normalized(std::move(options))),
+      out_(out),
+      faults_(faults),
+      writer_(options_.format) {
+  input_.resize(kMaxCharacterBytes + std::max(options_.chunkSize, kStartBytes));
   // A chunk never decodes to more units than it has bytes.
   units_.resize(input_.size());
 }
@@ -108,106 +72,192 @@ StreamConverter::StreamConverter(ConvertOptions options, std::ostream& out)
 std::uint64_t StreamConverter::ByteCount() const noexcept { return writer_.BytesWritten(); }
 
 void StreamConverter::Convert(std::istream& in, std::string_view name) {
-  const auto fail = [name](std::string_view what) {
-    return InputError(std::string(name) + ": " + std::string(what));
-  };
-  std::size_t carry = 0;     // bytes of a cut-off sequence kept for the next chunk
-  std::uint64_t offset = 0;  // offset in the input of input_[0]
+  name_ = std::string(name);
   position_ = TextPosition{};
-  for (;;) {
+  offset_ = 0;
+  hinted_ = false;
+  std::size_t held = 0;  // bytes in input_: a cut-off character, then what was read
+  for (bool first = true;; first = false) {
+    const std::size_t asked =
+        first ? std::max(options_.chunkSize, kStartBytes) : options_.chunkSize;
     const ReadResult read =
-        ReadInput(*in.rdbuf(), reinterpret_cast<char*>(input_.data() + carry), options_.chunkSize);
+        ReadInput(*in.rdbuf(), reinterpret_cast<char*>(input_.data() + held), asked);
+    held += read.size;
+    std::size_t start = 0;
+    if (first) {
+      const InputStart detected = DetectEncoding({input_.data(), std::min(held, kStartBytes)},
+                                                 options_.from == InputText::CodePage936);
+      encoding_ = detected.encoding;
+      start = detected.byteOrderMarkSize;
+      offset_ = start;
+    }
     // A read delivers less than asked for only at the end of the input, or
-    // where it fails.
-    const bool atEnd = read.size < options_.chunkSize;
-    const std::size_t held = carry + read.size;
-
-    const Utf8Result decoded = DecodeUtf8({input_.data(), held}, units_.data());
-    std::u16string_view units(units_.data(), decoded.unitsWritten);
-    if (offset == 0 && !units.empty() && units.front() == kByteOrderMark) {
-      units.remove_prefix(1);
-    }
-    Emit(units, name);
-    offset += decoded.bytesRead;
-
-    if (decoded.status == Utf8Status::Invalid) {
-      throw fail("invalid UTF-8 at byte offset " + std::to_string(offset));
-    }
-    if (!read.failure.empty()) throw fail(read.failure);
-    carry = held - decoded.bytesRead;
-    std::memmove(input_.data(), input_.data() + decoded.bytesRead, carry);
-    if (atEnd) {
-      if (carry != 0) {
-        throw fail("invalid UTF-8 at byte offset " + std::to_string(offset) +
-                   ": the input ends inside a character");
-      }
+    // where it fails; a character that a failed read cuts short is the
+    // failure's fault, not one of its own.
+    const bool atEnd = read.size < asked;
+    const std::size_t consumed = Decode(start, held, atEnd && read.failure.empty());
+    if (!read.failure.empty()) {
+      Report(Fault{.kind = FaultKind::Read, .input = name_, .what = read.failure});
       return;
     }
+    if (atEnd) return;
+    held -= consumed;
+    std::memmove(input_.data(), input_.data() + consumed, held);
   }
 }
 
-void StreamConverter::Emit(std::u16string_view units, std::string_view name) {
-  if (units.empty()) return;
-  const std::size_t held = FindFirstNotHeld(units, options_.charset);
-  if (held < units.size()) {
-    if (!options_.lossy) {
-      const std::string place = PlaceOf(units, held, name);
-      Emit(units.substr(0, held), name);
-      throw CharacterError(place + ": error: " + DescribeCharacter(CodePointAt(units, held)) + " " +
-                           WhatTheCharsetLacks(options_.charset));
-    }
-    CountSubstitutions(units, held, name);
+// Decodes input_[begin, end) and checks its characters, one run of
+// well-formed text at a time, reporting the ill-formed bytes between runs.
+// Returns where the bytes end that wait for more input.
+std::size_t StreamConverter::Decode(std::size_t begin, std::size_t end, bool atEnd) {
+  std::size_t at = begin;
+  for (;;) {
+    const std::span<const std::uint8_t> bytes(input_.data() + at, end - at);
+    const DecodeStep step = DecodeInput(encoding_, bytes, units_.data(), atEnd);
+    // A 00 byte is U+0000 in UTF-8 and code page 936, and never part of
+    // another character: most chunks have none, which memchr sees at once.
+    const bool mayHoldNul =
+        IsUtf16(encoding_) || std::memchr(bytes.data(), 0, step.bytesRead) != nullptr;
+    Check({units_.data(), step.unitsWritten}, mayHoldNul);
+    at += step.bytesRead;
+    offset_ += step.bytesRead;
+    if (step.illFormed == 0) return at;
+    // Faults are judged with a byte after them at hand, wherever a chunk ends:
+    // the next read brings it.
+    if (!atEnd && at + step.illFormed == end) return at;
+    ReportIllFormed(
+        bytes.subspan(step.bytesRead, step.illFormed), step.cutShort,
+        bytes.subspan(step.bytesRead, std::min<std::size_t>(2, bytes.size() - step.bytesRead)));
+    at += step.illFormed;
+    offset_ += step.illFormed;
+    // An editor shows one replacement character there.
+    AdvanceColumn(position_, U'\uFFFD');
   }
+}
+
+// Every character of every input passes here once, in input order.
+void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
+  if (units.empty()) return;
+  // Places are worked out only for the faults that need one, moving forward.
+  TextPosition place = position_;
+  std::size_t placeAt = 0;
+  const auto placeOf = [&](std::size_t at) {
+    Advance(place, units.substr(placeAt, at - placeAt));
+    placeAt = at;
+    return place;
+  };
+  std::size_t nul = mayHoldNul ? units.find(u'\0') : std::u16string_view::npos;
+  std::size_t done = 0;  // the units before it are written, or dropped after a fault
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t next =
+        std::min(at + FindFirstNotHeld(units.substr(at), options_.charset), nul);
+    if (next >= units.size()) break;
+    const std::size_t length = UnitsOfCharacterAt(units, next);
+    const char32_t c = CodePointAt(units, next);
+    if (c == 0) {
+      nul = units.find(u'\0', next + 1);
+    } else if (options_.lossy) {
+      if (substitutions_++ == 0) {
+        firstSubstitution_ = FaultAt(FaultKind::Substituted, placeOf(next));
+        firstSubstitution_->hint = "the first is " + DescribeCharacter(c);
+      }
+      at = next + length;
+      continue;
+    }
+    Emit(units.substr(done, next - done));
+    if (!faults_.ListsNextError()) {
+      Report(Fault{.kind = c == 0 ? FaultKind::Nul : FaultKind::NotInCharset});
+    } else if (c == 0) {
+      Fault fault = FaultAt(FaultKind::Nul, placeOf(next));
+      fault.what = "U+0000 (NUL), which would end a C string early";
+      if (!IsUtf16(encoding_) && !std::exchange(hinted_, true)) {
+        fault.hint = "the input looks like UTF-16 without a byte-order mark";
+      }
+      Report(std::move(fault));
+    } else {
+      Fault fault = FaultAt(FaultKind::NotInCharset, placeOf(next));
+      fault.what = DescribeCharacter(c) + " " + WhatTheCharsetLacks(options_.charset);
+      Report(std::move(fault));
+    }
+    at = next + length;
+    done = at;
+  }
+  Emit(units.substr(done));
+  Advance(place, units.substr(placeAt));
+  position_ = place;
+}
+
+void StreamConverter::Emit(std::u16string_view units) {
+  if (!writing_ || units.empty()) return;
   output_.clear();
   // The declaration opens with the first byte, so that an empty input, which
   // no C array can hold, leaves no half-written declaration behind.
   if (!options_.arrayName.empty() && ByteCount() == 0) {
     output_.append(ArrayOpening(options_.arrayName));
   }
-  writer_.Append(units, output_);
-  Write(output_);
-  Advance(position_, units);
-}
-
-void StreamConverter::CountSubstitutions(std::u16string_view units, std::size_t first,
-                                         std::string_view name) {
-  for (std::size_t at = first; at < units.size();) {
-    if (substitutions_ == 0) {
-      firstSubstitutionPlace_ = PlaceOf(units, at, name);
-      firstSubstitution_ = DescribeCharacter(CodePointAt(units, at));
-    }
-    ++substitutions_;
-    at += UnitsOfCharacterAt(units, at);
-    at += FindFirstNotHeld(units.substr(at), options_.charset);
+  if (options_.charset == Charset::Gb2312 &&
+      units.find_first_of(u"\u2015\u30FB") != std::u16string_view::npos) {
+    written_.assign(units);
+    for (char16_t& unit : written_) unit = UnitToWrite(options_.charset, unit);
+    units = written_;
   }
+  writer_.Append(units, output_);
+  out_.Write(output_);
 }
 
-std::string StreamConverter::SubstitutionWarning() const {
-  if (substitutions_ == 0) return "";
+void StreamConverter::ReportIllFormed(std::span<const std::uint8_t> bytes, bool cutShort,
+                                      std::span<const std::uint8_t> following) {
+  if (!faults_.ListsNextError()) {
+    Report(Fault{.kind = FaultKind::IllFormed});  // counted only: spare the words
+    return;
+  }
+  Fault fault = FaultAt(FaultKind::IllFormed, position_);
+  fault.byteOffset = offset_;
+  fault.what = DescribeIllFormed(encoding_, bytes);
+  if (cutShort) fault.hint = "the input ends inside a character";
+  if (encoding_ == InputEncoding::Utf8 && !hinted_ && LooksLikeCodePage936(following)) {
+    fault.hint += (fault.hint.empty() ? "" : "; ");
+    fault.hint += "the file looks like GBK already: use --from gbk";
+    hinted_ = true;
+  }
+  Report(std::move(fault));
+}
+
+void StreamConverter::Refuse(const Fault& fault) { Report(fault); }
+
+void StreamConverter::Report(Fault fault) {
+  writing_ = false;
+  faults_.Add(fault);
+}
+
+Fault StreamConverter::FaultAt(FaultKind kind, const TextPosition& position) const {
+  return Fault{.kind = kind, .input = name_, .line = position.line, .column = position.column};
+}
+
+std::optional<Fault> StreamConverter::SubstitutionWarning() const {
+  if (substitutions_ == 0) return std::nullopt;
   const bool many = substitutions_ > 1;
-  return firstSubstitutionPlace_ + ": warning: " + std::to_string(substitutions_) +
-         (many ? " characters " : " character ") + WhatTheCharsetLacks(options_.charset, many) +
-         (many ? " and were written as the gbkhex window writes them"
-               : " and was written as the gbkhex window writes it") +
-         "; the first is " + firstSubstitution_;
-}
-
-std::string StreamConverter::PlaceOf(std::u16string_view units, std::size_t at,
-                                     std::string_view name) const {
-  TextPosition position = position_;
-  Advance(position, units.substr(0, at));
-  return std::string(name) + ":" + std::to_string(position.line) + ":" +
-         std::to_string(position.column);
+  Fault warning = *firstSubstitution_;
+  warning.severity = Severity::Warning;
+  warning.what = std::to_string(substitutions_) + (many ? " characters " : " character ") +
+                 WhatTheCharsetLacks(options_.charset, many) +
+                 (many ? " and were written as the " : " and was written as the ") +
+                 std::string(product::kProductName) +
+                 (many ? " window writes them" : " window writes it");
+  return warning;
 }
 
 void StreamConverter::Finish() {
-  if (!options_.arrayName.empty()) WriteArrayEnd();
-  FlushOutput(out_);
+  if (writing_ && !options_.arrayName.empty()) WriteArrayEnd();
+  out_.Flush();
 }
 
 void StreamConverter::WriteArrayEnd() {
   if (ByteCount() == 0) {
-    throw InputError("the input is empty, and a C array needs at least one byte");
+    Report(Fault{.kind = FaultKind::EmptyArray,
+                 .what = "the input is empty, and a C array needs at least one byte"});
+    return;
   }
   std::string end;
   if (writer_.LineIsOpen()) end.append(kLineBreak);
@@ -215,9 +265,7 @@ void StreamConverter::WriteArrayEnd() {
   end.append("static const unsigned long ").append(options_.arrayName).append("_len = ");
   end.append(std::to_string(ByteCount())).append(";").append(kLineBreak);
   end.append("#endif").append(kLineBreak);
-  Write(end);
+  out_.Write(end);
 }
-
-void StreamConverter::Write(std::string_view text) { WriteOutput(out_, text); }
 
 }  // namespace gbkhex::cli

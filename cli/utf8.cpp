@@ -501,6 +501,17 @@ std::span<const Utf8Decoder> Utf8DecodersForThisCpu() noexcept {
   return {kDecoders, usable};
 }
 
+std::size_t IllFormedUtf8Length(std::span<const std::uint8_t> bytes) noexcept {
+  if (bytes.empty()) return 0;
+  const std::size_t length = SequenceLength(bytes[0]);
+  std::size_t present = 1;
+  while (present < length && present < bytes.size() &&
+         PrefixIsWellFormed(bytes.data(), present + 1)) {
+    ++present;
+  }
+  return present;
+}
+
 Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept {
   return Utf8DecodersForThisCpu().back().decode(bytes, out);
 }

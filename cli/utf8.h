@@ -34,6 +34,12 @@ inline constexpr std::size_t kMaxUtf8Carry = 3;
 // bytes.
 Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept;
 
+// How many bytes at the start of `bytes`, where DecodeUtf8 found an ill-formed
+// sequence, make one fault: the longest start of a well-formed sequence there
+// (its "maximal subpart"), or the one byte that starts none. Decoding goes on
+// after them, as the Unicode Standard recommends for replacing faults.
+std::size_t IllFormedUtf8Length(std::span<const std::uint8_t> bytes) noexcept;
+
 // One implementation of DecodeUtf8. All give the same result on every input.
 struct Utf8Decoder {
   std::string_view name;

@@ -83,6 +83,7 @@ bool IsGb2312Code(std::uint16_t code) noexcept {
 }
 
 bool Holds(Charset charset, char16_t unit) noexcept {
+  unit = UnitToWrite(charset, unit);
   if (!detail::IsExactUnit(unit)) return false;
   if (charset == Charset::Gbk) return true;
   const std::uint16_t code = detail::CodePage936Code(unit);

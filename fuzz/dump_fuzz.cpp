@@ -23,14 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const cli::Utf8Result utf8 = cli::DecodeUtf8({text, decoded.text.size()}, units.data());
   if (utf8.status != cli::Utf8Status::Complete) std::abort();
 
-  if (!decoded.fault.empty()) {
-    const std::size_t offset = std::stoul(decoded.fault.substr(decoded.fault.rfind(' ') + 1));
-    if (offset >= size) std::abort();
+  if (decoded.fault && !(decoded.fault->byteOffset && *decoded.fault->byteOffset < size)) {
+    std::abort();
   }
 
   const std::string hex =
       FormatNameToMac({units.data(), utf8.unitsWritten}, OutputFormat::Hexadecimal);
   const cli::DecodedDump again = cli::DecodeDump(hex);
-  if (!again.fault.empty() || again.text != decoded.text) std::abort();
+  if (again.fault || again.text != decoded.text) std::abort();
   return 0;
 }

@@ -124,10 +124,15 @@ TEST(Gb2312, EveryCodeAgainstIconvEucCn) {
   EXPECT_EQ(members, 7445);  // 682 signs and 6,763 hanzi
   for (std::uint32_t u = 0; u <= 0xFFFF; ++u) {
     const auto unit = static_cast<char16_t>(u);
-    const std::uint16_t code = CodeOf(unit);
+    const char16_t written = UnitToWrite(Charset::Gb2312, unit);
+    const std::uint16_t code = CodeOf(written);
     const bool expected =
-        IsExactInCodePage936(unit) && (code < 0x80 || eucCn.Decode(code).has_value());
+        IsExactInCodePage936(written) && (code < 0x80 || eucCn.Decode(code).has_value());
     EXPECT_EQ(Holds(Charset::Gb2312, unit), expected) << std::hex << u;
+    // GB 2312's own readings: its decoder gives the unit back from the bytes written.
+    if (written != unit) {
+      EXPECT_EQ(eucCn.Decode(code), unit) << std::hex << u;
+    }
     EXPECT_EQ(Holds(Charset::Gbk, unit), IsExactInCodePage936(unit)) << std::hex << u;
   }
 }
@@ -144,6 +149,7 @@ TEST(FindFirstNotHeld, StopsAtTheFirstUnitTheCharsetLacks) {
       {u"AB\u00B5C", 2, 2},     // best fit
       {u"中啰文", 3, 1},        // GBK, not GB2312
       {u"—·", 2, 2},            // A1AA and A1A4: GB2312 codes
+      {u"―・", 1, 2},           // GB 2312's readings of A1AA and A1A4
       {u"€", 1, 0},             // one byte, but not ASCII
       {u"a\U0001F600", 1, 1},   // a surrogate pair
       {u"\uE000\u00FE", 1, 0},  // user-defined area, then a best fit

@@ -69,7 +69,7 @@ printf 'AB\xC3\x28' > bad.txt
 run "$cli" bad.txt
 expect_status 1 "invalid UTF-8"
 [ "$(cat out)" = "41 42 " ] || fail "output before the bad sequence lost: '$(cat out)'"
-grep -q 'bad.txt: invalid UTF-8 at byte offset 2' err || fail "bad offset: $(cat err)"
+grep -q 'bad.txt:1:3: error: invalid UTF-8 (byte C3) at byte offset 2' err || fail "bad offset: $(cat err)"
 
 # The firmware recipe: the header included twice in each of two files of one
 # program, as C and as C++. C keeps a copy of the bytes in each file that uses
@@ -117,17 +117,18 @@ printf 'ab\n\xe5\x8d\x81\xc2\xb5 \xc3\xbe' > inexact.txt
 run "$cli" inexact.txt
 expect_status 1 "a best-fit character"
 [ "$(cat out)" = "61 62 0A CA AE " ] || fail "output before the inexact character: '$(cat out)'"
-[ "$(cat err)" = "inexact.txt:2:2: error: U+00B5 'µ' has no exact code in GBK (code page 936)" ] ||
+[ "$(cat err)" = "inexact.txt:2:3: error: U+00B5 'µ' has no exact code in GBK (code page 936)
+inexact.txt:2:5: error: U+00FE 'þ' has no exact code in GBK (code page 936)" ] ||
   fail "inexact character: $(cat err)"
 run "$cli" --lossy inexact.txt
 expect_status 0 "--lossy"
 [ "$(cat out)" = "61 62 0A CA AE A6 CC 20 74 " ] || fail "--lossy output: '$(cat out)'"
-grep -q '^inexact.txt:2:2: warning: 2 characters have no exact code' err ||
+grep -q '^inexact.txt:2:3: warning: 2 characters have no exact code' err ||
   fail "--lossy warning: $(cat err)"
 printf '\xe4\xb8\xad\xe5\x95\xb0' > gbk-only.txt
 run "$cli" --charset gb2312 gbk-only.txt
 expect_status 1 "--charset gb2312 on a GBK-only character"
-grep -q "gbk-only.txt:1:2: error: U+5570 '啰' is not in GB2312" err || fail "gb2312: $(cat err)"
+grep -q "gbk-only.txt:1:3: error: U+5570 '啰' is not in GB2312" err || fail "gb2312: $(cat err)"
 
 # The way back: every output form, and xxd's, decodes to the text.
 for form in "--format hex" "--format c" "--array back"; do
@@ -149,7 +150,38 @@ expect_status 1 "--decode of an undefined sequence"
 cp inexact.txt 中文名.txt
 run "$cli" --lossy 中文名.txt
 expect_status 0 "a Chinese file name"
-grep -q '^中文名.txt:2:2: warning' err || fail "Chinese file name: $(cat err)"
+grep -q '^中文名.txt:2:3: warning' err || fail "Chinese file name: $(cat err)"
+
+# On a terminal the output ends with a line break (which the pty turns into
+# CR LF), so that the prompt starts a line of its own; into a pipe, never.
+if [ -z "$launcher" ] && command -v script >/dev/null; then
+  printf 'AB' > two.txt
+  script -qec "$cli_program two.txt" /dev/null < /dev/null > tty.out
+  cmp -s tty.out <(printf '41 42 \r\n') || fail "terminal: $(od -An -c tty.out)"
+  script -qec "$cli_program two.txt | cat" /dev/null < /dev/null > tty.out
+  cmp -s tty.out <(printf '41 42 ') || fail "terminal, through a pipe: $(od -An -c tty.out)"
+fi
+
+# Text in other forms than UTF-8: UTF-16 with a byte-order mark (both byte
+# orders, as iconv writes them) gives the UTF-8 text's output; GBK bytes are
+# refused with a hint, and taken with --from gbk; UTF-16 without a mark is
+# refused for its NUL bytes, with a hint too.
+"$cli" --format c mixed.txt > want.txt
+for order in UTF-16LE UTF-16BE; do
+  { [ $order = UTF-16LE ] && printf '\xFF\xFE' || printf '\xFE\xFF'; iconv -f UTF-8 -t $order mixed.txt; } > utf16.txt
+  "$cli" --format c utf16.txt > got.txt && cmp -s want.txt got.txt || fail "$order: not the UTF-8 output"
+done
+iconv -f UTF-8 -t CP936 mixed.txt > gbk.txt
+run "$cli" gbk.txt
+expect_status 1 "GBK bytes as UTF-8"
+grep -q '^gbk.txt:1:1: error: invalid UTF-8 (byte BB) at byte offset 0; the file looks like GBK already: use --from gbk$' err ||
+  fail "GBK hint: $(head -1 err)"
+"$cli" --from gbk --format c gbk.txt > got.txt && cmp -s want.txt got.txt || fail "--from gbk: not the UTF-8 output"
+printf "ABC" | iconv -f UTF-8 -t UTF-16LE > utf16le.txt
+run "$cli" utf16le.txt
+expect_status 1 "UTF-16 without a byte-order mark"
+grep -q '^utf16le.txt:1:2: error: U+0000 (NUL), which would end a C string early; the input looks like UTF-16 without a byte-order mark$' err ||
+  fail "NUL: $(head -1 err)"
 
 # A read that fails is an error, not the end of the input.
 run "$cli" < /

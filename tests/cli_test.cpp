@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -12,8 +15,10 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/display_width.h"
 #include "cli/dump_decoder.h"
 #include "cli/file_input.h"
+#include "cli/input_decoder.h"
 #include "cli/stream_converter.h"
 #include "cli/utf8.h"
 #include "convert/code_format.h"
@@ -37,8 +42,8 @@ const std::vector<Sample>& Samples() {
   static const std::vector<Sample> samples = {
       {"十六进制", u"十六进制"},
       {"A\r\nB\nC", u"A\r\nB\nC"},
-      // Euro (one byte 80), micro sign (best fit), user-defined area, NUL.
-      {"\xE2\x82\xAC\xC2\xB5\xEE\x80\x80" + std::string(1, '\0'), u"\u20AC\u00B5\uE000\0"s},
+      // Euro (one byte 80), micro sign (best fit), user-defined area; DEL.
+      {"\xE2\x82\xAC\xC2\xB5\xEE\x80\x80\x7F", u"\u20AC\u00B5\uE000\x7F"},
       // Outside the 16-bit range: a surrogate pair, each half converted alone.
       {"a\xF0\x9F\x98\x80"
        "b",
@@ -53,22 +58,20 @@ struct Outcome {
   std::string error;  // empty when the conversion succeeded
 };
 
+// The error lines, without the last line break.
 Outcome ConvertInputs(const std::vector<std::string>& inputs, ConvertOptions options) {
   std::ostringstream out;
-  Outcome outcome;
-  try {
-    StreamConverter converter(std::move(options), out);
-    for (const std::string& input : inputs) {
-      std::istringstream in(input);
-      converter.Convert(in, "in.txt");
-    }
-    converter.Finish();
-  } catch (const InputError& error) {
-    outcome.error = error.what();
-  } catch (const CharacterError& error) {
-    outcome.error = error.what();
+  std::ostringstream err;
+  OutputSink sink(out, false);
+  FaultReport faults(err);
+  StreamConverter converter(std::move(options), sink, faults);
+  for (const std::string& input : inputs) {
+    std::istringstream in(input);
+    converter.Convert(in, "in.txt");
   }
-  outcome.output = out.str();
+  converter.Finish();
+  Outcome outcome{out.str(), err.str()};
+  if (!outcome.error.empty()) outcome.error.pop_back();
   return outcome;
 }
 
@@ -395,19 +398,35 @@ TEST(StreamConverter, SeveralInputsAreOneTextWithEachByteOrderMarkSkipped) {
   }
 }
 
-TEST(StreamConverter, BadUtf8KeepsTheOutputBeforeItAndNamesTheOffset) {
+// Each maximal subpart of an ill-formed sequence is one fault, placed in
+// display columns (an editor shows a replacement character for each).
+TEST(StreamConverter, BadUtf8KeepsTheOutputBeforeItAndListsEveryFault) {
   const std::string valid = "\xEF\xBB\xBF十六A";  // 10 bytes
-  const std::string cases[] = {"\xED\xA0\x80进制", "\xC0\xAF", "\xE8\xBF"};
-  for (const std::string& bad : cases) {
-    for (std::size_t chunk = 1; chunk <= valid.size() + bad.size() + 1; ++chunk) {
-      const Outcome outcome = Convert(valid + bad, kC, chunk);
+  struct Case {
+    std::string bad;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"\xED\xA0\x80进制\xC0",
+       // ED A0 reads as a character of code page 936, hence the hint.
+       "in.txt:1:6: error: invalid UTF-8 (byte ED) at byte offset 10; the file looks like GBK "
+       "already: use --from gbk\n"
+       "in.txt:1:7: error: invalid UTF-8 (byte A0) at byte offset 11\n"
+       "in.txt:1:8: error: invalid UTF-8 (byte 80) at byte offset 12\n"
+       "in.txt:1:13: error: invalid UTF-8 (byte C0) at byte offset 19"},
+      {"\xF0\x9F\x98\n\xE8\xBF",
+       "in.txt:1:6: error: invalid UTF-8 (bytes F0 9F 98) at byte offset 10; the file looks "
+       "like GBK already: use --from gbk\n"
+       "in.txt:2:1: error: invalid UTF-8 (bytes E8 BF) at byte offset 14; the input ends inside "
+       "a character"},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t chunk = 1; chunk <= valid.size() + c.bad.size() + 1; ++chunk) {
+      const Outcome outcome = Convert(valid + c.bad, kC, chunk);
       EXPECT_EQ(outcome.output, FormatNameToMac(u"十六A", kC)) << chunk;
-      EXPECT_TRUE(outcome.error.starts_with("in.txt: invalid UTF-8 at byte offset 10"))
-          << outcome.error;
+      EXPECT_EQ(outcome.error, c.error) << chunk;
     }
   }
-  EXPECT_EQ(Convert("A\xE8\xBF", kHex, 64).error,
-            "in.txt: invalid UTF-8 at byte offset 1: the input ends inside a character");
 }
 
 TEST(StreamConverter, LargeInputInManyChunksEqualsOnePiece) {
@@ -463,7 +482,7 @@ TEST(StreamConverter, ArrayDeclarationAndLength) {
   }
   const Outcome empty = ConvertInputs({"\xEF\xBB\xBF", ""}, Options(kC, kDefaultChunkSize, "t"));
   EXPECT_EQ(empty.output, "");
-  EXPECT_NE(empty.error, "");
+  EXPECT_EQ(empty.error, "gbkhex-cli: the input is empty, and a C array needs at least one byte");
 }
 
 // A stream buffer that takes `room` bytes and refuses the rest, or fails on
@@ -492,11 +511,11 @@ struct RunResult {
 };
 
 RunResult RunWith(std::vector<std::string_view> args, const std::string& input = "",
-                  std::size_t chunk = kDefaultChunkSize) {
+                  std::size_t chunk = kDefaultChunkSize, bool terminal = false) {
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream err;
-  const int status = Run(args, in, out, err, chunk);
+  const int status = Run(args, in, out, err, {.chunkSize = chunk, .outputIsTerminal = terminal});
   return {status, out.str(), err.str()};
 }
 
@@ -504,7 +523,9 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   EXPECT_EQ(RunWith({}, "中").out, "D6 D0 ");
   EXPECT_EQ(RunWith({"--format", "c"}, "中").out, "0XD6,0XD0,");
   EXPECT_EQ(RunWith({"--format=hex", "-"}, "中").out, "D6 D0 ");
-  EXPECT_EQ(RunWith({"--format", "hex", "--format=c"}, "A").out, "0X41,");
+  // Values in any case; the same value twice is no conflict.
+  EXPECT_EQ(RunWith({"--format", "C", "--format=c", "--charset=GB2312"}, "A").out, "0X41,");
+  EXPECT_EQ(RunWith({"--FROM=GBK"}, "A").status, kExitUsage);  // names are not values
   EXPECT_EQ(
       RunWith({"--array=s"}, "A").out,
       ArrayOpening("s") + "0X41,\r\n};\r\nstatic const unsigned long s_len = 1;\r\n#endif\r\n");
@@ -517,8 +538,11 @@ TEST(CommandLine, OptionsAndTheirErrors) {
       {"--bogus"},
       {"-x"},
       {"--format"},
-      {"--format", "C"},
       {"--format=binary"},
+      {"--format", "hex", "--format=c"},  // twice, with different values
+      {"--array", "a", "--array", "b"},
+      {"--lossy=yes"},
+      {"-hx"},
       {"--array"},
       {"--array", "1abc"},
       {"--array", "a-b"},
@@ -529,7 +553,9 @@ TEST(CommandLine, OptionsAndTheirErrors) {
       {"--array", "_s"},
       {"--array", "linux"},
       {"--charset"},
-      {"--charset", "GB2312"},
+      {"--charset", "gbk2312"},
+      {"--from", "utf-16"},
+      {"--decode", "--from", "gbk"},
       {"--decode", "--lossy"},
       {"--decode", "--format", "hex"},
       {"--decode", "--charset=gbk"},
@@ -548,6 +574,65 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   EXPECT_FALSE(IsCIdentifier("_Alignas"));
   EXPECT_FALSE(IsCIdentifier("xor_eq"));
   EXPECT_FALSE(IsCIdentifier("名"));
+}
+
+// The parser reads any table: short options with values, free text kept as
+// given, options that conflict and options that need another, as the rows
+// say; choices in any case; one option twice only with one value.
+TEST(ParseOptions, ReadsWhatTheRowsSay) {
+  const OptionRow rows[] = {
+      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "hex"},
+      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "string"},
+      {.option = Option::Array,
+       .name = "output",
+       .shortName = 'o',
+       .kind = ValueKind::Text,
+       .value = "FILE"},
+      {.option = Option::Charset,
+       .name = "type",
+       .kind = ValueKind::Text,
+       .value = "TEXT",
+       .requiresAnyOf = OptionSet().set(static_cast<std::size_t>(Option::Array))},
+      {.option = Option::Decode,
+       .name = "list",
+       .conflicts = OptionSet().set(static_cast<std::size_t>(Option::Format))},
+      {.option = Option::Lossy, .name = "nul"},
+  };
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string error;  // "" for none
+    std::string output = "";
+    std::string type = "";
+    std::vector<std::string> operands = {};
+  };
+  const Case cases[] = {
+      {{"-o", "a.h", "x.txt"}, "", "a.h", "", {"x.txt"}},
+      {{"-oa.h", "--output=a.h", "--", "-o"}, "", "a.h", "", {"-o"}},
+      {{"--type", "const uint8_t", "-o", "-"}, "", "-", "const uint8_t"},
+      {{"--type=Const CODE", "-o", "x", "-", "y"}, "", "x", "Const CODE", {"-", "y"}},
+      {{"--format", "STRING", "--format=string", "--nul", "--nul"}, ""},
+      {{"--type", "t"}, "--type goes only with --output"},
+      {{"--list", "--format", "hex"}, "--list cannot be combined with --format"},
+      {{"--format", "hex", "--format", "string"},
+       "--format is given twice, as 'hex' and as 'string'"},
+      {{"-o", "a", "-o", "b"}, "--output is given twice, as 'a' and as 'b'"},
+      {{"--format", "c"}, "unknown value 'c' for --format (hex or string)"},
+      {{"-o"}, "option --output needs a value"},
+      {{"--nul=1"}, "option --nul takes no value"},
+      {{"-x"}, "unknown option '-x'"},
+      {{"--out"}, "unknown option '--out'"},
+  };
+  for (const Case& c : cases) {
+    try {
+      const ParsedArguments parsed = ParseOptions(c.args, rows);
+      EXPECT_EQ(c.error, "") << c.args.front();
+      EXPECT_EQ(parsed.Value(Option::Array).value_or(""), c.output) << c.args.front();
+      EXPECT_EQ(parsed.Value(Option::Charset).value_or(""), c.type) << c.args.front();
+      EXPECT_EQ(parsed.operands, c.operands) << c.args.front();
+    } catch (const UsageError& error) {
+      EXPECT_EQ(error.what(), c.error) << c.args.front();
+    }
+  }
 }
 
 TEST(CommandLine, FilesStandardInputAndFailures) {
@@ -571,11 +656,15 @@ TEST(CommandLine, FilesStandardInputAndFailures) {
   EXPECT_EQ(noFile.status, kExitFailure);
   EXPECT_EQ(noFile.out, FormatNameToMac(u"ABCDEFGHIJKLMNOP", kHex));
   EXPECT_NE(noFile.err.find(missing + ": cannot open"), std::string::npos) << noFile.err;
+  // The inputs after a missing one are still read for their faults.
+  const RunResult missingThenBad = RunWith({missing, bad});
+  EXPECT_EQ(missingThenBad.out, "");
+  EXPECT_NE(missingThenBad.err.find(bad + ":1:2: error"), std::string::npos) << missingThenBad.err;
 
   const RunResult badFile = RunWith({a, bad});
   EXPECT_EQ(badFile.status, kExitFailure);
   EXPECT_EQ(badFile.out, FormatNameToMac(u"ABCDEFGHIJKLMNOPR", kHex));
-  EXPECT_EQ(badFile.err, "gbkhex-cli: " + bad + ": invalid UTF-8 at byte offset 1\n");
+  EXPECT_EQ(badFile.err, bad + ":1:2: error: invalid UTF-8 (byte FF) at byte offset 1\n");
   std::filesystem::remove_all(dir);
 
   BrokenBuffer broken(8);
@@ -593,23 +682,37 @@ TEST(CommandLine, FilesStandardInputAndFailures) {
   EXPECT_EQ(cli::Run(version, in, brokenOut, err), kExitFailure);
 }
 
-TEST(StreamConverter, StopsAtTheFirstCharacterTheCharsetLacks) {
+TEST(StreamConverter, ListsEveryCharacterTheCharsetLacksInInputOrder) {
   struct Case {
     std::string utf8;
     Charset charset;
-    std::string output;  // for the text before the character
+    std::string output;  // for the text before the first fault
     std::string error;
   };
   const std::string noGbk = " has no exact code in GBK (code page 936)";
   const Case cases[] = {
-      {"ab\n十\xC2\xB5", Charset::Gbk, "61 62 0A CA AE ", "in.txt:2:2: error: U+00B5 'µ'" + noGbk},
-      {"\xEF\xBB\xBFx\r\n\xF0\x9F\x98\x80", Charset::Gbk, "78 0D 0A ",
-       "in.txt:2:1: error: U+1F600 '\xF0\x9F\x98\x80'" + noGbk},
-      {"a\xC2\x85", Charset::Gbk, "61 ", "in.txt:1:2: error: U+0085" + noGbk},
+      {"ab\n十\xC2\xB5\tx\xC3\xBE", Charset::Gbk, "61 62 0A CA AE ",
+       "in.txt:2:3: error: U+00B5 'µ'" + noGbk + "\nin.txt:2:10: error: U+00FE 'þ'" + noGbk},
+      {"\xEF\xBB\xBFx\r\n\xF0\x9F\x98\x80\xC2\x85", Charset::Gbk, "78 0D 0A ",
+       "in.txt:2:1: error: U+1F600 '\xF0\x9F\x98\x80'" + noGbk + "\nin.txt:2:3: error: U+0085" +
+           noGbk},
       {"\xEE\x80\x80\xE2\x82\xAC中\n\n啰", Charset::Gb2312, "",
-       "in.txt:1:1: error: U+E000 '\xEE\x80\x80' is not in GB2312"},
-      {"—·中\n\n啰", Charset::Gb2312, "A1 AA A1 A4 D6 D0 0A 0A ",
+       "in.txt:1:1: error: U+E000 '\xEE\x80\x80' is not in GB2312\n"
+       "in.txt:1:2: error: U+20AC '€' is not in GB2312\n"
        "in.txt:3:1: error: U+5570 '啰' is not in GB2312"},
+      // GB 2312's own readings of A1 AA and A1 A4, beside code page 936's.
+      {"—·―・中\n\n啰", Charset::Gb2312, "A1 AA A1 A4 A1 AA A1 A4 D6 D0 0A 0A ",
+       "in.txt:3:1: error: U+5570 '啰' is not in GB2312"},
+      {"―・", Charset::Gbk, "A8 44 ", "in.txt:1:2: error: U+30FB '・'" + noGbk},
+      // A NUL is a fault whatever the charset, and a fault is one of many.
+      {"a"s + '\0' + "\xC2\xB5\xFF" + '\0', Charset::Gbk, "61 ",
+       "in.txt:1:2: error: U+0000 (NUL), which would end a C string early; the input looks like "
+       "UTF-16 without a byte-order mark\n"
+       "in.txt:1:3: error: U+00B5 'µ'" +
+           noGbk +
+           "\n"
+           "in.txt:1:4: error: invalid UTF-8 (byte FF) at byte offset 4\n"
+           "in.txt:1:5: error: U+0000 (NUL), which would end a C string early"},
   };
   for (const Case& c : cases) {
     for (std::size_t chunk = 1; chunk <= c.utf8.size() + 1; ++chunk) {
@@ -629,20 +732,235 @@ TEST(StreamConverter, StopsAtTheFirstCharacterTheCharsetLacks) {
       ConvertInputs({longLine + "\n" + longLine + "\n" + longLine + "\xC2\xB5"}, strict).error,
       "in.txt:3:70001: error: U+00B5 'µ'" + noGbk);
   // Lines count from 1 again in every input.
-  ConvertOptions options = Options(kHex);
-  options.lossy = false;
-  EXPECT_EQ(ConvertInputs({"a\nb\n", "c\xC2\xB5"}, options).error,
+  EXPECT_EQ(ConvertInputs({"a\nb\n", "c\xC2\xB5"}, strict).error,
             "in.txt:1:2: error: U+00B5 'µ'" + noGbk);
 }
 
-TEST(Advance, LinesEndAtLineFeedsAndAPairIsOneCharacter) {
-  TextPosition position;
-  Advance(position, u"ab\U0001F600c");
-  EXPECT_EQ(position.line, 1u);
-  EXPECT_EQ(position.column, 5u);
-  Advance(position, u"x\r\n\n\U0001F600");
-  EXPECT_EQ(position.line, 3u);
-  EXPECT_EQ(position.column, 2u);
+// The first 100 errors are listed, then one line says how many more there are.
+TEST(CommandLine, ListsAHundredFaultsThenCountsTheRest) {
+  std::string text = "ok\n";
+  for (int line = 2; line <= 76; ++line) text += "\xC2\xB5 \xFF\n";  // two faults a line
+  const RunResult result = RunWith({"-"}, text, 7);
+  EXPECT_EQ(result.status, kExitFailure);
+  EXPECT_EQ(result.out, "6F 6B 0A ");
+  std::vector<std::string> lines;
+  std::istringstream err(result.err);
+  for (std::string line; std::getline(err, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 101u);
+  EXPECT_EQ(lines[0],
+            "standard input:2:1: error: U+00B5 'µ' has no exact code in GBK (code page 936)");
+  EXPECT_EQ(lines[1], "standard input:2:3: error: invalid UTF-8 (byte FF) at byte offset 6");
+  EXPECT_EQ(lines[99], "standard input:51:3: error: invalid UTF-8 (byte FF) at byte offset 251");
+  EXPECT_EQ(lines[100], "gbkhex-cli: 50 more errors not listed, 150 in all");
+}
+
+// Columns as the GNU Coding Standards count them: tab stops every 8, wide
+// characters two columns, combining marks none, a pair one character.
+TEST(Advance, ColumnsAreDisplayColumns) {
+  struct Case {
+    std::u16string_view before;
+    std::uint64_t line;
+    std::uint64_t column;
+  };
+  const Case cases[] = {
+      {u"", 1, 1},
+      {u"abc", 1, 4},
+      {u"\t", 1, 9},
+      {u"abcdefg\t", 1, 9},
+      {u"abcdefgh\t", 1, 17},
+      {u"十\t", 1, 9},
+      {u"十六", 1, 5},
+      {u"ＡＢ", 1, 5},           // fullwidth
+      {u"e\u0301\u20DD", 1, 2},  // a combining accent and an enclosing circle
+      {u"a\U0001F600b", 1, 5},   // a wide character outside the 16-bit range
+      {u"\U00020000", 1, 3},     // an ideograph of plane 2
+      {u"x\r\n\n\U0001F600", 3, 3},
+      {u"\uAC00\u1161\u11A8", 1, 3},  // a Hangul syllable, then jamo that join it
+  };
+  for (const Case& c : cases) {
+    TextPosition position;
+    Advance(position, c.before);
+    EXPECT_EQ(position.line, c.line) << testing::PrintToString(std::u16string(c.before));
+    EXPECT_EQ(position.column, c.column) << testing::PrintToString(std::u16string(c.before));
+  }
+}
+
+// glibc's wcwidth in a UTF-8 locale is an independent reading of the Unicode
+// data. Where the two differ, it is on purpose: wcwidth gives -1 to controls
+// and unassigned code points, which still take a column of an editor's line
+// (two in the blocks kept for ideographs), and 0 to U+0000; and it follows
+// older tables for the hexagrams and the circled numbers on black squares,
+// which Unicode calls neutral and ambiguous, one column.
+TEST(DisplayWidth, AgreesWithGlibcWcwidthBarTheDeliberateDifferences) {
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  const auto deliberate = [](char32_t c, int ours, int glibc) {
+    const bool ideographBlock = (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+                                (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x2FFFD) ||
+                                (c >= 0x30000 && c <= 0x3FFFD);
+    if (glibc == -1) return ours == (ideographBlock ? 2 : 1);
+    return ours == 1 && (c == 0 || (c >= 0x4DC0 && c <= 0x4DFF) || (c >= 0x3248 && c <= 0x324F));
+  };
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const int ours = DisplayWidth(c);
+    const int glibc = wcwidth(static_cast<wchar_t>(c));
+    if (ours != glibc) {
+      EXPECT_TRUE(deliberate(c, ours, glibc))
+          << std::hex << static_cast<std::uint32_t>(c) << ": ours " << ours << ", glibc " << glibc;
+    }
+  }
+  std::setlocale(LC_ALL, "C");
+}
+
+// Every UTF-16 unit, in UTF-16LE and UTF-16BE with a byte-order mark, gives
+// what the same text gives in UTF-8: the same bytes, the same faults in the
+// same places. Surrogates come as pairs, U+0000 last (a fault in all three).
+TEST(CommandLine, Utf16WithAByteOrderMarkEqualsUtf8ForEveryUnit) {
+  std::u16string units;
+  for (std::uint32_t u = 1; u <= 0xFFFF; ++u) {
+    if (u < 0xD800 || u > 0xDFFF) units += static_cast<char16_t>(u);
+  }
+  for (std::uint32_t i = 0; i < 0x400; ++i) {
+    units += static_cast<char16_t>(0xD800 + i);
+    units += static_cast<char16_t>(0xDC00 + i);
+  }
+  units += u'\0';
+  std::string utf8;
+  std::string little = "\xFF\xFE";
+  std::string big = "\xFE\xFF";
+  for (std::size_t at = 0; at < units.size(); ++at) {
+    const char16_t unit = units[at];
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+    if (unit >= 0xD800 && unit <= 0xDBFF) continue;  // the pair is one character
+    const char32_t c =
+        unit >= 0xDC00 && unit <= 0xDFFF
+            ? 0x10000 + ((char32_t{units[at - 1]} - 0xD800) << 10) + (char32_t{unit} - 0xDC00)
+            : unit;
+    utf8 += EncodeUtf8(c);
+  }
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{"--lossy"}, std::vector<std::string_view>{}}) {
+    const RunResult expected = RunWith(args, utf8);
+    EXPECT_EQ(expected.status, kExitFailure);  // the U+0000
+    if (!args.empty()) {
+      EXPECT_TRUE(expected.out == FormatNameToMac(units.substr(0, units.size() - 1), kHex));
+    }
+    for (const std::string* utf16 : {&little, &big}) {
+      for (const std::size_t chunk : {kDefaultChunkSize, std::size_t{4093}}) {
+        const RunResult result = RunWith(args, *utf16, chunk);
+        EXPECT_EQ(result.status, expected.status);
+        EXPECT_TRUE(result.out == expected.out) << (utf16 == &big ? "BE " : "LE ") << chunk;
+        // Text that is UTF-16 already needs no hint that it might be.
+        std::string err = expected.err;
+        const std::string hint = "; the input looks like UTF-16 without a byte-order mark";
+        if (err.find(hint) != std::string::npos) err.erase(err.find(hint), hint.size());
+        EXPECT_EQ(result.err, err) << (utf16 == &big ? "BE " : "LE ") << chunk;
+      }
+    }
+  }
+}
+
+TEST(CommandLine, IllFormedUtf16) {
+  // A lone half of each kind, and a last byte alone.
+  const RunResult result = RunWith({},
+                                   "\xFF\xFE"
+                                   "A\0\x00\xDC"
+                                   "B\0\x00\xD8"
+                                   "C\0D"s,
+                                   3);
+  EXPECT_EQ(result.status, kExitFailure);
+  EXPECT_EQ(result.out, "41 ");
+  EXPECT_EQ(result.err,
+            "standard input:1:2: error: invalid UTF-16 (bytes 00 DC, a surrogate half alone) at "
+            "byte offset 4\n"
+            "standard input:1:4: error: invalid UTF-16 (bytes 00 D8, a surrogate half alone) at "
+            "byte offset 8\n"
+            "standard input:1:6: error: invalid UTF-16 (byte 44) at byte offset 12; the input "
+            "ends inside a character\n");
+}
+
+// glibc's CP936 decoder is the oracle for every two-byte code, but for the
+// codes that Windows, and it alone, gives to the Private Use Area (the
+// user-defined area among them).
+TEST(CommandLine, FromGbkTakesEveryCodeThatCodePage936DefinesAndRefusesTheRest) {
+  const iconv_t cp936 = iconv_open("UTF-16LE", "CP936");
+  ASSERT_NE(cp936, reinterpret_cast<iconv_t>(-1));
+  std::string defined;
+  int codes = 0;
+  for (std::uint32_t lead = 0x81; lead <= 0xFE; ++lead) {
+    for (std::uint32_t trail = 0; trail <= 0xFF; ++trail) {
+      char in[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      char out[8];
+      char* inAt = in;
+      char* outAt = out;
+      std::size_t inLeft = 2;
+      std::size_t outLeft = sizeof out;
+      iconv(cp936, nullptr, nullptr, nullptr, nullptr);
+      const bool glibc = iconv(cp936, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1) &&
+                         inLeft == 0 && outLeft == sizeof out - 2;
+      const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+      const std::optional<char16_t> windows = DecodeCodePage936(code);
+      const bool privateUse = windows && *windows >= 0xE000 && *windows <= 0xF8FF;
+      const std::uint8_t bytes[] = {static_cast<std::uint8_t>(lead),
+                                    static_cast<std::uint8_t>(trail)};
+      char16_t unit[2];
+      const DecodeStep step = DecodeInput(InputEncoding::CodePage936, bytes, unit, true);
+      const bool accepted = step.illFormed == 0 && step.unitsWritten == 1;
+      EXPECT_EQ(accepted, glibc || privateUse) << std::hex << code;
+      if (accepted) {
+        defined.append(in, 2);
+        if (++codes % 32 == 0) defined += '\n';
+      }
+    }
+  }
+  iconv_close(cp936);
+  // Every byte but a lead byte and 00 is a character of its own.
+  std::string single;
+  for (std::uint32_t byte = 1; byte <= 0xFF; ++byte) {
+    if (!IsCodePage936LeadByte(static_cast<std::uint8_t>(byte))) single += static_cast<char>(byte);
+  }
+  for (const std::string& text : {defined, single}) {
+    const RunResult result = RunWith({"--from", "gbk"}, text, 4093);
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_TRUE(result.out == Hex(text));  // the input's own bytes
+  }
+  const RunResult gb2312 = RunWith({"--from=gbk", "--charset=gb2312"}, "\xD6\xD0\x95\x41\xA1\xAA");
+  EXPECT_EQ(gb2312.out, "D6 D0 ");
+  EXPECT_EQ(gb2312.err, "standard input:1:3: error: U+65F3 '旳' is not in GB2312\n");
+  const RunResult undefined = RunWith({"--from", "gbk"}, "A\n\xD6\xD0\x81\x0A\xA1\x7F\xFE");
+  EXPECT_EQ(undefined.status, kExitFailure);
+  EXPECT_EQ(undefined.out, "41 0A D6 D0 ");
+  EXPECT_EQ(undefined.err,
+            "standard input:2:3: error: no character of code page 936 (byte 81) at byte offset 4\n"
+            "standard input:3:1: error: no character of code page 936 (byte A1) at byte offset 6\n"
+            "standard input:3:3: error: no character of code page 936 (byte FE) at byte offset 8; "
+            "the input ends inside a character\n");
+}
+
+// On a terminal the output ends with a line break, which it may hold already;
+// into a pipe or a file, never.
+TEST(CommandLine, OnATerminalTheOutputEndsWithALineBreak) {
+  struct Case {
+    std::vector<std::string_view> args;
+    std::string input;
+    std::string terminal;
+  };
+  const Case cases[] = {
+      {{}, "A", "41 \n"},
+      {{}, "", ""},
+      {{"--format", "c"}, "ABCDEFGHIJKLMNOP", FormatNameToMac(u"ABCDEFGHIJKLMNOP", kC)},
+      {{"--decode"}, "41 0A", "A\n"},
+      {{"--decode"}, "41", "A\n"},
+      {{}, "A\xFF", "41 \n"},  // before the message
+  };
+  for (const Case& c : cases) {
+    const RunResult file = RunWith(c.args, c.input, kDefaultChunkSize, false);
+    const RunResult terminal = RunWith(c.args, c.input, kDefaultChunkSize, true);
+    EXPECT_EQ(terminal.out, c.terminal) << c.input;
+    EXPECT_EQ(terminal.out.substr(0, file.out.size()), file.out) << c.input;
+    EXPECT_EQ(terminal.err, file.err);
+  }
 }
 
 TEST(CommandLine, LossyWritesTheWindowsBytesAndSaysHowManyWhere) {
@@ -691,14 +1009,20 @@ TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
   for (const Case& c : cases) {
     const DecodedDump decoded = DecodeDump(c.dump);
     EXPECT_EQ(decoded.text, c.text) << c.dump;
-    EXPECT_EQ(decoded.fault, c.fault) << c.dump;
+    ASSERT_EQ(decoded.fault.has_value(), !c.fault.empty()) << c.dump;
+    if (decoded.fault) {
+      ASSERT_TRUE(decoded.fault->byteOffset.has_value());
+      EXPECT_EQ(
+          decoded.fault->what + " at byte offset " + std::to_string(*decoded.fault->byteOffset),
+          c.fault);
+    }
   }
 }
 
 // Every exact unit, in every output form: decoding gives the text back.
 TEST(CommandLine, DecodeGivesEveryExactTextBack) {
   std::string text;
-  for (std::uint32_t u = 0; u <= 0xFFFF; ++u) {
+  for (std::uint32_t u = 1; u <= 0xFFFF; ++u) {  // U+0000 is refused
     if (IsExactInCodePage936(static_cast<char16_t>(u))) text += EncodeUtf8(u);
   }
   const std::vector<std::vector<std::string_view>> forms = {
@@ -764,7 +1088,7 @@ TEST(CommandLine, AFailedReadIsAnErrorNotTheEnd) {
     std::istream in(&buffer);
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(cli::Run(args, in, out, err, 4), kExitFailure);
+    EXPECT_EQ(cli::Run(args, in, out, err, {.chunkSize = 4}), kExitFailure);
     EXPECT_EQ(out.str(), args.empty() ? "41 42 " : "AB");
     EXPECT_EQ(err.str(), "gbkhex-cli: standard input: read error: Input/output error\n");
   }

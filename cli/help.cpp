@@ -1,0 +1,247 @@
+#include "cli/help.h"
+
+#include <string_view>
+#include <vector>
+
+#include "cli/options.h"
+#include "gbkhex/product.h"
+
+namespace gbkhex::cli {
+namespace {
+
+constexpr std::size_t kLineWidth = 80;
+constexpr std::size_t kSummaryColumn = 20;  // where --help's summaries start
+// Joins the words of a synopsis group, which no line break may part.
+constexpr char kUnbreakable = '\x01';
+
+constexpr std::string_view kDescription =
+    "Writes the code page 936 (GBK) bytes of UTF-8 text, as hexadecimal pairs or as C "
+    "constants, to standard output; or, with --decode, the text back.";
+
+constexpr std::string_view kDetails[] = {
+    "With no FILE, or for FILE -, reads standard input. Several files are one text: their "
+    "output runs on, C lines included. Line breaks are kept as they are (LF is 0A, CR LF is 0D "
+    "0A). On a terminal the output ends with a line break; into a pipe or a file its bytes are "
+    "exactly the conversion's.",
+    "Every fault of the input is reported, in input order, each on a line of its own as "
+    "FILE:LINE:COLUMN: error: ...: every character that the charset does not hold exactly, "
+    "every byte sequence that is no UTF-8 (or, with --from gbk, no code page 936), and every "
+    "U+0000, which would end a C string early. Columns count as editors count them: tab stops "
+    "every 8, Chinese and other wide characters two columns, combining marks none. After 100 "
+    "errors one line says how many more there are. The output for the text before the first "
+    "fault stands.",
+    "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
+    "in its encoding, holds U+0000 or a character that the charset lacks, or (--decode) is no "
+    "dump of code page 936 bytes, and for output that cannot be written; 2 for a bad command "
+    "line, such as an option given twice with different values.",
+};
+
+// `text` cut into lines of at most kLineWidth characters at blanks, the
+// first starting at `firstColumn` of a line that the caller has begun, the
+// others indented by `indent`.
+std::string Wrapped(std::string_view text, std::size_t firstColumn, std::size_t indent) {
+  std::string out;
+  std::size_t column = firstColumn;
+  bool lineHasWords = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find(' ');
+    const std::string_view word = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (word.empty()) continue;
+    if (lineHasWords && column + 1 + word.size() > kLineWidth) {
+      out.append("\n").append(indent, ' ');
+      column = indent;
+      lineHasWords = false;
+    }
+    if (lineHasWords) {
+      out += ' ';
+      ++column;
+    }
+    for (const char c : word) out += c == kUnbreakable ? ' ' : c;
+    column += word.size();
+    lineHasWords = true;
+  }
+  return out + "\n";
+}
+
+// "--format hex|c", "--array NAME", "--lossy": how a synopsis shows an option.
+std::string SynopsisOf(Option option) {
+  std::string text = OptionName(option);
+  std::string choices;
+  for (const OptionRow& row : OptionRows()) {
+    if (row.option != option || row.kind == ValueKind::None) continue;
+    choices.append(choices.empty() ? "" : "|").append(row.value);
+  }
+  return choices.empty() ? text : text + kUnbreakable + choices;
+}
+
+// Each option once, in table order, with the rows of a usage.
+std::vector<Option> OptionsOf(Usage usage) {
+  std::vector<Option> options;
+  for (const OptionRow& row : OptionRows()) {
+    if (row.usage != usage) continue;
+    if (options.empty() || options.back() != row.option) options.push_back(row.option);
+  }
+  return options;
+}
+
+// "-h, --help", "--format hex", "--array NAME": the label of a row.
+std::string LabelOf(const OptionRow& row) {
+  std::string label;
+  if (row.shortName != 0) label.append("-").append(1, row.shortName).append(", ");
+  label.append("--").append(row.name);
+  if (row.kind != ValueKind::None) label.append(" ").append(row.value);
+  return label;
+}
+
+// Text for roff: escapes what roff would read as its own, and sets option
+// names in bold, as man pages do.
+std::string Roff(std::string_view text) {
+  std::string out;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    const bool optionStart = c == '-' && at + 2 < text.size() && text[at + 1] == '-' &&
+                             text[at + 2] >= 'a' && text[at + 2] <= 'z' &&
+                             (at == 0 || text[at - 1] == ' ' || text[at - 1] == '(');
+    if (optionStart) {
+      std::size_t end = at + 2;
+      while (end < text.size() && ((text[end] >= 'a' && text[end] <= 'z') || text[end] == '-' ||
+                                   (text[end] >= '0' && text[end] <= '9'))) {
+        ++end;
+      }
+      out.append("\\fB\\-\\-").append(text.substr(at + 2, end - at - 2)).append("\\fR");
+      at = end - 1;
+    } else if (c == '-') {
+      out += "\\-";
+    } else if (c == '\\') {
+      out += "\\e";
+    } else if ((c == '.' || c == '\'') && (out.empty() || out.back() == '\n')) {
+      out.append("\\&").append(1, c);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A summary as the first sentence of a man page entry.
+std::string Sentence(std::string_view summary) {
+  std::string text(summary);
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text + ".";
+}
+
+std::string RoffLabel(const OptionRow& row) {
+  std::string label;
+  if (row.shortName != 0) label.append("\\fB\\-").append(1, row.shortName).append("\\fR, ");
+  label.append("\\fB\\-\\-").append(Roff(row.name)).append("\\fR");
+  if (row.kind == ValueKind::Choice) label.append(" \\fB").append(Roff(row.value)).append("\\fR");
+  if (row.kind == ValueKind::Text) label.append(" \\fI").append(Roff(row.value)).append("\\fR");
+  return label;
+}
+
+std::string RoffSynopsisOf(Option option) {
+  std::string text = "\\fB" + Roff(OptionName(option)) + "\\fR";
+  bool first = true;
+  for (const OptionRow& row : OptionRows()) {
+    if (row.option != option || row.kind == ValueKind::None) continue;
+    text += first ? " " : "|";
+    first = false;
+    text += (row.kind == ValueKind::Choice ? "\\fB" : "\\fI") + Roff(row.value) + "\\fR";
+  }
+  return text;
+}
+
+// How values are given, naming the options whose values are choices.
+std::string ValuesNote() {
+  std::vector<std::string> choices;
+  for (const OptionRow& row : OptionRows()) {
+    const std::string name = OptionName(row.option);
+    if (row.kind == ValueKind::Choice && (choices.empty() || choices.back() != name)) {
+      choices.push_back(name);
+    }
+  }
+  std::string names;
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    if (i > 0) names += i + 1 == choices.size() ? " and " : ", ";
+    names += choices[i];
+  }
+  return "A value follows its option or is attached with =, as in --format=c; the values of " +
+         names +
+         " may be written in any case, and an option given twice must be given the same value. "
+         "After --, every argument is a FILE.";
+}
+
+}  // namespace
+
+std::string UsageText() {
+  const std::string program(product::kCliName);
+  const std::string lead = "Usage: " + program + " ";
+  std::string convert;
+  for (const Option option : OptionsOf(Usage::Convert)) {
+    convert.append("[").append(SynopsisOf(option)).append("] ");
+  }
+  std::string decode;
+  for (const Option option : OptionsOf(Usage::Decode)) decode += SynopsisOf(option) + " ";
+  std::string alone;
+  for (const Option option : OptionsOf(Usage::Alone)) {
+    alone += (alone.empty() ? "" : " | ") + OptionName(option);
+  }
+  const std::string indent(lead.size(), ' ');
+  const std::string other(7, ' ');
+  return lead + Wrapped(convert + "[FILE...]", lead.size(), lead.size()) + other + program + " " +
+         Wrapped(decode + "[FILE...]", 8 + program.size(), lead.size()) + other + program + " " +
+         alone + "\n";
+}
+
+std::string HelpText() {
+  std::string text = UsageText() + "\n" + Wrapped(kDescription, 0, 0) + "\n";
+  for (const OptionRow& row : OptionRows()) {
+    const std::string label = "  " + LabelOf(row);
+    text += label;
+    if (label.size() + 2 > kSummaryColumn) {
+      text += "\n" + std::string(kSummaryColumn, ' ');
+    } else {
+      text += std::string(kSummaryColumn - label.size(), ' ');
+    }
+    text += Wrapped(row.summary, kSummaryColumn, kSummaryColumn);
+  }
+  text.append("\n").append(Wrapped(ValuesNote(), 0, 0));
+  for (const std::string_view paragraph : kDetails) {
+    text.append("\n").append(Wrapped(paragraph, 0, 0));
+  }
+  return text;
+}
+
+std::string ManualSynopsis() {
+  const std::string program = "\\fB" + Roff(product::kCliName) + "\\fR";
+  std::string roff = program + "\n";
+  for (const Option option : OptionsOf(Usage::Convert)) {
+    roff.append("[").append(RoffSynopsisOf(option)).append("]\n");
+  }
+  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
+  for (const Option option : OptionsOf(Usage::Decode)) roff += RoffSynopsisOf(option) + "\n";
+  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
+  bool first = true;
+  for (const Option option : OptionsOf(Usage::Alone)) {
+    roff += (first ? "" : "| ") + RoffSynopsisOf(option) + "\n";
+    first = false;
+  }
+  return roff;
+}
+
+std::string ManualOptions() {
+  std::string roff;
+  for (const OptionRow& row : OptionRows()) {
+    roff += ".TP\n" + RoffLabel(row) + "\n" + Roff(Sentence(row.summary)) + "\n";
+    std::string_view details = row.details;
+    while (!details.empty()) {
+      const std::size_t end = details.find("\n\n");
+      roff += ".IP\n" + Roff(details.substr(0, end)) + "\n";
+      details = end == std::string_view::npos ? std::string_view() : details.substr(end + 2);
+    }
+  }
+  return roff + ".PP\n" + Roff(ValuesNote()) + "\n";
+}
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,162 @@
+#include "cli/input_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "cli/characters.h"
+#include "cli/utf8.h"
+#include "convert/code_page_936.h"
+
+namespace gbkhex::cli {
+namespace {
+
+DecodeStep DecodeUtf8Step(std::span<const std::uint8_t> bytes, char16_t* out, bool atEnd) noexcept {
+  const Utf8Result result = DecodeUtf8(bytes, out);
+  DecodeStep step{result.bytesRead, result.unitsWritten, 0};
+  const auto rest = bytes.subspan(result.bytesRead);
+  if (result.status == Utf8Status::Invalid) step.illFormed = IllFormedUtf8Length(rest);
+  if (result.status == Utf8Status::Truncated && atEnd) {
+    step.illFormed = rest.size();
+    step.cutShort = true;
+  }
+  return step;
+}
+
+DecodeStep DecodeUtf16Step(std::span<const std::uint8_t> bytes, char16_t* out, bool bigEndian,
+                           bool atEnd) noexcept {
+  const auto unitAt = [&bytes, bigEndian](std::size_t at) {
+    const auto first = static_cast<char16_t>(bytes[at]);
+    const auto second = static_cast<char16_t>(bytes[at + 1]);
+    return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  };
+  DecodeStep step;
+  std::size_t at = 0;
+  while (at + 2 <= bytes.size()) {
+    const char16_t unit = unitAt(at);
+    if (IsHighSurrogate(unit)) {
+      if (at + 4 > bytes.size()) break;  // its pair may come with more input
+      if (!IsLowSurrogate(unitAt(at + 2))) {
+        step.illFormed = 2;
+        break;
+      }
+      out[step.unitsWritten++] = unit;
+      out[step.unitsWritten++] = unitAt(at + 2);
+      at += 4;
+      continue;
+    }
+    if (IsLowSurrogate(unit)) {
+      step.illFormed = 2;
+      break;
+    }
+    out[step.unitsWritten++] = unit;
+    at += 2;
+  }
+  step.bytesRead = at;
+  if (step.illFormed == 0 && atEnd && at < bytes.size()) {
+    step.illFormed = bytes.size() - at;
+    step.cutShort = true;
+  }
+  return step;
+}
+
+DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* out,
+                                 bool atEnd) noexcept {
+  DecodeStep step;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const std::uint8_t byte = bytes[at];
+    if (byte < 0x80) {
+      out[step.unitsWritten++] = byte;
+      ++at;
+      continue;
+    }
+    if (!IsCodePage936LeadByte(byte)) {
+      // 80 (the euro sign) and FF: characters of one byte.
+      out[step.unitsWritten++] = *DecodeCodePage936(byte);
+      ++at;
+      continue;
+    }
+    if (at + 1 == bytes.size()) {
+      step.illFormed = atEnd ? 1 : 0;
+      step.cutShort = atEnd;
+      break;
+    }
+    const std::uint8_t trail = bytes[at + 1];
+    const std::optional<char16_t> unit =
+        DecodeCodePage936(static_cast<std::uint16_t>(byte << 8 | trail));
+    if (!unit) {
+      // Code page 936 defines every pair whose trail byte can trail (40..FE
+      // but 7F): this one is a lead byte without its trail, and the byte after
+      // it a character of its own.
+      step.illFormed = 1;
+      break;
+    }
+    out[step.unitsWritten++] = *unit;
+    at += 2;
+  }
+  step.bytesRead = at;
+  return step;
+}
+
+std::string Bytes(std::span<const std::uint8_t> bytes) {
+  std::string text = bytes.size() == 1 ? "byte" : "bytes";
+  for (const std::uint8_t byte : bytes) {
+    std::array<char, 4> hex{};
+    std::snprintf(hex.data(), hex.size(), " %02X", byte);
+    text += hex.data();
+  }
+  return text;
+}
+
+}  // namespace
+
+InputStart DetectEncoding(std::span<const std::uint8_t> first, bool codePage936) noexcept {
+  if (codePage936) return {InputEncoding::CodePage936, 0};
+  if (first.size() >= 3 && first[0] == 0xEF && first[1] == 0xBB && first[2] == 0xBF) {
+    return {InputEncoding::Utf8, 3};
+  }
+  if (first.size() >= 2 && first[0] == 0xFF && first[1] == 0xFE) return {InputEncoding::Utf16Le, 2};
+  if (first.size() >= 2 && first[0] == 0xFE && first[1] == 0xFF) return {InputEncoding::Utf16Be, 2};
+  return {InputEncoding::Utf8, 0};
+}
+
+DecodeStep DecodeInput(InputEncoding encoding, std::span<const std::uint8_t> bytes, char16_t* out,
+                       bool atEnd) noexcept {
+  switch (encoding) {
+    case InputEncoding::Utf16Le:
+      return DecodeUtf16Step(bytes, out, false, atEnd);
+    case InputEncoding::Utf16Be:
+      return DecodeUtf16Step(bytes, out, true, atEnd);
+    case InputEncoding::CodePage936:
+      return DecodeCodePage936Step(bytes, out, atEnd);
+    case InputEncoding::Utf8:
+      break;
+  }
+  return DecodeUtf8Step(bytes, out, atEnd);
+}
+
+std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8_t> bytes) {
+  std::string what;
+  switch (encoding) {
+    case InputEncoding::Utf8:
+      what = "invalid UTF-8 (" + Bytes(bytes) + ")";
+      break;
+    case InputEncoding::Utf16Le:
+    case InputEncoding::Utf16Be:
+      what = bytes.size() == 2 ? "invalid UTF-16 (" + Bytes(bytes) + ", a surrogate half alone)"
+                               : "invalid UTF-16 (" + Bytes(bytes) + ")";
+      break;
+    case InputEncoding::CodePage936:
+      what = "no character of code page 936 (" + Bytes(bytes) + ")";
+      break;
+  }
+  return what;
+}
+
+bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {
+  return bytes.size() >= 2 && IsCodePage936LeadByte(bytes[0]) && bytes[1] >= 0x80 &&
+         DecodeCodePage936(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])).has_value();
+}
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,292 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace gbkhex::cli {
+namespace {
+
+OptionSet Set(std::initializer_list<Option> options) {
+  OptionSet set;
+  for (const Option option : options) set.set(static_cast<std::size_t>(option));
+  return set;
+}
+
+const OptionRow kOptionRows[] = {
+    {
+        .option = Option::Format,
+        .name = "format",
+        .kind = ValueKind::Choice,
+        .value = "hex",
+        .summary = "every byte as two digits and a blank: \"CA AE \" (the default)",
+        .isDefault = true,
+    },
+    {
+        .option = Option::Format,
+        .name = "format",
+        .kind = ValueKind::Choice,
+        .value = "c",
+        .summary = "every byte as a C constant and a comma, 16 to a line of 80 characters, lines "
+                   "ending in CR LF: \"0XCA,0XAE,\"",
+    },
+    {
+        .option = Option::Array,
+        .name = "array",
+        .kind = ValueKind::Text,
+        .value = "NAME",
+        .summary = "the C constants as a header to include from any number of C and C++ files: "
+                   "\"const unsigned char NAME[] = {\" ... \"};\" and NAME_len, the number of "
+                   "bytes, inside an include guard",
+        .details =
+            "The header may be included from any number of C and C++ files of one program, and "
+            "twice in one file. In C++17 and later the program holds one copy of the bytes (an "
+            "inline variable); in C, and in C++ before 17, each file that uses the array holds "
+            "one. An input without a single byte is an error, since no C array can be empty.\n\n"
+            "NAME must compile: names that cannot are refused with the reason: keywords of C23 "
+            "and C++23, reserved names (a leading _, or __ anywhere, including the __len that a "
+            "trailing _ would make), main, and macros that compilers or the standard headers "
+            "define (linux, unix, i386, WIN32, errno, NULL, ...).",
+    },
+    {
+        .option = Option::Charset,
+        .name = "charset",
+        .kind = ValueKind::Choice,
+        .value = "gbk",
+        .summary = "every character must have an exact code in GBK (the default)",
+        .details = "A character is written only if decoding its bytes gives the same character "
+                   "back: one that code page 936 lacks, or holds only as a best fit of another "
+                   "character (the micro sign would become the bytes of mu), is an error. The "
+                   "euro sign (80) and the user-defined area U+E000 to U+E765 are exact.",
+        .isDefault = true,
+    },
+    {
+        .option = Option::Charset,
+        .name = "charset",
+        .kind = ValueKind::Choice,
+        .value = "gb2312",
+        .summary = "every character must be ASCII or a GB 2312 character, as a display's font ROM "
+                   "with only GB 2312 needs",
+        .details = "GB 2312's own readings of A1 AA and A1 A4 hold here: U+2015 and U+30FB are "
+                   "written as A1 AA and A1 A4, the bytes of U+2014 and U+00B7, which code page "
+                   "936 reads there.",
+    },
+    {
+        .option = Option::From,
+        .name = "from",
+        .kind = ValueKind::Choice,
+        .value = "utf-8",
+        .summary = "the input is UTF-8, or UTF-16 where it starts with a byte-order mark (the "
+                   "default)",
+        .details = "A UTF-8 byte-order mark at the start of an input is skipped. UTF-16 with a "
+                   "byte-order mark, little- or big-endian (what Windows Notepad saves as "
+                   "\"Unicode\"), gives the same output as the same text in UTF-8, and its faults "
+                   "are placed in characters as for UTF-8.",
+        .isDefault = true,
+    },
+    {
+        .option = Option::From,
+        .name = "from",
+        .kind = ValueKind::Choice,
+        .value = "gbk",
+        .summary = "the input is already in code page 936 (GBK); every byte sequence in it must "
+                   "be one that code page 936 defines, and the output is its bytes",
+        .details = "What Notepad on Chinese Windows saves as \"ANSI\". --charset and --lossy "
+                   "apply to the characters that the bytes encode.",
+    },
+    {
+        .option = Option::Lossy,
+        .name = "lossy",
+        .summary = "write a character that the charset lacks as the gbkhex window does (a best "
+                   "fit, '?', or its GBK code), and say on standard error how many there were "
+                   "and where the first is",
+        .details = "Windows' best-fit bytes where there are some, else 3F (?), 3F 3F for a "
+                   "character above U+FFFF, and with --charset gb2312 the GBK code of a character "
+                   "that GB 2312 lacks. The exit status is 0. Ill-formed input and U+0000 are "
+                   "errors all the same.",
+    },
+    {
+        .option = Option::Decode,
+        .name = "decode",
+        .summary = "read hexadecimal pairs (\"CA AE\"), C constants (\"0XCA,0XAE,\") or a C array "
+                   "declaration (--array's or xxd -i's) and write the UTF-8 text that those code "
+                   "page 936 bytes encode",
+        .details = "Blanks between pairs are optional and either case is read; in a declaration "
+                   "only the numbers inside the braces count, and comments count nowhere. The "
+                   "bytes 0D 0A come out as CR LF. A byte sequence that code page 936 does not "
+                   "define, or a malformed number, is an error with the input's name and byte "
+                   "offset. Each input is read whole and decoded on its own.",
+        .usage = Usage::Decode,
+        .conflicts =
+            Set({Option::Format, Option::Array, Option::Charset, Option::From, Option::Lossy}),
+    },
+    {
+        .option = Option::Help,
+        .name = "help",
+        .shortName = 'h',
+        .summary = "show this help and exit",
+        .usage = Usage::Alone,
+    },
+    {
+        .option = Option::Version,
+        .name = "version",
+        .summary = "show the version and exit",
+        .usage = Usage::Alone,
+    },
+};
+
+std::string Lowered(std::string_view text) {
+  std::string lowered(text);
+  std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lowered;
+}
+
+// "a", "a or b", "a, b or c", for messages.
+std::string OneOf(const std::vector<std::string>& words) {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
+    text += words[i];
+  }
+  return text;
+}
+
+// The rows that a command line is read by.
+class Table {
+ public:
+  explicit Table(std::span<const OptionRow> rows) noexcept : rows_(rows) {}
+
+  std::string Name(Option option) const {
+    for (const OptionRow& row : rows_) {
+      if (row.option == option) return "--" + std::string(row.name);
+    }
+    return {};
+  }
+
+  // "--a or --b".
+  std::string Names(const OptionSet& options) const {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+      if (options.test(i)) names.push_back(Name(static_cast<Option>(i)));
+    }
+    return OneOf(names);
+  }
+
+  const OptionRow* FindLong(std::string_view name) const {
+    for (const OptionRow& row : rows_) {
+      if (row.name == name) return &row;
+    }
+    return nullptr;
+  }
+
+  const OptionRow* FindShort(char letter) const {
+    for (const OptionRow& row : rows_) {
+      if (row.shortName != 0 && row.shortName == letter) return &row;
+    }
+    return nullptr;
+  }
+
+  // The value as the option keeps it: a choice in its row's spelling.
+  std::string Normalized(const OptionRow& row, std::string_view value) const {
+    if (row.kind == ValueKind::Text) return std::string(value);
+    const std::string lowered = Lowered(value);
+    std::vector<std::string> choices;
+    for (const OptionRow& choice : rows_) {
+      if (choice.option != row.option) continue;
+      if (choice.value == lowered) return lowered;
+      choices.emplace_back(choice.value);
+    }
+    throw UsageError("unknown value '" + std::string(value) + "' for " + Name(row.option) + " (" +
+                     OneOf(choices) + ")");
+  }
+
+  void Record(ParsedArguments& parsed, const OptionRow& row, std::string value) const {
+    std::optional<std::string>& slot = parsed.values[static_cast<std::size_t>(row.option)];
+    if (slot && *slot != value) {
+      throw UsageError(Name(row.option) + " is given twice, as '" + *slot + "' and as '" + value +
+                       "'");
+    }
+    slot = std::move(value);
+  }
+
+  void CheckRules(const ParsedArguments& parsed) const {
+    OptionSet given;
+    for (std::size_t i = 0; i < kOptionCount; ++i) given.set(i, parsed.values[i].has_value());
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+      if (!given.test(i)) continue;
+      OptionSet conflicts;
+      OptionSet needs;
+      for (const OptionRow& row : rows_) {
+        if (static_cast<std::size_t>(row.option) != i) continue;
+        conflicts |= row.conflicts;
+        needs |= row.requiresAnyOf;
+      }
+      const Option option = static_cast<Option>(i);
+      if ((conflicts & given).any()) {
+        throw UsageError(Name(option) + " cannot be combined with " + Names(conflicts & given));
+      }
+      if (needs.any() && (needs & given).none()) {
+        throw UsageError(Name(option) + " goes only with " + Names(needs));
+      }
+    }
+  }
+
+ private:
+  std::span<const OptionRow> rows_;
+};
+
+}  // namespace
+
+std::span<const OptionRow> OptionRows() noexcept { return kOptionRows; }
+
+std::string OptionName(Option option) { return Table(OptionRows()).Name(option); }
+
+ParsedArguments ParseOptions(std::span<const std::string_view> args,
+                             std::span<const OptionRow> rows) {
+  const Table table(rows);
+  ParsedArguments parsed;
+  bool optionsEnded = false;
+  for (std::size_t next = 0; next < args.size();) {
+    const std::string_view arg = args[next++];
+    if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+      parsed.operands.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const OptionRow* row = nullptr;
+    std::optional<std::string_view> attached;
+    const bool isLong = arg.starts_with("--");
+    if (isLong) {
+      const std::size_t equals = arg.find('=');
+      row = table.FindLong(arg.substr(2, equals == std::string_view::npos ? equals : equals - 2));
+      if (equals != std::string_view::npos) attached = arg.substr(equals + 1);
+    } else {
+      row = table.FindShort(arg[1]);
+      if (arg.size() > 2) attached = arg.substr(2);
+    }
+    // "-hx" is no switch with a value: switches are not run together.
+    if (row == nullptr || (row->kind == ValueKind::None && attached && !isLong)) {
+      throw UsageError("unknown option '" + std::string(arg) + "'");
+    }
+    if (row->kind == ValueKind::None) {
+      if (attached) throw UsageError("option " + table.Name(row->option) + " takes no value");
+      table.Record(parsed, *row, "");
+      continue;
+    }
+    if (!attached) {
+      if (next == args.size()) {
+        throw UsageError("option " + table.Name(row->option) + " needs a value");
+      }
+      attached = args[next++];
+    }
+    table.Record(parsed, *row, table.Normalized(*row, *attached));
+  }
+  table.CheckRules(parsed);
+  return parsed;
+}
+
+}  // namespace gbkhex::cli
