@@ -2,12 +2,15 @@
 // refused names, and files of literals and headers with the bytes they must
 // hold. The scripts beside it compile those and compare.
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/c_names.h"
+#include "cli/string_literal.h"
+#include "literal_samples.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -35,6 +38,30 @@ int Names(const std::vector<std::string_view>& args) {
   return 0;
 }
 
+bool WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file.flush());
+}
+
+// literal DIR: DIR/literal.c, a program that prints the bytes of one literal
+// made of every code, and DIR/want.bin, those bytes.
+int Literal(const std::string& dir) {
+  const std::string bytes = LiteralTestBytes();
+  std::string source =
+      "#include <stdio.h>\r\n"
+      "static const char text[] =\r\n";
+  StringLiteralWriter writer(1);
+  writer.Append(bytes, source);
+  writer.Finish(source);
+  source +=
+      ";\r\n"
+      "int main(void) {\r\n"
+      "  return fwrite(text, 1, sizeof text - 1, stdout) == sizeof text - 1 ? 0 : 1;\r\n"
+      "}\r\n";
+  return WriteFile(dir + "/literal.c", source) && WriteFile(dir + "/want.bin", bytes) ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace gbkhex::cli
 
@@ -43,6 +70,7 @@ int main(int argc, char** argv) {
   if (!args.empty() && args.front() == "names") {
     return gbkhex::cli::Names({args.begin() + 1, args.end()});
   }
-  std::cerr << "usage: cli_table_oracle_files names [--check NAME...]\n";
+  if (args.size() == 2 && args.front() == "literal") return gbkhex::cli::Literal(argv[2]);
+  std::cerr << "usage: cli_table_oracle_files names [--check NAME...] | literal DIR\n";
   return 2;
 }
