@@ -1,0 +1,179 @@
+#include "cli/string_table.h"
+
+#include "cli/c_names.h"
+
+namespace gbkhex::cli {
+namespace {
+
+// Joins texts; GCC 12 warns falsely on chains of operator+ with a literal first.
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+  std::string text;
+  (text.append(parts), ...);
+  return text;
+}
+
+constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+constexpr bool IsNameChar(char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  return at;
+}
+
+TableLine Fault(std::size_t offset, std::string what) {
+  TableLine line;
+  line.kind = TableLine::Kind::Fault;
+  line.faultOffset = offset;
+  line.fault = std::move(what);
+  return line;
+}
+
+// The byte of the escape whose second character is `c`.
+std::optional<char> QuotedEscape(char c) noexcept {
+  switch (c) {
+    case '"':
+    case '\\':
+      return c;
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return std::nullopt;
+  }
+}
+
+// Reads the quoted text whose opening '"' is line[open] into `entry`.
+TableLine ReadQuoted(std::string_view line, std::size_t open, TableLine entry) {
+  entry.quoted = true;
+  entry.textOffset = open + 1;
+  for (std::size_t at = open + 1; at < line.size(); ++at) {
+    const char c = line[at];
+    if (c == '"') {
+      const std::size_t after = SkipBlanks(line, at + 1);
+      if (after < line.size()) {
+        return Fault(after, "only blanks may follow the closing '\"' of a quoted text");
+      }
+      return entry;
+    }
+    if (c != '\\') {
+      entry.text += c;
+      continue;
+    }
+    if (at + 1 == line.size()) break;
+    const std::optional<char> escaped = QuotedEscape(line[at + 1]);
+    if (!escaped) {
+      return Fault(at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
+    }
+    entry.text += *escaped;
+    ++at;
+  }
+  return Fault(open, "the quoted text has no closing '\"'");
+}
+
+}  // namespace
+
+TableLine ReadTableLine(std::string_view line) {
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  if (const std::size_t cr = line.find('\r'); cr != std::string_view::npos) {
+    return Fault(cr, "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)");
+  }
+  const std::size_t start = SkipBlanks(line, 0);
+  if (start == line.size() || line[start] == '#') return {};
+
+  std::size_t nameEnd = start;
+  while (nameEnd < line.size() && IsNameChar(line[nameEnd])) ++nameEnd;
+  if (nameEnd == start) {
+    return Fault(start,
+                 "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
+                 "digits and _");
+  }
+  TableLine entry;
+  entry.kind = TableLine::Kind::Entry;
+  entry.name = line.substr(start, nameEnd - start);
+  entry.nameOffset = start;
+  const std::size_t equals = SkipBlanks(line, nameEnd);
+  if (equals == line.size() || line[equals] != '=') {
+    return Fault(equals, Concat("expected '=' after the name '", entry.name, "'"));
+  }
+  if (const std::string problem = ArrayNameProblem(entry.name); !problem.empty()) {
+    return Fault(start, Concat("the name '", entry.name, "' ", problem));
+  }
+
+  const std::size_t text = SkipBlanks(line, equals + 1);
+  if (text < line.size() && line[text] == '"') return ReadQuoted(line, text, std::move(entry));
+  std::size_t end = line.size();
+  while (end > text && IsBlank(line[end - 1])) --end;
+  entry.textOffset = text;
+  entry.text = line.substr(text, end - text);
+  return entry;
+}
+
+std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {
+  std::size_t at = entry.textOffset;
+  if (!entry.quoted) return at + index;
+  for (; index > 0 && at < line.size(); --index) at += line[at] == '\\' ? 2 : 1;
+  return at;
+}
+
+void TableLines::Append(std::string_view bytes) {
+  if (start_ > 0) {
+    buffer_.erase(0, start_);
+    scanned_ -= start_;
+    start_ = 0;
+  }
+  buffer_.append(bytes);
+}
+
+std::optional<std::string_view> TableLines::Next() {
+  const std::size_t lineFeed = buffer_.find('\n', scanned_);
+  if (lineFeed == std::string::npos) {
+    scanned_ = buffer_.size();
+    return std::nullopt;
+  }
+  const std::string_view line = std::string_view(buffer_).substr(start_, lineFeed - start_);
+  start_ = scanned_ = lineFeed + 1;
+  return line;
+}
+
+std::optional<std::string_view> TableLines::Rest() {
+  if (start_ == buffer_.size()) return std::nullopt;
+  const std::string_view line = std::string_view(buffer_).substr(start_);
+  start_ = scanned_ = buffer_.size();
+  return line;
+}
+
+std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
+  const auto lineOf = [this](std::string_view other) -> std::optional<std::uint64_t> {
+    const auto found = lines_.find(std::string(other));
+    if (found == lines_.end()) return std::nullopt;
+    return found->second;
+  };
+  const auto lines = [line](std::uint64_t other) {
+    return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
+  };
+  if (const auto other = lineOf(name)) {
+    return Clash{*other, Concat("the name '", name, "' is given twice", lines(*other))};
+  }
+  if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
+    if (const auto other = lineOf(owner)) {
+      return Clash{*other, Concat("the name '", name, "' is the length constant of '", owner, "'",
+                                  lines(*other))};
+    }
+  }
+  const std::string length = LengthName(name);
+  if (const auto other = lineOf(length)) {
+    return Clash{*other, Concat("the length constant of '", name, "', ", length,
+                                ", is the name of another entry", lines(*other))};
+  }
+  lines_.emplace(name, line);
+  return std::nullopt;
+}
+
+}  // namespace gbkhex::cli
