@@ -1,0 +1,167 @@
+#include "cli/header_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "cli/stream_converter.h"
+#include "cli/string_literal.h"
+#include "convert/code_page_936.h"
+
+namespace gbkhex::cli {
+namespace {
+
+std::string BytesOf(std::u16string_view units) {
+  std::string bytes;
+  for (const char16_t unit : units) {
+    const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
+    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
+    bytes += static_cast<char>(code & 0xFF);
+  }
+  return bytes;
+}
+
+std::string Utf8Of(std::u16string_view units) {
+  std::string utf8;
+  for (const char16_t unit : units) {
+    if (unit < 0x80) {
+      utf8 += static_cast<char>(unit);
+    } else {
+      utf8 += static_cast<char>(0xE0 | unit >> 12);
+      utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
+  for (const std::u16string_view text :
+       {u"十六进制", u"ABCDEFGHIJKLMNOP", u"ABCDEFGHIJKLMNOPQ", u"欢迎\r\n十六进制 0123\nABC"}) {
+    ConvertOptions options;
+    options.arrayName = "text";
+    std::ostringstream want;
+    StreamConverter converter(options, want);
+    std::istringstream in(Utf8Of(text));
+    converter.Convert(in, "in");
+    converter.Finish();
+
+    const std::string bytes = BytesOf(text);
+    std::string got = SingleHeaderOpening("text", {});
+    ConstantWriter constants;
+    constants.Append(bytes, got);
+    got += SingleHeaderClosing("text", {}, bytes.size(), constants.LineIsOpen());
+    EXPECT_EQ(got, want.str());
+  }
+  // A literal, its type and attribute, and <stdint.h> for the type.
+  const DeclarationStyle style{ValueForm::Literal, "const uint8_t", "PROGMEM"};
+  std::string got = SingleHeaderOpening("s", style);
+  StringLiteralWriter literal(1);
+  literal.Append(
+      "\xB5"
+      "A",
+      got);
+  literal.Finish(got);
+  got += SingleHeaderClosing("s", style, 2, false);
+  EXPECT_NE(got.find("#define GBKHEX_ARRAY_s\r\n#include <stdint.h>\r\n#if "), std::string::npos);
+  EXPECT_NE(got.find("#endif\r\nconst uint8_t s[] PROGMEM =\r\n\"\\xB5\" \"A\";\r\n"
+                     "static const unsigned long s_len = 2;\r\n#endif\r\n"),
+            std::string::npos)
+      << got;
+}
+
+TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
+  TableHeader table({ValueForm::Literal, "", ""}, false);
+  table.Add("title", "主菜单 */", "\xD6\xF7\xB2\xCB\xB5\xA5 */");
+  table.Add("empty", "", "");
+  const std::string header = table.Finish();
+  const std::string guard = header.substr(header.find("#ifndef ") + 8, 29);
+  EXPECT_EQ(header,
+            "/* The code page 936 (GBK) bytes of 2 texts, written by gbkhex-cli. */\r\n"
+            "#ifndef " +
+                guard + "\r\n#define " + guard + "\r\n" + std::string(header::kInlineCondition) +
+                "\r\n#define GBKHEX_LINKAGE inline\r\n#else\r\n#define GBKHEX_LINKAGE static\r\n"
+                "#endif\r\n"
+                "/* \"主菜单 *\\/\" */\r\n"
+                "GBKHEX_LINKAGE const char title[] =\r\n\"\\xD6\\xF7\\xB2\\xCB\\xB5\\xA5 */\";\r\n"
+                "static const unsigned long title_len = 9;\r\n"
+                "/* \"\" */\r\nGBKHEX_LINKAGE const char empty[] =\r\n\"\";\r\n"
+                "static const unsigned long empty_len = 0;\r\n"
+                "#undef GBKHEX_LINKAGE\r\n#endif\r\n");
+  EXPECT_TRUE(guard.starts_with("GBKHEX_TABLE_")) << guard;
+
+  // The same table gives the same guard; a change of text, type or terminator another.
+  const auto guardOf = [](DeclarationStyle style, bool nul, std::string_view bytes) {
+    TableHeader other(std::move(style), nul);
+    other.Add("title", "", bytes);
+    const std::string text = other.Finish();
+    return text.substr(text.find("#ifndef ") + 8, 29);
+  };
+  const std::string base = guardOf({}, false, "A");
+  EXPECT_EQ(guardOf({}, false, "A"), base);
+  for (const std::string& other : {guardOf({}, false, "B"), guardOf({}, true, "A"),
+                                   guardOf({ValueForm::Constants, "const uint8_t", ""}, false, "A"),
+                                   guardOf({ValueForm::Literal, "", ""}, false, "A")}) {
+    EXPECT_NE(other, base);
+  }
+  EXPECT_NE(TableHeader({}, false).EntryProblem(""), "");
+  EXPECT_EQ(TableHeader({}, true).EntryProblem(""), "");
+  EXPECT_EQ(TableHeader({ValueForm::Literal, "", ""}, false).EntryProblem(""), "");
+}
+
+TEST(HeaderWriter, NothingInATextEndsItsComment) {
+  const struct {
+    std::string_view text;
+    std::string_view shown;
+  } cases[] = {
+      {"主菜单", "主菜单"},
+      {"a */ b /* c", "a *\\/ b /\\* c"},
+      {"*/*/", "*\\/\\*\\/"},
+      {"ends in \\", "ends in \\\\"},
+      {"say \"hi\"", "say \\\"hi\\\""},
+      {"\n\r\t\x01\x7F", "\\n\\r\\t\\x01\\x7F"},
+      {"?\?=?\?/", "?\\?=?\\?/"},
+      {"\xE2\x80\xAE\xC2\x85\xEF\xBB\xBF", "\\u202E\\u0085\\uFEFF"},
+      {"\xFF\xC0\xAF\xED\xA0\x80", "\\xFF\\xC0\\xAF\\xED\\xA0\\x80"},
+      {"😀", "😀"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(header::TextComment(c.text), "/* \"" + std::string(c.shown) + "\" */\r\n") << c.text;
+  }
+}
+
+TEST(HeaderWriter, TypesAndAttributesThatCouldBreakOutAreRefused) {
+  for (const std::string_view good :
+       {"const unsigned char", "const uint8_t", "const unsigned char code",
+        "__flash const unsigned char", "PROGMEM", "__attribute__((section(\".rodata.lcd\")))",
+        "__attribute__((aligned(4), section(\"a(b\")))"}) {
+    EXPECT_EQ(TypeProblem(good), "") << good;
+    EXPECT_EQ(AttributeProblem(good), "") << good;
+  }
+  const struct {
+    std::string_view text;
+    std::string_view why;
+  } bad[] = {
+      {"char x; int", "';'"},    {"char x[1] = {", "'='"},         {"}", "brace"},
+      {"#define x", "'#'"},      {"char /* x */", "comment"},      {"char // x", "comment"},
+      {"char */", "comment"},    {"char\nx", "line break"},        {"char\r", "line break"},
+      {"char\x01", "control"},   {"char \\", "backslash"},         {"char ?\?<", "trigraph"},
+      {"char <%", "digraph"},    {"char %:", "digraph"},           {"(char", "parentheses"},
+      {"char)(", "parentheses"}, {"section(\"x)", "unterminated"}, {"'", "unterminated"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_NE(AttributeProblem(c.text).find(c.why), std::string::npos) << c.text;
+    EXPECT_NE(TypeProblem(c.text), "") << c.text;
+  }
+  EXPECT_EQ(AttributeProblem(""), "");
+  EXPECT_EQ(TypeProblem(" "), "is empty");
+
+  EXPECT_TRUE(NeedsStdint("const uint8_t"));
+  EXPECT_TRUE(NeedsStdint("uint_least8_t const"));
+  EXPECT_FALSE(NeedsStdint("const unsigned char"));
+  EXPECT_FALSE(NeedsStdint("const my_uint8_t"));
+}
+
+}  // namespace
+}  // namespace gbkhex::cli
