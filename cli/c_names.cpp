@@ -1,6 +1,7 @@
 #include "cli/c_names.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace gbkhex::cli {
@@ -97,10 +98,23 @@ void ForEachWord(std::string_view list, Use use) {
   }
 }
 
-using ReasonTable = std::unordered_map<std::string_view, std::string>;
+struct Refusal {
+  std::string reason;
+  bool keyword = false;  // of C or C++
+};
+// FNV-1a: quicker than the standard hash on names of a few letters.
+struct NameHash {
+  std::size_t operator()(std::string_view name) const noexcept {
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+    return static_cast<std::size_t>(hash);
+  }
+};
+using ReasonTable = std::unordered_map<std::string_view, Refusal, NameHash>;
 
-void AddAll(ReasonTable& table, std::string_view list, const std::string& reason) {
-  ForEachWord(list, [&](std::string_view word) { table.emplace(word, reason); });
+void AddAll(ReasonTable& table, std::string_view list, const std::string& reason,
+            bool keywords = false) {
+  ForEachWord(list, [&](std::string_view word) { table.emplace(word, Refusal{reason, keywords}); });
 }
 
 // Why each refused name is refused; a table, as every entry of a string table
@@ -108,7 +122,7 @@ void AddAll(ReasonTable& table, std::string_view list, const std::string& reason
 const ReasonTable& Reasons() {
   static const ReasonTable table = [] {
     ReasonTable reasons;
-    AddAll(reasons, kKeywords, "is a keyword of C or C++");
+    AddAll(reasons, kKeywords, "is a keyword of C or C++", true);
     AddAll(reasons, kKeilC51Keywords, "is a keyword of Keil C51, the 8051 compiler");
     AddAll(reasons, kPredefinedMacros, "is a macro that compilers predefine");
     for (const StandardHeaderNames& names : kStandardHeaderNames) {
@@ -129,9 +143,8 @@ const ReasonTable& Reasons() {
 }
 
 bool IsKeyword(std::string_view name) {
-  bool found = false;
-  ForEachWord(kKeywords, [&](std::string_view word) { found = found || word == name; });
-  return found;
+  const auto refusal = Reasons().find(name);
+  return refusal != Reasons().end() && refusal->second.keyword;
 }
 
 bool IsIdentifierStart(char c) {
@@ -140,31 +153,34 @@ bool IsIdentifierStart(char c) {
 
 bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 
+bool IsIdentifierShape(std::string_view name) {
+  return !name.empty() && IsIdentifierStart(name.front()) &&
+         std::all_of(name.begin(), name.end(), IsIdentifierChar);
+}
+
 constexpr std::string_view kLengthSuffix = "_len";
 
 }  // namespace
 
-bool IsCIdentifier(std::string_view name) {
-  return !name.empty() && IsIdentifierStart(name.front()) &&
-         std::all_of(name.begin(), name.end(), IsIdentifierChar) && !IsKeyword(name);
-}
+bool IsCIdentifier(std::string_view name) { return IsIdentifierShape(name) && !IsKeyword(name); }
 
 std::string ArrayNameProblem(std::string_view name) {
   const ReasonTable& reasons = Reasons();
-  const auto reason = reasons.find(name);
-  if (IsKeyword(name)) return reason->second;
-  if (!IsCIdentifier(name)) {
+  const auto refusal = reasons.find(name);
+  if (refusal != reasons.end() && refusal->second.keyword) return refusal->second.reason;
+  if (!IsIdentifierShape(name)) {
     return "is not a C identifier (ASCII letters, digits and _, not starting with a digit)";
   }
   if (name.starts_with('_')) {
     return "is reserved: at file scope, names that start with _ belong to the compiler";
   }
-  if (LengthName(name).find("__") != std::string::npos) {
+  // NAME_len holds "__" where NAME does or ends in "_".
+  if (name.find("__") != std::string_view::npos || name.ends_with('_')) {
     return "is reserved in C++, where names holding __ belong to the compiler (NAME_len "
            "gets one from a trailing _)";
   }
   if (name == "main") return "is the name of the program's entry point";
-  return reason == reasons.end() ? std::string() : reason->second;
+  return refusal == reasons.end() ? std::string() : refusal->second.reason;
 }
 
 std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept {

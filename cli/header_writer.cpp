@@ -1,6 +1,7 @@
 #include "cli/header_writer.h"
 
 #include <array>
+#include <cstring>
 
 #include "cli/c_names.h"
 #include "cli/string_literal.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kTableLinkage = "GBKHEX_LINKAGE";
+constexpr std::string_view kTableLinkagePrefix = "GBKHEX_LINKAGE ";
 constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
@@ -100,18 +102,13 @@ std::string DeclarationTextProblem(std::string_view text) {
   return "";
 }
 
-std::string ShownCount(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " text" : " texts");
-}
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15u;
 
-// 64-bit FNV-1a: no table of one program holds enough headers for two to meet.
-std::uint64_t Hash(std::string_view bytes) noexcept {
-  std::uint64_t hash = 0xCBF29CE484222325u;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001B3u;
-  }
-  return hash;
+// Mixes one word into a 64-bit hash: no two different tables of one program
+// are likely to meet, and none is an attack.
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) noexcept {
+  hash = (hash ^ word) * kHashMultiplier;
+  return hash ^ (hash >> 29);
 }
 
 }  // namespace
@@ -179,15 +176,38 @@ void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t
   out.append(std::to_string(length)).append(";").append(kHeaderLineBreak);
 }
 
-std::string TextComment(std::string_view utf8Text) {
-  std::string out = "/* \"";
+void AppendTextComment(std::string& out, std::string_view utf8Text) {
+  // The bytes that may need an escape: ASCII controls and \ " / * ?, and the
+  // lead bytes of the characters to escape (C1 controls, the zero-width,
+  // reordering and separator marks, U+FEFF) or of sequences that may be
+  // ill-formed. Runs of any other bytes go in whole.
+  static constexpr auto kAttention = [] {
+    std::array<bool, 256> attention{};
+    for (unsigned c = 0; c < 0x20; ++c) attention[c] = true;
+    for (const unsigned char c :
+         std::string_view("\x7F\\\"/*?\xC0\xC1\xC2\xE0\xE2\xED\xEF\xF0\xF4")) {
+      attention[c] = true;
+    }
+    for (unsigned c = 0xF5; c <= 0xFF; ++c) attention[c] = true;
+    return attention;
+  }();
+  const auto byte = [&utf8Text](std::size_t i) { return static_cast<unsigned char>(utf8Text[i]); };
+  out.append("/* \"");
   for (std::size_t at = 0; at < utf8Text.size();) {
+    std::size_t run = at;
+    while (run < utf8Text.size() && !kAttention[byte(run)]) ++run;
+    out.append(utf8Text.substr(at, run - at));
+    at = run;
+    if (at == utf8Text.size()) break;
     const auto [code, size] = DecodeAt(utf8Text, at);
     const char previous = out.back();
     if (size == 0) {
-      out.append("\\x");
-      AppendHex(out, static_cast<unsigned char>(utf8Text[at]), 2);
-      ++at;
+      // The byte and the continuation bytes that it leads.
+      do {
+        out.append("\\x");
+        AppendHex(out, byte(at), 2);
+        ++at;
+      } while (at < utf8Text.size() && (byte(at) & 0xC0) == 0x80);
       continue;
     }
     switch (code) {
@@ -222,18 +242,31 @@ std::string TextComment(std::string_view utf8Text) {
     }
     at += size;
   }
-  return out.append("\" */").append(kHeaderLineBreak);
+  out.append("\" */").append(kHeaderLineBreak);
 }
 
 }  // namespace header
 
 void ConstantWriter::Append(std::string_view bytes, std::string& out) {
-  out.reserve(out.size() + bytes.size() * 5 + bytes.size() / kConstantsPerLine * 2 + 2);
+  static constexpr auto kTokens = [] {
+    std::array<std::array<char, 5>, 256> tokens{};
+    for (std::size_t b = 0; b < tokens.size(); ++b) {
+      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ','};
+    }
+    return tokens;
+  }();
+  const std::size_t start = out.size();
+  const std::size_t lineBreaks =
+      (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
+  out.resize(start + bytes.size() * 5 + lineBreaks * kHeaderLineBreak.size());
+  char* at = out.data() + start;
   for (const char c : bytes) {
-    out.append("0X");
-    AppendHex(out, static_cast<unsigned char>(c), 2);
-    out += ',';
-    if (++bytesWritten_ % kConstantsPerLine == 0) out.append(kHeaderLineBreak);
+    std::memcpy(at, kTokens[static_cast<unsigned char>(c)].data(), 5);
+    at += 5;
+    if (++bytesWritten_ % kConstantsPerLine == 0) {
+      std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
+      at += kHeaderLineBreak.size();
+    }
   }
 }
 
@@ -253,9 +286,40 @@ std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& s
   return text.append(header::Closing());
 }
 
-TableHeader::TableHeader(DeclarationStyle style, bool nul) : style_(std::move(style)), nul_(nul) {}
+void TableGuard::Add(std::string_view bytes) noexcept {
+  size_ += bytes.size();
+  const auto take = [this](char c) {
+    pending_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * pendingSize_);
+    if (++pendingSize_ == 8) {
+      hash_ = Mix(hash_, pending_);
+      pending_ = 0;
+      pendingSize_ = 0;
+    }
+  };
+  while (pendingSize_ != 0 && !bytes.empty()) {
+    take(bytes.front());
+    bytes.remove_prefix(1);
+  }
+  for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
+    std::uint64_t word = 0;
+    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[i]);
+    hash_ = Mix(hash_, word);
+  }
+  for (const char c : bytes) take(c);
+}
 
-std::string TableHeader::EntryProblem(std::string_view bytes) const {
+std::string TableGuard::Name() const {
+  const std::uint64_t hash = Mix(Mix(hash_, pending_), size_);
+  std::string name = "GBKHEX_TABLE_";
+  AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
+  AppendHex(name, static_cast<unsigned>(hash), 8);
+  return name;
+}
+
+TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
+    : style_(std::move(style)), nul_(nul) {}
+
+std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
   if (bytes.empty() && style_.form == ValueForm::Constants && !nul_) {
     return "the text is empty, and a C array needs at least one byte (a string literal or "
            "--nul can hold an empty text)";
@@ -263,41 +327,38 @@ std::string TableHeader::EntryProblem(std::string_view bytes) const {
   return "";
 }
 
-void TableHeader::Add(std::string_view name, std::string_view utf8Text, std::string_view bytes) {
-  body_.append(header::TextComment(utf8Text));
-  header::AppendDeclarationHead(body_, std::string(kTableLinkage) + " ", style_, name);
-  if (style_.form == ValueForm::Constants) {
-    ConstantWriter constants;
-    constants.Append(bytes, body_);
-    if (nul_) constants.Append(std::string_view("\0", 1), body_);
-    header::AppendDeclarationTail(body_, style_.form, constants.LineIsOpen());
-  } else {
-    StringLiteralWriter literal(1);
-    literal.Append(bytes, body_);
-    literal.Finish(body_);
-    header::AppendDeclarationTail(body_, style_.form, false);
-  }
-  header::AppendLengthConstant(body_, name, bytes.size());
-  ++entries_;
-}
-
-std::string TableHeader::Finish() const {
-  std::string guard = "GBKHEX_TABLE_";
-  const std::uint64_t hash = Hash(body_);
-  AppendHex(guard, static_cast<unsigned>(hash >> 32), 8);
-  AppendHex(guard, static_cast<unsigned>(hash), 8);
+std::string TableHeaderWriter::Opening(std::string_view guard) const {
   std::string text = header::Opening(
-      "/* The code page 936 (GBK) bytes of " + ShownCount(entries_) + ", written by gbkhex-cli. */",
-      guard, NeedsStdint(style_.type));
+      "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */", guard,
+      NeedsStdint(style_.type));
   const std::string linkage = "#define " + std::string(kTableLinkage);
-  text.append(Line(header::kInlineCondition))
+  return text.append(Line(header::kInlineCondition))
       .append(Line(linkage + " inline"))
       .append(Line("#else"))
       .append(Line(linkage + " static"))
       .append(Line("#endif"));
-  text.append(body_);
-  text.append(Line("#undef " + std::string(kTableLinkage)));
-  return text.append(header::Closing());
+}
+
+void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
+                                    std::string_view utf8Text, std::string_view bytes) const {
+  header::AppendTextComment(out, utf8Text);
+  header::AppendDeclarationHead(out, kTableLinkagePrefix, style_, name);
+  if (style_.form == ValueForm::Constants) {
+    ConstantWriter constants;
+    constants.Append(bytes, out);
+    if (nul_) constants.Append(std::string_view("\0", 1), out);
+    header::AppendDeclarationTail(out, style_.form, constants.LineIsOpen());
+  } else {
+    StringLiteralWriter literal(1);
+    literal.Append(bytes, out);
+    literal.Finish(out);
+    header::AppendDeclarationTail(out, style_.form, false);
+  }
+  header::AppendLengthConstant(out, name, bytes.size());
+}
+
+std::string TableHeaderWriter::Closing() const {
+  return Line("#undef " + std::string(kTableLinkage)) + header::Closing();
 }
 
 }  // namespace gbkhex::cli

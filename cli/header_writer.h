@@ -68,12 +68,14 @@ void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIs
 // "static const unsigned long NAME_len = LENGTH;"
 void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length);
 
-// A comment line that shows `utf8Text` between double quotes, whatever it
-// holds: '\', '"', control characters, invisible and reordering characters and
-// bytes that are not UTF-8 are written as escapes, and "*/", "/*" and "??" are
-// broken up, so that nothing in the text can end the comment or change what
-// the lines around it mean.
-std::string TextComment(std::string_view utf8Text);
+// Appends a comment line that shows `utf8Text` between double quotes, whatever
+// it holds: '\', '"', control characters and invisible and reordering
+// characters are written as escapes, and "*/", "/*" and "??" are broken up, so
+// that nothing in the text can end the comment or change what the lines around
+// it mean. A text that is not well-formed UTF-8 cannot do so either: the bytes
+// of ill-formed sequences are written as \x escapes, where their lead byte
+// shows them to be ill-formed, and copied otherwise.
+void AppendTextComment(std::string& out, std::string_view utf8Text);
 
 }  // namespace header
 
@@ -98,34 +100,47 @@ std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& s
 std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& style,
                                 std::uint64_t length, bool constantLineIsOpen);
 
-// The header of a string table: for each entry in order, a comment showing the
-// text, the declaration and NAME_len. The include guard comes from a hash of
-// everything the header declares, so that two different tables of one program
-// never share it, and one header included twice does; hence the header is
-// made whole, at the end.
-class TableHeader {
+// The include guard of a string table's header: a hash of the options that
+// shape the header and of the table's input, so that two different tables of
+// one program never share it, and the same header included twice does. It is
+// taken over the whole input before the header's first line (a file can be
+// read twice, standard input held in memory), so that the header streams.
+class TableGuard {
+ public:
+  // Adds the next bytes: first the options, as one line ending in LF, then
+  // the input in pieces of any size (the name depends on the bytes alone).
+  void Add(std::string_view bytes) noexcept;
+  // "GBKHEX_TABLE_" and 16 hexadecimal digits.
+  std::string Name() const;
+
+ private:
+  std::uint64_t hash_ = 0;
+  std::uint64_t pending_ = 0;  // bytes not yet mixed in, up to 7
+  unsigned pendingSize_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+// The header of a string table: after the opening, for each entry in order, a
+// comment showing the text, the declaration and NAME_len, then the closing.
+class TableHeaderWriter {
  public:
   // With `nul`, constants get a 00 byte after each text; a literal has its
   // own.
-  TableHeader(DeclarationStyle style, bool nul);
+  TableHeaderWriter(DeclarationStyle style, bool nul);
 
   // Why `bytes` cannot make an entry, or "": an empty text would make an empty
   // array, which C does not allow.
   std::string EntryProblem(std::string_view bytes) const;
 
+  std::string Opening(std::string_view guard) const;
   // `utf8Text` is what the comment shows, `bytes` its code page 936 bytes.
-  void Add(std::string_view name, std::string_view utf8Text, std::string_view bytes);
-
-  std::size_t EntryCount() const noexcept { return entries_; }
-
-  // The whole header.
-  std::string Finish() const;
+  void AppendEntry(std::string& out, std::string_view name, std::string_view utf8Text,
+                   std::string_view bytes) const;
+  std::string Closing() const;
 
  private:
   DeclarationStyle style_;
   bool nul_;
-  std::string body_;
-  std::size_t entries_ = 0;
 };
 
 }  // namespace gbkhex::cli

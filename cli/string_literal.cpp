@@ -1,6 +1,7 @@
 #include "cli/string_literal.h"
 
 #include <array>
+#include <cstring>
 
 namespace gbkhex::cli {
 namespace {
@@ -245,8 +246,13 @@ class LiteralReader {
 
 }  // namespace
 
+void StringLiteralWriter::Put(std::string_view text) noexcept {
+  std::memcpy(line_.data() + lineSize_, text.data(), text.size());
+  lineSize_ += text.size();
+}
+
 void StringLiteralWriter::Append(std::string_view bytes, std::string& out) {
-  if (line_.empty()) line_ = '"';
+  if (lineSize_ == 0) Put("\"");
   for (const char c : bytes) {
     const Token& token = kTokens[static_cast<std::uint8_t>(c)];
     const bool questionMark = c == '?';
@@ -255,13 +261,13 @@ void StringLiteralWriter::Append(std::string_view bytes, std::string& out) {
     const bool joint = afterHexEscape_ && IsHexDigit(c);
     const std::size_t jointSize = joint ? kLiteralJoint.size() : 0;
     // Room for the closing '"' too.
-    if (line_.size() + jointSize + text.size() + 1 > kLiteralLineWidth) {
+    if (lineSize_ + jointSize + text.size() + 1 > kLiteralLineWidth) {
       BreakLine(out);
     } else if (joint) {
-      line_.append(kLiteralJoint);
+      Put(kLiteralJoint);
     }
-    lastTokenStart_ = line_.size();
-    line_.append(text);
+    lastTokenStart_ = lineSize_;
+    Put(text);
     afterHexEscape_ = token.hexEscape;
     afterQuestionMark_ = questionMark;
   }
@@ -269,21 +275,22 @@ void StringLiteralWriter::Append(std::string_view bytes, std::string& out) {
 }
 
 void StringLiteralWriter::BreakLine(std::string& out) {
-  out.append(line_).append("\"").append(kLiteralLineBreak);
-  line_ = '"';
+  out.append(Line()).append("\"").append(kLiteralLineBreak);
+  lineSize_ = 0;
+  Put("\"");
 }
 
 void StringLiteralWriter::Finish(std::string& out) {
-  if (line_.empty()) line_ = '"';
+  if (lineSize_ == 0) Put("\"");
   // The last token moves to a line of its own where what follows would not fit.
-  if (line_.size() + 1 + lastLineReserve_ > kLiteralLineWidth && lastTokenStart_ > 1) {
-    const std::string last = line_.substr(lastTokenStart_);
-    line_.resize(lastTokenStart_);
-    if (line_.ends_with(kLiteralJoint)) line_.resize(line_.size() - kLiteralJoint.size());
+  if (lineSize_ + 1 + lastLineReserve_ > kLiteralLineWidth && lastTokenStart_ > 1) {
+    const std::string last(Line().substr(lastTokenStart_));
+    lineSize_ = lastTokenStart_;
+    if (Line().ends_with(kLiteralJoint)) lineSize_ -= kLiteralJoint.size();
     BreakLine(out);
-    line_.append(last);
+    Put(last);
   }
-  out.append(line_).append("\"");
+  out.append(Line()).append("\"");
   *this = StringLiteralWriter(lastLineReserve_);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -40,9 +41,13 @@ class StringLiteralWriter {
 
  private:
   void BreakLine(std::string& out);
+  void Put(std::string_view text) noexcept;
+  std::string_view Line() const noexcept { return {line_.data(), lineSize_}; }
 
   std::size_t lastLineReserve_;
-  std::string line_;  // the line in progress, its opening '"' included, without the closing one
+  // The line in progress, its opening '"' included, without the closing one.
+  std::array<char, kLiteralLineWidth> line_{};
+  std::size_t lineSize_ = 0;
   std::size_t lastTokenStart_ = 0;  // in line_
   bool afterHexEscape_ = false;
   bool afterQuestionMark_ = false;

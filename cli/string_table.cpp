@@ -24,12 +24,10 @@ std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
   return at;
 }
 
-TableLine Fault(std::size_t offset, std::string what) {
-  TableLine line;
+void Fault(TableLine& line, std::size_t offset, std::string what) {
   line.kind = TableLine::Kind::Fault;
   line.faultOffset = offset;
   line.fault = std::move(what);
-  return line;
 }
 
 // The byte of the escape whose second character is `c`.
@@ -50,7 +48,7 @@ std::optional<char> QuotedEscape(char c) noexcept {
 }
 
 // Reads the quoted text whose opening '"' is line[open] into `entry`.
-TableLine ReadQuoted(std::string_view line, std::size_t open, TableLine entry) {
+void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
   entry.quoted = true;
   entry.textOffset = open + 1;
   for (std::size_t at = open + 1; at < line.size(); ++at) {
@@ -58,9 +56,9 @@ TableLine ReadQuoted(std::string_view line, std::size_t open, TableLine entry) {
     if (c == '"') {
       const std::size_t after = SkipBlanks(line, at + 1);
       if (after < line.size()) {
-        return Fault(after, "only blanks may follow the closing '\"' of a quoted text");
+        Fault(entry, after, "only blanks may follow the closing '\"' of a quoted text");
       }
-      return entry;
+      return;
     }
     if (c != '\\') {
       entry.text += c;
@@ -69,50 +67,61 @@ TableLine ReadQuoted(std::string_view line, std::size_t open, TableLine entry) {
     if (at + 1 == line.size()) break;
     const std::optional<char> escaped = QuotedEscape(line[at + 1]);
     if (!escaped) {
-      return Fault(at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
+      Fault(entry, at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
+      return;
     }
     entry.text += *escaped;
     ++at;
   }
-  return Fault(open, "the quoted text has no closing '\"'");
+  Fault(entry, open, "the quoted text has no closing '\"'");
 }
 
 }  // namespace
 
 TableLine ReadTableLine(std::string_view line) {
+  TableLine read;
+  ReadTableLine(line, read);
+  return read;
+}
+
+void ReadTableLine(std::string_view line, TableLine& into) {
+  into.kind = TableLine::Kind::Ignored;
+  into.name = {};
+  into.text.clear();
+  into.quoted = false;
+  into.fault.clear();
   if (line.ends_with('\r')) line.remove_suffix(1);
   if (const std::size_t cr = line.find('\r'); cr != std::string_view::npos) {
-    return Fault(cr, "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)");
+    return Fault(into, cr,
+                 "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)");
   }
   const std::size_t start = SkipBlanks(line, 0);
-  if (start == line.size() || line[start] == '#') return {};
+  if (start == line.size() || line[start] == '#') return;
 
   std::size_t nameEnd = start;
   while (nameEnd < line.size() && IsNameChar(line[nameEnd])) ++nameEnd;
   if (nameEnd == start) {
-    return Fault(start,
+    return Fault(into, start,
                  "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
                  "digits and _");
   }
-  TableLine entry;
-  entry.kind = TableLine::Kind::Entry;
-  entry.name = line.substr(start, nameEnd - start);
-  entry.nameOffset = start;
+  const std::string_view name = line.substr(start, nameEnd - start);
   const std::size_t equals = SkipBlanks(line, nameEnd);
   if (equals == line.size() || line[equals] != '=') {
-    return Fault(equals, Concat("expected '=' after the name '", entry.name, "'"));
+    return Fault(into, equals, Concat("expected '=' after the name '", name, "'"));
   }
-  if (const std::string problem = ArrayNameProblem(entry.name); !problem.empty()) {
-    return Fault(start, Concat("the name '", entry.name, "' ", problem));
+  if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
+    return Fault(into, start, Concat("the name '", name, "' ", problem));
   }
-
+  into.kind = TableLine::Kind::Entry;
+  into.name = name;
+  into.nameOffset = start;
   const std::size_t text = SkipBlanks(line, equals + 1);
-  if (text < line.size() && line[text] == '"') return ReadQuoted(line, text, std::move(entry));
+  if (text < line.size() && line[text] == '"') return ReadQuoted(line, text, into);
   std::size_t end = line.size();
   while (end > text && IsBlank(line[end - 1])) --end;
-  entry.textOffset = text;
-  entry.text = line.substr(text, end - text);
-  return entry;
+  into.textOffset = text;
+  into.text.assign(line.substr(text, end - text));
 }
 
 std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {
@@ -150,30 +159,35 @@ std::optional<std::string_view> TableLines::Rest() {
 }
 
 std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
-  const auto lineOf = [this](std::string_view other) -> std::optional<std::uint64_t> {
-    const auto found = lines_.find(std::string(other));
-    if (found == lines_.end()) return std::nullopt;
-    return found->second;
-  };
   const auto lines = [line](std::uint64_t other) {
     return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
   };
-  if (const auto other = lineOf(name)) {
-    return Clash{*other, Concat("the name '", name, "' is given twice", lines(*other))};
+  const auto [entry, added] = lines_.try_emplace(std::string(name), line);
+  if (!added) {
+    return Clash{entry->second,
+                 Concat("the name '", name, "' is given twice", lines(entry->second))};
   }
+  std::optional<Clash> clash;
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
-    if (const auto other = lineOf(owner)) {
-      return Clash{*other, Concat("the name '", name, "' is the length constant of '", owner, "'",
-                                  lines(*other))};
+    if (const auto other = lines_.find(owner); other != lines_.end()) {
+      clash = Clash{other->second, Concat("the name '", name, "' is the length constant of '",
+                                          owner, "'", lines(other->second))};
     }
   }
-  const std::string length = LengthName(name);
-  if (const auto other = lineOf(length)) {
-    return Clash{*other, Concat("the length constant of '", name, "', ", length,
-                                ", is the name of another entry", lines(*other))};
+  // Only a name that ends in "_len" can be another's length constant.
+  if (!clash && namesEndingInLen_ > 0) {
+    lengthName_.assign(name).append("_len");
+    if (const auto other = lines_.find(lengthName_); other != lines_.end()) {
+      clash = Clash{other->second, Concat("the length constant of '", name, "', ", lengthName_,
+                                          ", is the name of another entry", lines(other->second))};
+    }
   }
-  lines_.emplace(name, line);
-  return std::nullopt;
+  if (clash) {
+    lines_.erase(entry);
+  } else if (name.ends_with("_len")) {
+    ++namesEndingInLen_;
+  }
+  return clash;
 }
 
 }  // namespace gbkhex::cli

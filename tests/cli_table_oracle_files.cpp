@@ -110,17 +110,22 @@ int Headers(const std::string& dir) {
   std::string entries;
   bool written = true;
   for (const auto& table : tables) {
-    TableHeader header(table.style, table.nul);
+    const TableHeaderWriter writer(table.style, table.nul);
+    TableGuard guard;
+    guard.Add(table.style.type + " " + table.style.attribute + (table.nul ? " nul\n" : "\n"));
+    std::string body;
     for (std::size_t i = 0; i < texts.size(); ++i) {
       const std::string bytes = CodePage936(texts[i]);
-      if (!header.EntryProblem(bytes).empty()) continue;
+      if (!writer.EntryProblem(bytes).empty()) continue;
       const std::string name = std::string(table.name) + "_" + std::to_string(i);
-      header.Add(name, texts[i], bytes);
+      guard.Add(name + " = " + texts[i] + "\n");
+      writer.AppendEntry(body, name, texts[i], bytes);
       const bool terminated = table.nul || table.style.form == ValueForm::Literal;
       entries += name + (terminated ? " 1\n" : " 0\n");
       written = written && WriteFile(dir + "/text/" + name, texts[i]);
     }
-    written = written && WriteFile(dir + "/h_" + std::string(table.name) + ".h", header.Finish());
+    written = written && WriteFile(dir + "/h_" + std::string(table.name) + ".h",
+                                   writer.Opening(guard.Name()) + body + writer.Closing());
   }
   const struct {
     std::string_view name;

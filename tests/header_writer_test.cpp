@@ -72,15 +72,15 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
 }
 
 TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
-  TableHeader table({ValueForm::Literal, "", ""}, false);
-  table.Add("title", "主菜单 */", "\xD6\xF7\xB2\xCB\xB5\xA5 */");
-  table.Add("empty", "", "");
-  const std::string header = table.Finish();
-  const std::string guard = header.substr(header.find("#ifndef ") + 8, 29);
+  const TableHeaderWriter table({ValueForm::Literal, "", ""}, false);
+  std::string header = table.Opening("GUARD");
+  table.AppendEntry(header, "title", "主菜单 */", "\xD6\xF7\xB2\xCB\xB5\xA5 */");
+  table.AppendEntry(header, "empty", "", "");
+  header += table.Closing();
   EXPECT_EQ(header,
-            "/* The code page 936 (GBK) bytes of 2 texts, written by gbkhex-cli. */\r\n"
-            "#ifndef " +
-                guard + "\r\n#define " + guard + "\r\n" + std::string(header::kInlineCondition) +
+            "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */\r\n"
+            "#ifndef GUARD\r\n#define GUARD\r\n" +
+                std::string(header::kInlineCondition) +
                 "\r\n#define GBKHEX_LINKAGE inline\r\n#else\r\n#define GBKHEX_LINKAGE static\r\n"
                 "#endif\r\n"
                 "/* \"主菜单 *\\/\" */\r\n"
@@ -89,25 +89,25 @@ TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
                 "/* \"\" */\r\nGBKHEX_LINKAGE const char empty[] =\r\n\"\";\r\n"
                 "static const unsigned long empty_len = 0;\r\n"
                 "#undef GBKHEX_LINKAGE\r\n#endif\r\n");
-  EXPECT_TRUE(guard.starts_with("GBKHEX_TABLE_")) << guard;
 
-  // The same table gives the same guard; a change of text, type or terminator another.
-  const auto guardOf = [](DeclarationStyle style, bool nul, std::string_view bytes) {
-    TableHeader other(std::move(style), nul);
-    other.Add("title", "", bytes);
-    const std::string text = other.Finish();
-    return text.substr(text.find("#ifndef ") + 8, 29);
+  // The guard depends on the bytes alone, however they come in pieces.
+  const auto guardOf = [](std::initializer_list<std::string_view> pieces) {
+    TableGuard guard;
+    for (const std::string_view piece : pieces) guard.Add(piece);
+    return guard.Name();
   };
-  const std::string base = guardOf({}, false, "A");
-  EXPECT_EQ(guardOf({}, false, "A"), base);
-  for (const std::string& other : {guardOf({}, false, "B"), guardOf({}, true, "A"),
-                                   guardOf({ValueForm::Constants, "const uint8_t", ""}, false, "A"),
-                                   guardOf({ValueForm::Literal, "", ""}, false, "A")}) {
+  const std::string base = guardOf({"--type x\n", "title = 主菜单\nmenu = 设置\n"});
+  EXPECT_EQ(base.size(), 29u);
+  EXPECT_TRUE(base.starts_with("GBKHEX_TABLE_")) << base;
+  EXPECT_EQ(guardOf({"--type x\ntitle", " = 主菜单\nmenu = 设", "置\n"}), base);
+  for (const std::string& other : {guardOf({"--type y\n", "title = 主菜单\nmenu = 设置\n"}),
+                                   guardOf({"--type x\n", "title = 主菜单\nmenu = 设置\n\n"}),
+                                   guardOf({"--type x\n", "title = 主菜单\n"}), guardOf({})}) {
     EXPECT_NE(other, base);
   }
-  EXPECT_NE(TableHeader({}, false).EntryProblem(""), "");
-  EXPECT_EQ(TableHeader({}, true).EntryProblem(""), "");
-  EXPECT_EQ(TableHeader({ValueForm::Literal, "", ""}, false).EntryProblem(""), "");
+  EXPECT_NE(TableHeaderWriter({}, false).EntryProblem(""), "");
+  EXPECT_EQ(TableHeaderWriter({}, true).EntryProblem(""), "");
+  EXPECT_EQ(TableHeaderWriter({ValueForm::Literal, "", ""}, false).EntryProblem(""), "");
 }
 
 TEST(HeaderWriter, NothingInATextEndsItsComment) {
@@ -127,7 +127,9 @@ TEST(HeaderWriter, NothingInATextEndsItsComment) {
       {"😀", "😀"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(header::TextComment(c.text), "/* \"" + std::string(c.shown) + "\" */\r\n") << c.text;
+    std::string comment;
+    header::AppendTextComment(comment, c.text);
+    EXPECT_EQ(comment, "/* \"" + std::string(c.shown) + "\" */\r\n") << c.text;
   }
 }
 
