@@ -122,7 +122,11 @@ class Sink {
     return 0;
   }
 
-  int OpenExisting(const std::string&) { return EINVAL; }
+  int OpenExisting(const std::string& utf8Path) {
+    handle_ = CreateFileW(Wide(utf8Path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle_ == INVALID_HANDLE_VALUE ? LastError() : 0;
+  }
 
   int Write(const char* data, std::size_t size) {
     while (size > 0) {
@@ -179,9 +183,19 @@ struct Target {
 
 Target Examine(const std::string& path) {
   Target target{path};
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const std::wstring wide = Wide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   target.exists = attributes != INVALID_FILE_ATTRIBUTES;
   target.folder = target.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (target.folder) return target;
+  // A device (NUL, CON) may have no attributes, but opens.
+  const HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    target.exists = true;
+    target.regular = GetFileType(file) == FILE_TYPE_DISK;
+    CloseHandle(file);
+  }
   return target;
 }
 

@@ -21,12 +21,12 @@ class OutputFileError : public std::runtime_error {
 // alone. SIGINT, SIGTERM and SIGHUP remove it too, where nothing else handles
 // them; on Windows the system deletes it when the process ends before Commit.
 //
-// The new file gets the permissions that creating FILE would give (0666 less
-// the umask) or, when FILE exists, FILE's own, as a shell's '>' would leave
-// them. A symbolic link is followed: its target is replaced, the link stays.
-// FILE that exists and is no regular file (/dev/null, a pipe) is written
-// directly, as there is nothing to replace. The name is UTF-8 (wide on
-// Windows, so any script works).
+// FILE that exists and is no regular file (/dev/null, a pipe, NUL) is
+// written directly, as there is nothing to replace. On POSIX systems the new
+// file gets the permissions that creating FILE would give (0666 less the
+// umask) or, when FILE exists, FILE's own, as a shell's '>' would leave them;
+// and a symbolic link is followed (its target is replaced, the link stays).
+// The name is UTF-8 (made wide on Windows, so that any script works).
 class OutputFile {
  public:
   explicit OutputFile(const std::string& utf8Path);

@@ -77,6 +77,14 @@ int wmain(int argc, wchar_t** argv) {
   Check(Read(old) == "new" && Count(folder) == 1, "without Commit, FILE stays");
 
   try {
+    OutputFile file("NUL");
+    file.Stream() << "x";
+    file.Commit();
+  } catch (const OutputFileError&) {
+    Check(false, "a device is written directly");
+  }
+
+  try {
     OutputFile file(Utf8(folder / "missing" / "x.h"));
     Check(false, "a missing folder is refused");
   } catch (const OutputFileError&) {
