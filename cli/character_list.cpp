@@ -122,14 +122,7 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
   }
 }
 
-std::string CharacterList::CodePage936Bytes(char32_t character) {
-  std::u16string units;
-  if (character > 0xFFFF) {
-    units = {static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10)),
-             static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF))};
-  } else {
-    units = {static_cast<char16_t>(character)};
-  }
+std::string CodePage936Bytes(std::u16string_view units) {
   std::string bytes;
   for (const char16_t unit : units) {
     const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
@@ -137,6 +130,14 @@ std::string CharacterList::CodePage936Bytes(char32_t character) {
     bytes += static_cast<char>(code & 0xFF);
   }
   return bytes;
+}
+
+std::string CharacterList::CodePage936Bytes(char32_t character) {
+  if (character <= 0xFFFF)
+    return cli::CodePage936Bytes(std::u16string(1, static_cast<char16_t>(character)));
+  const char32_t offset = character - 0x10000;
+  return cli::CodePage936Bytes(std::u16string{static_cast<char16_t>(0xD800 + (offset >> 10)),
+                                              static_cast<char16_t>(0xDC00 + (offset & 0x3FF))});
 }
 
 }  // namespace gbkhex::cli

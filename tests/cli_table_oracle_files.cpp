@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/c_names.h"
+#include "cli/character_list.h"
 #include "cli/header_writer.h"
 #include "cli/string_literal.h"
 #include "cli/utf8.h"
-#include "convert/code_page_936.h"
 #include "literal_samples.h"
 
 namespace gbkhex::cli {
@@ -69,13 +69,7 @@ std::string CodePage936(std::string_view utf8) {
   std::u16string units(utf8.size(), u'\0');
   const Utf8Result decoded =
       DecodeUtf8({reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()}, units.data());
-  std::string bytes;
-  for (const char16_t unit : std::u16string_view(units).substr(0, decoded.unitsWritten)) {
-    const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
-    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
-    bytes += static_cast<char>(code & 0xFF);
-  }
-  return bytes;
+  return CodePage936Bytes(std::u16string_view(units).substr(0, decoded.unitsWritten));
 }
 
 // headers DIR: a table header for each style (h_NAME.h) and two --array

@@ -5,22 +5,12 @@
 #include <sstream>
 #include <string>
 
+#include "cli/character_list.h"
 #include "cli/stream_converter.h"
 #include "cli/string_literal.h"
-#include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
 namespace {
-
-std::string BytesOf(std::u16string_view units) {
-  std::string bytes;
-  for (const char16_t unit : units) {
-    const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
-    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
-    bytes += static_cast<char>(code & 0xFF);
-  }
-  return bytes;
-}
 
 std::string Utf8Of(std::u16string_view units) {
   std::string utf8;
@@ -47,7 +37,7 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
     converter.Convert(in, "in");
     converter.Finish();
 
-    const std::string bytes = BytesOf(text);
+    const std::string bytes = CodePage936Bytes(text);
     std::string got = SingleHeaderOpening("text", {});
     ConstantWriter constants;
     constants.Append(bytes, got);

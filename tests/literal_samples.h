@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/code_page_936.h"
+#include "cli/character_list.h"
 
 namespace gbkhex::cli {
 
@@ -12,12 +12,9 @@ namespace gbkhex::cli {
 // every character that a \x escape could take in, then runs of '?' before each
 // character that would end a trigraph: what a literal writer must get right.
 inline std::string LiteralTestBytes() {
-  std::string bytes;
-  for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
-    const auto code = static_cast<std::uint16_t>(CharacterCode(static_cast<char16_t>(unit)));
-    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
-    bytes += static_cast<char>(code & 0xFF);
-  }
+  std::u16string units;
+  for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) units += static_cast<char16_t>(unit);
+  std::string bytes = CodePage936Bytes(units);
   for (unsigned byte = 0; byte <= 0xFF; ++byte) {
     for (const char c : std::string_view("0123456789ABCDEFabcdefGg")) {
       bytes += static_cast<char>(byte);
