@@ -159,6 +159,7 @@ bool IsIdentifierShape(std::string_view name) {
 }
 
 constexpr std::string_view kLengthSuffix = "_len";
+constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";
 
 }  // namespace
 
@@ -180,6 +181,9 @@ std::string ArrayNameProblem(std::string_view name) {
            "gets one from a trailing _)";
   }
   if (name == "main") return "is the name of the program's entry point";
+  if (name.starts_with(kOwnMacroPrefix)) {
+    return "is reserved: the headers that gbkhex-cli writes name their macros GBKHEX_...";
+  }
   return refusal == reasons.end() ? std::string() : refusal->second.reason;
 }
 

@@ -14,10 +14,11 @@ bool IsCIdentifier(std::string_view name);
 // NAME_len and its include guard must compile as C and C++ at file scope, so
 // NAME must be a C identifier, no keyword of C23 or C++23 or of Keil C51, not
 // reserved (no leading underscore at file scope, no "__" in C++, which NAME_len
-// would also get from a trailing underscore), not `main`, no macro that
-// compilers predefine (linux, unix, i386, ...), and no macro, type or function
-// of <limits.h>, <stdint.h>, <stddef.h>, <stdio.h>, <stdlib.h> or <string.h>,
-// which a file that includes the header may well include too.
+// would also get from a trailing underscore), not `main`, not GBKHEX_... (the
+// macros of the headers gbkhex-cli writes), no macro that compilers predefine
+// (linux, unix, i386, ...), and no macro, type or function of <limits.h>,
+// <stdint.h>, <stddef.h>, <stdio.h>, <stdlib.h> or <string.h>, which a file
+// that includes the header may well include too.
 std::string ArrayNameProblem(std::string_view name);
 
 // The names of one standard header that a declaration of NAME[] cannot take

@@ -65,6 +65,7 @@ TEST(StringTable, ALineOfAnyOtherShapeIsAFaultAtItsPlace) {
       {" 2x = 1", 1, "is not a C identifier"},
       {"uint8_t = 1", 0, "is a type of <stdint.h>"},
       {"code = 1", 0, "Keil C51"},
+      {"GBKHEX_LINKAGE = 1", 0, "GBKHEX_"},
       {"q = \"abc", 4, "no closing '\"'"},
       {"q = \"abc\\", 4, "no closing '\"'"},
       {"q = \"a\" b", 8, "only blanks may follow"},
