@@ -253,25 +253,58 @@ void StringLiteralWriter::Put(std::string_view text) noexcept {
 
 void StringLiteralWriter::Append(std::string_view bytes, std::string& out) {
   if (lineSize_ == 0) Put("\"");
+  // The state lives in locals here, which the compiler keeps in registers.
+  std::size_t size = lineSize_;
+  std::size_t lastTokenStart = lastTokenStart_;
+  bool afterHexEscape = afterHexEscape_;
+  bool afterQuestionMark = afterQuestionMark_;
+  char* const line = line_.data();
   for (const char c : bytes) {
     const Token& token = kTokens[static_cast<std::uint8_t>(c)];
-    const bool questionMark = c == '?';
-    const std::string_view text =
-        questionMark && afterQuestionMark_ ? kEscapedQuestionMark : token.View();
-    const bool joint = afterHexEscape_ && IsHexDigit(c);
-    const std::size_t jointSize = joint ? kLiteralJoint.size() : 0;
     // Room for the closing '"' too.
-    if (lineSize_ + jointSize + text.size() + 1 > kLiteralLineWidth) {
-      BreakLine(out);
-    } else if (joint) {
-      Put(kLiteralJoint);
+    const bool fits = size + token.size + 1 <= kLiteralLineWidth;
+    if ((c == '?' && afterQuestionMark) || (afterHexEscape && IsHexDigit(c)) || !fits) {
+      lineSize_ = size;
+      afterHexEscape_ = afterHexEscape;
+      afterQuestionMark_ = afterQuestionMark;
+      AppendSpecial(c, out);
+      size = lineSize_;
+      lastTokenStart = lastTokenStart_;
+      afterHexEscape = afterHexEscape_;
+      afterQuestionMark = afterQuestionMark_;
+      continue;
     }
-    lastTokenStart_ = lineSize_;
-    Put(text);
-    afterHexEscape_ = token.hexEscape;
-    afterQuestionMark_ = questionMark;
+    // Every token is copied as four characters, of which its size count: the
+    // line keeps room for that.
+    lastTokenStart = size;
+    std::memcpy(line + size, token.text.data(), token.text.size());
+    size += token.size;
+    afterHexEscape = token.hexEscape;
+    afterQuestionMark = c == '?';
   }
+  lineSize_ = size;
+  lastTokenStart_ = lastTokenStart;
+  afterHexEscape_ = afterHexEscape;
+  afterQuestionMark_ = afterQuestionMark;
   bytesWritten_ += bytes.size();
+}
+
+void StringLiteralWriter::AppendSpecial(char c, std::string& out) {
+  const Token& token = kTokens[static_cast<std::uint8_t>(c)];
+  const bool questionMark = c == '?';
+  const std::string_view text =
+      questionMark && afterQuestionMark_ ? kEscapedQuestionMark : token.View();
+  const bool joint = afterHexEscape_ && IsHexDigit(c);
+  const std::size_t jointSize = joint ? kLiteralJoint.size() : 0;
+  if (lineSize_ + jointSize + text.size() + 1 > kLiteralLineWidth) {
+    BreakLine(out);
+  } else if (joint) {
+    Put(kLiteralJoint);
+  }
+  lastTokenStart_ = lineSize_;
+  Put(text);
+  afterHexEscape_ = token.hexEscape;
+  afterQuestionMark_ = questionMark;
 }
 
 void StringLiteralWriter::BreakLine(std::string& out) {

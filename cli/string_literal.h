@@ -40,13 +40,15 @@ class StringLiteralWriter {
   std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
 
  private:
+  void AppendSpecial(char c, std::string& out);
   void BreakLine(std::string& out);
   void Put(std::string_view text) noexcept;
   std::string_view Line() const noexcept { return {line_.data(), lineSize_}; }
 
   std::size_t lastLineReserve_;
-  // The line in progress, its opening '"' included, without the closing one.
-  std::array<char, kLiteralLineWidth> line_{};
+  // The line in progress, its opening '"' included, without the closing one;
+  // with room for the four characters that every token is copied as.
+  std::array<char, kLiteralLineWidth + 4> line_{};
   std::size_t lineSize_ = 0;
   std::size_t lastTokenStart_ = 0;  // in line_
   bool afterHexEscape_ = false;
