@@ -1,5 +1,7 @@
 #include "cli/string_table.h"
 
+#include <algorithm>
+
 #include "cli/c_names.h"
 
 namespace gbkhex::cli {
@@ -11,6 +13,13 @@ std::string Concat(const Parts&... parts) {
   std::string text;
   (text.append(parts), ...);
   return text;
+}
+
+// FNV-1a: quick on names of a few letters.
+std::uint64_t NameHash(std::string_view name) noexcept {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+  return hash;
 }
 
 constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
@@ -158,36 +167,65 @@ std::optional<std::string_view> TableLines::Rest() {
   return line;
 }
 
+std::optional<std::size_t> TableNames::Find(std::string_view name, std::uint64_t hash) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    if (slots_[slot] == 0) return std::nullopt;
+    const Name& held = names_[slots_[slot] - 1];
+    if (held.hash == hash && std::string_view(text_).substr(held.offset, held.size) == name) {
+      return slots_[slot] - 1;
+    }
+  }
+}
+
+void TableNames::Place(std::size_t index) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = names_[index].hash & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = index + 1;
+}
+
+void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
+  names_.push_back({text_.size(), name.size(), line, hash});
+  text_.append(name);
+  // At most half full, so that probes stay short.
+  if (names_.size() * 2 > slots_.size()) {
+    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    for (std::size_t index = 0; index < names_.size(); ++index) Place(index);
+  } else {
+    Place(names_.size() - 1);
+  }
+}
+
 std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
   const auto lines = [line](std::uint64_t other) {
     return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
   };
-  const auto [entry, added] = lines_.try_emplace(std::string(name), line);
-  if (!added) {
-    return Clash{entry->second,
-                 Concat("the name '", name, "' is given twice", lines(entry->second))};
+  const std::uint64_t hash = NameHash(name);
+  if (const auto other = Find(name, hash)) {
+    const std::uint64_t otherLine = names_[*other].line;
+    return Clash{otherLine, Concat("the name '", name, "' is given twice", lines(otherLine))};
   }
-  std::optional<Clash> clash;
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
-    if (const auto other = lines_.find(owner); other != lines_.end()) {
-      clash = Clash{other->second, Concat("the name '", name, "' is the length constant of '",
-                                          owner, "'", lines(other->second))};
+    if (const auto other = Find(owner, NameHash(owner))) {
+      const std::uint64_t otherLine = names_[*other].line;
+      return Clash{otherLine, Concat("the name '", name, "' is the length constant of '", owner,
+                                     "'", lines(otherLine))};
     }
   }
   // Only a name that ends in "_len" can be another's length constant.
-  if (!clash && namesEndingInLen_ > 0) {
+  if (namesEndingInLen_ > 0) {
     lengthName_.assign(name).append("_len");
-    if (const auto other = lines_.find(lengthName_); other != lines_.end()) {
-      clash = Clash{other->second, Concat("the length constant of '", name, "', ", lengthName_,
-                                          ", is the name of another entry", lines(other->second))};
+    if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
+      const std::uint64_t otherLine = names_[*other].line;
+      return Clash{otherLine, Concat("the length constant of '", name, "', ", lengthName_,
+                                     ", is the name of another entry", lines(otherLine))};
     }
   }
-  if (clash) {
-    lines_.erase(entry);
-  } else if (name.ends_with("_len")) {
-    ++namesEndingInLen_;
-  }
-  return clash;
+  Insert(name, hash, line);
+  if (name.ends_with("_len")) ++namesEndingInLen_;
+  return std::nullopt;
 }
 
 }  // namespace gbkhex::cli

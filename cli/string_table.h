@@ -2,11 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace gbkhex::cli {
 
@@ -84,18 +83,24 @@ class TableNames {
   std::optional<Clash> Add(std::string_view name, std::uint64_t line);
 
  private:
-  // Looked up by string_view, without a string made for each look-up; FNV-1a,
-  // quicker than the standard hash on names of a few letters.
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const noexcept {
-      std::uint64_t hash = 0xCBF29CE484222325u;
-      for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-      return static_cast<std::size_t>(hash);
-    }
+  struct Name {
+    std::size_t offset = 0;  // in text_
+    std::size_t size = 0;
+    std::uint64_t line = 0;
+    std::uint64_t hash = 0;
   };
-  std::unordered_map<std::string, std::uint64_t, Hash, std::equal_to<>> lines_;
-  std::string lengthName_;  // kept, as every entry needs one
+
+  // The index in names_ of `name`, whose hash is `hash`.
+  std::optional<std::size_t> Find(std::string_view name, std::uint64_t hash) const;
+  void Insert(std::string_view name, std::uint64_t hash, std::uint64_t line);
+  void Place(std::size_t index);
+
+  // An open-addressing table over one text of all names: a table of 10,000
+  // entries asks it three times an entry, and allocates nothing per name.
+  std::string text_;
+  std::vector<Name> names_;
+  std::vector<std::size_t> slots_;  // index + 1 in names_, or 0; a power of two long
+  std::string lengthName_;          // kept, as every entry needs one
   std::size_t namesEndingInLen_ = 0;
 };
 

@@ -124,6 +124,16 @@ TEST(StringTable, NamesGivenTwiceOrTakenByALengthConstantClash) {
       clash->what,
       "the length constant of 'size', size_len, is the name of another entry (lines 3 and 4)");
   EXPECT_FALSE(names.Add("title_len_len", 5));
+
+  // Enough names to grow the table many times: each stays found, with its line.
+  TableNames many;
+  for (std::uint64_t i = 0; i < 5000; ++i)
+    ASSERT_FALSE(many.Add(std::to_string(i), i));
+  for (std::uint64_t i = 0; i < 5000; i += 7) {
+    const auto again = many.Add(std::to_string(i), 9999);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->otherLine, i);
+  }
 }
 
 }  // namespace
