@@ -100,8 +100,8 @@ std::wstring Wide(const std::string& utf8) {
   return wide;
 }
 
-// A file that the system deletes when its handle closes, unless Keep() came
-// first: whatever ends the process before Commit takes the file with it.
+// A file that the system deletes when its handle closes, unless CloseKeeping()
+// closes it: whatever ends the process before Commit takes the file with it.
 class Sink {
  public:
   Sink() = default;
