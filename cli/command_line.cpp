@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "cli/c_names.h"
 #include "cli/dump_decoder.h"
 #include "cli/file_input.h"
 #include "cli/help.h"
@@ -13,47 +14,6 @@ namespace gbkhex::cli {
 namespace {
 
 constexpr std::string_view kStandardInputName = "standard input";
-
-// C (to C23) and C++ keywords, each followed by a blank: the declaration should
-// compile in either language.
-constexpr std::string_view kKeywords =
-    "_Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 "
-    "_Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local alignas "
-    "alignof and and_eq asm auto bitand bitor bool break case catch char char16_t "
-    "char32_t char8_t class co_await co_return co_yield compl concept const "
-    "const_cast consteval constexpr constinit continue decltype default delete do "
-    "double dynamic_cast else enum explicit export extern false float for friend "
-    "goto if inline int long mutable namespace new noexcept not not_eq nullptr "
-    "operator or or_eq private protected public register reinterpret_cast requires "
-    "restrict return short signed sizeof static static_assert static_cast struct "
-    "switch template this thread_local throw true try typedef typeid typename typeof "
-    "typeof_unqual union unsigned using virtual void volatile wchar_t while xor "
-    "xor_eq ";
-
-// Macros that compilers define without a leading underscore (in their GNU
-// modes, the default), and that the standard headers define: either turns
-// the declaration into nonsense.
-constexpr std::string_view kPredefinedMacros =
-    "linux unix i386 sun sparc mips vax m68k mc68000 hppa PPC powerpc WIN32 WIN64 WINNT ";
-constexpr std::string_view kStandardMacros =
-    "errno stdin stdout stderr NULL EOF assert offsetof setjmp ";
-
-// Whether `name` is one of the blank-separated words of `list`.
-bool IsListed(std::string_view list, std::string_view name) {
-  for (std::size_t at = list.find(name); at != std::string_view::npos;
-       at = list.find(name, at + 1)) {
-    if ((at == 0 || list[at - 1] == ' ') && list[at + name.size()] == ' ') return true;
-  }
-  return false;
-}
-
-bool IsKeyword(std::string_view name) { return IsListed(kKeywords, name); }
-
-bool IsIdentifierStart(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 
 std::string ParseArrayName(std::string_view value) {
   const std::string problem = ArrayNameProblem(value);
@@ -160,29 +120,6 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
 }
 
 }  // namespace
-
-bool IsCIdentifier(std::string_view name) {
-  return !name.empty() && IsIdentifierStart(name.front()) &&
-         std::all_of(name.begin(), name.end(), IsIdentifierChar) && !IsKeyword(name);
-}
-
-std::string ArrayNameProblem(std::string_view name) {
-  if (IsKeyword(name)) return "is a keyword of C or C++";
-  if (!IsCIdentifier(name)) {
-    return "is not a C identifier (ASCII letters, digits and _, not starting with a digit)";
-  }
-  if (name.starts_with('_')) {
-    return "is reserved: at file scope, names that start with _ belong to the compiler";
-  }
-  if ((std::string(name) + "_len").find("__") != std::string::npos) {
-    return "is reserved in C++, where names holding __ belong to the compiler (NAME_len "
-           "gets one from a trailing _)";
-  }
-  if (name == "main") return "is the name of the program's entry point";
-  if (IsListed(kPredefinedMacros, name)) return "is a macro that compilers predefine";
-  if (IsListed(kStandardMacros, name)) return "is a macro of the C standard headers";
-  return "";
-}
 
 Invocation ParseArguments(std::span<const std::string_view> args) {
   const ParsedArguments parsed = ParseOptions(args);

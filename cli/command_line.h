@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/c_names.h"
 #include "cli/options.h"
 #include "cli/stream_converter.h"
 #include "gbkhex/product.h"
@@ -44,18 +45,6 @@ struct RunSettings {
   // Whether standard output is a terminal, where the output ends with a line break.
   bool outputIsTerminal = false;
 };
-
-// True for a C identifier that is not a keyword, so that NAME[] and NAME_len
-// both compile.
-bool IsCIdentifier(std::string_view name);
-
-// Why NAME cannot name the array, or "" when it can: the declaration of NAME[],
-// NAME_len and its include guard must compile as C and C++ at file scope, so
-// NAME must be a C identifier, no keyword of C23 or C++23, not reserved (no
-// leading underscore at file scope, no "__" in C++, which NAME_len would also
-// get from a trailing underscore), not `main`, and no macro that compilers or
-// the standard headers define (linux, unix, i386, errno, ...).
-std::string ArrayNameProblem(std::string_view name);
 
 // The whole program, minus the process: `args` excludes the program name.
 // Returns the exit status.

@@ -1,0 +1,212 @@
+#include "cli/c_names.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+
+namespace gbkhex::cli {
+namespace {
+
+// C (to C23) and C++ keywords, blank-separated: the declaration should compile
+// in either language.
+constexpr std::string_view kKeywords =
+    "_Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 "
+    "_Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local alignas "
+    "alignof and and_eq asm auto bitand bitor bool break case catch char char16_t "
+    "char32_t char8_t class co_await co_return co_yield compl concept const "
+    "const_cast consteval constexpr constinit continue decltype default delete do "
+    "double dynamic_cast else enum explicit export extern false float for friend "
+    "goto if inline int long mutable namespace new noexcept not not_eq nullptr "
+    "operator or or_eq private protected public register reinterpret_cast requires "
+    "restrict return short signed sizeof static static_assert static_cast struct "
+    "switch template this thread_local throw true try typedef typeid typename typeof "
+    "typeof_unqual union unsigned using virtual void volatile wchar_t while xor "
+    "xor_eq";
+
+// The memory types, memory models and function attributes of the 8051
+// compiler that firmware for many display modules is built with.
+constexpr std::string_view kKeilC51Keywords =
+    "alien bdata bit code compact data far idata interrupt large pdata reentrant sbit sfr "
+    "sfr16 small using xdata";
+
+// Macros that compilers define without a leading underscore (in their GNU
+// modes, the default): either turns the declaration into nonsense.
+constexpr std::string_view kPredefinedMacros =
+    "linux unix i386 sun sparc mips vax m68k mc68000 hppa PPC powerpc WIN32 WIN64 WINNT";
+// Names of the other standard headers that firmware sources include.
+constexpr std::string_view kOtherStandardMacros = "errno assert offsetof setjmp";
+
+// Each name fails to compile as NAME[] or NAME_len once its header is
+// included, in C or in C++ (tests/c_names_oracle.sh holds every one to that):
+// a macro expands into the declaration, a type or function clashes with it.
+// Function-like macros (INT8_C, unreachable) are missing on purpose: a name
+// not followed by "(" is not expanded, so an array may take it.
+constexpr StandardHeaderNames kStandardHeaderNames[] = {
+    {"limits.h",
+     "CHAR_BIT SCHAR_MIN SCHAR_MAX UCHAR_MAX CHAR_MIN CHAR_MAX MB_LEN_MAX SHRT_MIN SHRT_MAX "
+     "USHRT_MAX INT_MIN INT_MAX UINT_MAX LONG_MIN LONG_MAX ULONG_MAX LLONG_MIN LLONG_MAX "
+     "ULLONG_MAX CHAR_WIDTH SCHAR_WIDTH UCHAR_WIDTH SHRT_WIDTH USHRT_WIDTH INT_WIDTH UINT_WIDTH "
+     "LONG_WIDTH ULONG_WIDTH LLONG_WIDTH ULLONG_WIDTH BOOL_WIDTH BOOL_MAX BITINT_MAXWIDTH",
+     "", ""},
+    {"stdint.h",
+     "INT8_MIN INT16_MIN INT32_MIN INT64_MIN INT8_MAX INT16_MAX INT32_MAX INT64_MAX UINT8_MAX "
+     "UINT16_MAX UINT32_MAX UINT64_MAX INT_LEAST8_MIN INT_LEAST16_MIN INT_LEAST32_MIN "
+     "INT_LEAST64_MIN INT_LEAST8_MAX INT_LEAST16_MAX INT_LEAST32_MAX INT_LEAST64_MAX "
+     "UINT_LEAST8_MAX UINT_LEAST16_MAX UINT_LEAST32_MAX UINT_LEAST64_MAX INT_FAST8_MIN "
+     "INT_FAST16_MIN INT_FAST32_MIN INT_FAST64_MIN INT_FAST8_MAX INT_FAST16_MAX INT_FAST32_MAX "
+     "INT_FAST64_MAX UINT_FAST8_MAX UINT_FAST16_MAX UINT_FAST32_MAX UINT_FAST64_MAX INTPTR_MIN "
+     "INTPTR_MAX UINTPTR_MAX INTMAX_MIN INTMAX_MAX UINTMAX_MAX PTRDIFF_MIN PTRDIFF_MAX "
+     "SIG_ATOMIC_MIN SIG_ATOMIC_MAX SIZE_MAX WCHAR_MIN WCHAR_MAX WINT_MIN WINT_MAX INT8_WIDTH "
+     "UINT8_WIDTH INT16_WIDTH UINT16_WIDTH INT32_WIDTH UINT32_WIDTH INT64_WIDTH UINT64_WIDTH "
+     "INT_LEAST8_WIDTH UINT_LEAST8_WIDTH INT_LEAST16_WIDTH UINT_LEAST16_WIDTH INT_LEAST32_WIDTH "
+     "UINT_LEAST32_WIDTH INT_LEAST64_WIDTH UINT_LEAST64_WIDTH INT_FAST8_WIDTH UINT_FAST8_WIDTH "
+     "INT_FAST16_WIDTH UINT_FAST16_WIDTH INT_FAST32_WIDTH UINT_FAST32_WIDTH INT_FAST64_WIDTH "
+     "UINT_FAST64_WIDTH INTPTR_WIDTH UINTPTR_WIDTH INTMAX_WIDTH UINTMAX_WIDTH PTRDIFF_WIDTH "
+     "SIG_ATOMIC_WIDTH SIZE_WIDTH WCHAR_WIDTH WINT_WIDTH",
+     "int8_t int16_t int32_t int64_t uint8_t uint16_t uint32_t uint64_t int_least8_t "
+     "int_least16_t int_least32_t int_least64_t uint_least8_t uint_least16_t uint_least32_t "
+     "uint_least64_t int_fast8_t int_fast16_t int_fast32_t int_fast64_t uint_fast8_t "
+     "uint_fast16_t uint_fast32_t uint_fast64_t intptr_t uintptr_t intmax_t uintmax_t",
+     ""},
+    {"stddef.h", "NULL", "ptrdiff_t size_t max_align_t nullptr_t", ""},
+    {"stdio.h",
+     "BUFSIZ EOF FILENAME_MAX FOPEN_MAX L_tmpnam SEEK_CUR SEEK_END SEEK_SET TMP_MAX stderr "
+     "stdin stdout",
+     "FILE fpos_t",
+     "remove rename tmpfile tmpnam fclose fflush fopen freopen setbuf setvbuf fprintf fscanf "
+     "printf scanf snprintf sprintf sscanf vfprintf vfscanf vprintf vscanf vsnprintf vsprintf "
+     "vsscanf fgetc fgets fputc fputs getc getchar gets putc putchar puts ungetc fread fwrite "
+     "fgetpos fseek fsetpos ftell rewind clearerr feof ferror perror"},
+    {"stdlib.h", "EXIT_FAILURE EXIT_SUCCESS MB_CUR_MAX RAND_MAX", "div_t ldiv_t lldiv_t",
+     "atof atoi atol atoll strtod strtof strtold strtol strtoll strtoul strtoull strfromd "
+     "strfromf strfroml rand srand aligned_alloc calloc free "
+     "malloc realloc abort atexit at_quick_exit exit getenv quick_exit system bsearch qsort "
+     "abs labs llabs div ldiv lldiv mblen mbtowc wctomb mbstowcs wcstombs"},
+    {"string.h", "", "",
+     "memcpy memccpy memmove strcpy strncpy strcat strncat memcmp strcmp strcoll strncmp "
+     "strxfrm memchr strchr strcspn strpbrk strrchr strspn strstr strtok memset "
+     "strerror strlen strdup strndup"},
+};
+
+// Calls `use` with each blank-separated word of `list`.
+template <typename Use>
+void ForEachWord(std::string_view list, Use use) {
+  while (!list.empty()) {
+    const std::size_t end = std::min(list.find(' '), list.size());
+    if (end > 0) use(list.substr(0, end));
+    list.remove_prefix(std::min(end + 1, list.size()));
+  }
+}
+
+struct Refusal {
+  std::string reason;
+  bool keyword = false;  // of C or C++
+};
+// FNV-1a: quicker than the standard hash on names of a few letters.
+struct NameHash {
+  std::size_t operator()(std::string_view name) const noexcept {
+    std::uint64_t hash = 0xCBF29CE484222325u;
+    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+    return static_cast<std::size_t>(hash);
+  }
+};
+using ReasonTable = std::unordered_map<std::string_view, Refusal, NameHash>;
+
+void AddAll(ReasonTable& table, std::string_view list, const std::string& reason,
+            bool keywords = false) {
+  ForEachWord(list, [&](std::string_view word) { table.emplace(word, Refusal{reason, keywords}); });
+}
+
+// Why each refused name is refused; a table, as every entry of a string table
+// asks it once.
+const ReasonTable& Reasons() {
+  static const ReasonTable table = [] {
+    ReasonTable reasons;
+    AddAll(reasons, kKeywords, "is a keyword of C or C++", true);
+    AddAll(reasons, kKeilC51Keywords, "is a keyword of Keil C51, the 8051 compiler");
+    AddAll(reasons, kPredefinedMacros, "is a macro that compilers predefine");
+    for (const StandardHeaderNames& names : kStandardHeaderNames) {
+      const auto reason = [&names](std::string_view kind, std::string_view consequence) {
+        std::string text = "is a ";
+        text.append(kind).append(" of <").append(names.header).append(">, ");
+        return text.append(consequence);
+      };
+      const std::string_view clash = "which a file that includes it cannot declare again";
+      AddAll(reasons, names.macros, reason("macro", "which would expand inside the declaration"));
+      AddAll(reasons, names.types, reason("type", clash));
+      AddAll(reasons, names.functions, reason("function", clash));
+    }
+    AddAll(reasons, kOtherStandardMacros, "is a macro of the C standard headers");
+    return reasons;
+  }();
+  return table;
+}
+
+bool IsKeyword(std::string_view name) {
+  const auto refusal = Reasons().find(name);
+  return refusal != Reasons().end() && refusal->second.keyword;
+}
+
+bool IsIdentifierStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
+
+bool IsIdentifierShape(std::string_view name) {
+  return !name.empty() && IsIdentifierStart(name.front()) &&
+         std::all_of(name.begin(), name.end(), IsIdentifierChar);
+}
+
+constexpr std::string_view kLengthSuffix = "_len";
+constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";
+
+}  // namespace
+
+bool IsCIdentifier(std::string_view name) { return IsIdentifierShape(name) && !IsKeyword(name); }
+
+std::string ArrayNameProblem(std::string_view name) {
+  const ReasonTable& reasons = Reasons();
+  const auto refusal = reasons.find(name);
+  if (refusal != reasons.end() && refusal->second.keyword) return refusal->second.reason;
+  if (!IsIdentifierShape(name)) {
+    return "is not a C identifier (ASCII letters, digits and _, not starting with a digit)";
+  }
+  if (name.starts_with('_')) {
+    return "is reserved: at file scope, names that start with _ belong to the compiler";
+  }
+  // NAME_len holds "__" where NAME does or ends in "_".
+  if (name.find("__") != std::string_view::npos || name.ends_with('_')) {
+    return "is reserved in C++, where names holding __ belong to the compiler (NAME_len "
+           "gets one from a trailing _)";
+  }
+  if (name == "main") return "is the name of the program's entry point";
+  if (name.starts_with(kOwnMacroPrefix)) {
+    return "is reserved: the headers that gbkhex-cli writes name their macros GBKHEX_...";
+  }
+  return refusal == reasons.end() ? std::string() : refusal->second.reason;
+}
+
+std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept {
+  return kStandardHeaderNames;
+}
+
+bool IsStdintType(std::string_view identifier) {
+  bool found = false;
+  for (const StandardHeaderNames& names : kStandardHeaderNames) {
+    if (names.header != "stdint.h") continue;
+    ForEachWord(names.types, [&](std::string_view word) { found = found || word == identifier; });
+  }
+  return found;
+}
+
+std::string LengthName(std::string_view name) {
+  return std::string(name) + std::string(kLengthSuffix);
+}
+
+std::string_view LengthNameOwner(std::string_view name) {
+  if (!name.ends_with(kLengthSuffix)) return {};
+  return name.substr(0, name.size() - kLengthSuffix.size());
+}
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,364 @@
+#include "cli/header_writer.h"
+
+#include <array>
+#include <cstring>
+
+#include "cli/c_names.h"
+#include "cli/string_literal.h"
+
+namespace gbkhex::cli {
+namespace {
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+constexpr std::string_view kTableLinkage = "GBKHEX_LINKAGE";
+constexpr std::string_view kTableLinkagePrefix = "GBKHEX_LINKAGE ";
+constexpr std::size_t kConstantsPerLine = 16;
+
+std::string Line(std::string_view text) {
+  std::string line(text);
+  return line.append(kHeaderLineBreak);
+}
+
+void AppendHex(std::string& out, unsigned value, int digits) {
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
+// The code point of the UTF-8 sequence at text[at] and its length, or a
+// length of 0 where no well-formed sequence starts.
+std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at) noexcept {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(at);
+  if (lead < 0x80) return {lead, 1};
+  const std::size_t size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  if (lead < 0xC2 || lead > 0xF4 || at + size > text.size()) return {0, 0};
+  char32_t code = lead & (0x7F >> size);
+  for (std::size_t i = 1; i < size; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
+    code = code << 6 | (byte(at + i) & 0x3F);
+  }
+  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < smallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
+  return {code, size};
+}
+
+// Characters that a reader would not see, or that move the text around them.
+bool IsHiddenOrReordering(char32_t c) noexcept {
+  return (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
+}
+
+// Why `text` cannot stand in a declaration, checked character by character.
+std::string ForbiddenCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const std::string_view next = text.substr(i + 1, 1);
+    if (c == '\n' || c == '\r') return "holds a line break";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    switch (c) {
+      case ';':
+        return "holds ';', which would end the declaration";
+      case '{':
+      case '}':
+        return "holds a brace, which would open or close the initialiser";
+      case '=':
+        return "holds '=', which would start the initialiser";
+      case '#':
+        return "holds '#', which would start a preprocessor directive";
+      case '\\':
+        return "holds a backslash, which could join the line to the next";
+      default:
+        break;
+    }
+    if ((c == '/' && (next == "*" || next == "/")) || (c == '*' && next == "/")) {
+      return "holds a comment";
+    }
+    if (c == '?' && next == "?" && i + 2 < text.size() &&
+        std::string_view("=(/)'<!>-").find(text[i + 2]) != std::string_view::npos) {
+      return "holds a trigraph, which C99 reads as another character";
+    }
+    if ((c == '<' && next == "%") || (c == '%' && (next == ">" || next == ":"))) {
+      return "holds a digraph (<% %> %:), which C reads as a brace or '#'";
+    }
+  }
+  return "";
+}
+
+std::string DeclarationTextProblem(std::string_view text) {
+  if (std::string problem = ForbiddenCharacter(text); !problem.empty()) return problem;
+  char quote = 0;
+  long depth = 0;
+  for (const char c : text) {
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' || c == ')') {
+      depth += c == '(' ? 1 : -1;
+      if (depth < 0) break;
+    }
+  }
+  if (quote != 0) return "holds an unterminated string or character literal";
+  if (depth != 0) return "holds unbalanced parentheses";
+  return "";
+}
+
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15u;
+
+// Mixes one word into a 64-bit hash: no two different tables of one program
+// are likely to meet, and none is an attack.
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) noexcept {
+  hash = (hash ^ word) * kHashMultiplier;
+  return hash ^ (hash >> 29);
+}
+
+}  // namespace
+
+std::string_view DefaultType(ValueForm form) noexcept {
+  return form == ValueForm::Constants ? "const unsigned char" : "const char";
+}
+
+std::string TypeProblem(std::string_view text) {
+  if (text.find_first_not_of(" \t") == std::string_view::npos) return "is empty";
+  return DeclarationTextProblem(text);
+}
+
+std::string AttributeProblem(std::string_view text) { return DeclarationTextProblem(text); }
+
+bool NeedsStdint(std::string_view type) {
+  const auto isWordChar = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  };
+  for (std::size_t at = 0; at < type.size();) {
+    std::size_t end = at;
+    while (end < type.size() && isWordChar(type[end])) ++end;
+    if (end > at && IsStdintType(type.substr(at, end - at))) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+namespace header {
+
+std::string Opening(std::string_view comment, std::string_view guard, bool includeStdint) {
+  std::string text = Line(comment);
+  text.append(Line(std::string("#ifndef ").append(guard)));
+  text.append(Line(std::string("#define ").append(guard)));
+  if (includeStdint) text.append(Line("#include <stdint.h>"));
+  return text;
+}
+
+std::string Closing() { return Line("#endif"); }
+
+std::string LinkageLines() {
+  return Line(kInlineCondition) + Line("inline") + Line("#else") + Line("static") + Line("#endif");
+}
+
+void AppendDeclarationHead(std::string& out, std::string_view linkage,
+                           const DeclarationStyle& style, std::string_view name) {
+  out.append(linkage);
+  out.append(style.type.empty() ? DefaultType(style.form) : style.type);
+  out.append(" ").append(name).append("[]");
+  if (!style.attribute.empty()) out.append(" ").append(style.attribute);
+  out.append(style.form == ValueForm::Constants ? " = {" : " =").append(kHeaderLineBreak);
+}
+
+void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen) {
+  if (form == ValueForm::Literal) {
+    out.append(";").append(kHeaderLineBreak);
+    return;
+  }
+  if (constantLineIsOpen) out.append(kHeaderLineBreak);
+  out.append("};").append(kHeaderLineBreak);
+}
+
+void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length) {
+  out.append("static const unsigned long ").append(LengthName(name)).append(" = ");
+  out.append(std::to_string(length)).append(";").append(kHeaderLineBreak);
+}
+
+void AppendTextComment(std::string& out, std::string_view utf8Text) {
+  // The bytes that may need an escape: ASCII controls and \ " / * ?, and the
+  // lead bytes of the characters to escape (C1 controls, the zero-width,
+  // reordering and separator marks, U+FEFF) or of sequences that may be
+  // ill-formed. Runs of any other bytes go in whole.
+  static constexpr auto kAttention = [] {
+    std::array<bool, 256> attention{};
+    for (unsigned c = 0; c < 0x20; ++c) attention[c] = true;
+    for (const unsigned char c :
+         std::string_view("\x7F\\\"/*?\xC0\xC1\xC2\xE0\xE2\xED\xEF\xF0\xF4")) {
+      attention[c] = true;
+    }
+    for (unsigned c = 0xF5; c <= 0xFF; ++c) attention[c] = true;
+    return attention;
+  }();
+  const auto byte = [&utf8Text](std::size_t i) { return static_cast<unsigned char>(utf8Text[i]); };
+  out.append("/* \"");
+  for (std::size_t at = 0; at < utf8Text.size();) {
+    std::size_t run = at;
+    while (run < utf8Text.size() && !kAttention[byte(run)]) ++run;
+    out.append(utf8Text.substr(at, run - at));
+    at = run;
+    if (at == utf8Text.size()) break;
+    const auto [code, size] = DecodeAt(utf8Text, at);
+    const char previous = out.back();
+    if (size == 0) {
+      // The byte and the continuation bytes that it leads.
+      do {
+        out.append("\\x");
+        AppendHex(out, byte(at), 2);
+        ++at;
+      } while (at < utf8Text.size() && (byte(at) & 0xC0) == 0x80);
+      continue;
+    }
+    switch (code) {
+      case '\\':
+        out.append("\\\\");
+        break;
+      case '"':
+        out.append("\\\"");
+        break;
+      case '\n':
+        out.append("\\n");
+        break;
+      case '\r':
+        out.append("\\r");
+        break;
+      case '\t':
+        out.append("\\t");
+        break;
+      default:
+        if (code < 0x20 || code == 0x7F) {
+          out.append("\\x");
+          AppendHex(out, code, 2);
+        } else if (IsHiddenOrReordering(code)) {
+          out.append("\\u");
+          AppendHex(out, code, 4);
+        } else if ((code == '/' && previous == '*') || (code == '*' && previous == '/') ||
+                   (code == '?' && previous == '?')) {
+          out.append("\\").append(1, static_cast<char>(code));
+        } else {
+          out.append(utf8Text.substr(at, size));
+        }
+    }
+    at += size;
+  }
+  out.append("\" */").append(kHeaderLineBreak);
+}
+
+}  // namespace header
+
+void ConstantWriter::Append(std::string_view bytes, std::string& out) {
+  static constexpr auto kTokens = [] {
+    std::array<std::array<char, 5>, 256> tokens{};
+    for (std::size_t b = 0; b < tokens.size(); ++b) {
+      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ','};
+    }
+    return tokens;
+  }();
+  const std::size_t start = out.size();
+  const std::size_t lineBreaks =
+      (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
+  out.resize(start + bytes.size() * 5 + lineBreaks * kHeaderLineBreak.size());
+  char* at = out.data() + start;
+  for (const char c : bytes) {
+    std::memcpy(at, kTokens[static_cast<unsigned char>(c)].data(), 5);
+    at += 5;
+    if (++bytesWritten_ % kConstantsPerLine == 0) {
+      std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
+      at += kHeaderLineBreak.size();
+    }
+  }
+}
+
+std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
+  std::string text =
+      header::Opening("/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */",
+                      std::string("GBKHEX_ARRAY_").append(name), NeedsStdint(style.type));
+  header::AppendDeclarationHead(text, header::LinkageLines(), style, name);
+  return text;
+}
+
+std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& style,
+                                std::uint64_t length, bool constantLineIsOpen) {
+  std::string text;
+  header::AppendDeclarationTail(text, style.form, constantLineIsOpen);
+  header::AppendLengthConstant(text, name, length);
+  return text.append(header::Closing());
+}
+
+void TableGuard::Add(std::string_view bytes) noexcept {
+  size_ += bytes.size();
+  const auto take = [this](char c) {
+    pending_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * pendingSize_);
+    if (++pendingSize_ == 8) {
+      hash_ = Mix(hash_, pending_);
+      pending_ = 0;
+      pendingSize_ = 0;
+    }
+  };
+  while (pendingSize_ != 0 && !bytes.empty()) {
+    take(bytes.front());
+    bytes.remove_prefix(1);
+  }
+  for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
+    std::uint64_t word = 0;
+    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[i]);
+    hash_ = Mix(hash_, word);
+  }
+  for (const char c : bytes) take(c);
+}
+
+std::string TableGuard::Name() const {
+  const std::uint64_t hash = Mix(Mix(hash_, pending_), size_);
+  std::string name = "GBKHEX_TABLE_";
+  AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
+  AppendHex(name, static_cast<unsigned>(hash), 8);
+  return name;
+}
+
+TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
+    : style_(std::move(style)), nul_(nul) {}
+
+std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
+  if (bytes.empty() && style_.form == ValueForm::Constants && !nul_) {
+    return "the text is empty, and a C array needs at least one byte (a string literal or "
+           "--nul can hold an empty text)";
+  }
+  return "";
+}
+
+std::string TableHeaderWriter::Opening(std::string_view guard) const {
+  std::string text = header::Opening(
+      "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */", guard,
+      NeedsStdint(style_.type));
+  const std::string linkage = "#define " + std::string(kTableLinkage);
+  return text.append(Line(header::kInlineCondition))
+      .append(Line(linkage + " inline"))
+      .append(Line("#else"))
+      .append(Line(linkage + " static"))
+      .append(Line("#endif"));
+}
+
+void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
+                                    std::string_view utf8Text, std::string_view bytes) const {
+  header::AppendTextComment(out, utf8Text);
+  header::AppendDeclarationHead(out, kTableLinkagePrefix, style_, name);
+  if (style_.form == ValueForm::Constants) {
+    ConstantWriter constants;
+    constants.Append(bytes, out);
+    if (nul_) constants.Append(std::string_view("\0", 1), out);
+    header::AppendDeclarationTail(out, style_.form, constants.LineIsOpen());
+  } else {
+    StringLiteralWriter literal(1);
+    literal.Append(bytes, out);
+    literal.Finish(out);
+    header::AppendDeclarationTail(out, style_.form, false);
+  }
+  header::AppendLengthConstant(out, name, bytes.size());
+}
+
+std::string TableHeaderWriter::Closing() const {
+  return Line("#undef " + std::string(kTableLinkage)) + header::Closing();
+}
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace gbkhex::cli {
+
+// Every header that gbkhex-cli writes compiles as C (C99 to C23) and C++
+// (C++11 to C++23), included any number of times from any number of files of
+// one program, and its lines end in CR LF, as the C format's do. C++17 and
+// later keep one copy of each array for the whole program (inline); C, which
+// has no inline variables, keeps one in each file that uses it (static).
+
+inline constexpr std::string_view kHeaderLineBreak = "\r\n";
+
+// How the bytes stand in a declaration: C constants in braces, or a string
+// literal whose terminating NUL is the literal's own.
+enum class ValueForm { Constants, Literal };
+
+struct DeclarationStyle {
+  ValueForm form = ValueForm::Constants;
+  // The words before the name; "" for DefaultType(form). Must pass TypeProblem.
+  std::string type;
+  // The words after "[]", "" for none. Must pass AttributeProblem.
+  std::string attribute;
+};
+
+// "const unsigned char" for constants, "const char" for literals, which pass
+// to a `const char *` parameter as they are.
+std::string_view DefaultType(ValueForm form) noexcept;
+
+// Why TEXT cannot stand as --type or --attribute, or "" when it can: nothing in
+// it may end the declaration or break the header out of it (';', '{', '}',
+// '=', '#', a comment, a line break or other control character, a backslash,
+// a trigraph or digraph that reads as one of those, an unterminated quote,
+// unbalanced parentheses). A type may not be empty.
+std::string TypeProblem(std::string_view text);
+std::string AttributeProblem(std::string_view text);
+
+// Whether `type` names a type of <stdint.h>, which the header then includes so
+// that it compiles on its own.
+bool NeedsStdint(std::string_view type);
+
+// The pieces that every header is made of, for any writer of declarations.
+namespace header {
+
+// The top comment line, the include guard, and <stdint.h> where asked.
+std::string Opening(std::string_view comment, std::string_view guard, bool includeStdint);
+// The end of the include guard.
+std::string Closing();
+
+// The condition under which the declarations are inline rather than static.
+inline constexpr std::string_view kInlineCondition =
+    "#if (defined(__cplusplus) && __cplusplus >= 201703L) || "
+    "(defined(_MSVC_LANG) && _MSVC_LANG >= 201703L)";
+
+// The lines that choose the linkage for the one declaration after them.
+std::string LinkageLines();
+
+// "LINKAGE TYPE NAME[] ATTRIBUTE = {" or "... =", and its line break; the
+// linkage is LinkageLines() or a macro that stands for it, with its blank.
+void AppendDeclarationHead(std::string& out, std::string_view linkage,
+                           const DeclarationStyle& style, std::string_view name);
+// "};" (after the line break that an open line of constants needs) or ";".
+void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen);
+// "static const unsigned long NAME_len = LENGTH;"
+void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length);
+
+// Appends a comment line that shows `utf8Text` between double quotes, whatever
+// it holds: '\', '"', control characters and invisible and reordering
+// characters are written as escapes, and "*/", "/*" and "??" are broken up, so
+// that nothing in the text can end the comment or change what the lines around
+// it mean. A text that is not well-formed UTF-8 cannot do so either: the bytes
+// of ill-formed sequences are written as \x escapes, where their lead byte
+// shows them to be ill-formed, and copied otherwise.
+void AppendTextComment(std::string& out, std::string_view utf8Text);
+
+}  // namespace header
+
+// Writes bytes as the C format writes them: "0XCA," 16 to a line, a line
+// break after every full line. For bytes that arrive in pieces.
+class ConstantWriter {
+ public:
+  void Append(std::string_view bytes, std::string& out);
+  bool LineIsOpen() const noexcept { return bytesWritten_ % 16 != 0; }
+  std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
+
+ private:
+  std::uint64_t bytesWritten_ = 0;
+};
+
+// The header of --array: one text, its bytes streamed between the opening and
+// the closing by a ConstantWriter or a StringLiteralWriter (whose last line
+// keeps one column for the ";": StringLiteralWriter(1)). With the default
+// style, the header is byte for byte what --array has always written.
+std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style);
+// `length` is the number of bytes without any terminator.
+std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& style,
+                                std::uint64_t length, bool constantLineIsOpen);
+
+// The include guard of a string table's header: a hash of the options that
+// shape the header and of the table's input, so that two different tables of
+// one program never share it, and the same header included twice does. It is
+// taken over the whole input before the header's first line (a file can be
+// read twice, standard input held in memory), so that the header streams.
+class TableGuard {
+ public:
+  // Adds the next bytes: first the options, as one line ending in LF, then
+  // the input in pieces of any size (the name depends on the bytes alone).
+  void Add(std::string_view bytes) noexcept;
+  // "GBKHEX_TABLE_" and 16 hexadecimal digits.
+  std::string Name() const;
+
+ private:
+  std::uint64_t hash_ = 0;
+  std::uint64_t pending_ = 0;  // bytes not yet mixed in, up to 7
+  unsigned pendingSize_ = 0;
+  std::uint64_t size_ = 0;
+};
+
+// The header of a string table: after the opening, for each entry in order, a
+// comment showing the text, the declaration and NAME_len, then the closing.
+class TableHeaderWriter {
+ public:
+  // With `nul`, constants get a 00 byte after each text; a literal has its
+  // own.
+  TableHeaderWriter(DeclarationStyle style, bool nul);
+
+  // Why `bytes` cannot make an entry, or "": an empty text would make an empty
+  // array, which C does not allow.
+  std::string EntryProblem(std::string_view bytes) const;
+
+  std::string Opening(std::string_view guard) const;
+  // `utf8Text` is what the comment shows, `bytes` its code page 936 bytes.
+  void AppendEntry(std::string& out, std::string_view name, std::string_view utf8Text,
+                   std::string_view bytes) const;
+  std::string Closing() const;
+
+ private:
+  DeclarationStyle style_;
+  bool nul_;
+};
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+namespace gbkhex::cli {
+
+// FILE could not be created, written or put in place; what() names it and
+// gives the system's reason.
+class OutputFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The output of `-o FILE`: it goes to a new file in FILE's folder, which
+// Commit renames over FILE (rename on POSIX, MoveFileExW on Windows). Until
+// then FILE is as it was; if Commit is never reached (an error, an exception,
+// the object destroyed) or fails, the new file is removed and FILE is left
+// alone. SIGINT, SIGTERM and SIGHUP remove it too, where nothing else handles
+// them; on Windows the system deletes it when the process ends before Commit.
+//
+// FILE that exists and is no regular file (/dev/null, a pipe, NUL) is
+// written directly, as there is nothing to replace. On POSIX systems the new
+// file gets the permissions that creating FILE would give (0666 less the
+// umask) or, when FILE exists, FILE's own, as a shell's '>' would leave them;
+// and a symbolic link is followed (its target is replaced, the link stays).
+// The name is UTF-8 (made wide on Windows, so that any script works).
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& utf8Path);
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // Where the output goes. A write that fails sets badbit, with errno set to
+  // the system's reason, as writing to standard output does; Commit reports it.
+  std::ostream& Stream() noexcept;
+
+  // Writes what is buffered and puts the file in place of FILE. Throws
+  // OutputFileError, after which FILE is as it was; nothing more may be
+  // written then.
+  void Commit();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace gbkhex::cli

@@ -1,0 +1,231 @@
+#include "cli/string_table.h"
+
+#include <algorithm>
+
+#include "cli/c_names.h"
+
+namespace gbkhex::cli {
+namespace {
+
+// Joins texts; GCC 12 warns falsely on chains of operator+ with a literal first.
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+  std::string text;
+  (text.append(parts), ...);
+  return text;
+}
+
+// FNV-1a: quick on names of a few letters.
+std::uint64_t NameHash(std::string_view name) noexcept {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+  return hash;
+}
+
+constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+constexpr bool IsNameChar(char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  return at;
+}
+
+void Fault(TableLine& line, std::size_t offset, std::string what) {
+  line.kind = TableLine::Kind::Fault;
+  line.faultOffset = offset;
+  line.fault = std::move(what);
+}
+
+// The byte of the escape whose second character is `c`.
+std::optional<char> QuotedEscape(char c) noexcept {
+  switch (c) {
+    case '"':
+    case '\\':
+      return c;
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return std::nullopt;
+  }
+}
+
+// Reads the quoted text whose opening '"' is line[open] into `entry`.
+void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
+  entry.quoted = true;
+  entry.textOffset = open + 1;
+  for (std::size_t at = open + 1; at < line.size(); ++at) {
+    const char c = line[at];
+    if (c == '"') {
+      const std::size_t after = SkipBlanks(line, at + 1);
+      if (after < line.size()) {
+        Fault(entry, after, "only blanks may follow the closing '\"' of a quoted text");
+      }
+      return;
+    }
+    if (c != '\\') {
+      entry.text += c;
+      continue;
+    }
+    if (at + 1 == line.size()) break;
+    const std::optional<char> escaped = QuotedEscape(line[at + 1]);
+    if (!escaped) {
+      Fault(entry, at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
+      return;
+    }
+    entry.text += *escaped;
+    ++at;
+  }
+  Fault(entry, open, "the quoted text has no closing '\"'");
+}
+
+}  // namespace
+
+TableLine ReadTableLine(std::string_view line) {
+  TableLine read;
+  ReadTableLine(line, read);
+  return read;
+}
+
+void ReadTableLine(std::string_view line, TableLine& into) {
+  into.kind = TableLine::Kind::Ignored;
+  into.name = {};
+  into.text.clear();
+  into.quoted = false;
+  into.fault.clear();
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  if (const std::size_t cr = line.find('\r'); cr != std::string_view::npos) {
+    return Fault(into, cr,
+                 "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)");
+  }
+  const std::size_t start = SkipBlanks(line, 0);
+  if (start == line.size() || line[start] == '#') return;
+
+  std::size_t nameEnd = start;
+  while (nameEnd < line.size() && IsNameChar(line[nameEnd])) ++nameEnd;
+  if (nameEnd == start) {
+    return Fault(into, start,
+                 "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
+                 "digits and _");
+  }
+  const std::string_view name = line.substr(start, nameEnd - start);
+  const std::size_t equals = SkipBlanks(line, nameEnd);
+  if (equals == line.size() || line[equals] != '=') {
+    return Fault(into, equals, Concat("expected '=' after the name '", name, "'"));
+  }
+  if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
+    return Fault(into, start, Concat("the name '", name, "' ", problem));
+  }
+  into.kind = TableLine::Kind::Entry;
+  into.name = name;
+  into.nameOffset = start;
+  const std::size_t text = SkipBlanks(line, equals + 1);
+  if (text < line.size() && line[text] == '"') return ReadQuoted(line, text, into);
+  std::size_t end = line.size();
+  while (end > text && IsBlank(line[end - 1])) --end;
+  into.textOffset = text;
+  into.text.assign(line.substr(text, end - text));
+}
+
+std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {
+  std::size_t at = entry.textOffset;
+  if (!entry.quoted) return at + index;
+  for (; index > 0 && at < line.size(); --index) at += line[at] == '\\' ? 2 : 1;
+  return at;
+}
+
+void TableLines::Append(std::string_view bytes) {
+  if (start_ > 0) {
+    buffer_.erase(0, start_);
+    scanned_ -= start_;
+    start_ = 0;
+  }
+  buffer_.append(bytes);
+}
+
+std::optional<std::string_view> TableLines::Next() {
+  const std::size_t lineFeed = buffer_.find('\n', scanned_);
+  if (lineFeed == std::string::npos) {
+    scanned_ = buffer_.size();
+    return std::nullopt;
+  }
+  const std::string_view line = std::string_view(buffer_).substr(start_, lineFeed - start_);
+  start_ = scanned_ = lineFeed + 1;
+  return line;
+}
+
+std::optional<std::string_view> TableLines::Rest() {
+  if (start_ == buffer_.size()) return std::nullopt;
+  const std::string_view line = std::string_view(buffer_).substr(start_);
+  start_ = scanned_ = buffer_.size();
+  return line;
+}
+
+std::optional<std::size_t> TableNames::Find(std::string_view name, std::uint64_t hash) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    if (slots_[slot] == 0) return std::nullopt;
+    const Name& held = names_[slots_[slot] - 1];
+    if (held.hash == hash && std::string_view(text_).substr(held.offset, held.size) == name) {
+      return slots_[slot] - 1;
+    }
+  }
+}
+
+void TableNames::Place(std::size_t index) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = names_[index].hash & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = index + 1;
+}
+
+void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
+  names_.push_back({text_.size(), name.size(), line, hash});
+  text_.append(name);
+  // At most half full, so that probes stay short.
+  if (names_.size() * 2 > slots_.size()) {
+    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    for (std::size_t index = 0; index < names_.size(); ++index) Place(index);
+  } else {
+    Place(names_.size() - 1);
+  }
+}
+
+std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
+  const auto lines = [line](std::uint64_t other) {
+    return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
+  };
+  const std::uint64_t hash = NameHash(name);
+  if (const auto other = Find(name, hash)) {
+    const std::uint64_t otherLine = names_[*other].line;
+    return Clash{otherLine, Concat("the name '", name, "' is given twice", lines(otherLine))};
+  }
+  if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
+    if (const auto other = Find(owner, NameHash(owner))) {
+      const std::uint64_t otherLine = names_[*other].line;
+      return Clash{otherLine, Concat("the name '", name, "' is the length constant of '", owner,
+                                     "'", lines(otherLine))};
+    }
+  }
+  // Only a name that ends in "_len" can be another's length constant.
+  if (namesEndingInLen_ > 0) {
+    lengthName_.assign(name).append("_len");
+    if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
+      const std::uint64_t otherLine = names_[*other].line;
+      return Clash{otherLine, Concat("the length constant of '", name, "', ", lengthName_,
+                                     ", is the name of another entry", lines(otherLine))};
+    }
+  }
+  Insert(name, hash, line);
+  if (name.ends_with("_len")) ++namesEndingInLen_;
+  return std::nullopt;
+}
+
+}  // namespace gbkhex::cli

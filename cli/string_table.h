@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gbkhex::cli {
+
+// A string table is UTF-8 text, one entry a line:
+//
+//   # a comment: the line's first non-blank character is '#'
+//   menu_main = 主菜单
+//   greeting  = "  Hello, \"world\"\n"
+//
+// Blank lines and comments are ignored. An entry is NAME = text: blanks
+// around NAME and '=' are not part of the text, nor are the blanks that end
+// the line. Or the text is in double quotes: then it is exactly what stands
+// between them, with the escapes \" \\ \n \r \t, and only blanks may follow.
+// Blanks are spaces and tabs; any other character (U+3000 too) is text. A
+// line ends at LF; a CR just before the LF belongs to the line break (a table
+// saved on Windows), any other CR is an error, so that a table of old Mac
+// line breaks is not read as one line.
+struct TableLine {
+  enum class Kind { Ignored, Entry, Fault };
+  Kind kind = Kind::Ignored;
+
+  // Entry: the name (a view into the line) and where it starts.
+  std::string_view name;
+  std::size_t nameOffset = 0;
+  // Entry: the text, its escapes resolved, and where it starts in the line
+  // (after the opening '"' of a quoted text).
+  std::string text;
+  std::size_t textOffset = 0;
+  bool quoted = false;
+
+  // Fault: the byte offset in the line of what is wrong, and what it is.
+  std::size_t faultOffset = 0;
+  std::string fault;
+};
+
+// Reads one line, given without its LF. The name must be fit for an array
+// (ArrayNameProblem). The second form reuses `into`, whose text keeps its
+// memory from line to line.
+TableLine ReadTableLine(std::string_view line);
+void ReadTableLine(std::string_view line, TableLine& into);
+
+// Where byte `index` of an entry's text stands in its line, for a fault found
+// in the text later: in a quoted text each escape takes two bytes for one.
+std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index);
+
+// Cuts text that arrives in pieces into lines; holds one line at most beyond
+// what it has handed out.
+class TableLines {
+ public:
+  void Append(std::string_view bytes);
+
+  // The next whole line, without its LF, valid until the next call; nothing
+  // when the bytes so far end inside a line.
+  std::optional<std::string_view> Next();
+
+  // At the end of the input: the last line, if the input does not end in LF.
+  std::optional<std::string_view> Rest();
+
+ private:
+  std::string buffer_;
+  std::size_t start_ = 0;    // of the next line in buffer_
+  std::size_t scanned_ = 0;  // where to look for its LF from
+};
+
+// The names of a table's entries so far, to find a name given twice and a
+// name that another entry's NAME_len takes.
+class TableNames {
+ public:
+  struct Clash {
+    std::uint64_t otherLine = 0;
+    std::string what;  // names both lines
+  };
+
+  // Records the name of the entry on `line`, unless it clashes.
+  std::optional<Clash> Add(std::string_view name, std::uint64_t line);
+
+ private:
+  struct Name {
+    std::size_t offset = 0;  // in text_
+    std::size_t size = 0;
+    std::uint64_t line = 0;
+    std::uint64_t hash = 0;
+  };
+
+  // The index in names_ of `name`, whose hash is `hash`.
+  std::optional<std::size_t> Find(std::string_view name, std::uint64_t hash) const;
+  void Insert(std::string_view name, std::uint64_t hash, std::uint64_t line);
+  void Place(std::size_t index);
+
+  // An open-addressing table over one text of all names: a table of 10,000
+  // entries asks it three times an entry, and allocates nothing per name.
+  std::string text_;
+  std::vector<Name> names_;
+  std::vector<std::size_t> slots_;  // index + 1 in names_, or 0; a power of two long
+  std::string lengthName_;          // kept, as every entry needs one
+  std::size_t namesEndingInLen_ = 0;
+};
+
+}  // namespace gbkhex::cli

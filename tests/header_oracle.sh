@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The headers that gbkhex-cli writes (string tables of constants and of
+# literals, with and without a 00 terminator, a <stdint.h> type, attributes,
+# texts holding */ and a final \, and --array's header) compile and link from
+# two C and two C++ files of one program, each including every header twice,
+# with -Wall -Wextra -Werror -pedantic, under C99 to C23 and C++11 to C++23,
+# with GCC and Clang; each file prints every entry's bytes, which must be the
+# texts as iconv encodes them, and the 00 byte where one is asked. MinGW links
+# the same program for Windows.
+# Usage: header_oracle.sh ORACLE_FILES_PROGRAM
+set -euo pipefail
+oracle=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+mkdir text
+"$oracle" headers .
+
+# What every file must print: NAME LENGTH HEX (the whole array, terminator included).
+while read -r name terminated; do
+  hex=$(iconv -f UTF-8 -t CP936 "text/$name" | od -An -v -tx1 | tr -d ' \n' | tr a-f A-F)
+  length=$(( ${#hex} / 2 ))
+  [ "$terminated" = 1 ] && hex="${hex}00"
+  echo "$name $length $hex"
+done < entries > want-one
+for _ in 1 2 3 4; do cat want-one; done > want
+
+{
+  for header in h_*.h; do echo "#include \"$header\""; echo "#include \"$header\""; done
+} > all.h
+awk '{ print "  P(" $1 ");" }' entries > print.inc
+for unit in c1 c2 p1 p2; do
+  {
+    echo '#include <stdio.h>'
+    echo '#include "all.h"'
+    case $unit in p*) echo 'extern "C" {' ;; esac
+    echo "void print_$unit(void);"
+    case $unit in p*) echo '}' ;; esac
+    echo 'static void print_entry(const char *name, const unsigned char *bytes, size_t size,'
+    echo '                        unsigned long length) {'
+    echo '  size_t i;'
+    echo '  printf("%s %lu ", name, length);'
+    echo '  for (i = 0; i < size; i++) printf("%02X", (unsigned)bytes[i]);'
+    echo '  printf("\n");'
+    echo '}'
+    echo '#define P(n) print_entry(#n, (const unsigned char *)n, sizeof n, n##_len)'
+    echo "void print_$unit(void) {"
+    echo '#include "print.inc"'
+    echo '}'
+  } > "$unit.${unit:0:1}"
+done
+mv p1.p p1.cpp; mv p2.p p2.cpp
+cat >> p1.cpp <<'CPP'
+extern "C" {
+void print_c1(void);
+void print_c2(void);
+void print_p2(void);
+}
+int main() {
+  print_c1();
+  print_c2();
+  print_p1();
+  print_p2();
+  return 0;
+}
+CPP
+
+flags="-Wall -Wextra -Werror -pedantic"
+failures=0 programs=0
+# Builds one program: C compiler and standard, C++ compiler and standard.
+build() {
+  local cc=$1 cstd=$2 cxx=$3 cxxstd=$4 out=$5
+  $cc -std="$cstd" $flags -c c1.c -o "$out.c1.o" && $cc -std="$cstd" $flags -c c2.c -o "$out.c2.o" &&
+    $cxx -std="$cxxstd" $flags -c p1.cpp -o "$out.p1.o" &&
+    $cxx -std="$cxxstd" $flags -c p2.cpp -o "$out.p2.o" &&
+    $cxx "$out".*.o -o "$out"
+}
+pids=() names=()
+for pair in gcc:g++ clang:clang++; do
+  cc=${pair%:*} cxx=${pair#*:}
+  command -v "$cc" >/dev/null && command -v "$cxx" >/dev/null || continue
+  for standards in c99:c++11 c11:c++17 c17:c++2b c2x:c++17; do
+    out="$cc-${standards/:/-}"
+    ( build "$cc" "${standards%:*}" "$cxx" "${standards#*:}" "$out" > "$out.log" 2>&1 ) &
+    pids+=($!) names+=("$out")
+    if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}" || true; pids=("${pids[@]:1}"); fi
+  done
+done
+wait || true
+for out in "${names[@]}"; do
+  programs=$((programs + 1))
+  if [ ! -x "$out" ]; then
+    echo "FAIL: $out does not build:"; head -20 "$out.log"; failures=$((failures + 1))
+  elif ! ./"$out" > "$out.got" || ! cmp -s want "$out.got"; then
+    echo "FAIL: $out prints other bytes:"; diff want "$out.got" | head -10; failures=$((failures + 1))
+  fi
+done
+[ "$programs" -gt 0 ] || { echo "no C and C++ compiler"; exit 1; }
+
+if command -v x86_64-w64-mingw32-gcc >/dev/null && command -v x86_64-w64-mingw32-g++ >/dev/null; then
+  for standards in c99:c++11 c2x:c++2b; do
+    out="mingw-${standards/:/-}.exe"
+    if build x86_64-w64-mingw32-gcc "${standards%:*}" x86_64-w64-mingw32-g++ "${standards#*:}" \
+      "$out" > mingw.log 2>&1; then
+      programs=$((programs + 1))
+    else
+      echo "FAIL: $out does not build:"; head -20 mingw.log; failures=$((failures + 1))
+    fi
+  done
+fi
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
+echo "$programs programs of two C and two C++ files built; each printed the bytes of $(wc -l < entries) entries"

@@ -1,0 +1,164 @@
+#include "cli/header_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "cli/character_list.h"
+#include "cli/fault.h"
+#include "cli/output_sink.h"
+#include "cli/stream_converter.h"
+#include "cli/string_literal.h"
+
+namespace gbkhex::cli {
+namespace {
+
+std::string Utf8Of(std::u16string_view units) {
+  std::string utf8;
+  for (const char16_t unit : units) {
+    if (unit < 0x80) {
+      utf8 += static_cast<char>(unit);
+    } else {
+      utf8 += static_cast<char>(0xE0 | unit >> 12);
+      utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
+  for (const std::u16string_view text :
+       {u"十六进制", u"ABCDEFGHIJKLMNOP", u"ABCDEFGHIJKLMNOPQ", u"欢迎\r\n十六进制 0123\nABC"}) {
+    ConvertOptions options;
+    options.arrayName = "text";
+    std::ostringstream want;
+    std::ostringstream err;
+    OutputSink sink(want, false);
+    FaultReport faults(err);
+    StreamConverter converter(options, sink, faults);
+    std::istringstream in(Utf8Of(text));
+    converter.Convert(in, "in");
+    converter.Finish();
+
+    const std::string bytes = CodePage936Bytes(text);
+    std::string got = SingleHeaderOpening("text", {});
+    ConstantWriter constants;
+    constants.Append(bytes, got);
+    got += SingleHeaderClosing("text", {}, bytes.size(), constants.LineIsOpen());
+    EXPECT_EQ(got, want.str());
+  }
+  // A literal, its type and attribute, and <stdint.h> for the type.
+  const DeclarationStyle style{ValueForm::Literal, "const uint8_t", "PROGMEM"};
+  std::string got = SingleHeaderOpening("s", style);
+  StringLiteralWriter literal(1);
+  literal.Append(
+      "\xB5"
+      "A",
+      got);
+  literal.Finish(got);
+  got += SingleHeaderClosing("s", style, 2, false);
+  EXPECT_NE(got.find("#define GBKHEX_ARRAY_s\r\n#include <stdint.h>\r\n#if "), std::string::npos);
+  EXPECT_NE(got.find("#endif\r\nconst uint8_t s[] PROGMEM =\r\n\"\\xB5\" \"A\";\r\n"
+                     "static const unsigned long s_len = 2;\r\n#endif\r\n"),
+            std::string::npos)
+      << got;
+}
+
+TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
+  const TableHeaderWriter table({ValueForm::Literal, "", ""}, false);
+  std::string header = table.Opening("GUARD");
+  table.AppendEntry(header, "title", "主菜单 */", "\xD6\xF7\xB2\xCB\xB5\xA5 */");
+  table.AppendEntry(header, "empty", "", "");
+  header += table.Closing();
+  EXPECT_EQ(header,
+            "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */\r\n"
+            "#ifndef GUARD\r\n#define GUARD\r\n" +
+                std::string(header::kInlineCondition) +
+                "\r\n#define GBKHEX_LINKAGE inline\r\n#else\r\n#define GBKHEX_LINKAGE static\r\n"
+                "#endif\r\n"
+                "/* \"主菜单 *\\/\" */\r\n"
+                "GBKHEX_LINKAGE const char title[] =\r\n\"\\xD6\\xF7\\xB2\\xCB\\xB5\\xA5 */\";\r\n"
+                "static const unsigned long title_len = 9;\r\n"
+                "/* \"\" */\r\nGBKHEX_LINKAGE const char empty[] =\r\n\"\";\r\n"
+                "static const unsigned long empty_len = 0;\r\n"
+                "#undef GBKHEX_LINKAGE\r\n#endif\r\n");
+
+  // The guard depends on the bytes alone, however they come in pieces.
+  const auto guardOf = [](std::initializer_list<std::string_view> pieces) {
+    TableGuard guard;
+    for (const std::string_view piece : pieces) guard.Add(piece);
+    return guard.Name();
+  };
+  const std::string base = guardOf({"--type x\n", "title = 主菜单\nmenu = 设置\n"});
+  EXPECT_EQ(base.size(), 29u);
+  EXPECT_TRUE(base.starts_with("GBKHEX_TABLE_")) << base;
+  EXPECT_EQ(guardOf({"--type x\ntitle", " = 主菜单\nmenu = 设", "置\n"}), base);
+  for (const std::string& other : {guardOf({"--type y\n", "title = 主菜单\nmenu = 设置\n"}),
+                                   guardOf({"--type x\n", "title = 主菜单\nmenu = 设置\n\n"}),
+                                   guardOf({"--type x\n", "title = 主菜单\n"}), guardOf({})}) {
+    EXPECT_NE(other, base);
+  }
+  EXPECT_NE(TableHeaderWriter({}, false).EntryProblem(""), "");
+  EXPECT_EQ(TableHeaderWriter({}, true).EntryProblem(""), "");
+  EXPECT_EQ(TableHeaderWriter({ValueForm::Literal, "", ""}, false).EntryProblem(""), "");
+}
+
+TEST(HeaderWriter, NothingInATextEndsItsComment) {
+  const struct {
+    std::string_view text;
+    std::string_view shown;
+  } cases[] = {
+      {"主菜单", "主菜单"},
+      {"a */ b /* c", "a *\\/ b /\\* c"},
+      {"*/*/", "*\\/\\*\\/"},
+      {"ends in \\", "ends in \\\\"},
+      {"say \"hi\"", "say \\\"hi\\\""},
+      {"\n\r\t\x01\x7F", "\\n\\r\\t\\x01\\x7F"},
+      {"?\?=?\?/", "?\\?=?\\?/"},
+      {"\xE2\x80\xAE\xC2\x85\xEF\xBB\xBF", "\\u202E\\u0085\\uFEFF"},
+      {"\xFF\xC0\xAF\xED\xA0\x80", "\\xFF\\xC0\\xAF\\xED\\xA0\\x80"},
+      {"😀", "😀"},
+  };
+  for (const auto& c : cases) {
+    std::string comment;
+    header::AppendTextComment(comment, c.text);
+    EXPECT_EQ(comment, "/* \"" + std::string(c.shown) + "\" */\r\n") << c.text;
+  }
+}
+
+TEST(HeaderWriter, TypesAndAttributesThatCouldBreakOutAreRefused) {
+  for (const std::string_view good :
+       {"const unsigned char", "const uint8_t", "const unsigned char code",
+        "__flash const unsigned char", "PROGMEM", "__attribute__((section(\".rodata.lcd\")))",
+        "__attribute__((aligned(4), section(\"a(b\")))"}) {
+    EXPECT_EQ(TypeProblem(good), "") << good;
+    EXPECT_EQ(AttributeProblem(good), "") << good;
+  }
+  const struct {
+    std::string_view text;
+    std::string_view why;
+  } bad[] = {
+      {"char x; int", "';'"},    {"char x[1] = {", "'='"},         {"}", "brace"},
+      {"#define x", "'#'"},      {"char /* x */", "comment"},      {"char // x", "comment"},
+      {"char */", "comment"},    {"char\nx", "line break"},        {"char\r", "line break"},
+      {"char\x01", "control"},   {"char \\", "backslash"},         {"char ?\?<", "trigraph"},
+      {"char <%", "digraph"},    {"char %:", "digraph"},           {"(char", "parentheses"},
+      {"char)(", "parentheses"}, {"section(\"x)", "unterminated"}, {"'", "unterminated"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_NE(AttributeProblem(c.text).find(c.why), std::string::npos) << c.text;
+    EXPECT_NE(TypeProblem(c.text), "") << c.text;
+  }
+  EXPECT_EQ(AttributeProblem(""), "");
+  EXPECT_EQ(TypeProblem(" "), "is empty");
+
+  EXPECT_TRUE(NeedsStdint("const uint8_t"));
+  EXPECT_TRUE(NeedsStdint("uint_least8_t const"));
+  EXPECT_FALSE(NeedsStdint("const unsigned char"));
+  EXPECT_FALSE(NeedsStdint("const my_uint8_t"));
+}
+
+}  // namespace
+}  // namespace gbkhex::cli
