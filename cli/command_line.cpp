@@ -49,8 +49,8 @@ void ForEachInput(const std::vector<std::string>& inputs, std::istream& standard
 }
 
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             FaultReport& faults) {
-  StreamConverter converter(invocation.options, out, faults);
+             FaultReport& faults, CharacterTaker* taker = nullptr) {
+  StreamConverter converter(invocation.options, out, faults, taker);
   ForEachInput(
       invocation.inputs, standardInput,
       [&converter](std::istream& in, std::string_view name) { converter.Convert(in, name); },
@@ -116,6 +116,13 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
     case Action::Decode:
       Decode(invocation, standardInput, out, faults);
       break;
+    case Action::Glyphs:
+#ifdef GBKHEX_CLI_GLYPHS
+      WriteGlyphs(
+          invocation.glyphs, invocation.options.charset, out, faults,
+          [&](CharacterTaker& taker) { Convert(invocation, standardInput, out, faults, &taker); });
+#endif
+      break;
   }
 }
 
@@ -131,6 +138,14 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     invocation.action = Action::Version;
   } else if (parsed.Has(Option::Decode)) {
     invocation.action = Action::Decode;
+  } else if (parsed.Has(Option::Glyphs)) {
+    invocation.action = Action::Glyphs;
+#ifdef GBKHEX_CLI_GLYPHS
+    invocation.glyphs = ParseGlyphOptions(parsed);
+#else
+    throw UsageError("--glyphs is not in this build of " + std::string(kProgramName) +
+                     ", which was made without FreeType and libpng");
+#endif
   }
   ConvertOptions& options = invocation.options;
   if (const auto& name = parsed.Value(Option::Array)) options.arrayName = ParseArrayName(*name);

@@ -20,6 +20,7 @@ enum class FaultKind {
   Substituted,   // --lossy: characters written as the window writes them
   Dump,          // --decode: no dump of code page 936 bytes
   EmptyArray,    // an array would have no bytes
+  Undrawable,    // --glyphs: a character that no glyph is made for
   Output,        // the output cannot be written
 };
 

@@ -10,8 +10,7 @@ namespace gbkhex::cli {
 namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
-constexpr std::string_view kTableLinkage = "GBKHEX_LINKAGE";
-constexpr std::string_view kTableLinkagePrefix = "GBKHEX_LINKAGE ";
+constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
 constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
@@ -153,11 +152,20 @@ std::string LinkageLines() {
   return Line(kInlineCondition) + Line("inline") + Line("#else") + Line("static") + Line("#endif");
 }
 
+std::string LinkageMacroDefinition() {
+  const std::string define = "#define " + std::string(kLinkageMacro);
+  return Line(kInlineCondition) + Line(define + " inline") + Line("#else") +
+         Line(define + " static") + Line("#endif");
+}
+
+std::string LinkageMacroEnd() { return Line("#undef " + std::string(kLinkageMacro)); }
+
 void AppendDeclarationHead(std::string& out, std::string_view linkage,
-                           const DeclarationStyle& style, std::string_view name) {
+                           const DeclarationStyle& style, std::string_view name,
+                           std::string_view dimensions) {
   out.append(linkage);
   out.append(style.type.empty() ? DefaultType(style.form) : style.type);
-  out.append(" ").append(name).append("[]");
+  out.append(" ").append(name).append("[]").append(dimensions);
   if (!style.attribute.empty()) out.append(" ").append(style.attribute);
   out.append(style.form == ValueForm::Constants ? " = {" : " =").append(kHeaderLineBreak);
 }
@@ -176,7 +184,7 @@ void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t
   out.append(std::to_string(length)).append(";").append(kHeaderLineBreak);
 }
 
-void AppendTextComment(std::string& out, std::string_view utf8Text) {
+void AppendQuotedForComment(std::string& out, std::string_view utf8Text) {
   // The bytes that may need an escape: ASCII controls and \ " / * ?, and the
   // lead bytes of the characters to escape (C1 controls, the zero-width,
   // reordering and separator marks, U+FEFF) or of sequences that may be
@@ -192,7 +200,7 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
     return attention;
   }();
   const auto byte = [&utf8Text](std::size_t i) { return static_cast<unsigned char>(utf8Text[i]); };
-  out.append("/* \"");
+  out.append("\"");
   for (std::size_t at = 0; at < utf8Text.size();) {
     std::size_t run = at;
     while (run < utf8Text.size() && !kAttention[byte(run)]) ++run;
@@ -242,7 +250,13 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
     }
     at += size;
   }
-  out.append("\" */").append(kHeaderLineBreak);
+  out.append("\"");
+}
+
+void AppendTextComment(std::string& out, std::string_view utf8Text) {
+  out.append("/* ");
+  AppendQuotedForComment(out, utf8Text);
+  out.append(" */").append(kHeaderLineBreak);
 }
 
 }  // namespace header
@@ -331,18 +345,13 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
   std::string text = header::Opening(
       "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */", guard,
       NeedsStdint(style_.type));
-  const std::string linkage = "#define " + std::string(kTableLinkage);
-  return text.append(Line(header::kInlineCondition))
-      .append(Line(linkage + " inline"))
-      .append(Line("#else"))
-      .append(Line(linkage + " static"))
-      .append(Line("#endif"));
+  return text.append(header::LinkageMacroDefinition());
 }
 
 void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
                                     std::string_view utf8Text, std::string_view bytes) const {
   header::AppendTextComment(out, utf8Text);
-  header::AppendDeclarationHead(out, kTableLinkagePrefix, style_, name);
+  header::AppendDeclarationHead(out, kLinkageMacroPrefix, style_, name);
   if (style_.form == ValueForm::Constants) {
     ConstantWriter constants;
     constants.Append(bytes, out);
@@ -358,7 +367,7 @@ void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
 }
 
 std::string TableHeaderWriter::Closing() const {
-  return Line("#undef " + std::string(kTableLinkage)) + header::Closing();
+  return header::LinkageMacroEnd() + header::Closing();
 }
 
 }  // namespace gbkhex::cli

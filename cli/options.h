@@ -21,6 +21,13 @@ enum class Option : std::size_t {
   From,
   Lossy,
   Decode,
+  Glyphs,
+  Font,
+  Size,
+  Scan,
+  BitOrder,
+  Invert,
+  Preview,
   Help,
   Version,
 };

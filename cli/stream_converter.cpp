@@ -59,10 +59,12 @@ bool IsUtf16(InputEncoding encoding) noexcept {
 
 }  // namespace
 
-StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults)
+StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+                                 CharacterTaker* taker)
     : options_(Normalized(std::move(options))),
       out_(out),
       faults_(faults),
+      taker_(taker),
       writer_(options_.format) {
   input_.resize(kMaxCharacterBytes + std::max(options_.chunkSize, kStartBytes));
   // A chunk never decodes to more units than it has bytes.
@@ -135,6 +137,29 @@ std::size_t StreamConverter::Decode(std::size_t begin, std::size_t end, bool atE
   }
 }
 
+// Characters that the charset checks passed: their bytes go out, or they go
+// to the taker, whose refusals are faults. `placeOf(i)` is the place of
+// units[i], asked for in increasing order.
+template <typename PlaceOf>
+void StreamConverter::Pass(std::u16string_view units, const PlaceOf& placeOf) {
+  if (taker_ == nullptr) {
+    Emit(units);
+    return;
+  }
+  for (std::size_t at = 0; at < units.size();) {
+    const std::size_t refused = at + taker_->Take(units.substr(at));
+    if (refused >= units.size()) return;
+    if (!faults_.ListsNextError()) {
+      Report(Fault{.kind = FaultKind::Undrawable});
+    } else {
+      Fault fault = FaultAt(FaultKind::Undrawable, placeOf(refused));
+      fault.what = taker_->Refusal(units[refused]);
+      Report(std::move(fault));
+    }
+    at = refused + 1;
+  }
+}
+
 // Every character of every input passes here once, in input order.
 void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
   if (units.empty()) return;
@@ -147,7 +172,10 @@ void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
     return place;
   };
   std::size_t nul = mayHoldNul ? units.find(u'\0') : std::u16string_view::npos;
-  std::size_t done = 0;  // the units before it are written, or dropped after a fault
+  std::size_t done = 0;  // the units before it are passed on, or dropped after a fault
+  const auto passUpTo = [&](std::size_t end) {
+    Pass(units.substr(done, end - done), [&](std::size_t i) { return placeOf(done + i); });
+  };
   std::size_t at = 0;
   for (;;) {
     const std::size_t next =
@@ -158,6 +186,11 @@ void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
     if (c == 0) {
       nul = units.find(u'\0', next + 1);
     } else if (options_.lossy) {
+      // The taker's faults before the substitute come before its place is taken.
+      if (taker_ != nullptr) {
+        passUpTo(next);
+        done = next;
+      }
       if (substitutions_++ == 0) {
         firstSubstitution_ = FaultAt(FaultKind::Substituted, placeOf(next));
         firstSubstitution_->hint = "the first is " + DescribeCharacter(c);
@@ -165,7 +198,7 @@ void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
       at = next + length;
       continue;
     }
-    Emit(units.substr(done, next - done));
+    passUpTo(next);
     if (!faults_.ListsNextError()) {
       Report(Fault{.kind = c == 0 ? FaultKind::Nul : FaultKind::NotInCharset});
     } else if (c == 0) {
@@ -183,7 +216,7 @@ void StreamConverter::Check(std::u16string_view units, bool mayHoldNul) {
     at = next + length;
     done = at;
   }
-  Emit(units.substr(done));
+  passUpTo(units.size());
   Advance(place, units.substr(placeAt));
   position_ = place;
 }

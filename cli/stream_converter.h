@@ -41,6 +41,20 @@ struct ConvertOptions {
   std::size_t chunkSize = kDefaultChunkSize;
 };
 
+// What takes the characters of the inputs in place of their bytes (the glyphs
+// of --glyphs): every character that the charset checks pass, in input order,
+// substitutes of --lossy included. It may refuse characters, each refusal a
+// fault at the character's place.
+class CharacterTaker {
+ public:
+  virtual ~CharacterTaker() = default;
+  // Takes the units of `units` from its start and returns how many it took:
+  // all of them, or those before the first one that it refuses.
+  virtual std::size_t Take(std::u16string_view units) = 0;
+  // What is wrong with the unit that Take refused last, for its fault.
+  virtual std::string Refusal(char16_t unit) const = 0;
+};
+
 // Converts inputs to the code page 936 output of FormatNameToMac, one chunk at
 // a time, so memory stays flat whatever the input size. Successive inputs form
 // one stream: the C format's lines run on from one input into the next.
@@ -50,7 +64,9 @@ struct ConvertOptions {
 // and nothing after it.
 class StreamConverter {
  public:
-  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults);
+  // With a `taker`, the characters go to it and no byte is written.
+  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+                  CharacterTaker* taker = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name);
@@ -76,6 +92,8 @@ class StreamConverter {
   std::size_t Decode(std::size_t begin, std::size_t end, bool atEnd);
   void Check(std::u16string_view units, bool mayHoldNul);
   void Emit(std::u16string_view units);
+  template <typename PlaceOf>
+  void Pass(std::u16string_view units, const PlaceOf& placeOf);
   void ReportIllFormed(std::span<const std::uint8_t> bytes, bool cutShort,
                        std::span<const std::uint8_t> following);
   void Report(Fault fault);
@@ -85,6 +103,7 @@ class StreamConverter {
   ConvertOptions options_;
   OutputSink& out_;
   FaultReport& faults_;
+  CharacterTaker* taker_;
   CodeWriter writer_;
   std::vector<std::uint8_t> input_;
   std::u16string units_;
