@@ -5,7 +5,7 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot bench-windows web web-serve web-test bench-web \
+	windows-test windows-screenshot bench-windows web web-serve web-test bench-web bench-glyphs \
 	web-screenshot package package-test format clean
 
 all: build
@@ -56,6 +56,11 @@ bench-window: build
 bench-cli:
 	@tools/install-deps core compare
 	bench/compare_cli.sh
+
+# gbkhex-cli --glyphs over every GBK character and over a usual few hundred.
+bench-glyphs:
+	@tools/install-deps core compare
+	bench/glyphs_cli.sh
 
 # gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe
 windows:

@@ -9,7 +9,8 @@ C++, and a program built from it prints its tables back. Checks:
   table is empty;
 - the preview picture, pixel by pixel;
 - the faults of a text (control characters, characters without a glyph, among
-  the charset's own), every one at its place, and nothing written;
+  the charset's own), every one at its place, and nothing written, the
+  picture included;
 - options that go only with --glyphs, and bad values;
 - with --same-as, that another build (Linux, for the .exe under Wine) writes
   the very same header.
@@ -163,7 +164,16 @@ def check_faults(cli, work, font):
     lines = ["十六\t进制", "A\u0001B \ue000", "µ€ x\x7f", "\U0001F600中\x0b"]
     with open(os.path.join(work, "faults.txt"), "w", newline="") as text_file:
         text_file.write("\r\n".join(lines) + "\n")
-    status, out, err = cli.run("--glyphs", "g", "--font", font, "faults.txt")
+    # The picture of a run with faults is not written, and no new file is left.
+    kept = os.path.join(work, "kept.png")
+    with open(kept, "wb") as picture:
+        picture.write(b"old")
+    files = sorted(os.listdir(work))
+    status, out, err = cli.run("--glyphs", "g", "--font", font, "--preview", "kept.png",
+                               "faults.txt")
+    with open(kept, "rb") as picture:
+        check(picture.read() == b"old" and sorted(os.listdir(work)) == files,
+              "a run with faults touched the picture or left a file behind")
     control = "is a control character, which no glyph shows (only line breaks may stand in the " \
               "text, and are left out)"
     no_glyph = f"has no glyph in the font '{font}' (Unifont)"
