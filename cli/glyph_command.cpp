@@ -36,14 +36,7 @@ glyphs::Scan ParseScan(const std::optional<std::string>& value) {
 
 // The font as the header names it: a file by its name alone, so that the
 // header does not change with the folder that a build keeps the font in.
-std::string NameInHeader(const std::string& font) {
-#ifdef _WIN32
-  const std::size_t folderEnd = font.find_last_of("/\\:");
-#else
-  const std::size_t folderEnd = font.find_last_of('/');
-#endif
-  return folderEnd == std::string::npos ? font : font.substr(folderEnd + 1);
-}
+std::string NameInHeader(const std::string& font) { return font.substr(FolderPrefix(font).size()); }
 
 void ReportOutput(FaultReport& faults, const std::string& input, const std::string& what) {
   faults.Add(Fault{.kind = FaultKind::Output, .input = input, .what = what});
