@@ -46,7 +46,7 @@ bench: build
 	build/release/bench/convert_bench
 	build/release/bench/utf8_bench
 
-# Keystroke latency of the window, offscreen.
+# Keystroke latency of the window, offscreen, beside Text1's own; its memory.
 bench-window: PRESET = release
 bench-window: build
 	build/release/bench/window_bench
@@ -70,7 +70,7 @@ windows-test: windows
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
 
-# Keystroke latency of gbkhex.exe under Wine; BENCH_ARGS=--middle types mid-text.
+# Paste and keystroke latency of gbkhex.exe under Wine, beside Text1's own.
 bench-windows: windows
 	tools/windows-test --bench $(BENCH_ARGS); status=$$?; $(WINE_STOP); exit $$status
 
@@ -113,8 +113,11 @@ node_modules/.package-lock.json: package.json package-lock.json
 web-test: web node_modules/.package-lock.json
 	node --test tests/web/form1.test.mjs
 
-# Keystroke latency in the page, timed by the browser itself.
+# Keystroke latency in the page, timed by the browser itself, beside Text1's
+# own; the sample text comes from the native build.
 bench-web: web node_modules/.package-lock.json
+	cmake --preset release
+	cmake --build --preset release --target sample_text
 	node bench/web_bench.mjs
 
 web-screenshot: web node_modules/.package-lock.json

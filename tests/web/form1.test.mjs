@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { launch, openForm, pageUrl, siteDir } from './browser.mjs';
+import { launch, openForm, pageUrl, siteDir } from '../../harness/web/browser.mjs';
 import { serve } from '../../tools/serve-web.mjs';
 
 const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/web-cmake/tests/web/native_oracle';

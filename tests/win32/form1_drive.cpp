@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "tests/win32/gbkhex_process.h"
+#include "harness/win32/gbkhex_process.h"
 #include "window/form_layout.h"
 #include "window/win32/wide_text.h"
 

@@ -10,6 +10,7 @@
 #include "convert/code_format.h"
 #include "window/changed_span.h"
 #include "window/win32/control_ids.h"
+#include "window/win32/text_box_font.h"
 #include "window/win32/wide_text.h"
 
 namespace gbkhex::win32 {
@@ -103,6 +104,13 @@ UniqueFont CreateUiFont(UINT dpi) {
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+// Room between the text and the box's edge, in pixels at 96 dpi. The edit
+// control's own choice for the font may be wider and leave Text2 narrower than
+// an 80-character line.
+constexpr int kTextBoxMargin = 1;
+
+}  // namespace
+
 // SimSun, or what Windows maps it to: a CJK face whose Latin letters are half
 // as wide as its Chinese ones, 6 px at 9 pt and 96 dpi, so that an
 // 80-character line of the C format takes 480 px and shows as one line of Text2.
@@ -116,13 +124,6 @@ UniqueFont CreateTextBoxFont(UINT dpi) {
   std::copy(kSimSun.begin(), kSimSun.end(), font.lfFaceName);
   return UniqueFont(CreateFontIndirectW(&font));
 }
-
-// Room between the text and the box's edge, in pixels at 96 dpi. The edit
-// control's own choice for the font may be wider and leave Text2 narrower than
-// an 80-character line.
-constexpr int kTextBoxMargin = 1;
-
-}  // namespace
 
 Form1::~Form1() {
   // Destroying the window calls back into this object (WM_NCDESTROY), so it
