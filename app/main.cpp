@@ -2,8 +2,8 @@
 #include <QString>
 
 #include "gbkhex/product.h"
-#include "window/form_layout.h"
-#include "window/main_window.h"
+#include "window/model/form_layout.h"
+#include "window/qt/main_window.h"
 
 int main(int argc, char* argv[]) {
   using namespace gbkhex::layout;

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "harness/sample_text.h"
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 namespace {
 

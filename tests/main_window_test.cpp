@@ -1,7 +1,7 @@
 // Drives the shown main window with real key, mouse and input-method events
 // and reads the controls through their object names.
 
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -26,7 +26,7 @@
 #include <string>
 
 #include "convert/code_format.h"
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "harness/win32/gbkhex_process.h"
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 #include "window/win32/wide_text.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "convert/code_format.h"
-#include "window/changed_span.h"
 #include "window/win32/control_ids.h"
 #include "window/win32/text_box_font.h"
 #include "window/win32/wide_text.h"
@@ -169,11 +168,14 @@ bool Form1::PreTranslateMessage(MSG& message) const {
   return window_ && IsDialogMessageW(window_.get(), &message);
 }
 
+OutputFormat Form1::Format() const {
+  return SendMessageW(Control(layout::kOption1), BM_GETCHECK, 0, 0) == BST_CHECKED
+             ? OutputFormat::Hexadecimal
+             : OutputFormat::C;
+}
+
 void Form1::FormatNameToMac(std::wstring_view val, std::wstring& out) const {
-  const bool hexadecimal =
-      SendMessageW(Control(layout::kOption1), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  gbkhex::FormatNameToMac(val, hexadecimal ? OutputFormat::Hexadecimal : OutputFormat::C,
-                          LineBreak::CrLf, out);
+  model_.FormatNameToMac(val, Format(), out);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -247,6 +249,8 @@ void Form1::CreateControls(HINSTANCE instance) {
       SendMessageW(controls_[i], EM_SETLIMITTEXT, 0, 0);
     }
   }
+  SetWindowSubclass(Control(layout::kText2), &Form1::Text2Proc, 0,
+                    reinterpret_cast<DWORD_PTR>(this));
   focusOnActivate_ = Control(layout::kText1);
 }
 
@@ -305,6 +309,9 @@ void Form1::OnCommand(int controlId, int notification) {
     case ControlId(layout::kText1):
       if (notification == EN_CHANGE) RefreshOutput();
       break;
+    case ControlId(layout::kText2):
+      if (notification == EN_CHANGE && !applying_) model_.Text2Edited();
+      break;
     case ControlId(layout::kOption1):
     case ControlId(layout::kOption2):
       if (notification == BN_CLICKED) RefreshOutput();
@@ -326,26 +333,33 @@ void Form1::MoveFocus(HWND control) const {
   SetFocus(control);
 }
 
+LRESULT CALLBACK Form1::Text2Proc(HWND text2, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR form) {
+  if (message == WM_SETTEXT) reinterpret_cast<Form1*>(form)->model_.Text2Edited();
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(text2, &Form1::Text2Proc, 0);
+  return DefSubclassProc(text2, message, wParam, lParam);
+}
+
 // Text2 ends up holding exactly the new output, as if it had been emptied and
 // then set. Only the span that differs from what it holds is replaced, though,
 // since the edit control lays out again whatever it is given: most keystrokes
 // change a few units at the end of a long output. The replacement is no edit
-// of the user's and leaves nothing to undo. What Text2 holds is read afresh
-// each time, as the user may have typed into it.
+// of the user's and leaves nothing to undo.
 void Form1::RefreshOutput() {
+  ReadWindowText(Control(layout::kText1), text1_);
+  const Text2Update& update = model_.Refresh(std::wstring_view(text1_), Format());
+  if (update.ChangesNothing()) return;
   const HWND text2 = Control(layout::kText2);
-  ReadWindowText(Control(layout::kText1), input_);
-  FormatNameToMac(input_, output_);
-  ReadWindowText(text2, shown_);
-  const ChangedSpan span = FindChangedSpan(std::wstring_view(shown_), std::wstring_view(output_));
-  if (span.IsEmpty()) return;
-  SendMessageW(text2, EM_SETSEL, span.start, span.start + span.removed);
-  // EM_REPLACESEL takes a terminated text: the output ends at the span's end
-  // for the length of the call.
-  wchar_t& afterSpan = output_[span.start + span.inserted];
-  const wchar_t kept = std::exchange(afterSpan, L'\0');
-  SendMessageW(text2, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(output_.data() + span.start));
-  afterSpan = kept;
+  // EM_REPLACESEL takes a terminated text.
+  inserted_.assign(update.text.begin(), update.text.end());
+  applying_ = true;
+  if (update.whole) {
+    SendMessageW(text2, EM_SETSEL, 0, -1);
+  } else {
+    SendMessageW(text2, EM_SETSEL, update.span.start, update.span.start + update.span.removed);
+  }
+  SendMessageW(text2, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(inserted_.c_str()));
+  applying_ = false;
 }
 
 void Form1::OpenHomePage() {

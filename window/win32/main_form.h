@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "window/form_layout.h"
+#include "window/model/form1_model.h"
+#include "window/model/form_layout.h"
 #include "window/win32/unique_handles.h"
 
 namespace gbkhex::win32 {
@@ -53,6 +54,10 @@ class Form1 {
   void OnCommand(int controlId, int notification);
   void MoveFocus(HWND control) const;
   void RefreshOutput();
+  OutputFormat Format() const;
+  // Sees what changes Text2 without telling its parent (WM_SETTEXT).
+  static LRESULT CALLBACK Text2Proc(HWND text2, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR form);
   static void OpenHomePage();
 
   // The control at `index` of the table (layout::kText1, ...).
@@ -65,10 +70,13 @@ class Form1 {
   std::array<HWND, layout::kControls.size()> controls_{};
   // The control that gets the focus back when the window is activated again.
   HWND focusOnActivate_ = nullptr;
-  // The buffers that each refresh reads and converts into.
-  std::wstring input_;
-  std::wstring output_;
-  std::wstring shown_;
+  // Edit controls hold CR LF for a line break, as the conversion writes it.
+  Form1Model model_{InputLineBreak::CrLf, LineBreak::CrLf};
+  // What each refresh reads Text1 into and widens Text2's new text into.
+  std::wstring text1_;
+  std::wstring inserted_;
+  // While the refresh itself changes Text2.
+  bool applying_ = false;
 };
 
 }  // namespace gbkhex::win32
