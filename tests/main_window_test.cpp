@@ -26,6 +26,7 @@
 #include <string>
 
 #include "convert/code_format.h"
+#include "harness/sample_text.h"
 #include "window/model/form_layout.h"
 
 namespace {
@@ -118,7 +119,7 @@ void MainWindowTest::startsWithHexSelectedText1FocusedAndBothBoxesEmpty() {
   QCOMPARE(Text1()->toPlainText(), QString());
   QCOMPARE(Output(), QString());
 
-  QCOMPARE(form_->windowTitle(), QStringLiteral(u"Quenvali显示技术有限公司(www.quenvali.com)"));
+  QCOMPARE(form_->windowTitle(), FromUtf8(gbkhex::layout::kWindowCaption));
   QVERIFY(!form_->windowIcon().isNull());
   QCOMPARE(form_->windowIcon().availableSizes().value(0), QSize(48, 47));
   QCOMPARE(form_->size(), QSize(553, 451));
@@ -325,12 +326,9 @@ void MainWindowTest::editsAnywhereKeepTheOutputExact() {
 }
 
 void MainWindowTest::pasting100000CharactersConvertsThemAll() {
-  QString input;
-  for (int i = 0; input.size() < 100'000; ++i) {
-    input += i % 10 < 7 ? QChar(u'\u4E00' + i % 20000) : QChar(u'a' + i % 26);
-    if (i % 997 == 996) input += u'\n';
-  }
-  input.truncate(100'000);
+  const std::u16string sample =
+      gbkhex::harness::SampleText<char16_t>(100'000, gbkhex::harness::SampleShape::Lines, u"\n");
+  const QString input = QString::fromUtf16(sample.data(), static_cast<qsizetype>(sample.size()));
   QApplication::clipboard()->setText(input);
   QTest::keyClick(Text1(), Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(Text1()->toPlainText(), input);
@@ -344,7 +342,7 @@ void MainWindowTest::command1OpensExactlyTheHomePage() {
   QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "Open");
   Click("Command1");
   QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-  QCOMPARE(recorder.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.quenvali.com/"))});
+  QCOMPARE(recorder.opened, QList<QUrl>{QUrl(FromUtf8(gbkhex::layout::kHomePage))});
 }
 
 void MainWindowTest::controlsSitWhereTheTableSays() {
@@ -424,8 +422,7 @@ void MainWindowTest::captionsAndLabelShowWhole() {
     QVERIFY2(metrics.tightBoundingRect(caption).height() <= room.height(), qPrintable(name));
     QVERIFY2(control->rect().contains(room), qPrintable(name));
   }
-  QCOMPARE(Control<QLabel>("Label1")->text(),
-           QStringLiteral(u"欢迎选用Quenvali液晶显示屏，更多信息请登陆:www.quenvali.com"));
+  QCOMPARE(Control<QLabel>("Label1")->text(), FromUtf8(gbkhex::layout::kWelcome));
 }
 
 }  // namespace

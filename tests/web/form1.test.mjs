@@ -10,7 +10,8 @@ import path from 'node:path';
 import { launch, openForm, pageUrl, siteDir } from '../../harness/web/browser.mjs';
 import { serve } from '../../tools/serve-web.mjs';
 
-const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/web-cmake/tests/web/native_oracle';
+const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/release/tests/web/native_oracle';
+const sampleText = process.env.GBKHEX_SAMPLE_TEXT ?? 'build/release/harness/sample_text';
 const unitsOutput = execFileSync(oracle, ['units'], { encoding: 'latin1', maxBuffer: 1 << 24 });
 const unitTokens = unitsOutput.split('\n').slice(0, 0x10000);
 const table = JSON.parse(execFileSync(oracle, ['controls'], { encoding: 'utf8' }));
@@ -285,21 +286,14 @@ describe('the browser page', () => {
 
   test('a paste of 100,000 characters converts them all', async () => {
     await onForm(async (page) => {
-      const pasted = await page.evaluate(() => {
-        let state = 12345;
-        let text = '';
-        while (text.length < 100000) {
-          state = (state * 1664525 + 1013904223) >>> 0;
-          const r = state >>> 8;
-          if (r % 97 === 0) text += '\n';
-          else text += String.fromCharCode(r % 10 < 7 ? 0x4e00 + (r % 0x51a6) : 0x20 + (r % 95));
-        }
+      const sample = execFileSync(sampleText, ['100000', 'lines'], { encoding: 'utf8' });
+      const pasted = await page.evaluate((text) => {
         const clip = document.body.appendChild(document.createElement('textarea'));
         clip.value = text;
         clip.focus();
         clip.select();
         return text;
-      });
+      }, sample);
       await page.keyboard.press('Control+C');
       await page.evaluate(() => document.querySelector('body > textarea').remove());
       await page.focus('#Text1');
