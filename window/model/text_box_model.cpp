@@ -44,6 +44,13 @@ void TextBoxModel::SetLayout(Advance width, Measure measure) {
   width_ = std::max<Advance>(width, 0);
   measure_ = std::move(measure);
   advances_.assign(advances_.size(), -1);
+  for (char16_t unit = 0; unit < asciiAdvances_.size(); ++unit) {
+    asciiAdvances_[unit] = AdvanceOfUnit(unit);
+  }
+  LayOutAll();
+}
+
+void TextBoxModel::LayOutAll() {
   lineStarts_.assign(1, 0);
   for (std::size_t start = NextLineStart(0); start != npos; start = NextLineStart(start)) {
     lineStarts_.push_back(start);
@@ -54,7 +61,9 @@ std::u16string_view TextBoxModel::SelectedText() const noexcept {
   return std::u16string_view(text_).substr(SelectionStart(), SelectionEnd() - SelectionStart());
 }
 
-void TextBoxModel::Replace(std::size_t start, std::size_t removed, std::u16string_view inserted) {
+template <class Unit>
+void TextBoxModel::ReplaceText(std::size_t start, std::size_t removed,
+                               std::basic_string_view<Unit> inserted) {
   start = std::min(start, text_.size());
   removed = std::min(removed, text_.size() - start);
   const auto moved = [&](std::size_t position) {
@@ -72,6 +81,14 @@ void TextBoxModel::Replace(std::size_t start, std::size_t removed, std::u16strin
   goalX_ = -1;
 }
 
+void TextBoxModel::Replace(std::size_t start, std::size_t removed, std::u16string_view inserted) {
+  ReplaceText(start, removed, inserted);
+}
+
+void TextBoxModel::Replace(std::size_t start, std::size_t removed, std::string_view asciiInserted) {
+  ReplaceText(start, removed, asciiInserted);
+}
+
 void TextBoxModel::SetText(std::u16string_view text) {
   Replace(0, text_.size(), text);
   anchor_ = 0;
@@ -80,15 +97,17 @@ void TextBoxModel::SetText(std::u16string_view text) {
 
 // A line break of two units may be made or split at either end of the change,
 // so the line breaks are counted a unit further out on both sides.
+template <class Unit>
 void TextBoxModel::ChangeText(std::size_t start, std::size_t removed,
-                              std::u16string_view inserted) {
+                              std::basic_string_view<Unit> inserted) {
   const std::size_t reach = lineBreak_.size() - 1;
   const std::size_t from = start - std::min(start, reach);
   const auto around = [&](std::size_t length) {
     return std::u16string_view(text_).substr(from, start - from + length + reach);
   };
   lineBreaks_ -= CountLineBreaks(around(removed));
-  text_.replace(start, removed, inserted);
+  const auto at = text_.begin() + static_cast<std::ptrdiff_t>(start);
+  text_.replace(at, at + static_cast<std::ptrdiff_t>(removed), inserted.begin(), inserted.end());
   lineBreaks_ += CountLineBreaks(around(inserted.size()));
   LayOutFrom(start, removed, inserted.size());
 }
@@ -98,6 +117,7 @@ void TextBoxModel::ChangeText(std::size_t start, std::size_t removed,
 // there, lines are laid out anew until one starts, after the change, where a
 // line started before it; from that one on, every line is the old one moved.
 void TextBoxModel::LayOutFrom(std::size_t start, std::size_t removed, std::size_t inserted) {
+  if (start == 0 && inserted == text_.size()) return LayOutAll();
   const auto changed = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), start);
   std::size_t first = static_cast<std::size_t>(changed - lineStarts_.begin()) - 1;
   if (first > 0) --first;
@@ -138,9 +158,25 @@ std::size_t TextBoxModel::NextLineStart(std::size_t start) const {
   std::size_t breakAt = npos;
   const std::size_t size = text_.size();
   const char16_t breakUnit = lineBreak_.front();
+  const auto overflows = [&](Advance advance, std::size_t i) {
+    return width_ > 0 && x + advance > width_ && i > start;
+  };
   for (std::size_t i = start; i < size;) {
     const char16_t unit = text_[i];
-    if (unit == breakUnit && IsLineBreakAt(i)) return i + lineBreak_.size();
+    if (unit < 0x80) {
+      // Most of any output: one unit each, and never wide.
+      if (unit == breakUnit && IsLineBreakAt(i)) return i + lineBreak_.size();
+      const Advance advance = asciiAdvances_[unit];
+      if (unit == u' ' || unit == u'\t') {
+        x += advance;
+        breakAt = ++i;
+        continue;
+      }
+      if (overflows(advance, i)) return breakAt == npos ? i : breakAt;
+      x += advance;
+      ++i;
+      continue;
+    }
     if (IsBlank(unit)) {
       x += AdvanceAt(i, 1);
       breakAt = ++i;
@@ -148,10 +184,7 @@ std::size_t TextBoxModel::NextLineStart(std::size_t start) const {
     }
     const std::size_t length = CharacterLength(i);
     const Advance advance = AdvanceAt(i, length);
-    if (width_ > 0 && x + advance > width_ && i > start) {
-      if (IsWide(unit) || breakAt == npos) return i;
-      return breakAt;
-    }
+    if (overflows(advance, i)) return IsWide(unit) || breakAt == npos ? i : breakAt;
     x += advance;
     i += length;
     if (IsWide(unit)) breakAt = i;
@@ -160,8 +193,13 @@ std::size_t TextBoxModel::NextLineStart(std::size_t start) const {
 }
 
 Advance TextBoxModel::AdvanceAt(std::size_t position, std::size_t length) const {
-  if (text_[position] == u'\t') return kTabStopBlanks * MeasuredAdvance(u" ");
+  if (length == 1) return AdvanceOfUnit(text_[position]);
   return MeasuredAdvance(std::u16string_view(text_.data() + position, length));
+}
+
+Advance TextBoxModel::AdvanceOfUnit(char16_t unit) const {
+  if (unit == u'\t') return kTabStopBlanks * MeasuredAdvance(u" ");
+  return MeasuredAdvance(std::u16string_view(&unit, 1));
 }
 
 Advance TextBoxModel::MeasuredAdvance(std::u16string_view character) const {
@@ -182,11 +220,13 @@ bool TextBoxModel::IsLineBreakAt(std::size_t position) const noexcept {
   return std::u16string_view(text_).substr(position, lineBreak_.size()) == lineBreak_;
 }
 
+// Each line break ends in its last unit, which no line break holds twice.
 std::size_t TextBoxModel::CountLineBreaks(std::u16string_view text) const noexcept {
+  const char16_t last = lineBreak_.back();
+  const std::size_t head = lineBreak_.size() - 1;
   std::size_t count = 0;
-  for (std::size_t at = text.find(lineBreak_); at != npos;
-       at = text.find(lineBreak_, at + lineBreak_.size())) {
-    ++count;
+  for (std::size_t i = head; i < text.size(); ++i) {
+    if (text[i] == last && text.substr(i - head, lineBreak_.size()) == lineBreak_) ++count;
   }
   return count;
 }
@@ -409,7 +449,7 @@ std::optional<TextBoxModel::Change> TextBoxModel::UserEdit(std::size_t start, st
   Edit edit{start, std::u16string(text_, start, removed), std::move(inserted), anchor_, caret_,
             typing};
   Change change{start, edit.removed, edit.inserted.size()};
-  ChangeText(start, removed, edit.inserted);
+  ChangeText(start, removed, std::u16string_view(edit.inserted));
   const std::size_t end = start + edit.inserted.size();
   anchor_ = end;
   caret_ = {end, false};
@@ -430,7 +470,7 @@ std::optional<TextBoxModel::Change> TextBoxModel::Reapply(Edit& edit, bool undo)
   const std::u16string& gone = undo ? edit.inserted : edit.removed;
   const std::u16string& back = undo ? edit.removed : edit.inserted;
   Change change{edit.start, gone, back.size()};
-  ChangeText(edit.start, gone.size(), back);
+  ChangeText(edit.start, gone.size(), std::u16string_view(back));
   if (undo) {
     anchor_ = edit.anchorBefore;
     caret_ = edit.caretBefore;

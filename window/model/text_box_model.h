@@ -12,6 +12,7 @@
 // still found by one pass over its own characters.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -78,6 +79,8 @@ class TextBoxModel {
   // and the caret and the selection keep their places in the text around the
   // change.
   void Replace(std::size_t start, std::size_t removed, std::u16string_view inserted);
+  // The same with ASCII text, which is the same characters in either width.
+  void Replace(std::size_t start, std::size_t removed, std::string_view asciiInserted);
   // All of the text, with the caret at its start.
   void SetText(std::u16string_view text);
 
@@ -135,14 +138,19 @@ class TextBoxModel {
     bool typing;
   };
 
-  void ChangeText(std::size_t start, std::size_t removed, std::u16string_view inserted);
+  template <class Unit>
+  void ReplaceText(std::size_t start, std::size_t removed, std::basic_string_view<Unit> inserted);
+  template <class Unit>
+  void ChangeText(std::size_t start, std::size_t removed, std::basic_string_view<Unit> inserted);
   void LayOutFrom(std::size_t start, std::size_t removed, std::size_t inserted);
+  void LayOutAll();
   // Where the line after the one that starts at `start` starts, or npos if
   // that line is the last.
   std::size_t NextLineStart(std::size_t start) const;
   // Of the character at `position`, `length` units long; a tab takes the
   // room of eight blanks.
   Advance AdvanceAt(std::size_t position, std::size_t length) const;
+  Advance AdvanceOfUnit(char16_t unit) const;
   Advance MeasuredAdvance(std::u16string_view character) const;
   std::size_t CharacterLength(std::size_t position) const noexcept;
   std::size_t NextPosition(std::size_t position) const noexcept;
@@ -164,6 +172,7 @@ class TextBoxModel {
   Measure measure_;
   // Advances of the units measured so far, -1 where not yet.
   mutable std::vector<Advance> advances_ = std::vector<Advance>(0x10000, -1);
+  std::array<Advance, 0x80> asciiAdvances_{};
 
   std::size_t anchor_ = 0;
   Place caret_;

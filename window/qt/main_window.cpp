@@ -83,11 +83,16 @@ QFont TextBoxFont() {
 // style, and too little with a style whose scroll bar is wider.
 constexpr qreal kTextBoxMargin = 2;
 
-void SetUpTextBox(QPlainTextEdit& box) {
+// Both boxes wrap their lines at their width and let Tab move the focus on.
+void SetUpTextBox(QAbstractScrollArea& box) {
   box.setFont(TextBoxFont());
-  box.document()->setDocumentMargin(kTextBoxMargin);
   box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void SetUpInputBox(QPlainTextEdit& box) {
+  SetUpTextBox(box);
+  box.document()->setDocumentMargin(kTextBoxMargin);
   box.setLineWrapMode(QPlainTextEdit::WidgetWidth);
   box.setTabChangesFocus(true);
 }
@@ -99,9 +104,13 @@ QWidget* CreateControl(std::size_t index, QWidget* container) {
     case ControlKind::GroupFrame:
       return new QGroupBox(caption, container);
     case ControlKind::TextBox: {
-      QPlainTextEdit* const box =
-          index == layout::kText2 ? new OutputBox(container) : new QPlainTextEdit(container);
-      SetUpTextBox(*box);
+      if (index == layout::kText2) {
+        auto* const box = new OutputBox(container);
+        SetUpTextBox(*box);
+        return box;
+      }
+      auto* const box = new QPlainTextEdit(container);
+      SetUpInputBox(*box);
       return box;
     }
     case ControlKind::OptionButton:
@@ -161,7 +170,7 @@ void Form1::CreateControls() {
 
   text1_ = WidgetAt<layout::kText1>(controls_);
   // CreateControl makes Text2 an OutputBox.
-  text2_ = static_cast<OutputBox*>(WidgetAt<layout::kText2>(controls_));
+  text2_ = static_cast<OutputBox*>(controls_[layout::kText2]);
   option1_ = WidgetAt<layout::kOption1>(controls_);
   option2_ = WidgetAt<layout::kOption2>(controls_);
   command1_ = WidgetAt<layout::kCommand1>(controls_);
@@ -241,8 +250,13 @@ void Form1::FormatNameToMac(QStringView val, std::u16string& out) const {
 // into blanks, which have a different code. Text2 ends up holding exactly the
 // new result, as if it had been emptied and then set; it is not emptied as a
 // step of its own, which would only cost a second layout of the whole text.
+// Text1's copy goes before Text2 takes the new output.
 void Form1::Refresh() {
-  text2_->Apply(model_.Refresh(Units(text1_->document()->toRawText()), Format()));
+  const Text2Update& update = [this]() -> const Text2Update& {
+    const QString text1 = text1_->document()->toRawText();
+    return model_.Refresh(Units(text1), Format());
+  }();
+  text2_->Apply(update);
 }
 
 void Form1::OpenHomePage() const { QDesktopServices::openUrl(QUrl(FromUtf8(layout::kHomePage))); }
