@@ -125,6 +125,10 @@ class TextBoxModel {
   std::optional<Change> Undo();
   std::optional<Change> Redo();
   bool CanUndo() const noexcept { return !undo_.empty(); }
+  void ForgetEdits() noexcept {
+    undo_.clear();
+    redo_.clear();
+  }
   bool CanRedo() const noexcept { return !redo_.empty(); }
 
  private:

@@ -9,6 +9,7 @@
 
 #include "convert/code_format.h"
 #include "window/win32/control_ids.h"
+#include "window/win32/output_box.h"
 #include "window/win32/text_box_font.h"
 #include "window/win32/wide_text.h"
 
@@ -50,7 +51,9 @@ WindowClassAndStyle ClassAndStyleOf(std::size_t index) {
     case layout::ControlKind::GroupFrame:
       return {WC_BUTTONW, kChild | WS_GROUP | BS_GROUPBOX, 0};
     case layout::ControlKind::TextBox:
-      return {WC_EDITW,
+      // Text2 answers an edit control's messages with a layout that keeps a
+      // long output quick to change.
+      return {index == layout::kText2 ? OutputBox::kClassName : WC_EDITW,
               kChild | WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                   ES_WANTRETURN,
               WS_EX_CLIENTEDGE};
@@ -143,6 +146,7 @@ bool Form1::Create(HINSTANCE instance, FormIcons icons) {
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
+  if (!OutputBox::Register(instance)) return false;
 
   const std::wstring caption = WideFromUtf8(layout::kWindowCaption);
   // WM_NCCREATE hands the new window to window_.
@@ -226,6 +230,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       static_cast<void>(window_.release());
       controls_ = {};
+      text2_ = nullptr;
       focusOnActivate_ = nullptr;
       return DefWindowProcW(window, message, wParam, lParam);
     default:
@@ -249,8 +254,12 @@ void Form1::CreateControls(HINSTANCE instance) {
       SendMessageW(controls_[i], EM_SETLIMITTEXT, 0, 0);
     }
   }
-  SetWindowSubclass(Control(layout::kText2), &Form1::Text2Proc, 0,
-                    reinterpret_cast<DWORD_PTR>(this));
+  text2_ = OutputBox::Of(Control(layout::kText2));
+  // Named, as an edit control is, by the caption of the frame it sits in.
+  if (text2_) {
+    text2_->SetAccessibleName(
+        WideFromUtf8(layout::kControls[layout::kContainerOf[layout::kText2]].caption));
+  }
   focusOnActivate_ = Control(layout::kText1);
 }
 
@@ -310,7 +319,8 @@ void Form1::OnCommand(int controlId, int notification) {
       if (notification == EN_CHANGE) RefreshOutput();
       break;
     case ControlId(layout::kText2):
-      if (notification == EN_CHANGE && !applying_) model_.Text2Edited();
+      // Text2 tells of every change but the refresh's own.
+      if (notification == EN_CHANGE) model_.Text2Edited();
       break;
     case ControlId(layout::kOption1):
     case ControlId(layout::kOption2):
@@ -333,33 +343,12 @@ void Form1::MoveFocus(HWND control) const {
   SetFocus(control);
 }
 
-LRESULT CALLBACK Form1::Text2Proc(HWND text2, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR form) {
-  if (message == WM_SETTEXT) reinterpret_cast<Form1*>(form)->model_.Text2Edited();
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(text2, &Form1::Text2Proc, 0);
-  return DefSubclassProc(text2, message, wParam, lParam);
-}
-
 // Text2 ends up holding exactly the new output, as if it had been emptied and
-// then set. Only the span that differs from what it holds is replaced, though,
-// since the edit control lays out again whatever it is given: most keystrokes
-// change a few units at the end of a long output. The replacement is no edit
-// of the user's and leaves nothing to undo.
+// then set; only the span that differs from what it shows is replaced.
 void Form1::RefreshOutput() {
   ReadWindowText(Control(layout::kText1), text1_);
   const Text2Update& update = model_.Refresh(std::wstring_view(text1_), Format());
-  if (update.ChangesNothing()) return;
-  const HWND text2 = Control(layout::kText2);
-  // EM_REPLACESEL takes a terminated text.
-  inserted_.assign(update.text.begin(), update.text.end());
-  applying_ = true;
-  if (update.whole) {
-    SendMessageW(text2, EM_SETSEL, 0, -1);
-  } else {
-    SendMessageW(text2, EM_SETSEL, update.span.start, update.span.start + update.span.removed);
-  }
-  SendMessageW(text2, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(inserted_.c_str()));
-  applying_ = false;
+  if (text2_) text2_->Apply(update);
 }
 
 void Form1::OpenHomePage() {

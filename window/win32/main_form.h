@@ -15,6 +15,8 @@
 
 namespace gbkhex::win32 {
 
+class OutputBox;
+
 struct FormIcons {
   HICON icon = nullptr;
   HICON smallIcon = nullptr;
@@ -55,9 +57,6 @@ class Form1 {
   void MoveFocus(HWND control) const;
   void RefreshOutput();
   OutputFormat Format() const;
-  // Sees what changes Text2 without telling its parent (WM_SETTEXT).
-  static LRESULT CALLBACK Text2Proc(HWND text2, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR form);
   static void OpenHomePage();
 
   // The control at `index` of the table (layout::kText1, ...).
@@ -72,11 +71,10 @@ class Form1 {
   HWND focusOnActivate_ = nullptr;
   // Edit controls hold CR LF for a line break, as the conversion writes it.
   Form1Model model_{InputLineBreak::CrLf, LineBreak::CrLf};
-  // What each refresh reads Text1 into and widens Text2's new text into.
+  // What each refresh reads Text1 into.
   std::wstring text1_;
-  std::wstring inserted_;
-  // While the refresh itself changes Text2.
-  bool applying_ = false;
+  // The control at layout::kText2, destroyed with the window.
+  OutputBox* text2_ = nullptr;
 };
 
 }  // namespace gbkhex::win32
