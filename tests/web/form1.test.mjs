@@ -242,13 +242,15 @@ describe('the browser page', () => {
       assert.equal(await value(page, 'Text2'), '41 42 ');
 
       // Changed by a script, as a browser extension might.
-      await page.$eval('#Text2', (box) => (box.firstChild.data = 'changed'));
+      await page.$eval('#Text2', (box) => {
+        document.createTreeWalker(box, NodeFilter.SHOW_TEXT).nextNode().data = 'changed';
+      });
       await page.focus('#Text1');
       await page.keyboard.type('C');
       assert.equal(await value(page, 'Text2'), '41 42 43 ');
       // ... or in the same task as a change of Text1, as when text is dragged between them.
       await page.evaluate(() => {
-        Text2.firstChild.data = 'dragged';
+        document.createTreeWalker(Text2, NodeFilter.SHOW_TEXT).nextNode().data = 'dragged';
         Text1.value += 'D';
         Text1.dispatchEvent(new InputEvent('input'));
       });
@@ -263,8 +265,8 @@ describe('the browser page', () => {
         seed = (seed * 1103515245 + 12345) % 2147483648;
         return seed % n;
       };
-      // Text2 in nodes of a few characters, so that edits cross them.
-      await page.evaluate(() => (form1.output.chunk = 7));
+      // Text2 in blocks of one line, so that edits cross them.
+      await page.evaluate(() => (form1.output.linesPerBlock = 1));
       const pieces = ['A', '十', 'x', '€', '😀', '液晶', ' ', '\u00a0', 'ABCDEFGHIJKLMNOPQ'];
       for (let step = 0; step < 80; ++step) {
         const length = (await value(page, 'Text1')).length;

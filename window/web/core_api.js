@@ -30,16 +30,24 @@ Module['numToStrHex'] = function (num, bytLen) {
 
 // What Text2 needs to hold the output for `text1` (a text box's value, "\n"
 // for a line break, which the conversion writes as CR LF): { whole, start,
-// removed, text }. With `whole` set, `text` is all of it; otherwise the
-// `removed` characters from `start` give way to `text`.
+// removed, inserted, output }. With `whole` set, all of Text2 is to be the
+// output; otherwise the `removed` characters from `start` give way to the
+// `inserted` from `start` of the output. output(from, to) is the new output's
+// text from `from` to `to`, valid until the next call into the core.
 Module['refresh'] = function (text1, hexadecimal) {
   var at = _gbkhex_refresh(copyIn(text1), hexadecimal ? 1 : 0) >>> 2;
   var words = HEAPU32;
+  var output = words[at + 5];
+  var size = words[at + 6];
   return {
     whole: words[at] !== 0,
     start: words[at + 1],
     removed: words[at + 2],
-    text: ascii(words[at + 4], words[at + 3]),
+    inserted: words[at + 3],
+    size: size,
+    output: function (from, to) {
+      return ascii(output + from, Math.min(to, size) - from);
+    },
   };
 };
 
