@@ -32,10 +32,14 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/figures.h"
 #include "harness/sample_text.h"
 #include "window/qt/main_window.h"
 
 namespace {
+
+using gbkhex::bench::Median;
+using gbkhex::bench::Thousands;
 
 using gbkhex::harness::SampleShape;
 
@@ -58,11 +62,6 @@ void SendKey(QWidget* target, Qt::Key key, const QString& text) {
 void Settle(QWidget& window) {
   QApplication::processEvents();
   window.repaint();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 struct Figures {
@@ -137,16 +136,6 @@ Figures TimeKeystrokes(qsizetype size, SampleShape shape, bool cFormat, Position
   }
   followed = followed && window.Output().size() == outputSize;
   return {Median(alone), Median(keystroke), followed};
-}
-
-std::string Thousands(long long n) {
-  const std::string digits = std::to_string(n);
-  std::string grouped;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i != 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
 }
 
 // Within a frame where the text box alone is quick; where it is not, the
