@@ -5,8 +5,8 @@ PRESET ?= release
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
-	windows-test windows-screenshot bench-windows web web-serve web-test bench-web bench-glyphs \
-	web-screenshot package package-test format clean
+	windows-test windows-screenshot bench-windows web web-serve web-helpers web-test bench-web \
+	bench-glyphs web-screenshot package package-test format clean
 
 all: build
 
@@ -26,7 +26,7 @@ run: build
 
 # The README's picture of the window.
 screenshot: build
-	build/$(PRESET)/app/gbkhex-render docs/screenshot-linux.png
+	build/$(PRESET)/app/qt/gbkhex-render docs/screenshot-linux.png
 
 asan:
 	@tools/install-deps core qt
@@ -47,7 +47,7 @@ bench: build
 	build/release/bench/utf8_bench
 	build/release/bench/glyphs_bench
 
-# Keystroke latency of the window, offscreen.
+# Keystroke latency of the window, offscreen, beside Text1's own; its memory.
 bench-window: PRESET = release
 bench-window: build
 	build/release/bench/window_bench
@@ -82,7 +82,7 @@ windows-test: windows
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status
 
-# Keystroke latency of gbkhex.exe under Wine; BENCH_ARGS=--middle types mid-text.
+# Paste and keystroke latency of gbkhex.exe under Wine, beside Text1's own.
 bench-windows: windows
 	tools/windows-test --bench $(BENCH_ARGS); status=$$?; $(WINE_STOP); exit $$status
 
@@ -121,12 +121,19 @@ node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 	@touch $@
 
+# What the page's tests and benchmark take from the native build: its
+# conversion and control table, and the sample text.
+web-helpers:
+	@tools/install-deps core qt
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target native_oracle sample_text
+
 # The page in headless Chromium, held to the native build's conversion and table.
-web-test: web node_modules/.package-lock.json
+web-test: web web-helpers node_modules/.package-lock.json
 	node --test tests/web/form1.test.mjs
 
-# Keystroke latency in the page, timed by the browser itself.
-bench-web: web node_modules/.package-lock.json
+# Keystroke latency in the page, timed by the browser itself, beside Text1's own.
+bench-web: web web-helpers node_modules/.package-lock.json
 	node bench/web_bench.mjs
 
 web-screenshot: web node_modules/.package-lock.json

@@ -25,6 +25,24 @@ constexpr auto kDigitPairs = [] {
 
 bool IsTwoByteCode(std::uint16_t code) noexcept { return code > 0xFF; }
 
+// A line break of the input's own form is written as the two bytes of CR LF,
+// which the writers below take for a two-byte code.
+constexpr std::uint16_t kCrLfCode = 0x0D0A;
+
+template <InputLineBreak kInput, class In>
+std::uint16_t CodeOf(In unit) noexcept {
+  const auto u = static_cast<char16_t>(unit);
+  const std::uint16_t code = detail::CodePage936Code(u);
+  if constexpr (kInput == InputLineBreak::Lf) {
+    return u == u'\n' ? kCrLfCode : code;
+  } else if constexpr (kInput == InputLineBreak::Separator) {
+    // U+2028 and U+2029 differ in their lowest bit only.
+    return (u | 1u) == 0x2029 ? kCrLfCode : code;
+  } else {
+    return code;
+  }
+}
+
 // The writers below are branch-free per unit, since one-byte and two-byte
 // characters alternate unpredictably in mixed text. Each unit writes the token
 // of its high byte and then the token of its low byte; for a one-byte code the
@@ -42,10 +60,10 @@ void PutHexToken(Out* out, std::uint8_t byte) noexcept {
 }
 
 // Returns the end of what it wrote.
-template <class In, class Out>
+template <InputLineBreak kInput, class In, class Out>
 Out* WriteHex(std::basic_string_view<In> units, Out* out) noexcept {
   for (const In unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(static_cast<char16_t>(unit));
+    const std::uint16_t code = CodeOf<kInput>(unit);
     PutHexToken(out, static_cast<std::uint8_t>(code >> 8));
     out += IsTwoByteCode(code) ? kHexTokenSize : 0;
     PutHexToken(out, static_cast<std::uint8_t>(code & 0xFF));
@@ -82,12 +100,12 @@ void PutCToken(Out* out, std::uint8_t byte) noexcept {
 
 // `firstIndex` is the number of bytes already on the current line: the output
 // at `out` continues that line. Returns the index that the next byte would have.
-template <LineBreak kBreak, class In, class Out>
+template <InputLineBreak kInput, LineBreak kBreak, class In, class Out>
 std::size_t WriteC(std::basic_string_view<In> units, Out* out, std::size_t firstIndex) noexcept {
   const std::size_t origin = CTokenOffset<kBreak>(firstIndex);
   std::size_t index = firstIndex;
   for (const In unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(static_cast<char16_t>(unit));
+    const std::uint16_t code = CodeOf<kInput>(unit);
     PutCToken<kBreak>(out + (CTokenOffset<kBreak>(index) - origin),
                       static_cast<std::uint8_t>(code >> 8));
     index += IsTwoByteCode(code) ? 1 : 0;
@@ -100,15 +118,33 @@ std::size_t WriteC(std::basic_string_view<In> units, Out* out, std::size_t first
 
 // Appends the C output of `units` to `out`, whose last `onLine` tokens are on
 // the open line; returns the number of bytes written.
-template <LineBreak kBreak, class In, class Out>
+template <InputLineBreak kInput, LineBreak kBreak, class In, class Out>
 std::size_t AppendC(std::basic_string_view<In> units, std::basic_string<Out>& out,
                     std::size_t onLine) {
   const std::size_t start = out.size();
   const std::size_t most = 2 * units.size();
   out.resize(start + CTokenOffset<kBreak>(onLine + most) + SizeOf(kBreak));
-  const std::size_t index = WriteC<kBreak>(units, out.data() + start, onLine);
+  const std::size_t index = WriteC<kInput, kBreak>(units, out.data() + start, onLine);
   out.resize(start + CTokenOffset<kBreak>(index) - CTokenOffset<kBreak>(onLine));
   return index - onLine;
+}
+
+// Returns the number of bytes written.
+template <InputLineBreak kInput, class In, class Out>
+std::size_t AppendHex(std::basic_string_view<In> units, std::basic_string<Out>& out) {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * units.size() * kHexTokenSize);
+  const Out* const end = WriteHex<kInput>(units, out.data() + start);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+  return (out.size() - start) / kHexTokenSize;
+}
+
+template <InputLineBreak kInput, class In, class Out>
+std::size_t AppendOutput(std::basic_string_view<In> units, std::basic_string<Out>& out,
+                         OutputFormat format, LineBreak lineBreak, std::size_t onLine) {
+  if (format == OutputFormat::Hexadecimal) return AppendHex<kInput>(units, out);
+  return lineBreak == LineBreak::CrLf ? AppendC<kInput, LineBreak::CrLf>(units, out, onLine)
+                                      : AppendC<kInput, LineBreak::Lf>(units, out, onLine);
 }
 
 }  // namespace
@@ -142,17 +178,19 @@ std::string NumToStrHex(std::int32_t num, std::int16_t bytLen) {
 // room costs at most the size of the output once more, and only for ASCII.
 template <Utf16Unit In, OutputUnit Out>
 void CodeWriter::Append(std::basic_string_view<In> units, std::basic_string<Out>& out) {
-  if (format_ == OutputFormat::Hexadecimal) {
-    const std::size_t start = out.size();
-    out.resize(start + 2 * units.size() * kHexTokenSize);
-    const Out* const end = WriteHex(units, out.data() + start);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    bytesWritten_ += (out.size() - start) / kHexTokenSize;
-    return;
-  }
   const std::size_t onLine = bytesWritten_ % kCLineBytes;
-  bytesWritten_ += lineBreak_ == LineBreak::CrLf ? AppendC<LineBreak::CrLf>(units, out, onLine)
-                                                 : AppendC<LineBreak::Lf>(units, out, onLine);
+  switch (inputLineBreak_) {
+    case InputLineBreak::CrLf:
+      bytesWritten_ += AppendOutput<InputLineBreak::CrLf>(units, out, format_, lineBreak_, onLine);
+      break;
+    case InputLineBreak::Lf:
+      bytesWritten_ += AppendOutput<InputLineBreak::Lf>(units, out, format_, lineBreak_, onLine);
+      break;
+    case InputLineBreak::Separator:
+      bytesWritten_ +=
+          AppendOutput<InputLineBreak::Separator>(units, out, format_, lineBreak_, onLine);
+      break;
+  }
 }
 
 bool CodeWriter::LineIsOpen() const noexcept { return bytesWritten_ % kCLineBytes != 0; }

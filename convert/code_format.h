@@ -18,6 +18,12 @@ enum class OutputFormat { Hexadecimal, C };
 // or LF alone, as Qt's text boxes hold them.
 enum class LineBreak { CrLf, Lf };
 
+// How the text handed to the conversion writes its line breaks: as CR LF, the
+// conversion's own form (and a Windows edit control's); as LF alone (a page's
+// text box); or as a paragraph or line separator, U+2029 or U+2028 (a Qt text
+// document's raw text). Each line break is written as the bytes 0D 0A.
+enum class InputLineBreak { CrLf, Lf, Separator };
+
 // The units that a caller's text may be made of. Input is UTF-16: char16_t,
 // or wchar_t where it is 16 bits wide (Windows). Output is ASCII, so any of
 // these or char can hold it.
@@ -50,8 +56,9 @@ void FormatNameToMac(std::basic_string_view<In> val, OutputFormat format, LineBr
 // output equals FormatNameToMac of the concatenated units.
 class CodeWriter {
  public:
-  explicit CodeWriter(OutputFormat format, LineBreak lineBreak = LineBreak::CrLf) noexcept
-      : format_(format), lineBreak_(lineBreak) {}
+  explicit CodeWriter(OutputFormat format, LineBreak lineBreak = LineBreak::CrLf,
+                      InputLineBreak inputLineBreak = InputLineBreak::CrLf) noexcept
+      : format_(format), lineBreak_(lineBreak), inputLineBreak_(inputLineBreak) {}
 
   // Appends the output for `units` to `out`, growing it exactly once.
   template <Utf16Unit In, OutputUnit Out>
@@ -68,6 +75,7 @@ class CodeWriter {
  private:
   OutputFormat format_;
   LineBreak lineBreak_;
+  InputLineBreak inputLineBreak_;
   std::uint64_t bytesWritten_ = 0;
 };
 

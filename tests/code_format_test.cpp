@@ -245,6 +245,49 @@ TEST(FormatNameToMac, IntoTheCallersBufferInItsLineBreakForm) {
   }
 }
 
+// Each toolkit hands over its text box's own line breaks; the conversion
+// writes every one of them as CR LF would be written, and a lone CR or LF that
+// is no line break of that form as the unit it is.
+TEST(CodeWriter, WritesTheInputsLineBreaksAsCrLf) {
+  const std::u16string withCrLf = MixedText(600) + u"\r\n";
+  const auto replaced = [&](std::u16string_view lineBreak) {
+    std::u16string text;
+    for (std::size_t i = 0; i < withCrLf.size(); ++i) {
+      if (withCrLf.compare(i, 2, u"\r\n") == 0) {
+        text += lineBreak;
+        ++i;
+      } else {
+        text += withCrLf[i];
+      }
+    }
+    return text;
+  };
+  const std::u16string lf = replaced(u"\n");
+  const std::u16string separators = replaced(u"\u2029") + u"\u2028";
+  for (const auto format : {kHex, kC}) {
+    for (const auto lineBreak : {LineBreak::CrLf, LineBreak::Lf}) {
+      std::string expected;
+      FormatNameToMac(std::u16string_view(withCrLf + u"\r\n"), format, lineBreak, expected);
+      for (const auto& [input, text] : {std::pair{InputLineBreak::Lf, lf + u"\n"},
+                                        std::pair{InputLineBreak::Separator, separators},
+                                        std::pair{InputLineBreak::CrLf, withCrLf + u"\r\n"}}) {
+        CodeWriter writer(format, lineBreak, input);
+        std::string joined;
+        for (std::size_t pos = 0; pos < text.size(); pos += 11) {
+          writer.Append(std::u16string_view(text).substr(pos, 11), joined);
+        }
+        EXPECT_EQ(joined, expected) << static_cast<int>(input);
+      }
+    }
+  }
+  std::string out;
+  CodeWriter(kHex, LineBreak::CrLf, InputLineBreak::Lf).Append(u"\r\u2029", out);
+  EXPECT_EQ(out, "0D 3F ");
+  out.clear();
+  CodeWriter(kHex, LineBreak::CrLf, InputLineBreak::Separator).Append(u"\n\r\u202A", out);
+  EXPECT_EQ(out, "0A 0D 3F ");
+}
+
 TEST(CodeWriter, CountsBytesAndKnowsWhenALineIsOpen) {
   CodeWriter writer(kC);
   std::string out;

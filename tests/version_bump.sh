@@ -33,7 +33,7 @@ expect "gbkhex-cli --version" "$("$work/build/cli/gbkhex-cli" --version)" "gbkhe
 # The window's version, read through the same header that every front end includes.
 cat >"$work/texts.cpp" <<'CPP'
 #include <iostream>
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 int main() { std::cout << gbkhex::layout::kVersion << '\n'; }
 CPP
 "$cxx" -std=c++20 -I"$work/src" -I"$work/build/generated" "$work/texts.cpp" -o "$work/texts"

@@ -2,7 +2,7 @@
 // The README's picture of the browser page: the window part of the page in
 // headless Chromium, with some sample input. Usage: tools/web-screenshot.mjs PNG
 
-import { launch, openForm } from '../tests/web/browser.mjs';
+import { launch, openForm } from '../harness/web/browser.mjs';
 
 const browser = await launch();
 try {

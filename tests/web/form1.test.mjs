@@ -7,10 +7,11 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { launch, openForm, pageUrl, siteDir } from './browser.mjs';
+import { launch, openForm, pageUrl, siteDir } from '../../harness/web/browser.mjs';
 import { serve } from '../../tools/serve-web.mjs';
 
-const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/web-cmake/tests/web/native_oracle';
+const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/release/tests/web/native_oracle';
+const sampleText = process.env.GBKHEX_SAMPLE_TEXT ?? 'build/release/harness/sample_text';
 const unitsOutput = execFileSync(oracle, ['units'], { encoding: 'latin1', maxBuffer: 1 << 24 });
 const unitTokens = unitsOutput.split('\n').slice(0, 0x10000);
 const table = JSON.parse(execFileSync(oracle, ['controls'], { encoding: 'utf8' }));
@@ -241,13 +242,15 @@ describe('the browser page', () => {
       assert.equal(await value(page, 'Text2'), '41 42 ');
 
       // Changed by a script, as a browser extension might.
-      await page.$eval('#Text2', (box) => (box.firstChild.data = 'changed'));
+      await page.$eval('#Text2', (box) => {
+        document.createTreeWalker(box, NodeFilter.SHOW_TEXT).nextNode().data = 'changed';
+      });
       await page.focus('#Text1');
       await page.keyboard.type('C');
       assert.equal(await value(page, 'Text2'), '41 42 43 ');
       // ... or in the same task as a change of Text1, as when text is dragged between them.
       await page.evaluate(() => {
-        Text2.firstChild.data = 'dragged';
+        document.createTreeWalker(Text2, NodeFilter.SHOW_TEXT).nextNode().data = 'dragged';
         Text1.value += 'D';
         Text1.dispatchEvent(new InputEvent('input'));
       });
@@ -262,8 +265,8 @@ describe('the browser page', () => {
         seed = (seed * 1103515245 + 12345) % 2147483648;
         return seed % n;
       };
-      // Text2 in nodes of a few characters, so that edits cross them.
-      await page.evaluate(() => (form1.output.chunk = 7));
+      // Text2 in blocks of one line, so that edits cross them.
+      await page.evaluate(() => (form1.output.linesPerBlock = 1));
       const pieces = ['A', '十', 'x', '€', '😀', '液晶', ' ', '\u00a0', 'ABCDEFGHIJKLMNOPQ'];
       for (let step = 0; step < 80; ++step) {
         const length = (await value(page, 'Text1')).length;
@@ -285,21 +288,14 @@ describe('the browser page', () => {
 
   test('a paste of 100,000 characters converts them all', async () => {
     await onForm(async (page) => {
-      const pasted = await page.evaluate(() => {
-        let state = 12345;
-        let text = '';
-        while (text.length < 100000) {
-          state = (state * 1664525 + 1013904223) >>> 0;
-          const r = state >>> 8;
-          if (r % 97 === 0) text += '\n';
-          else text += String.fromCharCode(r % 10 < 7 ? 0x4e00 + (r % 0x51a6) : 0x20 + (r % 95));
-        }
+      const sample = execFileSync(sampleText, ['100000', 'lines'], { encoding: 'utf8' });
+      const pasted = await page.evaluate((text) => {
         const clip = document.body.appendChild(document.createElement('textarea'));
         clip.value = text;
         clip.focus();
         clip.select();
         return text;
-      });
+      }, sample);
       await page.keyboard.press('Control+C');
       await page.evaluate(() => document.querySelector('body > textarea').remove());
       await page.focus('#Text1');

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "convert/code_format.h"
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 
 namespace {
 

@@ -8,7 +8,7 @@ imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z
 failed=0
 for dll in $imports; do
   case "$dll" in
-    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | comctl32.dll | ole32.dll | \
+    kernel32.dll | user32.dll | gdi32.dll | shell32.dll | comctl32.dll | ole32.dll | oleacc.dll | \
       oleaut32.dll | advapi32.dll | msvcrt.dll | api-ms-win-*.dll) ;;
     *) failed=$((failed + 1)) && echo "FAIL: imports $dll, which Windows does not ship" ;;
   esac

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "tests/win32/gbkhex_process.h"
-#include "window/form_layout.h"
+#include "harness/win32/gbkhex_process.h"
+#include "window/model/form_layout.h"
 #include "window/win32/wide_text.h"
 
 namespace {
@@ -416,7 +416,7 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   Gbkhex app;
-  if (!app.Start(ExeBesideThisProgram(L"gbkhex.exe"))) {
+  if (!app.Start(ExeBesideThisProgram(WideFromUtf8(gbkhex::product::kProductName) + L".exe"))) {
     std::printf("0 passed, 1 failed\n");
     return 1;
   }

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 
 namespace gbkhex::win32 {
 

@@ -8,8 +8,9 @@
 #include <utility>
 
 #include "convert/code_format.h"
-#include "window/changed_span.h"
 #include "window/win32/control_ids.h"
+#include "window/win32/output_box.h"
+#include "window/win32/text_box_font.h"
 #include "window/win32/wide_text.h"
 
 namespace gbkhex::win32 {
@@ -50,7 +51,9 @@ WindowClassAndStyle ClassAndStyleOf(std::size_t index) {
     case layout::ControlKind::GroupFrame:
       return {WC_BUTTONW, kChild | WS_GROUP | BS_GROUPBOX, 0};
     case layout::ControlKind::TextBox:
-      return {WC_EDITW,
+      // Text2 answers an edit control's messages with a layout that keeps a
+      // long output quick to change.
+      return {index == layout::kText2 ? OutputBox::kClassName : WC_EDITW,
               kChild | WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                   ES_WANTRETURN,
               WS_EX_CLIENTEDGE};
@@ -103,6 +106,13 @@ UniqueFont CreateUiFont(UINT dpi) {
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+// Room between the text and the box's edge, in pixels at 96 dpi. The edit
+// control's own choice for the font may be wider and leave Text2 narrower than
+// an 80-character line.
+constexpr int kTextBoxMargin = 1;
+
+}  // namespace
+
 // SimSun, or what Windows maps it to: a CJK face whose Latin letters are half
 // as wide as its Chinese ones, 6 px at 9 pt and 96 dpi, so that an
 // 80-character line of the C format takes 480 px and shows as one line of Text2.
@@ -116,13 +126,6 @@ UniqueFont CreateTextBoxFont(UINT dpi) {
   std::copy(kSimSun.begin(), kSimSun.end(), font.lfFaceName);
   return UniqueFont(CreateFontIndirectW(&font));
 }
-
-// Room between the text and the box's edge, in pixels at 96 dpi. The edit
-// control's own choice for the font may be wider and leave Text2 narrower than
-// an 80-character line.
-constexpr int kTextBoxMargin = 1;
-
-}  // namespace
 
 Form1::~Form1() {
   // Destroying the window calls back into this object (WM_NCDESTROY), so it
@@ -143,6 +146,7 @@ bool Form1::Create(HINSTANCE instance, FormIcons icons) {
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
+  if (!OutputBox::Register(instance)) return false;
 
   const std::wstring caption = WideFromUtf8(layout::kWindowCaption);
   // WM_NCCREATE hands the new window to window_.
@@ -168,11 +172,14 @@ bool Form1::PreTranslateMessage(MSG& message) const {
   return window_ && IsDialogMessageW(window_.get(), &message);
 }
 
+OutputFormat Form1::Format() const {
+  return SendMessageW(Control(layout::kOption1), BM_GETCHECK, 0, 0) == BST_CHECKED
+             ? OutputFormat::Hexadecimal
+             : OutputFormat::C;
+}
+
 void Form1::FormatNameToMac(std::wstring_view val, std::wstring& out) const {
-  const bool hexadecimal =
-      SendMessageW(Control(layout::kOption1), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  gbkhex::FormatNameToMac(val, hexadecimal ? OutputFormat::Hexadecimal : OutputFormat::C,
-                          LineBreak::CrLf, out);
+  model_.FormatNameToMac(val, Format(), out);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -223,6 +230,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       static_cast<void>(window_.release());
       controls_ = {};
+      text2_ = nullptr;
       focusOnActivate_ = nullptr;
       return DefWindowProcW(window, message, wParam, lParam);
     default:
@@ -245,6 +253,12 @@ void Form1::CreateControls(HINSTANCE instance) {
       // paste is never cut short without a word.
       SendMessageW(controls_[i], EM_SETLIMITTEXT, 0, 0);
     }
+  }
+  text2_ = OutputBox::Of(Control(layout::kText2));
+  // Named, as an edit control is, by the caption of the frame it sits in.
+  if (text2_) {
+    text2_->SetAccessibleName(
+        WideFromUtf8(layout::kControls[layout::kContainerOf[layout::kText2]].caption));
   }
   focusOnActivate_ = Control(layout::kText1);
 }
@@ -304,6 +318,10 @@ void Form1::OnCommand(int controlId, int notification) {
     case ControlId(layout::kText1):
       if (notification == EN_CHANGE) RefreshOutput();
       break;
+    case ControlId(layout::kText2):
+      // Text2 tells of every change but the refresh's own.
+      if (notification == EN_CHANGE) model_.Text2Edited();
+      break;
     case ControlId(layout::kOption1):
     case ControlId(layout::kOption2):
       if (notification == BN_CLICKED) RefreshOutput();
@@ -326,25 +344,11 @@ void Form1::MoveFocus(HWND control) const {
 }
 
 // Text2 ends up holding exactly the new output, as if it had been emptied and
-// then set. Only the span that differs from what it holds is replaced, though,
-// since the edit control lays out again whatever it is given: most keystrokes
-// change a few units at the end of a long output. The replacement is no edit
-// of the user's and leaves nothing to undo. What Text2 holds is read afresh
-// each time, as the user may have typed into it.
+// then set; only the span that differs from what it shows is replaced.
 void Form1::RefreshOutput() {
-  const HWND text2 = Control(layout::kText2);
-  ReadWindowText(Control(layout::kText1), input_);
-  FormatNameToMac(input_, output_);
-  ReadWindowText(text2, shown_);
-  const ChangedSpan span = FindChangedSpan(std::wstring_view(shown_), std::wstring_view(output_));
-  if (span.IsEmpty()) return;
-  SendMessageW(text2, EM_SETSEL, span.start, span.start + span.removed);
-  // EM_REPLACESEL takes a terminated text: the output ends at the span's end
-  // for the length of the call.
-  wchar_t& afterSpan = output_[span.start + span.inserted];
-  const wchar_t kept = std::exchange(afterSpan, L'\0');
-  SendMessageW(text2, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(output_.data() + span.start));
-  afterSpan = kept;
+  ReadWindowText(Control(layout::kText1), text1_);
+  const Text2Update& update = model_.Refresh(std::wstring_view(text1_), Format());
+  if (text2_) text2_->Apply(update);
 }
 
 void Form1::OpenHomePage() {

@@ -9,10 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "window/form_layout.h"
+#include "window/model/form1_model.h"
+#include "window/model/form_layout.h"
 #include "window/win32/unique_handles.h"
 
 namespace gbkhex::win32 {
+
+class OutputBox;
 
 struct FormIcons {
   HICON icon = nullptr;
@@ -53,6 +56,7 @@ class Form1 {
   void OnCommand(int controlId, int notification);
   void MoveFocus(HWND control) const;
   void RefreshOutput();
+  OutputFormat Format() const;
   static void OpenHomePage();
 
   // The control at `index` of the table (layout::kText1, ...).
@@ -65,10 +69,12 @@ class Form1 {
   std::array<HWND, layout::kControls.size()> controls_{};
   // The control that gets the focus back when the window is activated again.
   HWND focusOnActivate_ = nullptr;
-  // The buffers that each refresh reads and converts into.
-  std::wstring input_;
-  std::wstring output_;
-  std::wstring shown_;
+  // Edit controls hold CR LF for a line break, as the conversion writes it.
+  Form1Model model_{InputLineBreak::CrLf, LineBreak::CrLf};
+  // What each refresh reads Text1 into.
+  std::wstring text1_;
+  // The control at layout::kText2, destroyed with the window.
+  OutputBox* text2_ = nullptr;
 };
 
 }  // namespace gbkhex::win32

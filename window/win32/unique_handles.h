@@ -20,6 +20,16 @@ struct GdiObjectDeleter {
 };
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
+struct DeviceContextDeleter {
+  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
+};
+using UniqueDeviceContext = std::unique_ptr<std::remove_pointer_t<HDC>, DeviceContextDeleter>;
+
+struct MenuDestroyer {
+  void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
 struct HandleCloser {
   void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
 };

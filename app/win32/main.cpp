@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/resource.h"
+#include "app/win32/resource.h"
 #include "window/win32/main_form.h"
 
 namespace {

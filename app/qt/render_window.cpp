@@ -11,7 +11,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "gbkhex/product.h"
-#include "window/form_layout.h"
-#include "window/main_window.h"
+#include "window/model/form_layout.h"
+#include "window/qt/main_window.h"
 
 // Qt aborts, with a hint to reinstall, when it finds no display to open the
 // window on; a platform asked for by name (-platform, QT_QPA_PLATFORM) is the

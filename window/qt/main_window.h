@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "window/form_layout.h"
+#include "window/model/form1_model.h"
+#include "window/model/form_layout.h"
 
 class QButtonGroup;
 class QPlainTextEdit;
@@ -52,6 +53,7 @@ class Form1 : public QWidget {
   void CreateControls();
   void Load();
   void Refresh();
+  OutputFormat Format() const;
   void OpenHomePage() const;
   QMargins FrameMargins() const;
   bool HasFrame() const;
@@ -66,9 +68,9 @@ class Form1 : public QWidget {
   QRadioButton* option2_ = nullptr;
   QPushButton* command1_ = nullptr;
   QButtonGroup* formatButtons_ = nullptr;
-  // What each refresh converts into; Text2 hands back the output it showed
-  // before, so that no refresh allocates a buffer of its own.
-  std::u16string output_;
+  // Text1's text as the refresh hands it over: a paragraph or line separator
+  // for each line break; Text2's with "\n".
+  Form1Model model_{InputLineBreak::Separator, LineBreak::Lf};
   Centring centring_ = Centring::NotYet;
 };
 

@@ -3,19 +3,13 @@
 
 var asciiDecoder = new TextDecoder();
 
-// Copies the UTF-16 units of `text` into the core, each "\n" as CR LF when
-// `crLf` is set; returns the number of units copied.
-function copyIn(text, crLf) {
-  var first = _gbkhex_room(crLf ? 2 * text.length : text.length) >>> 1;
+// Copies the UTF-16 units of `text` into the core; returns how many.
+function copyIn(text) {
+  var first = _gbkhex_room(text.length) >>> 1;
   // Read after the call: making room may have grown the memory.
   var heap = HEAPU16;
-  var end = first;
-  for (var i = 0; i < text.length; ++i) {
-    var unit = text.charCodeAt(i);
-    if (crLf && unit === 10) heap[end++] = 13;
-    heap[end++] = unit;
-  }
-  return end - first;
+  for (var i = 0; i < text.length; ++i) heap[first + i] = text.charCodeAt(i);
+  return text.length;
 }
 
 function ascii(at, size) {
@@ -27,7 +21,7 @@ function output(size) {
 }
 
 Module['formatNameToMac'] = function (val, hexadecimal) {
-  return output(_gbkhex_convert(copyIn(val, false), hexadecimal ? 1 : 0));
+  return output(_gbkhex_convert(copyIn(val), hexadecimal ? 1 : 0));
 };
 
 Module['numToStrHex'] = function (num, bytLen) {
@@ -35,17 +29,25 @@ Module['numToStrHex'] = function (num, bytLen) {
 };
 
 // What Text2 needs to hold the output for `text1` (a text box's value, "\n"
-// for a line break): { whole, start, removed, text }. With `whole` set, `text`
-// is all of it; otherwise the `removed` characters from `start` give way to
-// `text`.
+// for a line break, which the conversion writes as CR LF): { whole, start,
+// removed, inserted, output }. With `whole` set, all of Text2 is to be the
+// output; otherwise the `removed` characters from `start` give way to the
+// `inserted` from `start` of the output. output(from, to) is the new output's
+// text from `from` to `to`, valid until the next call into the core.
 Module['refresh'] = function (text1, hexadecimal) {
-  var at = _gbkhex_refresh(copyIn(text1, true), hexadecimal ? 1 : 0) >>> 2;
+  var at = _gbkhex_refresh(copyIn(text1), hexadecimal ? 1 : 0) >>> 2;
   var words = HEAPU32;
+  var output = words[at + 5];
+  var size = words[at + 6];
   return {
     whole: words[at] !== 0,
     start: words[at + 1],
     removed: words[at + 2],
-    text: ascii(words[at + 4], words[at + 3]),
+    inserted: words[at + 3],
+    size: size,
+    output: function (from, to) {
+      return ascii(output + from, Math.min(to, size) - from);
+    },
   };
 };
 

@@ -1,5 +1,5 @@
-#ifndef GBKHEX_TESTS_WIN32_GBKHEX_PROCESS_H
-#define GBKHEX_TESTS_WIN32_GBKHEX_PROCESS_H
+#ifndef GBKHEX_HARNESS_WIN32_GBKHEX_PROCESS_H
+#define GBKHEX_HARNESS_WIN32_GBKHEX_PROCESS_H
 
 // gbkhex.exe started and driven from another process, as the user drives it:
 // what the Windows tests and benchmarks share.

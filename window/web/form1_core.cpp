@@ -1,7 +1,8 @@
-// The browser page's Form1 below its controls: the conversion, and what Text2
-// holds, compiled to WebAssembly. The page copies Text1's units in and gets
-// back only the span of Text2 that changed with its new text, so a keystroke
-// costs the browser a small edit of Text2 instead of a new layout of all of it.
+// The browser page's Form1 below its controls, compiled to WebAssembly: the
+// same model of the refresh as the other front ends', and the conversion.
+// The page copies Text1's units in and gets back only the span of Text2 that
+// changed with its new text, so a keystroke costs the browser a small edit of
+// Text2 instead of a new layout of all of it.
 
 #include <emscripten/emscripten.h>
 
@@ -11,20 +12,23 @@
 #include <string_view>
 
 #include "convert/code_format.h"
-#include "window/changed_span.h"
+#include "window/model/form1_model.h"
 
 namespace gbkhex {
 namespace {
 
-// Read by the page from memory as five 32-bit words.
-struct Text2Update {
+// Read by the page from memory as seven 32-bit words.
+struct Text2UpdateWords {
   std::uint32_t whole = 0;  // 1: replace all of Text2's text with `text`
   std::uint32_t start = 0;
   std::uint32_t removed = 0;
   std::uint32_t inserted = 0;
   const char* text = nullptr;  // the `inserted` characters
+  // All of the new output, for a page that lays Text2 out in blocks of lines.
+  const char* output = nullptr;
+  std::uint32_t outputSize = 0;
 };
-static_assert(sizeof(Text2Update) == 5 * sizeof(std::uint32_t));
+static_assert(sizeof(Text2UpdateWords) == 7 * sizeof(std::uint32_t));
 
 class Form1Core {
  public:
@@ -33,12 +37,11 @@ class Form1Core {
     return input_.data();
   }
 
-  // The first `units` units of the room, converted. Like every text that
-  // Output() gives, it stays valid until the next call into the core.
-  std::size_t Convert(std::size_t units, OutputFormat format,
-                      LineBreak lineBreak = LineBreak::CrLf) {
+  // The first `units` units of the room, converted as they are. Like every
+  // text that Output() gives, it stays valid until the next call into the core.
+  std::size_t Convert(std::size_t units, OutputFormat format) {
     output_.clear();
-    CodeWriter(format, lineBreak).Append(std::u16string_view(input_).substr(0, units), output_);
+    CodeWriter(format).Append(Input(units), output_);
     return output_.size();
   }
 
@@ -49,24 +52,16 @@ class Form1Core {
 
   const char* Output() const noexcept { return output_.data(); }
 
-  const Text2Update& Refresh(std::size_t units, OutputFormat format) {
-    // A text box in a page holds "\n" for a line break.
-    Convert(units, format, LineBreak::Lf);
-    if (!inSync_) {
-      shown_.swap(output_);
-      inSync_ = true;
-      update_ = {1, 0, 0, Size32(shown_.size()), shown_.data()};
-      return update_;
-    }
-    const ChangedSpan span = FindChangedSpan<char>(shown_, output_);
-    shown_.swap(output_);
-    update_ = {0, Size32(span.start), Size32(span.removed), Size32(span.inserted),
-               shown_.data() + span.start};
-    return update_;
+  const Text2UpdateWords& Refresh(std::size_t units, OutputFormat format) {
+    const Text2Update& update = model_.Refresh(Input(units), format);
+    words_ = {update.whole ? 1u : 0u,     Size32(update.span.start),
+              Size32(update.span.removed), Size32(update.span.inserted),
+              update.text.data(),          model_.Output().data(),
+              Size32(model_.Output().size())};
+    return words_;
   }
 
-  // Someone else changed Text2: what it holds is no longer known here.
-  void Text2Edited() noexcept { inSync_ = false; }
+  void Text2Edited() noexcept { model_.Text2Edited(); }
 
  private:
   // Sizes in a 32-bit address space.
@@ -74,12 +69,15 @@ class Form1Core {
     return static_cast<std::uint32_t>(size);
   }
 
+  std::u16string_view Input(std::size_t units) const {
+    return std::u16string_view(input_).substr(0, units);
+  }
+
   std::u16string input_;
   std::string output_;
-  // What Text2 holds while inSync_.
-  std::string shown_;
-  bool inSync_ = false;
-  Text2Update update_;
+  // A text box in a page holds "\n" for a line break.
+  Form1Model model_{InputLineBreak::Lf, LineBreak::Lf};
+  Text2UpdateWords words_;
 };
 
 Form1Core& Core() {
@@ -111,7 +109,8 @@ EMSCRIPTEN_KEEPALIVE std::size_t gbkhex_num_to_str_hex(std::int32_t num, std::in
 
 EMSCRIPTEN_KEEPALIVE const char* gbkhex_output() { return gbkhex::Core().Output(); }
 
-EMSCRIPTEN_KEEPALIVE const gbkhex::Text2Update* gbkhex_refresh(std::size_t units, int hexadecimal) {
+EMSCRIPTEN_KEEPALIVE const gbkhex::Text2UpdateWords* gbkhex_refresh(std::size_t units,
+                                                                    int hexadecimal) {
   return &gbkhex::Core().Refresh(units, gbkhex::FormatOf(hexadecimal));
 }
 

@@ -1,4 +1,4 @@
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 #include <QButtonGroup>
 #include <QDesktopServices>
@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "convert/code_format.h"
-#include "window/output_box.h"
+#include "window/qt/output_box.h"
 
 namespace gbkhex {
 namespace {
@@ -83,11 +83,16 @@ QFont TextBoxFont() {
 // style, and too little with a style whose scroll bar is wider.
 constexpr qreal kTextBoxMargin = 2;
 
-void SetUpTextBox(QPlainTextEdit& box) {
+// Both boxes wrap their lines at their width and let Tab move the focus on.
+void SetUpTextBox(QAbstractScrollArea& box) {
   box.setFont(TextBoxFont());
-  box.document()->setDocumentMargin(kTextBoxMargin);
   box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void SetUpInputBox(QPlainTextEdit& box) {
+  SetUpTextBox(box);
+  box.document()->setDocumentMargin(kTextBoxMargin);
   box.setLineWrapMode(QPlainTextEdit::WidgetWidth);
   box.setTabChangesFocus(true);
 }
@@ -99,9 +104,13 @@ QWidget* CreateControl(std::size_t index, QWidget* container) {
     case ControlKind::GroupFrame:
       return new QGroupBox(caption, container);
     case ControlKind::TextBox: {
-      QPlainTextEdit* const box =
-          index == layout::kText2 ? new OutputBox(container) : new QPlainTextEdit(container);
-      SetUpTextBox(*box);
+      if (index == layout::kText2) {
+        auto* const box = new OutputBox(container);
+        SetUpTextBox(*box);
+        return box;
+      }
+      auto* const box = new QPlainTextEdit(container);
+      SetUpInputBox(*box);
       return box;
     }
     case ControlKind::OptionButton:
@@ -161,7 +170,7 @@ void Form1::CreateControls() {
 
   text1_ = WidgetAt<layout::kText1>(controls_);
   // CreateControl makes Text2 an OutputBox.
-  text2_ = static_cast<OutputBox*>(WidgetAt<layout::kText2>(controls_));
+  text2_ = static_cast<OutputBox*>(controls_[layout::kText2]);
   option1_ = WidgetAt<layout::kOption1>(controls_);
   option2_ = WidgetAt<layout::kOption2>(controls_);
   command1_ = WidgetAt<layout::kCommand1>(controls_);
@@ -169,7 +178,9 @@ void Form1::CreateControls() {
   formatButtons_->addButton(option1_);
   formatButtons_->addButton(option2_);
 
+  // A benchmark blocks Text1's signals to time Text1 alone.
   connect(text1_, &QPlainTextEdit::textChanged, this, &Form1::Refresh);
+  connect(text2_, &OutputBox::editedElsewhere, this, [this] { model_.Text2Edited(); });
   // `buttonClicked` also comes when the arrow keys move the selection.
   connect(formatButtons_, &QButtonGroup::buttonClicked, this, &Form1::Refresh);
   connect(command1_, &QPushButton::clicked, this, &Form1::OpenHomePage);
@@ -227,30 +238,25 @@ QString Form1::NumToStrHex(std::int32_t num, std::int16_t bytLen) {
   return QString::fromStdString(gbkhex::NumToStrHex(num, bytLen));
 }
 
+OutputFormat Form1::Format() const {
+  return option1_->isChecked() ? OutputFormat::Hexadecimal : OutputFormat::C;
+}
+
 void Form1::FormatNameToMac(QStringView val, std::u16string& out) const {
-  const OutputFormat format = option1_->isChecked() ? OutputFormat::Hexadecimal : OutputFormat::C;
-  out.clear();
-  CodeWriter writer(format, LineBreak::Lf);
-  // The text goes to the conversion piece by piece, between its line breaks,
-  // rather than as a copy with CR LF in their places.
-  qsizetype pieceStart = 0;
-  for (qsizetype i = 0; i < val.size(); ++i) {
-    if (val[i] == QChar::ParagraphSeparator || val[i] == QChar::LineSeparator) {
-      writer.Append(Units(val.sliced(pieceStart, i - pieceStart)), out);
-      writer.Append(std::u16string_view(u"\r\n"), out);
-      pieceStart = i + 1;
-    }
-  }
-  writer.Append(Units(val.sliced(pieceStart)), out);
+  model_.FormatNameToMac(Units(val), Format(), out);
 }
 
 // The raw text of Text1, because toPlainText() would also turn no-break spaces
 // into blanks, which have a different code. Text2 ends up holding exactly the
 // new result, as if it had been emptied and then set; it is not emptied as a
 // step of its own, which would only cost a second layout of the whole text.
+// Text1's copy goes before Text2 takes the new output.
 void Form1::Refresh() {
-  FormatNameToMac(text1_->document()->toRawText(), output_);
-  text2_->ShowOutput(output_);
+  const Text2Update& update = [this]() -> const Text2Update& {
+    const QString text1 = text1_->document()->toRawText();
+    return model_.Refresh(Units(text1), Format());
+  }();
+  text2_->Apply(update);
 }
 
 void Form1::OpenHomePage() const { QDesktopServices::openUrl(QUrl(FromUtf8(layout::kHomePage))); }

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "window/form_layout.h"
+#include "window/model/form_layout.h"
 
 namespace {
 
