@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/c_names.h"
+#include "cli/characters.h"
 #include "cli/string_literal.h"
 
 namespace gbkhex::cli {
@@ -39,12 +40,6 @@ std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at)
   const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (code < smallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
   return {code, size};
-}
-
-// Characters that a reader would not see, or that move the text around them.
-bool IsHiddenOrReordering(char32_t c) noexcept {
-  return (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
-         (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
 }
 
 // Why `text` cannot stand in a declaration, checked character by character.
