@@ -191,6 +191,25 @@ std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept {
   return kStandardHeaderNames;
 }
 
+std::vector<RefusedNameList> RefusedNameLists() {
+  std::vector<RefusedNameList> lists = {
+      {"keywords of C (to C23) and C++ (to C++23)", kKeywords},
+      {"keywords of Keil C51, the 8051 compiler", kKeilC51Keywords},
+      {"macros that compilers predefine", kPredefinedMacros},
+  };
+  for (const StandardHeaderNames& names : kStandardHeaderNames) {
+    const auto of = [&names](std::string_view kind) {
+      std::string what(kind);
+      return what.append(" of <").append(names.header).append(">");
+    };
+    if (!names.macros.empty()) lists.push_back({of("macros"), names.macros});
+    if (!names.types.empty()) lists.push_back({of("types"), names.types});
+    if (!names.functions.empty()) lists.push_back({of("functions"), names.functions});
+  }
+  lists.push_back({"macros of the other standard headers", kOtherStandardMacros});
+  return lists;
+}
+
 bool IsStdintType(std::string_view identifier) {
   bool found = false;
   for (const StandardHeaderNames& names : kStandardHeaderNames) {

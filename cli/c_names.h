@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gbkhex::cli {
 
@@ -31,6 +32,15 @@ struct StandardHeaderNames {
   std::string_view functions;
 };
 std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept;
+
+// Every list of names that ArrayNameProblem refuses, with what they are
+// ("keywords of Keil C51"), in the order of its checks: for the man page,
+// which must name what is refused and nothing else.
+struct RefusedNameList {
+  std::string what;
+  std::string_view names;  // blank-separated
+};
+std::vector<RefusedNameList> RefusedNameLists();
 
 // Whether `identifier` is one of the types of <stdint.h> (uint8_t, ...).
 bool IsStdintType(std::string_view identifier);
