@@ -158,7 +158,6 @@ bool IsIdentifierShape(std::string_view name) {
          std::all_of(name.begin(), name.end(), IsIdentifierChar);
 }
 
-constexpr std::string_view kLengthSuffix = "_len";
 constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";
 
 }  // namespace

@@ -45,7 +45,8 @@ std::vector<RefusedNameList> RefusedNameLists();
 // Whether `identifier` is one of the types of <stdint.h> (uint8_t, ...).
 bool IsStdintType(std::string_view identifier);
 
-// The length constant that the header declares beside NAME[].
+// The length constant that the header declares beside NAME[]: NAME and this.
+inline constexpr std::string_view kLengthSuffix = "_len";
 std::string LengthName(std::string_view name);
 
 // The name whose length constant `name` is ("title" for "title_len"), or ""

@@ -1,6 +1,9 @@
 #include "cli/header_writer.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cstring>
 
 #include "cli/c_names.h"
@@ -167,8 +170,11 @@ void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIs
 }
 
 void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length) {
-  out.append("static const unsigned long ").append(LengthName(name)).append(" = ");
-  out.append(std::to_string(length)).append(";").append(kHeaderLineBreak);
+  // Every entry of a table has one: no string is made for it.
+  std::array<char, 20> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
+  out.append("static const unsigned long ").append(name).append(kLengthSuffix).append(" = ");
+  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
 }
 
 void AppendTextComment(std::string& out, std::string_view utf8Text) {
@@ -243,8 +249,11 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
 }  // namespace header
 
 void ConstantWriter::Append(std::string_view bytes, std::string& out) {
+  // Each token is stored as eight characters, of which the first five count:
+  // one store a byte, the next token over the rest.
+  static constexpr std::size_t kToken = 5;
   static constexpr auto kTokens = [] {
-    std::array<std::array<char, 5>, 256> tokens{};
+    std::array<std::array<char, 8>, 256> tokens{};
     for (std::size_t b = 0; b < tokens.size(); ++b) {
       tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ','};
     }
@@ -253,16 +262,24 @@ void ConstantWriter::Append(std::string_view bytes, std::string& out) {
   const std::size_t start = out.size();
   const std::size_t lineBreaks =
       (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
-  out.resize(start + bytes.size() * 5 + lineBreaks * kHeaderLineBreak.size());
+  const std::size_t size = bytes.size() * kToken + lineBreaks * kHeaderLineBreak.size();
+  out.resize(start + size + kTokens[0].size());
   char* at = out.data() + start;
-  for (const char c : bytes) {
-    std::memcpy(at, kTokens[static_cast<unsigned char>(c)].data(), 5);
-    at += 5;
-    if (++bytesWritten_ % kConstantsPerLine == 0) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t left = bytes.size(); left > 0;) {
+    // The bytes up to the end of the line, without a test after each.
+    const std::size_t room = kConstantsPerLine - bytesWritten_ % kConstantsPerLine;
+    const std::size_t run = std::min(room, left);
+    for (std::size_t i = 0; i < run; ++i, at += kToken) std::memcpy(at, kTokens[in[i]].data(), 8);
+    in += run;
+    left -= run;
+    bytesWritten_ += run;
+    if (run == room) {
       std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
       at += kHeaderLineBreak.size();
     }
   }
+  out.resize(start + size);
 }
 
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
@@ -296,8 +313,10 @@ void TableGuard::Add(std::string_view bytes) noexcept {
     bytes.remove_prefix(1);
   }
   for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
-    std::uint64_t word = 0;
-    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[i]);
+    // Little-endian words, on every processor.
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data(), sizeof word);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     hash_ = Mix(hash_, word);
   }
   for (const char c : bytes) take(c);

@@ -68,6 +68,9 @@ class TableLines {
   // nothing when the bytes so far end inside a line.
   std::optional<std::string_view> Next();
 
+  // The bytes from the next line on, whole lines and the start of one.
+  std::string_view Unread() const noexcept { return std::string_view(buffer_).substr(start_); }
+
   // The bytes that a line feed takes.
   std::size_t LineFeedSize() const noexcept { return lineFeed_ == LineFeed::Byte ? 1 : 2; }
 

@@ -68,8 +68,11 @@ class TableConverter {
  private:
   // One line, as the input encodes it, without its line feed.
   void Line(std::string_view raw, bool last);
-  // Decodes the line into units_, reporting what is not text; false if any.
+  // Decodes the line into line_, reporting what is not text; false if any.
   bool DecodeLine(std::string_view raw, bool last);
+  void DecodeAhead(std::string_view unread);
+  // Reports every U+0000 of line_.
+  void ReportNuls();
   void Entry(std::string_view line);
   TextPosition PlaceOfUnit(std::size_t unit) const;
   void ReportAt(std::size_t unit, std::string what);
@@ -80,8 +83,15 @@ class TableConverter {
   TextCheck check_;
   TableNames names_;
   TableLine entry_;
-  std::u16string units_;  // of the line, unitCount_ of them
-  std::size_t unitCount_ = 0;
+  std::u16string_view line_;  // the units of the line
+  std::u16string units_;      // of a line decoded alone
+  // Of the whole lines that follow, decoded at once as far as they are UTF-8.
+  std::u16string bulkUnits_;
+  struct {
+    std::size_t bytes = 0;  // well-formed, from the next line on
+    std::size_t unit = 0;   // where the next line's units start
+    bool mayHoldNul = false;
+  } bulk_;
   std::u16string textUnits_;  // of a quoted text
   std::string utf8_;          // the line, where the input is no UTF-8
   std::vector<char> chunk_;
