@@ -196,6 +196,13 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
   out.append("/* \"");
   for (std::size_t at = 0; at < utf8Text.size();) {
     std::size_t run = at;
+    // Eight bytes at a time while none needs attention: one test for eight.
+    while (run + 8 <= utf8Text.size()) {
+      bool any = false;
+      for (std::size_t i = 0; i < 8; ++i) any |= kAttention[byte(run + i)];
+      if (any) break;
+      run += 8;
+    }
     while (run < utf8Text.size() && !kAttention[byte(run)]) ++run;
     out.append(utf8Text.substr(at, run - at));
     at = run;
@@ -300,10 +307,21 @@ std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& s
 
 void TableGuard::Add(std::string_view bytes) noexcept {
   size_ += bytes.size();
-  const auto take = [this](char c) {
+  const auto mixWord = [this](std::uint64_t word) {
+    std::uint64_t& lane = lanes_[words_++ % lanes_.size()];
+    lane = Mix(lane, word);
+  };
+  // Little-endian words, on every processor.
+  const auto wordAt = [](const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+  };
+  const auto take = [&](char c) {
     pending_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * pendingSize_);
     if (++pendingSize_ == 8) {
-      hash_ = Mix(hash_, pending_);
+      mixWord(pending_);
       pending_ = 0;
       pendingSize_ = 0;
     }
@@ -312,18 +330,24 @@ void TableGuard::Add(std::string_view bytes) noexcept {
     take(bytes.front());
     bytes.remove_prefix(1);
   }
-  for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
-    // Little-endian words, on every processor.
-    std::uint64_t word;
-    std::memcpy(&word, bytes.data(), sizeof word);
-    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-    hash_ = Mix(hash_, word);
+  while (bytes.size() >= 8 && words_ % lanes_.size() != 0) {
+    mixWord(wordAt(bytes.data()));
+    bytes.remove_prefix(8);
   }
+  for (; bytes.size() >= 8 * lanes_.size(); bytes.remove_prefix(8 * lanes_.size())) {
+    for (std::size_t lane = 0; lane < lanes_.size(); ++lane) {
+      lanes_[lane] = Mix(lanes_[lane], wordAt(bytes.data() + 8 * lane));
+    }
+    words_ += lanes_.size();
+  }
+  for (; bytes.size() >= 8; bytes.remove_prefix(8)) mixWord(wordAt(bytes.data()));
   for (const char c : bytes) take(c);
 }
 
 std::string TableGuard::Name() const {
-  const std::uint64_t hash = Mix(Mix(hash_, pending_), size_);
+  std::uint64_t hash = 0;
+  for (const std::uint64_t lane : lanes_) hash = Mix(hash, lane);
+  hash = Mix(Mix(hash, pending_), size_);
   std::string name = "GBKHEX_TABLE_";
   AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
   AppendHex(name, static_cast<unsigned>(hash), 8);
@@ -331,7 +355,13 @@ std::string TableGuard::Name() const {
 }
 
 TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
-    : style_(std::move(style)), nul_(nul) {}
+    : style_(std::move(style)), nul_(nul) {
+  std::string declaration;
+  header::AppendDeclarationHead(declaration, kTableLinkagePrefix, style_, "\n");
+  const std::size_t name = declaration.find('\n');
+  head_ = declaration.substr(0, name);
+  afterName_ = declaration.substr(name + 1);
+}
 
 std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
   if (bytes.empty() && style_.form == ValueForm::Constants && !nul_) {
@@ -356,7 +386,7 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
 void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
                                     std::string_view utf8Text, std::string_view bytes) const {
   header::AppendTextComment(out, utf8Text);
-  header::AppendDeclarationHead(out, kTableLinkagePrefix, style_, name);
+  out.append(head_).append(name).append(afterName_);
   if (style_.form == ValueForm::Constants) {
     ConstantWriter constants;
     constants.Append(bytes, out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -114,7 +115,9 @@ class TableGuard {
   std::string Name() const;
 
  private:
-  std::uint64_t hash_ = 0;
+  // Words go to four hashes in turn, which the processor mixes side by side.
+  std::array<std::uint64_t, 4> lanes_{};
+  std::uint64_t words_ = 0;
   std::uint64_t pending_ = 0;  // bytes not yet mixed in, up to 7
   unsigned pendingSize_ = 0;
   std::uint64_t size_ = 0;
@@ -141,6 +144,9 @@ class TableHeaderWriter {
  private:
   DeclarationStyle style_;
   bool nul_;
+  // What every entry's declaration holds around its name, made once.
+  std::string head_;       // "GBKHEX_LINKAGE TYPE "
+  std::string afterName_;  // "[] ATTRIBUTE = {" and its line break
 };
 
 }  // namespace gbkhex::cli

@@ -45,6 +45,12 @@ void OutputSink::Write(std::string_view text) {
   buffer_.append(text);
 }
 
+void OutputSink::Gathered() {
+  if (buffer_.empty()) return;
+  last_ = buffer_.back();
+  if (buffer_.size() >= kGathered) Drain();
+}
+
 void OutputSink::Drain() {
   if (buffer_.empty()) return;
   errno = 0;

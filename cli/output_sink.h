@@ -32,6 +32,11 @@ class OutputSink {
   void Write(std::string_view text);
   void Flush();
 
+  // The output gathered so far, for a writer of many small pieces to append
+  // to in place (what Write would copy there); Gathered() after appending.
+  std::string& Gathering() noexcept { return buffer_; }
+  void Gathered();
+
   // On a terminal, a line break after output that does not end with one;
   // then flushes, so that what follows on the terminal comes after it.
   void EndLine();

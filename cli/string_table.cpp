@@ -1,6 +1,8 @@
 #include "cli/string_table.h"
 
 #include <algorithm>
+#include <limits>
+#include <stdexcept>
 
 #include "cli/c_names.h"
 
@@ -13,13 +15,6 @@ std::string Concat(const Parts&... parts) {
   std::string text;
   (text.append(parts), ...);
   return text;
-}
-
-// FNV-1a: quick on names of a few letters.
-std::uint64_t NameHash(std::string_view name) noexcept {
-  std::uint64_t hash = 0xCBF29CE484222325u;
-  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-  return hash;
 }
 
 constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
@@ -178,35 +173,45 @@ std::optional<std::string_view> TableLines::Rest() {
   return line;
 }
 
+std::string_view TableNames::NameAt(std::size_t index) const noexcept {
+  const std::uint64_t end = index + 1 < names_.size() ? names_[index + 1].offset : text_.size();
+  return std::string_view(text_).substr(names_[index].offset, end - names_[index].offset);
+}
+
 std::optional<std::size_t> TableNames::Find(std::string_view name, std::uint64_t hash) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    if (slots_[slot] == 0) return std::nullopt;
-    const Name& held = names_[slots_[slot] - 1];
-    if (held.hash == hash && std::string_view(text_).substr(held.offset, held.size) == name) {
-      return slots_[slot] - 1;
-    }
+  const auto low = static_cast<std::uint32_t>(hash);
+  for (std::size_t slot = low & mask;; slot = (slot + 1) & mask) {
+    const Slot& held = slots_[slot];
+    if (held.index == 0) return std::nullopt;
+    if (held.hash == low && NameAt(held.index - 1) == name) return held.index - 1;
   }
 }
 
-void TableNames::Place(std::size_t index) {
+void TableNames::Place(Slot slot) noexcept {
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = names_[index].hash & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
-  slots_[slot] = index + 1;
+  std::size_t at = slot.hash & mask;
+  while (slots_[at].index != 0) at = (at + 1) & mask;
+  slots_[at] = slot;
 }
 
 void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
-  names_.push_back({text_.size(), name.size(), line, hash});
-  text_.append(name);
-  // At most half full, so that probes stay short.
-  if (names_.size() * 2 > slots_.size()) {
-    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
-    for (std::size_t index = 0; index < names_.size(); ++index) Place(index);
-  } else {
-    Place(names_.size() - 1);
+  if (names_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+    throw std::length_error("a string table of more than 4,294,967,294 names");
   }
+  names_.push_back({text_.size(), line});
+  text_.append(name);
+  const Slot slot{static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(hash)};
+  // At most three quarters full, so that probes stay short.
+  if (names_.size() * 4 > slots_.size() * 3) {
+    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& held : old) {
+      if (held.index != 0) Place(held);
+    }
+  }
+  Place(slot);
 }
 
 std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {

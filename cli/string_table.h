@@ -100,23 +100,28 @@ class TableNames {
 
  private:
   struct Name {
-    std::size_t offset = 0;  // in text_
-    std::size_t size = 0;
+    std::uint64_t offset = 0;  // in text_, where the next name (or the text) ends it
     std::uint64_t line = 0;
-    std::uint64_t hash = 0;
+  };
+  // A slot of the open-addressing table: the name's index + 1 (0 for none)
+  // and its hash's low half, so that probing and growing read slots alone.
+  struct Slot {
+    std::uint32_t index = 0;
+    std::uint32_t hash = 0;
   };
 
+  std::string_view NameAt(std::size_t index) const noexcept;
   // The index in names_ of `name`, whose hash is `hash`.
   std::optional<std::size_t> Find(std::string_view name, std::uint64_t hash) const;
   void Insert(std::string_view name, std::uint64_t hash, std::uint64_t line);
-  void Place(std::size_t index);
+  void Place(Slot slot) noexcept;
 
   // An open-addressing table over one text of all names: a table of 10,000
   // entries asks it three times an entry, and allocates nothing per name.
   std::string text_;
   std::vector<Name> names_;
-  std::vector<std::size_t> slots_;  // index + 1 in names_, or 0; a power of two long
-  std::string lengthName_;          // kept, as every entry needs one
+  std::vector<Slot> slots_;  // a power of two long
+  std::string lengthName_;   // kept, as every entry needs one
   std::size_t namesEndingInLen_ = 0;
 };
 

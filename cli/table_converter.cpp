@@ -1,6 +1,7 @@
 #include "cli/table_converter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -44,29 +45,33 @@ std::uint64_t AsciiColumn(std::string_view ascii) noexcept {
 
 // How many UTF-16 units the well-formed UTF-8 `text` decodes to: a unit for
 // every byte that is no continuation byte, and a second for a four-byte lead.
-// Eight bytes at a time, where the top bit of each byte of a shifted word is a
-// lower bit of the same byte; the top bits are summed by one multiplication
-// (the processors that x86-64 builds run on need not count bits).
 std::size_t UnitsOfUtf8(std::string_view text) noexcept {
-  constexpr std::uint64_t kTops = 0x8080808080808080u;
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  const auto count = [](std::uint64_t tops) {
-    return static_cast<std::size_t>(((tops >> 7) * kOnes) >> 56);
-  };
   std::size_t units = 0;
-  std::size_t at = 0;
-  for (; at + 8 <= text.size(); at += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + at, sizeof word);
-    const std::uint64_t continuations = word & ~(word << 1) & kTops;
-    const std::uint64_t fourByteLeads = word & word << 1 & word << 2 & word << 3 & kTops;
-    units += 8 - count(continuations) + count(fourByteLeads);
-  }
-  for (; at < text.size(); ++at) {
-    const auto byte = static_cast<unsigned char>(text[at]);
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
     units += ((byte & 0xC0) != 0x80 ? 1 : 0) + (byte >= 0xF0 ? 1 : 0);
   }
   return units;
+}
+
+// Where the first U+000A of `units` is (there is one): four units at a time,
+// a lane that is 000A after the exclusive or being a zero lane.
+std::size_t FindLineFeed(std::u16string_view units) noexcept {
+  constexpr std::uint64_t kLineFeeds = 0x000A000A000A000Au;
+  constexpr std::uint64_t kLowBits = 0x0001000100010001u;
+  constexpr std::uint64_t kHighBits = 0x8000800080008000u;
+  std::size_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; at + 4 <= units.size(); at += 4) {
+      std::uint64_t word;
+      std::memcpy(&word, units.data() + at, sizeof word);
+      const std::uint64_t x = word ^ kLineFeeds;
+      const std::uint64_t zeros = (x - kLowBits) & ~x & kHighBits;
+      if (zeros != 0) return at + static_cast<std::size_t>(std::countr_zero(zeros)) / 16;
+    }
+  }
+  while (units[at] != u'\n') ++at;
+  return at;
 }
 
 // The header, written entry by entry as they come.
@@ -86,12 +91,12 @@ class HeaderOutput final : public TableOutput {
   }
 
   void Entry(const TableEntry& entry, FaultReport& faults) override {
-    text_.clear();
-    Open();
+    std::string& text = out_.Gathering();
+    Open(text);
     bytes_.clear();
     AppendBytesToWrite(entry.units, charset_, bytes_);
-    writer_.AppendEntry(text_, entry.name, entry.text, bytes_);
-    out_.Write(text_);
+    writer_.AppendEntry(text, entry.name, entry.text, bytes_);
+    out_.Gathered();
     if (literals_ && bytes_.size() > kLongestPortableLiteral) {
       faults.Add(Fault{.kind = FaultKind::LongLiteral,
                        .severity = Severity::Warning,
@@ -103,16 +108,16 @@ class HeaderOutput final : public TableOutput {
   }
 
   void Finish() override {
-    text_.clear();
-    Open();
-    text_ += writer_.Closing();
-    out_.Write(text_);
+    std::string& text = out_.Gathering();
+    Open(text);
+    text += writer_.Closing();
+    out_.Gathered();
   }
 
  private:
-  void Open() {
+  void Open(std::string& text) {
     if (opened_) return;
-    text_ += writer_.Opening(guard_);
+    text += writer_.Opening(guard_);
     opened_ = true;
   }
 
@@ -123,7 +128,6 @@ class HeaderOutput final : public TableOutput {
   OutputSink& out_;
   bool opened_ = false;
   std::string bytes_;
-  std::string text_;
 };
 
 // --list: the characters of the texts, written whole at the end.
@@ -262,14 +266,16 @@ void TableConverter::DecodeAhead(std::string_view unread) {
   if (bulkUnits_.size() < lines.size()) bulkUnits_.resize(lines.size());
   const Utf8Result decoded = DecodeUtf8(
       {reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()}, bulkUnits_.data());
-  bulk_ = {decoded.bytesRead, 0, std::memchr(lines.data(), 0, decoded.bytesRead) != nullptr};
+  bulk_ = {decoded.bytesRead, 0, decoded.unitsWritten,
+           std::memchr(lines.data(), 0, decoded.bytesRead) != nullptr};
 }
 
 void TableConverter::Line(std::string_view raw, bool last) {
   ++lineNumber_;
   // The line and its line feed, decoded ahead already.
   if (raw.size() < bulk_.bytes) {
-    const std::size_t units = UnitsOfUtf8(raw);
+    const std::size_t units =
+        FindLineFeed(std::u16string_view(bulkUnits_.data() + bulk_.unit, bulk_.units - bulk_.unit));
     line_ = {bulkUnits_.data() + bulk_.unit, units};
     bulk_.bytes -= raw.size() + 1;
     bulk_.unit += units + 1;

@@ -90,6 +90,7 @@ class TableConverter {
   struct {
     std::size_t bytes = 0;  // well-formed, from the next line on
     std::size_t unit = 0;   // where the next line's units start
+    std::size_t units = 0;  // decoded, from the first line on
     bool mayHoldNul = false;
   } bulk_;
   std::u16string textUnits_;  // of a quoted text
