@@ -56,17 +56,18 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
   entry.quoted = true;
   entry.textOffset = open + 1;
   for (std::size_t at = open + 1; at < line.size(); ++at) {
-    const char c = line[at];
-    if (c == '"') {
+    // What lies before the next quote or backslash is text as it stands.
+    const std::size_t special = std::min(line.find_first_of("\"\\", at), line.size());
+    if (entry.escaped) entry.resolved.append(line.substr(at, special - at));
+    at = special;
+    if (at == line.size()) break;
+    if (line[at] == '"') {
+      if (!entry.escaped) entry.plain = line.substr(open + 1, at - open - 1);
       const std::size_t after = SkipBlanks(line, at + 1);
       if (after < line.size()) {
         Fault(entry, after, "only blanks may follow the closing '\"' of a quoted text");
       }
       return;
-    }
-    if (c != '\\') {
-      entry.text += c;
-      continue;
     }
     if (at + 1 == line.size()) break;
     const std::optional<char> escaped = QuotedEscape(line[at + 1]);
@@ -74,7 +75,9 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
       Fault(entry, at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
       return;
     }
-    entry.text += *escaped;
+    if (!entry.escaped) entry.resolved.assign(line.substr(open + 1, at - open - 1));
+    entry.escaped = true;
+    entry.resolved += *escaped;
     ++at;
   }
   Fault(entry, open, "the quoted text has no closing '\"'");
@@ -91,7 +94,9 @@ TableLine ReadTableLine(std::string_view line) {
 void ReadTableLine(std::string_view line, TableLine& into) {
   into.kind = TableLine::Kind::Ignored;
   into.name = {};
-  into.text.clear();
+  into.plain = {};
+  into.resolved.clear();
+  into.escaped = false;
   into.quoted = false;
   into.fault.clear();
   if (line.ends_with('\r')) line.remove_suffix(1);
@@ -125,7 +130,7 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   std::size_t end = line.size();
   while (end > text && IsBlank(line[end - 1])) --end;
   into.textOffset = text;
-  into.text.assign(line.substr(text, end - text));
+  into.plain = line.substr(text, end - text);
 }
 
 std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {

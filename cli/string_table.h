@@ -31,10 +31,14 @@ struct TableLine {
   std::string_view name;
   std::size_t nameOffset = 0;
   // Entry: the text, its escapes resolved, and where it starts in the line
-  // (after the opening '"' of a quoted text).
-  std::string text;
+  // (after the opening '"' of a quoted text). The text is a view into the
+  // line but where a quoted text holds escapes.
+  std::string_view Text() const noexcept { return escaped ? std::string_view(resolved) : plain; }
   std::size_t textOffset = 0;
   bool quoted = false;
+  std::string_view plain;
+  std::string resolved;  // of a quoted text with escapes
+  bool escaped = false;
 
   // Fault: the byte offset in the line of what is wrong, and what it is.
   std::size_t faultOffset = 0;
@@ -42,8 +46,8 @@ struct TableLine {
 };
 
 // Reads one line, given without its LF. The name must be fit for an array
-// (ArrayNameProblem). The second form reuses `into`, whose text keeps its
-// memory from line to line.
+// (ArrayNameProblem). The second form reuses `into`, whose resolved text
+// keeps its memory from line to line.
 TableLine ReadTableLine(std::string_view line);
 void ReadTableLine(std::string_view line, TableLine& into);
 

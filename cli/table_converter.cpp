@@ -377,7 +377,8 @@ void TableConverter::Entry(std::string_view line) {
     return ReportAt(entry_.nameOffset, clash->what);
   }
   // So is what follows the text: blanks, and a closing '"'.
-  std::size_t textEnd = entry_.textOffset + entry_.text.size();
+  const std::string_view text = entry_.Text();
+  std::size_t textEnd = entry_.textOffset + text.size();
   if (entry_.quoted) {
     std::string_view rest = line;
     if (rest.ends_with('\r')) rest.remove_suffix(1);
@@ -398,15 +399,14 @@ void TableConverter::Entry(std::string_view line) {
 
   std::u16string_view units = raw;
   if (entry_.quoted) {
-    textUnits_.resize(entry_.text.size());
-    const Utf8Result decoded =
-        DecodeUtf8({reinterpret_cast<const std::uint8_t*>(entry_.text.data()), entry_.text.size()},
-                   textUnits_.data());
+    textUnits_.resize(text.size());
+    const Utf8Result decoded = DecodeUtf8(
+        {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, textUnits_.data());
     units = {textUnits_.data(), decoded.unitsWritten};
   }
   const std::size_t opening = entry_.quoted ? start - 1 : start;
   const TableEntry entry{
-      entry_.name, entry_.text, units, name_, {lineNumber_, AsciiColumn(line.substr(0, opening))}};
+      entry_.name, text, units, name_, {lineNumber_, AsciiColumn(line.substr(0, opening))}};
   if (std::string problem = output_.Problem(entry); !problem.empty()) {
     return ReportAt(opening, std::move(problem));
   }

@@ -41,7 +41,7 @@ TEST(StringTable, ReadsEntriesCommentsAndQuotedTexts) {
     }
     ASSERT_EQ(got.kind, Kind::Entry) << want.line << ": " << got.fault;
     EXPECT_EQ(got.name, want.name);
-    EXPECT_EQ(got.text, want.text) << want.line;
+    EXPECT_EQ(got.Text(), want.text) << want.line;
     EXPECT_EQ(got.textOffset, want.textOffset) << want.line;
   }
   // A fault found in a text later is placed past the escapes before it.
