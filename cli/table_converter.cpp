@@ -373,9 +373,9 @@ void TableConverter::Entry(std::string_view line) {
     return ReportAt(UnitsOfUtf8(line.substr(0, entry_.faultOffset)), std::move(entry_.fault));
   }
   // Before the text, the line is ASCII: its bytes are its units.
-  if (const auto clash = names_.Add(entry_.name, lineNumber_)) {
-    return ReportAt(entry_.nameOffset, clash->what);
-  }
+  // A name that clashes is a fault, and the text is still checked, for its own.
+  const auto clash = names_.Add(entry_.name, lineNumber_);
+  if (clash) ReportAt(entry_.nameOffset, clash->what);
   // So is what follows the text: blanks, and a closing '"'.
   const std::string_view text = entry_.Text();
   std::size_t textEnd = entry_.textOffset + text.size();
@@ -395,7 +395,7 @@ void TableConverter::Entry(std::string_view line) {
     placed = start + at;
     return place;
   };
-  if (!check_.Check(raw, false, placeOf, [](std::u16string_view) {})) return;
+  if (!check_.Check(raw, false, placeOf, [](std::u16string_view) {}) || clash) return;
 
   std::u16string_view units = raw;
   if (entry_.quoted) {

@@ -127,8 +127,7 @@ TEST(StringTable, NamesGivenTwiceOrTakenByALengthConstantClash) {
 
   // Enough names to grow the table many times: each stays found, with its line.
   TableNames many;
-  for (std::uint64_t i = 0; i < 5000; ++i)
-    ASSERT_FALSE(many.Add(std::to_string(i), i));
+  for (std::uint64_t i = 0; i < 5000; ++i) ASSERT_FALSE(many.Add(std::to_string(i), i));
   for (std::uint64_t i = 0; i < 5000; i += 7) {
     const auto again = many.Add(std::to_string(i), 9999);
     ASSERT_TRUE(again);
