@@ -53,20 +53,28 @@ void Report(benchmark::State& state, std::size_t inputBytes) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * inputBytes));
 }
 
-void Stream(benchmark::State& state, const std::string& input, ConvertOptions options) {
+// Times `convert(in, sink, faults)` on `input`, a new sink and report each time.
+template <typename Convert>
+void Time(benchmark::State& state, const std::string& input, Convert convert) {
   Discard discard;
   std::ostream out(&discard);
   std::ostringstream err;
   for (auto _ : state) {
     OutputSink sink(out, false);
     FaultReport faults(err);
-    StreamConverter converter(options, sink, faults);
     std::istringstream in(input);
-    converter.Convert(in, "bench");
-    converter.Finish();
+    convert(in, sink, faults);
     if (faults.Errors() != 0) state.SkipWithError("the input has faults");
   }
   Report(state, input.size());
+}
+
+void Stream(benchmark::State& state, const std::string& input, const ConvertOptions& options) {
+  Time(state, input, [&options](std::istream& in, OutputSink& sink, FaultReport& faults) {
+    StreamConverter converter(options, sink, faults);
+    converter.Convert(in, "bench");
+    converter.Finish();
+  });
 }
 
 const std::string& MillionCharacters() {
@@ -121,18 +129,10 @@ void TableHeader(benchmark::State& state, bool literals) {
   options.format = OutputFormat::C;
   options.table = true;
   options.literals = literals;
-  const std::string& table = TenThousandEntries().table;
-  Discard discard;
-  std::ostream out(&discard);
-  std::ostringstream err;
-  for (auto _ : state) {
-    OutputSink sink(out, false);
-    FaultReport faults(err);
-    std::istringstream in(table);
-    ConvertTable(options, {}, in, sink, faults);
-    if (faults.Errors() != 0) state.SkipWithError("the table has faults");
-  }
-  Report(state, table.size());
+  Time(state, TenThousandEntries().table,
+       [&options](std::istream& in, OutputSink& sink, FaultReport& faults) {
+         ConvertTable(options, {}, in, sink, faults);
+       });
 }
 
 BENCHMARK(CConstants)->Unit(benchmark::kMillisecond);

@@ -219,29 +219,39 @@ void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t
   Place(slot);
 }
 
+void TableNames::StartInput(std::string_view name) { inputs_.emplace_back(name, names_.size()); }
+
 std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
-  const auto lines = [line](std::uint64_t other) {
-    return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
+  // " (lines 3 and 9)", or where the other name is in an earlier input,
+  // " (a.txt:3 and line 9)".
+  const auto lines = [this, line](std::size_t other) {
+    const std::string otherLine = std::to_string(names_[other].line);
+    const auto after =
+        std::upper_bound(inputs_.begin(), inputs_.end(), other,
+                         [](std::size_t index, const auto& input) { return index < input.second; });
+    if (after == inputs_.end() || after == inputs_.begin()) {
+      return Concat(" (lines ", otherLine, " and ", std::to_string(line), ")");
+    }
+    return Concat(" (", std::prev(after)->first, ":", otherLine, " and line ", std::to_string(line),
+                  ")");
   };
   const std::uint64_t hash = NameHash(name);
   if (const auto other = Find(name, hash)) {
-    const std::uint64_t otherLine = names_[*other].line;
-    return Clash{otherLine, Concat("the name '", name, "' is given twice", lines(otherLine))};
+    return Clash{names_[*other].line,
+                 Concat("the name '", name, "' is given twice", lines(*other))};
   }
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
     if (const auto other = Find(owner, NameHash(owner))) {
-      const std::uint64_t otherLine = names_[*other].line;
-      return Clash{otherLine, Concat("the name '", name, "' is the length constant of '", owner,
-                                     "'", lines(otherLine))};
+      return Clash{names_[*other].line, Concat("the name '", name, "' is the length constant of '",
+                                               owner, "'", lines(*other))};
     }
   }
   // Only a name that ends in "_len" can be another's length constant.
   if (namesEndingInLen_ > 0) {
     lengthName_.assign(name).append("_len");
     if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
-      const std::uint64_t otherLine = names_[*other].line;
-      return Clash{otherLine, Concat("the length constant of '", name, "', ", lengthName_,
-                                     ", is the name of another entry", lines(otherLine))};
+      return Clash{names_[*other].line, Concat("the length constant of '", name, "', ", lengthName_,
+                                               ", is the name of another entry", lines(*other))};
     }
   }
   Insert(name, hash, line);

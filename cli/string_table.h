@@ -102,6 +102,10 @@ class TableNames {
   // Records the name of the entry on `line`, unless it clashes.
   std::optional<Clash> Add(std::string_view name, std::uint64_t line);
 
+  // The names after this come from the input `name`: a clash with a name of
+  // an earlier input names that input.
+  void StartInput(std::string_view name);
+
  private:
   struct Name {
     std::uint64_t offset = 0;  // in text_, where the next name (or the text) ends it
@@ -125,7 +129,9 @@ class TableNames {
   std::string text_;
   std::vector<Name> names_;
   std::vector<Slot> slots_;  // a power of two long
-  std::string lengthName_;   // kept, as every entry needs one
+  // Each input: its name, and the index of its first name.
+  std::vector<std::pair<std::string, std::size_t>> inputs_;
+  std::string lengthName_;  // kept, as every entry needs one
   std::size_t namesEndingInLen_ = 0;
 };
 

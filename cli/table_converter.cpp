@@ -6,7 +6,6 @@
 #include <sstream>
 #include <utility>
 
-#include "cli/character_list.h"
 #include "cli/characters.h"
 #include "cli/code_page_936_bytes.h"
 #include "cli/file_input.h"
@@ -130,25 +129,24 @@ class HeaderOutput final : public TableOutput {
   std::string bytes_;
 };
 
-// --list: the characters of the texts, written whole at the end.
-class ListOutput final : public TableOutput {
+// The texts of the entries, one after another, as the text of a TextOutput:
+// --list counts their characters as it counts a text's.
+class TextsOutput final : public TableOutput {
  public:
-  ListOutput(Charset charset, OutputSink& out) : charset_(charset), out_(out) {}
+  TextsOutput(std::unique_ptr<TextOutput> output, FaultReport& faults)
+      : output_(std::move(output)), faults_(faults) {}
 
   std::string Problem(const TableEntry&) const override { return {}; }
 
-  void Entry(const TableEntry& entry, FaultReport&) override { list_.Count(entry.units); }
-
-  void Finish() override {
-    std::string text;
-    list_.Write(text, ListedBytes(charset_));
-    out_.Write(text);
+  void Entry(const TableEntry& entry, FaultReport&) override {
+    if (!entry.units.empty()) output_->Write(entry.units);
   }
 
+  void Finish() override { output_->Finish(faults_); }
+
  private:
-  CharacterList list_;
-  Charset charset_;
-  OutputSink& out_;
+  std::unique_ptr<TextOutput> output_;
+  FaultReport& faults_;
 };
 
 // What the include guard depends on besides the tables: every option that
@@ -221,6 +219,7 @@ TableConverter::TableConverter(const ConvertOptions& options, TableOutput& outpu
 
 void TableConverter::Convert(std::istream& in, std::string_view name) {
   name_ = std::string(name);
+  names_.StartInput(name);
   lineNumber_ = 0;
   std::optional<TableLines> lines;
   for (bool first = true;; first = false) {
@@ -429,7 +428,7 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
   std::vector<HeldInput> held;
   std::unique_ptr<TableOutput> output;
   if (options.list) {
-    output = std::make_unique<ListOutput>(options.charset, out);
+    output = std::make_unique<TextsOutput>(MakeTextOutput(options, out), faults);
   } else {
     // The guard comes first in the header, from the whole of every input.
     output =

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/character_list.h"
 #include "cli/code_page_936_bytes.h"
 #include "cli/header_writer.h"
 #include "cli/string_literal.h"
@@ -145,6 +146,17 @@ class ArrayOutput final : public TextOutput {
   std::string output_;
 };
 
+// The bytes that --list shows for a character, as `charset` writes it.
+CharacterList::BytesOf ListedBytes(Charset charset) {
+  return [charset](char32_t character) {
+    if (character > 0xFFFF) return CharacterList::CodePage936Bytes(character);
+    std::string bytes;
+    const auto unit = static_cast<char16_t>(character);
+    AppendBytesToWrite({&unit, 1}, charset, bytes);
+    return bytes;
+  };
+}
+
 // --list: written whole at the end, since a list of the characters before a
 // fault would pass for the list of all of them.
 class ListOutput final : public TextOutput {
@@ -173,16 +185,6 @@ std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, Output
   if (!options.arrayName.empty()) return std::make_unique<ArrayOutput>(options, out);
   if (options.literals) return std::make_unique<LiteralOutput>(options, out);
   return std::make_unique<CodeOutput>(options, out);
-}
-
-CharacterList::BytesOf ListedBytes(Charset charset) {
-  return [charset](char32_t character) {
-    if (character > 0xFFFF) return CharacterList::CodePage936Bytes(character);
-    std::string bytes;
-    const auto unit = static_cast<char16_t>(character);
-    AppendBytesToWrite({&unit, 1}, charset, bytes);
-    return bytes;
-  };
 }
 
 }  // namespace gbkhex::cli

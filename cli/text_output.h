@@ -3,11 +3,9 @@
 #include <memory>
 #include <string_view>
 
-#include "cli/character_list.h"
 #include "cli/convert_options.h"
 #include "cli/fault.h"
 #include "cli/output_sink.h"
-#include "convert/charset.h"
 
 namespace gbkhex::cli {
 
@@ -28,8 +26,5 @@ class TextOutput {
 
 // The output that `options` ask for, written to `out`.
 std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out);
-
-// The bytes that --list shows for a character, as `charset` writes it.
-CharacterList::BytesOf ListedBytes(Charset charset);
 
 }  // namespace gbkhex::cli

@@ -562,6 +562,20 @@ TEST(CommandLine, OptionsAndTheirErrors) {
       {"--decode", "--format", "hex"},
       {"--decode", "--charset=gbk"},
       {"--decode", "--array", "s"},
+      {"--decode", "--table"},
+      {"--decode", "--list"},
+      {"--table", "--array", "s"},
+      {"--table", "--format", "hex"},
+      {"--type", "const uint8_t"},  // with no declaration to go before
+      {"--attribute", "PROGMEM"},
+      {"--array", "s", "--type", " "},
+      {"--array", "s", "--type", "char; int x"},
+      {"--table", "--attribute", "x /* y */"},
+      {"--table", "--attribute", "f((x)"},
+      {"--list", "--format", "c"},
+      {"--list", "--nul"},
+      {"-o"},
+      {"-o", ""},
   };
   for (const auto& args : bad) {
     const RunResult result = RunWith(args, "A");
