@@ -69,7 +69,7 @@ std::size_t FindLineFeed(std::u16string_view units) noexcept {
       if (zeros != 0) return at + static_cast<std::size_t>(std::countr_zero(zeros)) / 16;
     }
   }
-  while (units[at] != u'\n') ++at;
+  while (at < units.size() && units[at] != u'\n') ++at;
   return at;
 }
 

@@ -160,6 +160,8 @@ if [ -z "$launcher" ] && command -v script >/dev/null; then
   cmp -s tty.out <(printf '41 42 \r\n') || fail "terminal: $(od -An -c tty.out)"
   script -qec "$cli_program two.txt | cat" /dev/null < /dev/null > tty.out
   cmp -s tty.out <(printf '41 42 ') || fail "terminal, through a pipe: $(od -An -c tty.out)"
+  script -qec "$cli_program two.txt -o two.out" /dev/null < /dev/null > tty.out
+  [ ! -s tty.out ] && cmp -s two.out <(printf '41 42 ') || fail "terminal, -o: $(od -An -c two.out)"
 fi
 
 # Text in other forms than UTF-8: UTF-16 with a byte-order mark (both byte
@@ -305,6 +307,7 @@ if [ "$(id -u)" != 0 ]; then
 fi
 "$cli" --table table.txt -o kept/strings.h && cmp -s kept/strings.h table.h ||
   fail "-o: the header did not replace the old file"
+"$cli" --table table.txt -o 字符串.h && cmp -s 字符串.h table.h || fail "-o: a Chinese file name"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
 echo "all end-to-end checks passed"
