@@ -55,7 +55,7 @@ std::optional<char> QuotedEscape(char c) noexcept {
 void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
   entry.quoted = true;
   entry.textOffset = open + 1;
-  for (std::size_t at = open + 1; at < line.size(); ++at) {
+  for (std::size_t at = open + 1; at < line.size();) {
     // What lies before the next quote or backslash is text as it stands.
     const std::size_t special = std::min(line.find_first_of("\"\\", at), line.size());
     if (entry.escaped) entry.resolved.append(line.substr(at, special - at));
@@ -78,7 +78,7 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
     if (!entry.escaped) entry.resolved.assign(line.substr(open + 1, at - open - 1));
     entry.escaped = true;
     entry.resolved += *escaped;
-    ++at;
+    at += 2;
   }
   Fault(entry, open, "the quoted text has no closing '\"'");
 }
