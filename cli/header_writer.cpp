@@ -8,7 +8,9 @@
 
 #include "cli/c_names.h"
 #include "cli/characters.h"
+#include "cli/code_page_936_bytes.h"
 #include "cli/string_literal.h"
+#include "convert/code_page_936_table.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -178,6 +180,12 @@ void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t
 }
 
 void AppendTextComment(std::string& out, std::string_view utf8Text) {
+  out.append(kCommentOpening);
+  AppendCommentText(out, utf8Text);
+  out.append(kCommentClosing).append(kHeaderLineBreak);
+}
+
+void AppendCommentText(std::string& out, std::string_view utf8Text) {
   // The bytes that may need an escape: ASCII controls and \ " / * ?, and the
   // lead bytes of the characters to escape (C1 controls, the zero-width,
   // reordering and separator marks, U+FEFF) or of sequences that may be
@@ -193,7 +201,6 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
     return attention;
   }();
   const auto byte = [&utf8Text](std::size_t i) { return static_cast<unsigned char>(utf8Text[i]); };
-  out.append("/* \"");
   for (std::size_t at = 0; at < utf8Text.size();) {
     std::size_t run = at;
     // Eight bytes at a time while none needs attention: one test for eight.
@@ -250,7 +257,6 @@ void AppendTextComment(std::string& out, std::string_view utf8Text) {
     }
     at += size;
   }
-  out.append("\" */").append(kHeaderLineBreak);
 }
 
 }  // namespace header
@@ -287,6 +293,40 @@ void ConstantWriter::Append(std::string_view bytes, std::string& out) {
     }
   }
   out.resize(start + size);
+}
+
+void ConstantWriter::AppendCodesOf(std::u16string_view units, std::string& out) {
+  // Each token is stored as eight characters with the line break after it:
+  // the next token overwrites the break but after a line's last token. The
+  // place of every token follows from its index, and a one-byte code's lead
+  // token (a 00) is overwritten by its own byte: no branch a unit, which text
+  // mixing ASCII and Chinese at random would mispredict.
+  static constexpr auto kTokens = [] {
+    std::array<std::array<char, 8>, 256> tokens{};
+    for (std::size_t b = 0; b < tokens.size(); ++b) {
+      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ',', '\r', '\n'};
+    }
+    return tokens;
+  }();
+  // Where the token of `index` starts, from the start of its line's run.
+  const auto offset = [](std::uint64_t index) {
+    return static_cast<std::size_t>(index * 5 + index / kConstantsPerLine * 2);
+  };
+  const std::uint64_t first = bytesWritten_ % kConstantsPerLine;
+  const std::size_t start = out.size();
+  out.resize(start + offset(first + 2 * units.size()) - offset(first) + kTokens[0].size());
+  char* const at = out.data() + start;
+  const std::size_t origin = offset(first);
+  std::uint64_t index = first;
+  for (const char16_t unit : units) {
+    const std::uint16_t code = detail::CodePage936Code(unit);
+    std::memcpy(at + (offset(index) - origin), kTokens[code >> 8].data(), 8);
+    index += code > 0xFF ? 1 : 0;
+    std::memcpy(at + (offset(index) - origin), kTokens[code & 0xFF].data(), 8);
+    ++index;
+  }
+  out.resize(start + offset(index) - origin);
+  bytesWritten_ += index - first;
 }
 
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
@@ -356,11 +396,23 @@ std::string TableGuard::Name() const {
 
 TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
     : style_(std::move(style)), nul_(nul) {
-  std::string declaration;
-  header::AppendDeclarationHead(declaration, kTableLinkagePrefix, style_, "\n");
-  const std::size_t name = declaration.find('\n');
-  head_ = declaration.substr(0, name);
-  afterName_ = declaration.substr(name + 1);
+  // What the writers of the pieces write around a name (here "\x01", which
+  // none of them writes), cut there.
+  constexpr std::string_view kName = "\x01";
+  const auto around = [kName](std::string text, std::string& before, std::string& after) {
+    const std::size_t name = text.find(kName);
+    before.assign(text, 0, name);
+    after.assign(text, name + 1);
+  };
+  std::string head = std::string(header::kCommentClosing).append(kHeaderLineBreak);
+  header::AppendDeclarationHead(head, kTableLinkagePrefix, style_, kName);
+  around(head, head_, afterName_);
+  std::string tail;
+  header::AppendDeclarationTail(tail, style_.form, false);
+  header::AppendLengthConstant(tail, kName, 0);
+  around(tail, tail_, lengthTail_);
+  lengthTail_.resize(lengthTail_.find('0'));  // up to the length
+  openTail_ = std::string(kHeaderLineBreak).append(tail_);
 }
 
 std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
@@ -383,22 +435,35 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
       .append(Line("#endif"));
 }
 
-void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
-                                    std::string_view utf8Text, std::string_view bytes) const {
-  header::AppendTextComment(out, utf8Text);
+std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
+                                             std::string_view utf8Text,
+                                             std::u16string_view units) const {
+  // The same lines as AppendTextComment, AppendDeclarationHead and Tail and
+  // AppendLengthConstant write, from pieces made once: a table has thousands.
+  out.append(header::kCommentOpening);
+  header::AppendCommentText(out, utf8Text);
   out.append(head_).append(name).append(afterName_);
+  std::uint64_t length = 0;
+  bool lineIsOpen = false;
   if (style_.form == ValueForm::Constants) {
     ConstantWriter constants;
-    constants.Append(bytes, out);
+    constants.AppendCodesOf(units, out);
+    length = constants.BytesWritten();
     if (nul_) constants.Append(std::string_view("\0", 1), out);
-    header::AppendDeclarationTail(out, style_.form, constants.LineIsOpen());
+    lineIsOpen = constants.LineIsOpen();
   } else {
+    bytes_.clear();
+    AppendCodePage936Bytes(units, bytes_);
+    length = bytes_.size();
     StringLiteralWriter literal(1);
-    literal.Append(bytes, out);
+    literal.Append(bytes_, out);
     literal.Finish(out);
-    header::AppendDeclarationTail(out, style_.form, false);
   }
-  header::AppendLengthConstant(out, name, bytes.size());
+  std::array<char, 20> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
+  out.append(lineIsOpen ? openTail_ : tail_).append(name).append(lengthTail_);
+  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
+  return length;
 }
 
 std::string TableHeaderWriter::Closing() const {

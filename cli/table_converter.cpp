@@ -92,17 +92,16 @@ class HeaderOutput final : public TableOutput {
   void Entry(const TableEntry& entry, FaultReport& faults) override {
     std::string& text = out_.Gathering();
     Open(text);
-    bytes_.clear();
-    AppendBytesToWrite(entry.units, charset_, bytes_);
-    writer_.AppendEntry(text, entry.name, entry.text, bytes_);
+    const std::uint64_t length = writer_.AppendEntry(text, entry.name, entry.text,
+                                                     UnitsToWrite(entry.units, charset_, written_));
     out_.Gathered();
-    if (literals_ && bytes_.size() > kLongestPortableLiteral) {
+    if (literals_ && length > kLongestPortableLiteral) {
       faults.Add(Fault{.kind = FaultKind::LongLiteral,
                        .severity = Severity::Warning,
                        .input = std::string(entry.input),
                        .line = entry.place.line,
                        .column = entry.place.column,
-                       .what = OverlongLiteralWarning(bytes_.size())});
+                       .what = OverlongLiteralWarning(length)});
     }
   }
 
@@ -126,7 +125,7 @@ class HeaderOutput final : public TableOutput {
   std::string guard_;
   OutputSink& out_;
   bool opened_ = false;
-  std::string bytes_;
+  std::u16string written_;
 };
 
 // The texts of the entries, one after another, as the text of a TextOutput:
