@@ -187,6 +187,24 @@ TEST(TableConverter, TheGuardIsTheTablesAndTheOptions) {
   EXPECT_NE(RunWith({"--table", "--nul"}, "a =\n").out.find("0X00,\r\n};"), std::string::npos);
 }
 
+// A literal longer than C99 promises to compile is written, with a warning
+// where it stands; one byte less is none.
+TEST(TableConverter, ALiteralOverC99sLimitIsWrittenWithAWarning) {
+  const std::string longest(4095, 'A');
+  EXPECT_EQ(RunWith({"--format", "string"}, longest).err, "");
+  EXPECT_EQ(RunWith({"--table", "--format", "string"}, "a = " + longest).err, "");
+  const Ran stream = RunWith({"--format", "string"}, longest + "B");
+  EXPECT_EQ(stream.status, kExitOk);
+  EXPECT_TRUE(stream.err.starts_with(
+      "gbkhex-cli: warning: the string literal holds 4096 bytes, more than the 4095"))
+      << stream.err;
+  const Ran table = RunWith({"--table", "--format", "string"}, "# long\n\ta = " + longest + "B");
+  EXPECT_EQ(table.status, kExitOk);
+  EXPECT_TRUE(table.err.starts_with("standard input:2:13: warning: the string literal holds 4096"))
+      << table.err;
+  EXPECT_EQ(RunWith({"--array", "a", "--format", "string"}, longest + "B").err, stream.err);
+}
+
 // --decode reads literals as a compiler joins them, alone or in declarations
 // (an attribute's literal counts nowhere), and places a fault at its line and
 // column as well as its byte offset.
