@@ -1,8 +1,8 @@
 #include "cli/c_names.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
-#include <unordered_map>
 
 namespace gbkhex::cli {
 namespace {
@@ -90,7 +90,7 @@ constexpr StandardHeaderNames kStandardHeaderNames[] = {
 
 // Calls `use` with each blank-separated word of `list`.
 template <typename Use>
-void ForEachWord(std::string_view list, Use use) {
+constexpr void ForEachWord(std::string_view list, Use use) {
   while (!list.empty()) {
     const std::size_t end = std::min(list.find(' '), list.size());
     if (end > 0) use(list.substr(0, end));
@@ -98,53 +98,131 @@ void ForEachWord(std::string_view list, Use use) {
   }
 }
 
-struct Refusal {
-  std::string reason;
-  bool keyword = false;  // of C or C++
+// What a refused name is, which says why it is refused.
+enum class Refused : std::uint8_t {
+  Keyword,
+  KeilC51Keyword,
+  PredefinedMacro,
+  HeaderMacro,
+  HeaderType,
+  HeaderFunction,
+  OtherStandardMacro,
 };
-// FNV-1a: quicker than the standard hash on names of a few letters.
-struct NameHash {
-  std::size_t operator()(std::string_view name) const noexcept {
-    std::uint64_t hash = 0xCBF29CE484222325u;
-    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-    return static_cast<std::size_t>(hash);
-  }
-};
-using ReasonTable = std::unordered_map<std::string_view, Refusal, NameHash>;
 
-void AddAll(ReasonTable& table, std::string_view list, const std::string& reason,
-            bool keywords = false) {
-  ForEachWord(list, [&](std::string_view word) { table.emplace(word, Refusal{reason, keywords}); });
+struct RefusedList {
+  std::string_view names;
+  Refused kind = Refused::Keyword;
+  std::string_view header;  // of the Header kinds
+};
+
+// Every list, in the order in which a name in two of them takes its reason
+// from the first: a keyword of C++ that Keil C51 has too (using) is C++'s.
+constexpr auto kRefusedLists = [] {
+  std::array<RefusedList, 4 + 3 * std::size(kStandardHeaderNames)> lists{};
+  std::size_t next = 0;
+  lists[next++] = {kKeywords, Refused::Keyword, {}};
+  lists[next++] = {kKeilC51Keywords, Refused::KeilC51Keyword, {}};
+  lists[next++] = {kPredefinedMacros, Refused::PredefinedMacro, {}};
+  for (const StandardHeaderNames& names : kStandardHeaderNames) {
+    lists[next++] = {names.macros, Refused::HeaderMacro, names.header};
+    lists[next++] = {names.types, Refused::HeaderType, names.header};
+    lists[next++] = {names.functions, Refused::HeaderFunction, names.header};
+  }
+  lists[next++] = {kOtherStandardMacros, Refused::OtherStandardMacro, {}};
+  return lists;
+}();
+
+// Every refused name, in an open-addressing table that the compiler fills: a
+// string table asks it once an entry, and a name that is no refused one finds
+// an empty slot at once, most often. A slot names its name by its place in
+// its list, so that the table is 8 KB and stays in the cache.
+struct RefusedSlot {
+  std::uint16_t offset = 0;  // in the list's names
+  std::uint8_t size = 0;
+  std::uint8_t list = 0;  // index + 1 in kRefusedLists, 0 for an empty slot
+};
+constexpr std::size_t kRefusedSlots = 2048;
+
+constexpr std::string_view NameOf(const RefusedSlot& slot) noexcept {
+  return kRefusedLists[slot.list - 1].names.substr(slot.offset, slot.size);
 }
 
-// Why each refused name is refused; a table, as every entry of a string table
-// asks it once.
-const ReasonTable& Reasons() {
-  static const ReasonTable table = [] {
-    ReasonTable reasons;
-    AddAll(reasons, kKeywords, "is a keyword of C or C++", true);
-    AddAll(reasons, kKeilC51Keywords, "is a keyword of Keil C51, the 8051 compiler");
-    AddAll(reasons, kPredefinedMacros, "is a macro that compilers predefine");
-    for (const StandardHeaderNames& names : kStandardHeaderNames) {
-      const auto reason = [&names](std::string_view kind, std::string_view consequence) {
-        std::string text = "is a ";
-        text.append(kind).append(" of <").append(names.header).append(">, ");
-        return text.append(consequence);
-      };
-      const std::string_view clash = "which a file that includes it cannot declare again";
-      AddAll(reasons, names.macros, reason("macro", "which would expand inside the declaration"));
-      AddAll(reasons, names.types, reason("type", clash));
-      AddAll(reasons, names.functions, reason("function", clash));
-    }
-    AddAll(reasons, kOtherStandardMacros, "is a macro of the C standard headers");
-    return reasons;
-  }();
-  return table;
+constexpr auto kRefusedNames = [] {
+  std::array<RefusedSlot, kRefusedSlots> slots{};
+  for (std::size_t list = 0; list < kRefusedLists.size(); ++list) {
+    const std::string_view names = kRefusedLists[list].names;
+    ForEachWord(names, [&](std::string_view name) {
+      std::size_t at = NameHash(name) % kRefusedSlots;
+      while (slots[at].list != 0 && NameOf(slots[at]) != name) at = (at + 1) % kRefusedSlots;
+      if (slots[at].list != 0) return;  // in an earlier list
+      slots[at] = {static_cast<std::uint16_t>(name.data() - names.data()),
+                   static_cast<std::uint8_t>(name.size()), static_cast<std::uint8_t>(list + 1)};
+    });
+  }
+  return slots;
+}();
+
+const RefusedList* FindRefused(std::string_view name) noexcept {
+  for (std::size_t at = NameHash(name) % kRefusedSlots;; at = (at + 1) % kRefusedSlots) {
+    const RefusedSlot& slot = kRefusedNames[at];
+    if (slot.list == 0) return nullptr;
+    if (slot.size == name.size() && NameOf(slot) == name) return &kRefusedLists[slot.list - 1];
+  }
+}
+
+std::string HeaderName(std::string_view header) {
+  std::string text = "<";
+  return text.append(header).append(">");
+}
+
+// "is a keyword of C or C++": why a name of `list` is refused.
+std::string ReasonOf(const RefusedList& list) {
+  const std::string_view clash = ", which a file that includes it cannot declare again";
+  switch (list.kind) {
+    case Refused::Keyword:
+      return "is a keyword of C or C++";
+    case Refused::KeilC51Keyword:
+      return "is a keyword of Keil C51, the 8051 compiler";
+    case Refused::PredefinedMacro:
+      return "is a macro that compilers predefine";
+    case Refused::HeaderMacro:
+      return "is a macro of " + HeaderName(list.header) +
+             ", which would expand inside the "
+             "declaration";
+    case Refused::HeaderType:
+      return "is a type of " + HeaderName(list.header) + std::string(clash);
+    case Refused::HeaderFunction:
+      return "is a function of " + HeaderName(list.header) + std::string(clash);
+    case Refused::OtherStandardMacro:
+      break;
+  }
+  return "is a macro of the C standard headers";
+}
+
+// "keywords of Keil C51, the 8051 compiler": what the names of `list` are.
+std::string WhatOf(const RefusedList& list) {
+  switch (list.kind) {
+    case Refused::Keyword:
+      return "keywords of C (to C23) and C++ (to C++23)";
+    case Refused::KeilC51Keyword:
+      return "keywords of Keil C51, the 8051 compiler";
+    case Refused::PredefinedMacro:
+      return "macros that compilers predefine";
+    case Refused::HeaderMacro:
+      return "macros of " + HeaderName(list.header);
+    case Refused::HeaderType:
+      return "types of " + HeaderName(list.header);
+    case Refused::HeaderFunction:
+      return "functions of " + HeaderName(list.header);
+    case Refused::OtherStandardMacro:
+      break;
+  }
+  return "macros of the other standard headers";
 }
 
 bool IsKeyword(std::string_view name) {
-  const auto refusal = Reasons().find(name);
-  return refusal != Reasons().end() && refusal->second.keyword;
+  const RefusedList* refused = FindRefused(name);
+  return refused != nullptr && refused->kind == Refused::Keyword;
 }
 
 bool IsIdentifierStart(char c) {
@@ -158,7 +236,6 @@ bool IsIdentifierShape(std::string_view name) {
          std::all_of(name.begin(), name.end(), IsIdentifierChar);
 }
 
-constexpr std::string_view kLengthSuffix = "_len";
 constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";
 
 }  // namespace
@@ -166,9 +243,8 @@ constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";
 bool IsCIdentifier(std::string_view name) { return IsIdentifierShape(name) && !IsKeyword(name); }
 
 std::string ArrayNameProblem(std::string_view name) {
-  const ReasonTable& reasons = Reasons();
-  const auto refusal = reasons.find(name);
-  if (refusal != reasons.end() && refusal->second.keyword) return refusal->second.reason;
+  const RefusedList* refused = FindRefused(name);
+  if (refused != nullptr && refused->kind == Refused::Keyword) return ReasonOf(*refused);
   if (!IsIdentifierShape(name)) {
     return "is not a C identifier (ASCII letters, digits and _, not starting with a digit)";
   }
@@ -184,11 +260,19 @@ std::string ArrayNameProblem(std::string_view name) {
   if (name.starts_with(kOwnMacroPrefix)) {
     return "is reserved: the headers that gbkhex-cli writes name their macros GBKHEX_...";
   }
-  return refusal == reasons.end() ? std::string() : refusal->second.reason;
+  return refused == nullptr ? std::string() : ReasonOf(*refused);
 }
 
 std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept {
   return kStandardHeaderNames;
+}
+
+std::vector<RefusedNameList> RefusedNameLists() {
+  std::vector<RefusedNameList> lists;
+  for (const RefusedList& list : kRefusedLists) {
+    if (!list.names.empty()) lists.push_back({WhatOf(list), list.names});
+  }
+  return lists;
 }
 
 bool IsStdintType(std::string_view identifier) {

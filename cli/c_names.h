@@ -1,10 +1,23 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gbkhex::cli {
+
+// A hash of a name, for the tables of names: FNV-1a, quick on names of a few
+// letters. Its low bits, which a table's slot is taken from, depend on the
+// low bits of the letters alone, which is enough for identifiers: ASCII
+// letters and digits differ there, and names that differ in a digit or two
+// land near one another, where the cache holds them.
+constexpr std::uint64_t NameHash(std::string_view name) noexcept {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+  return hash;
+}
 
 // True for a C identifier that is not a keyword, so that NAME[] and NAME_len
 // both compile.
@@ -32,10 +45,20 @@ struct StandardHeaderNames {
 };
 std::span<const StandardHeaderNames> RefusedStandardHeaderNames() noexcept;
 
+// Every list of names that ArrayNameProblem refuses, with what they are
+// ("keywords of Keil C51"), in the order of its checks: for the man page,
+// which must name what is refused and nothing else.
+struct RefusedNameList {
+  std::string what;
+  std::string_view names;  // blank-separated
+};
+std::vector<RefusedNameList> RefusedNameLists();
+
 // Whether `identifier` is one of the types of <stdint.h> (uint8_t, ...).
 bool IsStdintType(std::string_view identifier);
 
-// The length constant that the header declares beside NAME[].
+// The length constant that the header declares beside NAME[]: NAME and this.
+inline constexpr std::string_view kLengthSuffix = "_len";
 std::string LengthName(std::string_view name);
 
 // The name whose length constant `name` is ("title" for "title_len"), or ""

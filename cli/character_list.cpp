@@ -2,7 +2,6 @@
 
 #include "cli/characters.h"
 #include "convert/charset.h"
-#include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -23,14 +22,6 @@ void AppendBytes(std::string& out, std::string_view bytes) {
   }
 }
 
-// Characters that would break the line or the columns, or that do not show
-// or move the text around them.
-bool IsShownAsEscape(char32_t c) noexcept {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) ||
-         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF ||
-         (c >= 0xD800 && c <= 0xDFFF);
-}
-
 void AppendShown(std::string& out, char32_t c) {
   if (c == '\n') {
     out.append("\\n");
@@ -38,7 +29,7 @@ void AppendShown(std::string& out, char32_t c) {
     out.append("\\r");
   } else if (c == '\t') {
     out.append("\\t");
-  } else if (IsShownAsEscape(c)) {
+  } else if (IsHiddenOrReordering(c) || (c >= 0xD800 && c <= 0xDFFF)) {
     out.append("\\u");
     AppendHex(out, c, 4);
   } else {
@@ -117,16 +108,6 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
     AppendZonePosition(out, bytes);
     out.append("\t").append(std::to_string(seen.count)).append("\n");
   }
-}
-
-std::string CodePage936Bytes(std::u16string_view units) {
-  std::string bytes;
-  for (const char16_t unit : units) {
-    const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
-    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
-    bytes += static_cast<char>(code & 0xFF);
-  }
-  return bytes;
 }
 
 std::string CharacterList::CodePage936Bytes(char32_t character) {

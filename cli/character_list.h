@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cli/code_page_936_bytes.h"
+
 namespace gbkhex::cli {
 
 // What --list writes: the distinct characters of a text in order of first
@@ -24,9 +26,6 @@ namespace gbkhex::cli {
 // GB 2312 has no such character (ASCII included); how often it appears. The
 // words of the header line are one word each, for awk and spreadsheets.
 // Memory grows with the number of distinct characters only.
-// The bytes that CharacterCode gives for each unit, as the window writes them
-// but for a one-byte code above 7E, which stays one byte.
-std::string CodePage936Bytes(std::u16string_view units);
 
 class CharacterList {
  public:

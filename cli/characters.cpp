@@ -4,16 +4,13 @@
 #include <cstdio>
 
 namespace gbkhex::cli {
-namespace {
 
-bool IsShownSafely(char32_t c) noexcept {
+bool IsHiddenOrReordering(char32_t c) noexcept {
   const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
   const bool invisibleOrReordering = (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
                                      (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
-  return !control && !invisibleOrReordering;
+  return control || invisibleOrReordering;
 }
-
-}  // namespace
 
 void AppendUtf8(char32_t codePoint, std::string& out) {
   const auto byte = [&out](char32_t value) { out += static_cast<char>(value); };
@@ -49,7 +46,7 @@ std::string DescribeCharacter(char32_t codePoint) {
   std::array<char, 16> number{};
   std::snprintf(number.data(), number.size(), "U+%04X", static_cast<unsigned>(codePoint));
   std::string text(number.data());
-  if (IsShownSafely(codePoint) && !(codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+  if (!IsHiddenOrReordering(codePoint) && !(codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
     text += " '";
     AppendUtf8(codePoint, text);
     text += '\'';

@@ -6,14 +6,16 @@
 #include <utility>
 
 #include "cli/c_names.h"
+#include "cli/display_width.h"
 #include "cli/dump_decoder.h"
 #include "cli/file_input.h"
+#include "cli/header_writer.h"
 #include "cli/help.h"
+#include "cli/stream_converter.h"
+#include "cli/table_converter.h"
 
 namespace gbkhex::cli {
 namespace {
-
-constexpr std::string_view kStandardInputName = "standard input";
 
 std::string ParseArrayName(std::string_view value) {
   const std::string problem = ArrayNameProblem(value);
@@ -23,57 +25,29 @@ std::string ParseArrayName(std::string_view value) {
   return std::string(value);
 }
 
-// Hands each input in turn to `use(stream, name)`, opening files as it comes
-// to them. One that cannot be opened goes to `refuse` as a fault, and the
-// inputs after it are still read, for their faults.
-template <typename Use, typename Refuse>
-void ForEachInput(const std::vector<std::string>& inputs, std::istream& standardInput, Use use,
-                  Refuse refuse) {
-  if (inputs.empty()) use(standardInput, kStandardInputName);
-  for (const std::string& input : inputs) {
-    if (input == "-") {
-      use(standardInput, kStandardInputName);
-      continue;
-    }
-    errno = 0;
-    const FilePointer file = OpenForReading(input);
-    if (!file) {
-      refuse(Fault{
-          .kind = FaultKind::Open, .input = input, .what = "cannot open" + SystemReason(errno)});
-      continue;
-    }
-    FileInputBuffer buffer(file.get());
-    std::istream stream(&buffer);
-    use(stream, input);
+// The value of --type or --attribute, which `problemOf` judges.
+std::string ParseDeclarationText(const ParsedArguments& parsed, Option option,
+                                 std::string (*problemOf)(std::string_view)) {
+  const std::optional<std::string>& value = parsed.Value(option);
+  if (!value) return {};
+  if (const std::string problem = problemOf(*value); !problem.empty()) {
+    throw UsageError(OptionName(option) + " '" + *value + "' " + problem);
   }
+  return *value;
 }
 
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             FaultReport& faults, CharacterTaker* taker = nullptr) {
-  StreamConverter converter(invocation.options, out, faults, taker);
+             FaultReport& faults) {
+  if (invocation.options.table) {
+    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults);
+  }
+  StreamConverter converter(invocation.options, out, faults);
   ForEachInput(
       invocation.inputs, standardInput,
       [&converter](std::istream& in, std::string_view name) { converter.Convert(in, name); },
       [&converter](const Fault& fault) { converter.Refuse(fault); });
   converter.Finish();
   if (const std::optional<Fault> warning = converter.SubstitutionWarning()) faults.Add(*warning);
-}
-
-struct WholeInput {
-  std::string text;
-  std::string failure;  // as ReadResult's
-};
-
-WholeInput ReadWhole(std::istream& in) {
-  constexpr std::size_t kStep = 64 * 1024;
-  std::string text;
-  for (;;) {
-    const std::size_t start = text.size();
-    text.resize(start + kStep);
-    ReadResult read = ReadInput(*in.rdbuf(), text.data() + start, kStep);
-    text.resize(start + read.size);
-    if (read.size < kStep) return {std::move(text), std::move(read.failure)};
-  }
 }
 
 void Decode(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
@@ -94,6 +68,9 @@ void Decode(const Invocation& invocation, std::istream& standardInput, OutputSin
           refuse(Fault{.kind = FaultKind::Read, .input = std::string(name), .what = input.failure});
         } else if (decoded.fault) {
           decoded.fault->input = name;
+          const TextPosition place = PositionOf(input.text, *decoded.fault->byteOffset);
+          decoded.fault->line = place.line;
+          decoded.fault->column = place.column;
           refuse(std::move(*decoded.fault));
         }
       },
@@ -118,9 +95,12 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
       break;
     case Action::Glyphs:
 #ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(
-          invocation.glyphs, invocation.options.charset, out, faults,
-          [&](CharacterTaker& taker) { Convert(invocation, standardInput, out, faults, &taker); });
+      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, faults,
+                  [&](CharacterTaker& taker) {
+                    Invocation taking = invocation;
+                    taking.options.taker = &taker;
+                    Convert(taking, standardInput, out, faults);
+                  });
 #endif
       break;
   }
@@ -138,7 +118,31 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     invocation.action = Action::Version;
   } else if (parsed.Has(Option::Decode)) {
     invocation.action = Action::Decode;
-  } else if (parsed.Has(Option::Glyphs)) {
+  }
+  ConvertOptions& options = invocation.options;
+  if (const auto& name = parsed.Value(Option::Array)) options.arrayName = ParseArrayName(*name);
+  options.table = parsed.Has(Option::Table);
+  const bool declares = !options.arrayName.empty() || options.table;
+  const auto& format = parsed.Value(Option::Format);
+  if (declares && format == "hex") {
+    throw UsageError(OptionName(options.table ? Option::Table : Option::Array) +
+                     " writes C constants or string literals; it cannot be combined with "
+                     "--format hex");
+  }
+  options.literals = format == "string";
+  options.format = format == "c" || declares ? OutputFormat::C : OutputFormat::Hexadecimal;
+  options.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
+  options.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
+  options.nul = parsed.Has(Option::Nul);
+  options.list = parsed.Has(Option::List);
+  if (const auto& file = parsed.Value(Option::Output)) {
+    if (file->empty()) throw UsageError(OptionName(Option::Output) + " needs a file name");
+    invocation.outputFile = *file;
+  }
+  options.charset = parsed.Value(Option::Charset) == "gb2312" ? Charset::Gb2312 : Charset::Gbk;
+  options.from = parsed.Value(Option::From) == "gbk" ? InputText::CodePage936 : InputText::Utf8;
+  options.lossy = parsed.Has(Option::Lossy);
+  if (parsed.Has(Option::Glyphs) && invocation.action == Action::Convert) {
     invocation.action = Action::Glyphs;
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);
@@ -147,17 +151,6 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
                      ", which was made without FreeType and libpng");
 #endif
   }
-  ConvertOptions& options = invocation.options;
-  if (const auto& name = parsed.Value(Option::Array)) options.arrayName = ParseArrayName(*name);
-  const auto& format = parsed.Value(Option::Format);
-  if (!options.arrayName.empty() && format == "hex") {
-    throw UsageError("--array writes C constants; it cannot be combined with --format hex");
-  }
-  options.format =
-      format == "c" || !options.arrayName.empty() ? OutputFormat::C : OutputFormat::Hexadecimal;
-  options.charset = parsed.Value(Option::Charset) == "gb2312" ? Charset::Gb2312 : Charset::Gbk;
-  options.from = parsed.Value(Option::From) == "gbk" ? InputText::CodePage936 : InputText::Utf8;
-  options.lossy = parsed.Has(Option::Lossy);
   return invocation;
 }
 
@@ -174,12 +167,24 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
   invocation.options.chunkSize = settings.chunkSize;
 
   // Where the output goes is chosen here, once, for every action.
-  OutputSink out(standardOutput, settings.outputIsTerminal);
-  // What the output holds so far reaches the terminal before a message after it.
-  FaultReport faults(standardError, [&out] { out.EndLine(); });
+  std::optional<OutputSink> out;
   try {
-    Execute(invocation, standardInput, out, faults);
-    out.EndLine();
+    if (invocation.outputFile) {
+      out.emplace(*invocation.outputFile);
+    } else {
+      out.emplace(standardOutput, settings.outputIsTerminal);
+    }
+  } catch (const FatalFault& fatal) {
+    standardError << FaultLine(fatal.fault()) << '\n';
+    return kExitFailure;
+  }
+  // What the output holds so far reaches the terminal before a message after it.
+  FaultReport faults(standardError, [&out] { out->EndLine(); });
+  try {
+    Execute(invocation, standardInput, *out, faults);
+    out->EndLine();
+    // A file takes the output of a run without errors only.
+    if (faults.Errors() == 0) out->Commit();
   } catch (const FatalFault& fatal) {
     // The output is gone, so nothing is flushed before the message.
     standardError << FaultLine(fatal.fault()) << '\n';

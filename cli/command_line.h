@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -9,9 +10,9 @@
 #include <vector>
 
 #include "cli/c_names.h"
+#include "cli/convert_options.h"
 #include "cli/glyph_command.h"
 #include "cli/options.h"
-#include "cli/stream_converter.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {
@@ -34,11 +35,13 @@ struct Invocation {
   GlyphOptions glyphs;  // of Action::Glyphs
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
+  // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.
+  std::optional<std::string> outputFile;
 };
 
 // Throws UsageError for an unknown option, a missing or bad option value, an
-// option given twice with different values, an array name that cannot
-// compile, or options that do not go together.
+// option given twice with different values, an array name, --type or
+// --attribute that cannot compile, or options that do not go together.
 Invocation ParseArguments(std::span<const std::string_view> args);
 
 // How the process meets the program.

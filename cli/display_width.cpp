@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <iterator>
 #include <span>
+#include <string>
 
 #include "cli/characters.h"
 #include "cli/display_width_table.h"
+#include "cli/utf8.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -73,6 +75,25 @@ void Advance(TextPosition& position, std::u16string_view units) noexcept {
       position.column += ColumnsOf(units, at);
     }
   }
+}
+
+TextPosition PositionOf(std::string_view text, std::size_t offset) {
+  text = text.substr(0, offset);
+  TextPosition position;
+  const std::size_t lineStart = text.rfind('\n') + 1;  // 0 where there is none
+  position.line += static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+  const std::string_view line = text.substr(lineStart);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(line.data());
+  std::u16string units(line.size(), u'\0');
+  for (std::size_t at = 0; at < line.size();) {
+    const Utf8Result decoded = DecodeUtf8({bytes + at, line.size() - at}, units.data());
+    Advance(position, std::u16string_view(units.data(), decoded.unitsWritten));
+    at += decoded.bytesRead;
+    if (at == line.size()) break;
+    AdvanceColumn(position, U'\uFFFD');
+    at += std::max<std::size_t>(1, IllFormedUtf8Length({bytes + at, line.size() - at}));
+  }
+  return position;
 }
 
 }  // namespace gbkhex::cli

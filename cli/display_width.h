@@ -25,4 +25,8 @@ void Advance(TextPosition& position, std::u16string_view units) noexcept;
 // Moves `position` past one character that is not a line break.
 void AdvanceColumn(TextPosition& position, char32_t c) noexcept;
 
+// The place of byte `offset` of the UTF-8 `text`; a byte sequence that is no
+// UTF-8 takes one column, as an editor shows one replacement character there.
+TextPosition PositionOf(std::string_view text, std::size_t offset);
+
 }  // namespace gbkhex::cli

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "cli/characters.h"
+#include "cli/string_literal.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
@@ -34,10 +36,22 @@ std::size_t SkipComment(std::string_view text, std::size_t at) {
   return end + (block ? 2 : 1);
 }
 
+// Past the string literal or character constant that starts at `at`.
+std::size_t SkipQuoted(std::string_view text, std::size_t at) {
+  const char quote = text[at];
+  for (++at; at < text.size() && text[at] != quote && text[at] != '\n'; ++at) {
+    if (text[at] == '\\') ++at;
+  }
+  return std::min(at + 1, text.size());
+}
+
+// Whether a brace stands outside comments and quotes: a literal may hold one.
 bool HasBraces(std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
     if (StartsComment(text, at)) {
       at = SkipComment(text, at);
+    } else if (text[at] == '"' || text[at] == '\'') {
+      at = SkipQuoted(text, at);
     } else if (text[at++] == '{') {
       return true;
     }
@@ -151,10 +165,87 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
   return true;
 }
 
+constexpr bool IsBlank(char c) noexcept {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::size_t SkipBlanksAndComments(std::string_view text, std::size_t at) {
+  while (at < text.size()) {
+    if (StartsComment(text, at)) {
+      at = SkipComment(text, at);
+    } else if (IsBlank(text[at])) {
+      ++at;
+    } else {
+      break;
+    }
+  }
+  return at;
+}
+
+bool HoldsStringLiteral(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    if (StartsComment(text, at)) {
+      at = SkipComment(text, at);
+    } else if (text[at++] == '"') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Hands the bytes of `literal` to the decoder, each with the offset of what
+// wrote it, then the literal's own fault; false once there is a fault.
+bool AddLiteral(Decoder& decoder, const LiteralBytes& literal,
+                const std::vector<std::size_t>& offsets) {
+  for (std::size_t i = 0; i < literal.bytes.size(); ++i) {
+    if (!decoder.Add(static_cast<std::uint8_t>(literal.bytes[i]), offsets[i])) return false;
+  }
+  return !literal.fault || decoder.Fail(literal.fault->what, literal.fault->offset);
+}
+
+// String literals: the whole dump, as --format string writes them, or in
+// declarations (--array or --table with --format string), the literals after
+// each '='. An attribute's literal stands before the '=', and counts nowhere.
+DecodedDump DecodeLiterals(std::string_view dump) {
+  Decoder decoder;
+  std::vector<std::size_t> offsets;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::size_t first =
+      SkipBlanksAndComments(dump, dump.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0);
+  if (first < dump.size() && dump[first] == '"') {
+    AddLiteral(decoder, DecodeStringLiterals(dump, &offsets), offsets);
+    return decoder.Finish();
+  }
+  bool any = false;
+  for (std::size_t at = 0; at < dump.size();) {
+    if (StartsComment(dump, at)) {
+      at = SkipComment(dump, at);
+      continue;
+    }
+    if (dump[at] == '"' || dump[at] == '\'') {
+      at = SkipQuoted(dump, at);
+      continue;
+    }
+    const std::size_t value = dump[at] == '=' ? SkipBlanksAndComments(dump, at + 1) : at;
+    if (value == at || value >= dump.size() || dump[value] != '"') {
+      ++at;
+      continue;
+    }
+    offsets.clear();
+    const LiteralBytes literal = ReadStringLiterals(dump, value, &offsets);
+    any = true;
+    if (!AddLiteral(decoder, literal, offsets)) break;
+    at = literal.end;
+  }
+  if (!any) decoder.Fail("expected a string literal after the = of a declaration", 0);
+  return decoder.Finish();
+}
+
 }  // namespace
 
 DecodedDump DecodeDump(std::string_view dump) {
   const bool declaration = HasBraces(dump);
+  if (!declaration && HoldsStringLiteral(dump)) return DecodeLiterals(dump);
   Decoder decoder;
   std::size_t depth = 0;  // of braces
   for (std::size_t at = 0; at < dump.size();) {
@@ -170,7 +261,9 @@ DecodedDump DecodeDump(std::string_view dump) {
       continue;
     }
     if (declaration && depth == 0) {
-      ++at;  // outside the braces: the type, the name, the length, the preprocessor
+      // Outside the braces: the type, the name, an attribute, the length, the
+      // preprocessor.
+      at = c == '"' || c == '\'' ? SkipQuoted(dump, at) : at + 1;
       continue;
     }
     // A token ends before a separator, a comment, or in a declaration a brace;

@@ -19,6 +19,7 @@ std::string FaultLine(const Fault& fault) {
   } else {
     line.append(product::kCliName).append(": ");
     if (!fault.input.empty()) line.append(fault.input).append(": ");
+    if (fault.severity == Severity::Warning) line.append("warning: ");
   }
   line.append(fault.what);
   if (fault.byteOffset) line.append(" at byte offset ").append(std::to_string(*fault.byteOffset));

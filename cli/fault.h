@@ -20,6 +20,8 @@ enum class FaultKind {
   Substituted,   // --lossy: characters written as the window writes them
   Dump,          // --decode: no dump of code page 936 bytes
   EmptyArray,    // an array would have no bytes
+  Table,         // a string table's line that is no entry, or a name that clashes
+  LongLiteral,   // a string literal longer than C99 promises to compile
   Undrawable,    // --glyphs: a character that no glyph is made for
   Output,        // the output cannot be written
 };
@@ -46,6 +48,8 @@ struct Fault {
 //   NAME:LINE:COLUMN: error: WHAT at byte offset N; HINT
 // one without names the program:
 //   gbkhex-cli: NAME: WHAT at byte offset N; HINT
+// and a warning without a place says so:
+//   gbkhex-cli: warning: WHAT
 std::string FaultLine(const Fault& fault);
 
 // ": " and the system's text for errno value `error`, or "" for 0: streams

@@ -1,5 +1,7 @@
 #include "cli/file_input.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <system_error>
 
@@ -73,6 +75,23 @@ ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
     result.failure = std::string("read error: ") + failure.what();
   }
   return result;
+}
+
+WholeInput ReadWhole(std::istream& in) {
+  constexpr std::size_t kStep = 64 * 1024;
+  std::string text;
+  for (;;) {
+    const std::size_t start = text.size();
+    text.resize(start + kStep);
+    ReadResult read = ReadInput(*in.rdbuf(), text.data() + start, kStep);
+    text.resize(start + read.size);
+    if (read.size < kStep) return {std::move(text), std::move(read.failure)};
+  }
+}
+
+bool IsRegularFile(std::FILE* file) noexcept {
+  struct stat status {};
+  return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 }  // namespace gbkhex::cli

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <istream>
 #include <memory>
 #include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "cli/fault.h"
 
 namespace gbkhex::cli {
 
@@ -53,5 +58,45 @@ struct ReadResult {
 // Reads `count` bytes into `buffer`, fewer only at the end of the input or
 // when a read fails; the bytes read before the failure are in `buffer` too.
 ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count);
+
+struct WholeInput {
+  std::string text;
+  std::string failure;  // as ReadResult's
+};
+
+// The whole of `in`, or what came before a failed read.
+WholeInput ReadWhole(std::istream& in);
+
+// Whether `file` is a regular file, which can be read again from its start.
+bool IsRegularFile(std::FILE* file) noexcept;
+
+// How faults and messages name standard input.
+inline constexpr std::string_view kStandardInputName = "standard input";
+
+// Hands each input in turn to `use(stream, name)` ("-" is standard input; no
+// inputs at all means standard input too), opening files as it comes to them.
+// One that cannot be opened goes to `refuse` as a fault, and the inputs after
+// it are still read, for their faults.
+template <typename Use, typename Refuse>
+void ForEachInput(const std::vector<std::string>& inputs, std::istream& standardInput, Use use,
+                  Refuse refuse) {
+  if (inputs.empty()) use(standardInput, kStandardInputName);
+  for (const std::string& input : inputs) {
+    if (input == "-") {
+      use(standardInput, kStandardInputName);
+      continue;
+    }
+    errno = 0;
+    const FilePointer file = OpenForReading(input);
+    if (!file) {
+      refuse(Fault{
+          .kind = FaultKind::Open, .input = input, .what = "cannot open" + SystemReason(errno)});
+      continue;
+    }
+    FileInputBuffer buffer(file.get());
+    std::istream stream(&buffer);
+    use(stream, input);
+  }
+}
 
 }  // namespace gbkhex::cli

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/stream_converter.h"
+#include "cli/text_check.h"
 #include "convert/charset.h"
 #include "glyphs/font.h"
 #include "glyphs/glyph.h"

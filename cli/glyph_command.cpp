@@ -57,6 +57,13 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
                                                                     : glyphs::BitOrder::MsbFirst;
   options.layout.invert = parsed.Has(Option::Invert);
   options.preview = parsed.Value(Option::Preview).value_or("");
+  if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
+    if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
+      throw UsageError("--type '" + *type + "' " + problem);
+    }
+    options.style.type = *type;
+  }
+  options.style.attribute = parsed.Value(Option::Attribute).value_or("");
   if (const std::optional<std::string>& font = parsed.Value(Option::Font)) {
     options.font = *font;
   } else if (std::optional<std::string> found = glyphs::FindDefaultFont()) {

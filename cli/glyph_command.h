@@ -7,7 +7,7 @@
 #include "cli/header_writer.h"
 #include "cli/options.h"
 #include "cli/output_sink.h"
-#include "cli/stream_converter.h"
+#include "cli/text_check.h"
 #include "convert/charset.h"
 #include "glyphs/layout.h"
 

@@ -89,6 +89,13 @@ std::string BitOrderText(const glyphs::ByteLayout& layout) {
   return text + (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
 }
 
+// A name in double quotes, as nothing in it can end the comment it stands in.
+void AppendQuoted(std::string& out, std::string_view text) {
+  out.append("\"");
+  header::AppendCommentText(out, text);
+  out.append("\"");
+}
+
 class HeaderText {
  public:
   HeaderText(const GlyphHeaderSettings& settings, OutputSink& out)
@@ -112,9 +119,9 @@ class HeaderText {
   std::string FirstComment() const {
     std::string comment =
         "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
-    header::AppendQuotedForComment(comment, settings_.fontName);
+    AppendQuoted(comment, settings_.fontName);
     comment.append(" (family ");
-    header::AppendQuotedForComment(comment, settings_.family);
+    AppendQuoted(comment, settings_.family);
     comment.append(") at ").append(std::to_string(settings_.pixelSize)).append(" px.");
     comment.append(kBreak).append("   Wide cells ").append(Size(settings_.wideWidth));
     comment.append(", narrow cells ").append(Size(settings_.narrowWidth)).append(".");

@@ -1,10 +1,16 @@
 #include "cli/header_writer.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cstring>
 
 #include "cli/c_names.h"
+#include "cli/characters.h"
+#include "cli/code_page_936_bytes.h"
 #include "cli/string_literal.h"
+#include "convert/code_page_936_table.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -38,12 +44,6 @@ std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at)
   const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (code < smallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
   return {code, size};
-}
-
-// Characters that a reader would not see, or that move the text around them.
-bool IsHiddenOrReordering(char32_t c) noexcept {
-  return (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
-         (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
 }
 
 // Why `text` cannot stand in a declaration, checked character by character.
@@ -180,11 +180,20 @@ void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIs
 }
 
 void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length) {
-  out.append("static const unsigned long ").append(LengthName(name)).append(" = ");
-  out.append(std::to_string(length)).append(";").append(kHeaderLineBreak);
+  // Every entry of a table has one: no string is made for it.
+  std::array<char, 20> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
+  out.append("static const unsigned long ").append(name).append(kLengthSuffix).append(" = ");
+  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
 }
 
-void AppendQuotedForComment(std::string& out, std::string_view utf8Text) {
+void AppendTextComment(std::string& out, std::string_view utf8Text) {
+  out.append(kCommentOpening);
+  AppendCommentText(out, utf8Text);
+  out.append(kCommentClosing).append(kHeaderLineBreak);
+}
+
+void AppendCommentText(std::string& out, std::string_view utf8Text) {
   // The bytes that may need an escape: ASCII controls and \ " / * ?, and the
   // lead bytes of the characters to escape (C1 controls, the zero-width,
   // reordering and separator marks, U+FEFF) or of sequences that may be
@@ -200,9 +209,15 @@ void AppendQuotedForComment(std::string& out, std::string_view utf8Text) {
     return attention;
   }();
   const auto byte = [&utf8Text](std::size_t i) { return static_cast<unsigned char>(utf8Text[i]); };
-  out.append("\"");
   for (std::size_t at = 0; at < utf8Text.size();) {
     std::size_t run = at;
+    // Eight bytes at a time while none needs attention: one test for eight.
+    while (run + 8 <= utf8Text.size()) {
+      bool any = false;
+      for (std::size_t i = 0; i < 8; ++i) any |= kAttention[byte(run + i)];
+      if (any) break;
+      run += 8;
+    }
     while (run < utf8Text.size() && !kAttention[byte(run)]) ++run;
     out.append(utf8Text.substr(at, run - at));
     at = run;
@@ -250,20 +265,16 @@ void AppendQuotedForComment(std::string& out, std::string_view utf8Text) {
     }
     at += size;
   }
-  out.append("\"");
-}
-
-void AppendTextComment(std::string& out, std::string_view utf8Text) {
-  out.append("/* ");
-  AppendQuotedForComment(out, utf8Text);
-  out.append(" */").append(kHeaderLineBreak);
 }
 
 }  // namespace header
 
 void ConstantWriter::Append(std::string_view bytes, std::string& out) {
+  // Each token is stored as eight characters, of which the first five count:
+  // one store a byte, the next token over the rest.
+  static constexpr std::size_t kToken = 5;
   static constexpr auto kTokens = [] {
-    std::array<std::array<char, 5>, 256> tokens{};
+    std::array<std::array<char, 8>, 256> tokens{};
     for (std::size_t b = 0; b < tokens.size(); ++b) {
       tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ','};
     }
@@ -272,16 +283,58 @@ void ConstantWriter::Append(std::string_view bytes, std::string& out) {
   const std::size_t start = out.size();
   const std::size_t lineBreaks =
       (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
-  out.resize(start + bytes.size() * 5 + lineBreaks * kHeaderLineBreak.size());
+  const std::size_t size = bytes.size() * kToken + lineBreaks * kHeaderLineBreak.size();
+  out.resize(start + size + kTokens[0].size());
   char* at = out.data() + start;
-  for (const char c : bytes) {
-    std::memcpy(at, kTokens[static_cast<unsigned char>(c)].data(), 5);
-    at += 5;
-    if (++bytesWritten_ % kConstantsPerLine == 0) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t left = bytes.size(); left > 0;) {
+    // The bytes up to the end of the line, without a test after each.
+    const std::size_t room = kConstantsPerLine - bytesWritten_ % kConstantsPerLine;
+    const std::size_t run = std::min(room, left);
+    for (std::size_t i = 0; i < run; ++i, at += kToken) std::memcpy(at, kTokens[in[i]].data(), 8);
+    in += run;
+    left -= run;
+    bytesWritten_ += run;
+    if (run == room) {
       std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
       at += kHeaderLineBreak.size();
     }
   }
+  out.resize(start + size);
+}
+
+void ConstantWriter::AppendCodesOf(std::u16string_view units, std::string& out) {
+  // Each token is stored as eight characters with the line break after it:
+  // the next token overwrites the break but after a line's last token. The
+  // place of every token follows from its index, and a one-byte code's lead
+  // token (a 00) is overwritten by its own byte: no branch a unit, which text
+  // mixing ASCII and Chinese at random would mispredict.
+  static constexpr auto kTokens = [] {
+    std::array<std::array<char, 8>, 256> tokens{};
+    for (std::size_t b = 0; b < tokens.size(); ++b) {
+      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ',', '\r', '\n'};
+    }
+    return tokens;
+  }();
+  // Where the token of `index` starts, from the start of its line's run.
+  const auto offset = [](std::uint64_t index) {
+    return static_cast<std::size_t>(index * 5 + index / kConstantsPerLine * 2);
+  };
+  const std::uint64_t first = bytesWritten_ % kConstantsPerLine;
+  const std::size_t start = out.size();
+  out.resize(start + offset(first + 2 * units.size()) - offset(first) + kTokens[0].size());
+  char* const at = out.data() + start;
+  const std::size_t origin = offset(first);
+  std::uint64_t index = first;
+  for (const char16_t unit : units) {
+    const std::uint16_t code = detail::CodePage936Code(unit);
+    std::memcpy(at + (offset(index) - origin), kTokens[code >> 8].data(), 8);
+    index += code > 0xFF ? 1 : 0;
+    std::memcpy(at + (offset(index) - origin), kTokens[code & 0xFF].data(), 8);
+    ++index;
+  }
+  out.resize(start + offset(index) - origin);
+  bytesWritten_ += index - first;
 }
 
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
@@ -302,10 +355,21 @@ std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& s
 
 void TableGuard::Add(std::string_view bytes) noexcept {
   size_ += bytes.size();
-  const auto take = [this](char c) {
+  const auto mixWord = [this](std::uint64_t word) {
+    std::uint64_t& lane = lanes_[words_++ % lanes_.size()];
+    lane = Mix(lane, word);
+  };
+  // Little-endian words, on every processor.
+  const auto wordAt = [](const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+  };
+  const auto take = [&](char c) {
     pending_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * pendingSize_);
     if (++pendingSize_ == 8) {
-      hash_ = Mix(hash_, pending_);
+      mixWord(pending_);
       pending_ = 0;
       pendingSize_ = 0;
     }
@@ -314,16 +378,24 @@ void TableGuard::Add(std::string_view bytes) noexcept {
     take(bytes.front());
     bytes.remove_prefix(1);
   }
-  for (; bytes.size() >= 8; bytes.remove_prefix(8)) {
-    std::uint64_t word = 0;
-    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[i]);
-    hash_ = Mix(hash_, word);
+  while (bytes.size() >= 8 && words_ % lanes_.size() != 0) {
+    mixWord(wordAt(bytes.data()));
+    bytes.remove_prefix(8);
   }
+  for (; bytes.size() >= 8 * lanes_.size(); bytes.remove_prefix(8 * lanes_.size())) {
+    for (std::size_t lane = 0; lane < lanes_.size(); ++lane) {
+      lanes_[lane] = Mix(lanes_[lane], wordAt(bytes.data() + 8 * lane));
+    }
+    words_ += lanes_.size();
+  }
+  for (; bytes.size() >= 8; bytes.remove_prefix(8)) mixWord(wordAt(bytes.data()));
   for (const char c : bytes) take(c);
 }
 
 std::string TableGuard::Name() const {
-  const std::uint64_t hash = Mix(Mix(hash_, pending_), size_);
+  std::uint64_t hash = 0;
+  for (const std::uint64_t lane : lanes_) hash = Mix(hash, lane);
+  hash = Mix(Mix(hash, pending_), size_);
   std::string name = "GBKHEX_TABLE_";
   AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
   AppendHex(name, static_cast<unsigned>(hash), 8);
@@ -331,7 +403,25 @@ std::string TableGuard::Name() const {
 }
 
 TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
-    : style_(std::move(style)), nul_(nul) {}
+    : style_(std::move(style)), nul_(nul) {
+  // What the writers of the pieces write around a name (here "\x01", which
+  // none of them writes), cut there.
+  constexpr std::string_view kName = "\x01";
+  const auto around = [kName](std::string text, std::string& before, std::string& after) {
+    const std::size_t name = text.find(kName);
+    before.assign(text, 0, name);
+    after.assign(text, name + 1);
+  };
+  std::string head = std::string(header::kCommentClosing).append(kHeaderLineBreak);
+  header::AppendDeclarationHead(head, kLinkageMacroPrefix, style_, kName);
+  around(head, head_, afterName_);
+  std::string tail;
+  header::AppendDeclarationTail(tail, style_.form, false);
+  header::AppendLengthConstant(tail, kName, 0);
+  around(tail, tail_, lengthTail_);
+  lengthTail_.resize(lengthTail_.find('0'));  // up to the length
+  openTail_ = std::string(kHeaderLineBreak).append(tail_);
+}
 
 std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
   if (bytes.empty() && style_.form == ValueForm::Constants && !nul_) {
@@ -348,22 +438,35 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
   return text.append(header::LinkageMacroDefinition());
 }
 
-void TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
-                                    std::string_view utf8Text, std::string_view bytes) const {
-  header::AppendTextComment(out, utf8Text);
-  header::AppendDeclarationHead(out, kLinkageMacroPrefix, style_, name);
+std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
+                                             std::string_view utf8Text,
+                                             std::u16string_view units) const {
+  // The same lines as AppendTextComment, AppendDeclarationHead and Tail and
+  // AppendLengthConstant write, from pieces made once: a table has thousands.
+  out.append(header::kCommentOpening);
+  header::AppendCommentText(out, utf8Text);
+  out.append(head_).append(name).append(afterName_);
+  std::uint64_t length = 0;
+  bool lineIsOpen = false;
   if (style_.form == ValueForm::Constants) {
     ConstantWriter constants;
-    constants.Append(bytes, out);
+    constants.AppendCodesOf(units, out);
+    length = constants.BytesWritten();
     if (nul_) constants.Append(std::string_view("\0", 1), out);
-    header::AppendDeclarationTail(out, style_.form, constants.LineIsOpen());
+    lineIsOpen = constants.LineIsOpen();
   } else {
+    bytes_.clear();
+    AppendCodePage936Bytes(units, bytes_);
+    length = bytes_.size();
     StringLiteralWriter literal(1);
-    literal.Append(bytes, out);
+    literal.Append(bytes_, out);
     literal.Finish(out);
-    header::AppendDeclarationTail(out, style_.form, false);
   }
-  header::AppendLengthConstant(out, name, bytes.size());
+  std::array<char, 20> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
+  out.append(lineIsOpen ? openTail_ : tail_).append(name).append(lengthTail_);
+  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
+  return length;
 }
 
 std::string TableHeaderWriter::Closing() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -85,8 +86,10 @@ void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t
 // of ill-formed sequences are written as \x escapes, where their lead byte
 // shows them to be ill-formed, and copied otherwise.
 void AppendTextComment(std::string& out, std::string_view utf8Text);
-// The same text between double quotes alone, to stand inside a comment.
-void AppendQuotedForComment(std::string& out, std::string_view utf8Text);
+// What stands between the comment's quotes.
+void AppendCommentText(std::string& out, std::string_view utf8Text);
+inline constexpr std::string_view kCommentOpening = "/* \"";
+inline constexpr std::string_view kCommentClosing = "\" */";
 
 }  // namespace header
 
@@ -95,6 +98,9 @@ void AppendQuotedForComment(std::string& out, std::string_view utf8Text);
 class ConstantWriter {
  public:
   void Append(std::string_view bytes, std::string& out);
+  // The same for the code page 936 bytes of `units` (CodePage936Bytes),
+  // looked up as they are written.
+  void AppendCodesOf(std::u16string_view units, std::string& out);
   bool LineIsOpen() const noexcept { return bytesWritten_ % 16 != 0; }
   std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
 
@@ -125,7 +131,9 @@ class TableGuard {
   std::string Name() const;
 
  private:
-  std::uint64_t hash_ = 0;
+  // Words go to four hashes in turn, which the processor mixes side by side.
+  std::array<std::uint64_t, 4> lanes_{};
+  std::uint64_t words_ = 0;
   std::uint64_t pending_ = 0;  // bytes not yet mixed in, up to 7
   unsigned pendingSize_ = 0;
   std::uint64_t size_ = 0;
@@ -144,14 +152,22 @@ class TableHeaderWriter {
   std::string EntryProblem(std::string_view bytes) const;
 
   std::string Opening(std::string_view guard) const;
-  // `utf8Text` is what the comment shows, `bytes` its code page 936 bytes.
-  void AppendEntry(std::string& out, std::string_view name, std::string_view utf8Text,
-                   std::string_view bytes) const;
+  // `utf8Text` is what the comment shows, `units` the units whose code page
+  // 936 bytes the entry holds. Returns the number of those bytes.
+  std::uint64_t AppendEntry(std::string& out, std::string_view name, std::string_view utf8Text,
+                            std::u16string_view units) const;
   std::string Closing() const;
 
  private:
   DeclarationStyle style_;
   bool nul_;
+  // What every entry's declaration holds around its name, made once.
+  std::string head_;           // the comment's end, "GBKHEX_LINKAGE TYPE "
+  std::string afterName_;      // "[] ATTRIBUTE = {" and its line break
+  std::string tail_;           // "};", its line break, "static const unsigned long "
+  std::string openTail_;       // the same after a line break, for an open line
+  std::string lengthTail_;     // "_len = "
+  mutable std::string bytes_;  // of a literal, kept from entry to entry
 };
 
 }  // namespace gbkhex::cli

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/c_names.h"
 #include "cli/options.h"
 #include "gbkhex/product.h"
 
@@ -15,8 +16,9 @@ constexpr std::size_t kSummaryColumn = 20;  // where --help's summaries start
 constexpr char kUnbreakable = '\x01';
 
 constexpr std::string_view kDescription =
-    "Writes the code page 936 (GBK) bytes of UTF-8 text, as hexadecimal pairs or as C "
-    "constants, to standard output; or, with --decode, the text back.";
+    "Writes the code page 936 (GBK) bytes of UTF-8 text as hexadecimal pairs, C constants or C "
+    "string literals, as one array or as a header for a whole string table, to standard output "
+    "or a file; or, with --decode, the text back.";
 
 constexpr std::string_view kDetails[] = {
     "With no FILE, or for FILE -, reads standard input. Several files are one text: their "
@@ -29,11 +31,12 @@ constexpr std::string_view kDetails[] = {
     "U+0000, which would end a C string early. Columns count as editors count them: tab stops "
     "every 8, Chinese and other wide characters two columns, combining marks none. After 100 "
     "errors one line says how many more there are. The output for the text before the first "
-    "fault stands.",
+    "fault stands; with -o FILE, nothing is written and FILE is as it was.",
     "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
-    "in its encoding, holds U+0000 or a character that the charset lacks, or (--decode) is no "
-    "dump of code page 936 bytes, and for output that cannot be written; 2 for a bad command "
-    "line, such as an option given twice with different values.",
+    "in its encoding, holds U+0000 or a character that the charset lacks, is no string table "
+    "(--table) or no dump of code page 936 bytes (--decode), and for output that cannot be "
+    "written; 2 for a bad command line, such as an option given twice with different values or "
+    "a name, --type or --attribute that cannot compile.",
 };
 
 // `text` cut into lines of at most kLineWidth characters at blanks, the
@@ -75,13 +78,18 @@ std::string SynopsisOf(Option option) {
   return choices.empty() ? text : text + kUnbreakable + choices;
 }
 
-// Each option once, in table order, with the rows of a usage.
+// Each option once, in table order, with the rows of a usage; for the
+// conversion and the way back, then those that go with both.
 std::vector<Option> OptionsOf(Usage usage) {
   std::vector<Option> options;
-  for (const OptionRow& row : OptionRows()) {
-    if (row.usage != usage) continue;
-    if (options.empty() || options.back() != row.option) options.push_back(row.option);
-  }
+  const auto add = [&options](Usage wanted) {
+    for (const OptionRow& row : OptionRows()) {
+      if (row.usage != wanted) continue;
+      if (options.empty() || options.back() != row.option) options.push_back(row.option);
+    }
+  };
+  add(usage);
+  if (usage == Usage::Convert || usage == Usage::Decode) add(Usage::Any);
   return options;
 }
 
@@ -152,6 +160,15 @@ std::string RoffSynopsisOf(Option option) {
   return text;
 }
 
+// The way back's own option stands alone in its synopsis; what goes with it
+// may be left out.
+std::string Optional(Option option, const std::string& synopsis) {
+  for (const OptionRow& row : OptionRows()) {
+    if (row.option == option && row.usage == Usage::Any) return "[" + synopsis + "]";
+  }
+  return synopsis;
+}
+
 // How values are given, naming the options whose values are choices.
 std::string ValuesNote() {
   std::vector<std::string> choices;
@@ -182,7 +199,8 @@ std::string UsageText() {
     convert.append("[").append(SynopsisOf(option)).append("] ");
   }
   std::string decode;
-  for (const Option option : OptionsOf(Usage::Decode)) decode += SynopsisOf(option) + " ";
+  for (const Option option : OptionsOf(Usage::Decode))
+    decode += Optional(option, SynopsisOf(option)) + " ";
   std::string alone;
   for (const Option option : OptionsOf(Usage::Alone)) {
     alone += (alone.empty() ? "" : " | ") + OptionName(option);
@@ -220,7 +238,9 @@ std::string ManualSynopsis() {
     roff.append("[").append(RoffSynopsisOf(option)).append("]\n");
   }
   roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
-  for (const Option option : OptionsOf(Usage::Decode)) roff += RoffSynopsisOf(option) + "\n";
+  for (const Option option : OptionsOf(Usage::Decode)) {
+    roff += Optional(option, RoffSynopsisOf(option)) + "\n";
+  }
   roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
   bool first = true;
   for (const Option option : OptionsOf(Usage::Alone)) {
@@ -233,7 +253,8 @@ std::string ManualSynopsis() {
 std::string ManualOptions() {
   std::string roff;
   for (const OptionRow& row : OptionRows()) {
-    roff += ".TP\n" + RoffLabel(row) + "\n" + Roff(Sentence(row.summary)) + "\n";
+    // A tag narrower than the indent would share its line with the text.
+    roff += ".TP\n" + RoffLabel(row) + "\n.br\n" + Roff(Sentence(row.summary)) + "\n";
     std::string_view details = row.details;
     while (!details.empty()) {
       const std::size_t end = details.find("\n\n");
@@ -242,6 +263,30 @@ std::string ManualOptions() {
     }
   }
   return roff + ".PP\n" + Roff(ValuesNote()) + "\n";
+}
+
+std::string ManualNames() {
+  std::string roff =
+      Roff(
+          "The name of --array, and every NAME of a --table, must compile as NAME[] and NAME_len "
+          "at file scope, in C and in C++, in a file that includes the standard headers that "
+          "firmware includes. A name is refused, with exit status 2 (--array) or an error at its "
+          "line (--table), and the reason, if it is no C identifier (ASCII letters, digits and _, "
+          "not starting with a digit); if it starts with _, holds __ or ends in _ (which NAME_len "
+          "would turn into __len), as those belong to the compiler; if it is main; if it starts "
+          "with GBKHEX_, as the headers' own macros do; or if it is one of these:") +
+      "\n";
+  // Names are neither hyphenated nor stretched apart.
+  roff += ".nr gbkhex-hy \\n[.hy]\n.nh\n.ad l\n";
+  for (const RefusedNameList& list : RefusedNameLists()) {
+    roff += ".TP\n" + Roff(list.what) + "\n" + Roff(list.names) + "\n";
+  }
+  roff += ".ad\n.hy \\n[gbkhex-hy]\n";
+  return roff + ".PP\n" +
+         Roff(
+             "Function-like macros that are not listed (INT8_C, for one) are not refused: a "
+             "name that no ( follows is not expanded, so an array may take it.") +
+         "\n";
 }
 
 }  // namespace gbkhex::cli

@@ -19,4 +19,8 @@ std::string HelpText();
 std::string ManualSynopsis();
 std::string ManualOptions();
 
+// The man page's account of the names that --array and --table refuse, as
+// roff: every rule and every list of names that the program holds.
+std::string ManualNames();
+
 }  // namespace gbkhex::cli

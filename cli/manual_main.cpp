@@ -14,6 +14,7 @@ namespace {
 // Lines of the template that stand for what the table gives.
 constexpr std::string_view kSynopsisMark = ".\\\" gbkhex-cli: synopsis";
 constexpr std::string_view kOptionsMark = ".\\\" gbkhex-cli: options";
+constexpr std::string_view kNamesMark = ".\\\" gbkhex-cli: names";
 
 }  // namespace
 
@@ -36,13 +37,16 @@ int main(int argc, char** argv) {
     } else if (line == kOptionsMark) {
       page << gbkhex::cli::ManualOptions();
       ++marks;
+    } else if (line == kNamesMark) {
+      page << gbkhex::cli::ManualNames();
+      ++marks;
     } else {
       page << line << '\n';
     }
   }
-  if (marks != 2) {
-    std::cerr << argv[1] << ": needs the lines '" << kSynopsisMark << "' and '" << kOptionsMark
-              << "'\n";
+  if (marks != 3) {
+    std::cerr << argv[1] << ": needs the lines '" << kSynopsisMark << "', '" << kOptionsMark
+              << "' and '" << kNamesMark << "'\n";
     return 1;
   }
   std::ofstream out(argv[2], std::ios::binary);

@@ -30,22 +30,104 @@ const OptionRow kOptionRows[] = {
                    "ending in CR LF: \"0XCA,0XAE,\"",
     },
     {
+        .option = Option::Format,
+        .name = "format",
+        .kind = ValueKind::Choice,
+        .value = "string",
+        .summary = "C string literals, in lines of at most 80 characters that join into one "
+                   "string: \"\\xCA\\xAE\\xC1\\xF9\"; with --array or --table, const char "
+                   "arrays",
+        .details =
+            "Printable ASCII stands as itself, but for \" and \\, which are escaped, and a ? "
+            "after a ?, written \\?, so that no trigraph can form; 0A, 0D and 09 are \\n, \\r "
+            "and \\t, and every other byte is \\x and two digits. Where a hexadecimal digit "
+            "would follow a \\x escape, the literal is closed and a new one begins: "
+            "\"\\xB5\" \"A\". Each line is made of whole literals, ready to paste into a call "
+            "such as LCD_ShowString(0, 0, ...). A declaration's terminating NUL is the literal's "
+            "own, so --nul adds none.\n\n"
+            "A literal of more than 4095 bytes draws a warning: C99 and C11 promise no longer "
+            "one, and GCC and Clang say so with -pedantic (-Woverlength-strings). --format c "
+            "writes constants of any length.",
+    },
+    {
         .option = Option::Array,
         .name = "array",
         .kind = ValueKind::Text,
         .value = "NAME",
-        .summary = "the C constants as a header to include from any number of C and C++ files: "
-                   "\"const unsigned char NAME[] = {\" ... \"};\" and NAME_len, the number of "
-                   "bytes, inside an include guard",
+        .summary = "the bytes as a header to include from any number of C and C++ files: "
+                   "\"const unsigned char NAME[] = {\" ... \"};\" (or a literal) and NAME_len, "
+                   "the number of bytes, inside an include guard",
         .details =
             "The header may be included from any number of C and C++ files of one program, and "
             "twice in one file. In C++17 and later the program holds one copy of the bytes (an "
             "inline variable); in C, and in C++ before 17, each file that uses the array holds "
-            "one. An input without a single byte is an error, since no C array can be empty.\n\n"
-            "NAME must compile: names that cannot are refused with the reason: keywords of C23 "
-            "and C++23, reserved names (a leading _, or __ anywhere, including the __len that a "
-            "trailing _ would make), main, and macros that compilers or the standard headers "
-            "define (linux, unix, i386, WIN32, errno, NULL, ...).",
+            "one. With --format string the array is a const char NAME[] that a string literal "
+            "initialises. An input without a single byte is an error for constants, since no C "
+            "array can be empty, unless --nul gives it one.\n\n"
+            "NAME must compile: a name that cannot is refused with the reason (see NAMES).",
+    },
+    {
+        .option = Option::Table,
+        .name = "table",
+        .summary = "read the input as a string table, a NAME = text line for each string, and "
+                   "write one header that holds an array (or a literal) and NAME_len for each",
+        .details =
+            "Blank lines, and lines whose first non-blank character is #, are ignored. Every "
+            "other line is NAME = text: NAME follows the rules of --array names; the blanks "
+            "around = are not part of the text, nor are the blanks that end the line. A text in "
+            "double quotes is exactly what stands between them, with the escapes \\\", \\\\, "
+            "\\n, \\r and \\t and no others. A line of any other shape, a name that cannot "
+            "compile, a name given twice, and a name that is another entry's NAME_len are "
+            "errors at their line and column, and so is every character of every text that the "
+            "charset lacks.\n\n"
+            "For each entry, in table order, the header holds a comment that shows the text, "
+            "the declaration, and NAME_len, the number of bytes without any terminator; the "
+            "linkage is as --array's. An empty text needs --nul or --format string. The include "
+            "guard is a hash of the options and of the whole input, so that two different "
+            "tables of one program never share it: the input is read twice, and standard input "
+            "or a pipe is held in memory for that. Several inputs are one table.",
+        .conflicts = Set({Option::Array}),
+    },
+    {
+        .option = Option::Nul,
+        .name = "nul",
+        .summary = "a 00 byte after the text (after each entry's, with --table), which NAME_len "
+                   "does not count",
+        .details = "With the hexadecimal and C formats and with arrays of constants the 00 byte "
+                   "is written; a string literal ends in its own, which --nul accepts and adds "
+                   "nothing to.",
+    },
+    {
+        .option = Option::Type,
+        .name = "type",
+        .kind = ValueKind::Text,
+        .value = "TEXT",
+        .summary = "the words before each array's name, in place of const unsigned char (const "
+                   "char for a literal): const uint8_t, const unsigned char code (Keil C51's "
+                   "ROM), __flash const unsigned char (IAR AVR)",
+        .details =
+            "TEXT is refused, with exit status 2 and the reason, if it could break the header "
+            "out of the declaration: if it is empty or holds ;, {, }, =, #, a comment, a line "
+            "break or another control character, a backslash, a trigraph or digraph that reads "
+            "as one of those, an unterminated quote or unbalanced parentheses. A type that names "
+            "a type of <stdint.h> (uint8_t and the others) makes the header include <stdint.h>, "
+            "so that it compiles on its own.\n\n"
+            "With --glyphs the bitmaps take TEXT, which must then name an unsigned byte type "
+            "(unsigned char, uint8_t, uint_least8_t or uint_fast8_t), and the codes the same "
+            "words with unsigned short in its place: const unsigned char code gives const "
+            "unsigned short code.",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
+    },
+    {
+        .option = Option::Attribute,
+        .name = "attribute",
+        .kind = ValueKind::Text,
+        .value = "TEXT",
+        .summary = "the words after each array's [], such as PROGMEM or "
+                   "__attribute__((section(\".rodata.lcd\")))",
+        .details = "TEXT is refused as --type's is, but may be empty. With --glyphs every array "
+                   "of the header takes it.",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
     },
     {
         .option = Option::Charset,
@@ -105,19 +187,59 @@ const OptionRow kOptionRows[] = {
                    "errors all the same.",
     },
     {
+        .option = Option::List,
+        .name = "list",
+        .summary = "instead of the bytes, the distinct characters of the input (with --table, of "
+                   "its texts) in order of first appearance, one tab-separated line each: the "
+                   "character, U+XXXX, its UTF-8 bytes, its GBK bytes, its GB 2312 zone and "
+                   "position (quwei code) and its count",
+        .details =
+            "The first line names the fields: char unicode utf8 gbk quwei count. A character "
+            "that would break the line or not show is written as \\n, \\r, \\t, or \\u and "
+            "four digits; the quwei field is empty for a character outside GB 2312. The charset's "
+            "checks apply as for the bytes (--lossy lists the bytes it writes), and the list is "
+            "written only when the input has no fault: it is what a display's font must hold.",
+        .conflicts =
+            Set({Option::Format, Option::Array, Option::Nul, Option::Type, Option::Attribute}),
+    },
+    {
+        .option = Option::Output,
+        .name = "output",
+        .shortName = 'o',
+        .kind = ValueKind::Text,
+        .value = "FILE",
+        .summary = "write the output to FILE, only when the whole run succeeds: into a new file "
+                   "in FILE's folder, renamed over FILE at the end; after any error FILE is as "
+                   "it was",
+        .details =
+            "The bytes are exactly those that standard output gets otherwise (without the line "
+            "break that ends the output on a terminal). A FILE that exists and is no regular "
+            "file (/dev/null, a pipe, NUL on Windows) is written directly. On POSIX systems the "
+            "new file gets FILE's permissions, and a symbolic link is followed. Builds should "
+            "use it rather than a shell's >, which leaves a half-written header behind when a "
+            "run fails (and in Windows PowerShell 5.1 writes UTF-16).",
+        .usage = Usage::Any,
+    },
+    {
         .option = Option::Decode,
         .name = "decode",
-        .summary = "read hexadecimal pairs (\"CA AE\"), C constants (\"0XCA,0XAE,\") or a C array "
-                   "declaration (--array's or xxd -i's) and write the UTF-8 text that those code "
-                   "page 936 bytes encode",
-        .details = "Blanks between pairs are optional and either case is read; in a declaration "
-                   "only the numbers inside the braces count, and comments count nowhere. The "
-                   "bytes 0D 0A come out as CR LF. A byte sequence that code page 936 does not "
-                   "define, or a malformed number, is an error with the input's name and byte "
-                   "offset. Each input is read whole and decoded on its own.",
+        .summary = "read hexadecimal pairs (\"CA AE\"), C constants (\"0XCA,0XAE,\"), C string "
+                   "literals (\"\\xCA\\xAE\") or a C array declaration (of --array, --table or "
+                   "xxd -i) and write the UTF-8 text that those code page 936 bytes encode",
+        .details =
+            "Blanks between pairs are optional and either case is read; in a declaration of "
+            "constants only the numbers inside the braces count, and comments count nowhere. "
+            "String literals may follow one another with blanks, line breaks and comments "
+            "between them, as a C compiler joins them; they take C's simple escapes, octal "
+            "escapes and \\x, and in a declaration the literals after each = count. A header "
+            "of several arrays gives their bytes one after another. The bytes 0D 0A come out "
+            "as CR LF. A byte sequence that code page 936 does not define, a malformed number or "
+            "literal is an error with the input's name, line, column and byte offset. Each "
+            "input is read whole and decoded on its own.",
         .usage = Usage::Decode,
         .conflicts =
-            Set({Option::Format, Option::Array, Option::Charset, Option::From, Option::Lossy}),
+            Set({Option::Format, Option::Array, Option::Table, Option::Nul, Option::Type,
+                 Option::Attribute, Option::Charset, Option::From, Option::Lossy, Option::List}),
     },
     {
         .option = Option::Glyphs,
@@ -146,7 +268,8 @@ const OptionRow kOptionRows[] = {
             "A font's licence governs the bitmaps made from it. GNU Unifont's is the GNU GPL, "
             "version 2 or later, with its font embedding exception, which lets a program carry "
             "the glyphs under a licence of its own.",
-        .conflicts = Set({Option::Format, Option::Array, Option::Decode}),
+        .conflicts =
+            Set({Option::Format, Option::Array, Option::Nul, Option::List, Option::Decode}),
     },
     {
         .option = Option::Font,

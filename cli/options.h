@@ -17,9 +17,15 @@ namespace gbkhex::cli {
 enum class Option : std::size_t {
   Format,
   Array,
+  Table,
+  Nul,
+  Type,
+  Attribute,
   Charset,
   From,
   Lossy,
+  List,
+  Output,
   Decode,
   Glyphs,
   Font,
@@ -46,6 +52,7 @@ enum class ValueKind {
 enum class Usage {
   Convert,  // the text's bytes: the first line
   Decode,   // the way back
+  Any,      // goes with both of them: -o FILE
   Alone,    // --help, --version: nothing else happens
 };
 

@@ -3,32 +3,82 @@
 #include <cerrno>
 
 #include "cli/fault.h"
+#include "cli/output_file.h"
 
 namespace gbkhex::cli {
 namespace {
 
-[[noreturn]] void Refused(int error) {
+constexpr std::size_t kGathered = 64 * 1024;
+
+[[noreturn]] void Refused(const std::string& name, int error) {
   throw FatalFault(
-      Fault{.kind = FaultKind::Output, .what = "cannot write the output" + SystemReason(error)});
+      Fault{.kind = FaultKind::Output, .what = "cannot write " + name + SystemReason(error)});
+}
+
+std::unique_ptr<OutputFile> OpenOutputFile(const std::string& utf8Path) {
+  try {
+    return std::make_unique<OutputFile>(utf8Path);
+  } catch (const OutputFileError& error) {
+    throw FatalFault(Fault{.kind = FaultKind::Output, .what = error.what()});
+  }
 }
 
 }  // namespace
 
+OutputSink::OutputSink(std::ostream& out, bool isTerminal)
+    : out_(out), name_("the output"), isTerminal_(isTerminal) {}
+
+OutputSink::OutputSink(const std::string& utf8Path)
+    : file_(OpenOutputFile(utf8Path)), out_(file_->Stream()), name_(utf8Path), isTerminal_(false) {}
+
+OutputSink::~OutputSink() = default;
+
 void OutputSink::Write(std::string_view text) {
   if (text.empty()) return;
-  errno = 0;
-  if (!out_.write(text.data(), static_cast<std::streamsize>(text.size()))) Refused(errno);
   last_ = text.back();
+  if (buffer_.size() + text.size() > kGathered) Drain();
+  if (text.size() >= kGathered) {
+    errno = 0;
+    if (!out_.write(text.data(), static_cast<std::streamsize>(text.size()))) Refused(name_, errno);
+    return;
+  }
+  buffer_.append(text);
+}
+
+void OutputSink::Gathered() {
+  if (buffer_.empty()) return;
+  last_ = buffer_.back();
+  if (buffer_.size() >= kGathered) Drain();
+}
+
+void OutputSink::Drain() {
+  if (buffer_.empty()) return;
+  errno = 0;
+  const bool written =
+      static_cast<bool>(out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size())));
+  buffer_.clear();
+  if (!written) Refused(name_, errno);
 }
 
 void OutputSink::Flush() {
+  Drain();
   errno = 0;
-  if (!out_.flush()) Refused(errno);
+  if (!out_.flush()) Refused(name_, errno);
 }
 
 void OutputSink::EndLine() {
   if (isTerminal_ && last_ != '\n') Write("\n");
   Flush();
+}
+
+void OutputSink::Commit() {
+  Flush();
+  if (!file_) return;
+  try {
+    file_->Commit();
+  } catch (const OutputFileError& error) {
+    throw FatalFault(Fault{.kind = FaultKind::Output, .what = error.what()});
+  }
 }
 
 }  // namespace gbkhex::cli

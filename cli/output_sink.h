@@ -1,29 +1,57 @@
 #pragma once
 
+#include <memory>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace gbkhex::cli {
 
-// Where a run's output goes, for every action alike. It throws FatalFault
-// (with the system's reason) when the stream refuses bytes, and keeps what a
+class OutputFile;
+
+// Where a run's output goes, for every action alike: standard output, or with
+// -o FILE a new file that only Commit puts in place of FILE, so that a run
+// that fails leaves FILE as it was. It throws FatalFault (with the system's
+// reason) when the output cannot be made or refuses bytes, and keeps what a
 // terminal needs: the output there ends with a line break, so that the prompt
 // or a message that follows starts a line of its own; into a pipe or a file
 // the bytes stay exactly the conversion's.
+//
+// Small writes are gathered into large ones; Flush, EndLine and Commit hand
+// on what is gathered, as the report of a fault does before its message.
 class OutputSink {
  public:
-  OutputSink(std::ostream& out, bool isTerminal) noexcept : out_(out), isTerminal_(isTerminal) {}
+  // Standard output.
+  OutputSink(std::ostream& out, bool isTerminal);
+  // FILE, named in UTF-8 (see OutputFile).
+  explicit OutputSink(const std::string& utf8Path);
+  OutputSink(const OutputSink&) = delete;
+  OutputSink& operator=(const OutputSink&) = delete;
+  ~OutputSink();
 
   void Write(std::string_view text);
   void Flush();
+
+  // The output gathered so far, for a writer of many small pieces to append
+  // to in place (what Write would copy there); Gathered() after appending.
+  std::string& Gathering() noexcept { return buffer_; }
+  void Gathered();
 
   // On a terminal, a line break after output that does not end with one;
   // then flushes, so that what follows on the terminal comes after it.
   void EndLine();
 
+  // At the end of a run without errors: flushes, and puts FILE in place.
+  void Commit();
+
  private:
+  void Drain();
+
+  std::unique_ptr<OutputFile> file_;
   std::ostream& out_;
+  std::string name_;  // as messages name the output
   bool isTerminal_;
+  std::string buffer_;
   char last_ = '\n';  // nothing written counts as a line ended
 };
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace gbkhex::cli {
 namespace {
@@ -93,7 +94,8 @@ std::optional<char> SimpleEscape(char c) noexcept {
 // Reads literals and what may stand between them; the first fault stops it.
 class LiteralReader {
  public:
-  explicit LiteralReader(std::string_view text) noexcept : text_(text) {}
+  LiteralReader(std::string_view text, std::vector<std::size_t>* sourceOffsets) noexcept
+      : text_(text), sourceOffsets_(sourceOffsets) {}
 
   // Past the blanks and comments from `at` on; on an unterminated comment, a
   // fault and the end of the text.
@@ -136,7 +138,7 @@ class LiteralReader {
       if (c == '\\') {
         at = ReadEscape(at);
       } else {
-        result_.bytes += c;
+        Put(c, at);
         ++at;
       }
     }
@@ -189,7 +191,7 @@ class LiteralReader {
     if (c == '\n') return at + 2;  // a line joined to the next one
     if (c == '\r' && text_.substr(at + 2, 1) == "\n") return at + 3;
     if (const std::optional<char> simple = SimpleEscape(c)) {
-      result_.bytes += *simple;
+      Put(*simple, at);
       return at + 2;
     }
     if (IsOctalDigit(c)) return ReadOctal(at);
@@ -217,7 +219,7 @@ class LiteralReader {
                    " is above \\377, the largest byte");
       return at;
     }
-    result_.bytes += static_cast<char>(value);
+    Put(static_cast<char>(value), at);
     return end;
   }
 
@@ -236,11 +238,18 @@ class LiteralReader {
       Fail(at, "\\x without a hexadecimal digit");
       return at;
     }
-    result_.bytes += static_cast<char>(value);
+    Put(static_cast<char>(value), at);
     return end;
   }
 
+  // A byte of the string, which text_[source] starts.
+  void Put(char byte, std::size_t source) {
+    result_.bytes += byte;
+    if (sourceOffsets_ != nullptr) sourceOffsets_->push_back(source);
+  }
+
   std::string_view text_;
+  std::vector<std::size_t>* sourceOffsets_;
   LiteralBytes result_;
 };
 
@@ -327,14 +336,22 @@ void StringLiteralWriter::Finish(std::string& out) {
   *this = StringLiteralWriter(lastLineReserve_);
 }
 
-LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start) {
-  return LiteralReader(text).Read(start, false);
+std::string OverlongLiteralWarning(std::uint64_t size) {
+  return "the string literal holds " + std::to_string(size) + " bytes, more than the " +
+         std::to_string(kLongestPortableLiteral) +
+         " that C99 and C11 promise to compile (with -pedantic, GCC and Clang warn: "
+         "-Woverlength-strings); --format c writes constants of any length";
 }
 
-LiteralBytes DecodeStringLiterals(std::string_view text) {
+LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start,
+                                std::vector<std::size_t>* sourceOffsets) {
+  return LiteralReader(text, sourceOffsets).Read(start, false);
+}
+
+LiteralBytes DecodeStringLiterals(std::string_view text, std::vector<std::size_t>* sourceOffsets) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  return LiteralReader(text).Read(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0,
-                                  true);
+  return LiteralReader(text, sourceOffsets)
+      .Read(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0, true);
 }
 
 }  // namespace gbkhex::cli

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gbkhex::cli {
 
@@ -13,6 +14,14 @@ namespace gbkhex::cli {
 // that one header never mixes two kinds of line break.
 inline constexpr std::string_view kLiteralLineBreak = "\r\n";
 inline constexpr std::size_t kLiteralLineWidth = 80;
+
+// The longest string literal, its adjacent literals joined, that C99 and C11
+// promise to compile; with -pedantic, GCC and Clang warn of a longer one
+// (-Woverlength-strings).
+inline constexpr std::uint64_t kLongestPortableLiteral = 4095;
+
+// What a warning says of a literal of `size` bytes, more than that.
+std::string OverlongLiteralWarning(std::uint64_t size);
 
 // Writes bytes as C string literals, for text that arrives in pieces. Printable
 // ASCII stands as itself, except '"' and '\', which are escaped, and a '?' that
@@ -72,17 +81,20 @@ struct LiteralBytes {
 // Reads the C string literals that follow one another from text[start] on,
 // with blanks, line breaks and comments between them, as a C compiler joins
 // them, and stops before the first character that belongs to none (or at the
-// end). Escapes: the simple ones of C (\' \" \? \\ \a \b \f \n \r \t \v),
-// octal of one to three digits and \x with any number of digits, each naming
-// a value that fits a byte; a backslash at a line's end joins the lines.
+// end). Where `sourceOffsets` is given, it receives for each byte of the
+// string the offset in `text` of what wrote it (the character or its escape). Escapes: the simple
+// ones of C (\' \" \? \\ \a \b \f \n \r \t \v), octal of one to three digits and \x with any number
+// of digits, each naming a value that fits a byte; a backslash at a line's end joins the lines.
 // Other bytes stand for themselves. No literal at all is a fault too, as is a
 // prefixed literal (L"", u8""), a universal character name (\u) or an unknown
 // escape. Trigraphs are not replaced (no C standard since C23 and C++17 has
 // them; the writer never makes one).
-LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start = 0);
+LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start = 0,
+                                std::vector<std::size_t>* sourceOffsets = nullptr);
 
 // Reads a text that holds nothing but string literals (and blanks and
 // comments), as StringLiteralWriter writes them.
-LiteralBytes DecodeStringLiterals(std::string_view text);
+LiteralBytes DecodeStringLiterals(std::string_view text,
+                                  std::vector<std::size_t>* sourceOffsets = nullptr);
 
 }  // namespace gbkhex::cli

@@ -1,6 +1,8 @@
 #include "cli/string_table.h"
 
 #include <algorithm>
+#include <limits>
+#include <stdexcept>
 
 #include "cli/c_names.h"
 
@@ -13,13 +15,6 @@ std::string Concat(const Parts&... parts) {
   std::string text;
   (text.append(parts), ...);
   return text;
-}
-
-// FNV-1a: quick on names of a few letters.
-std::uint64_t NameHash(std::string_view name) noexcept {
-  std::uint64_t hash = 0xCBF29CE484222325u;
-  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-  return hash;
 }
 
 constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
@@ -60,18 +55,19 @@ std::optional<char> QuotedEscape(char c) noexcept {
 void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
   entry.quoted = true;
   entry.textOffset = open + 1;
-  for (std::size_t at = open + 1; at < line.size(); ++at) {
-    const char c = line[at];
-    if (c == '"') {
+  for (std::size_t at = open + 1; at < line.size();) {
+    // What lies before the next quote or backslash is text as it stands.
+    const std::size_t special = std::min(line.find_first_of("\"\\", at), line.size());
+    if (entry.escaped) entry.resolved.append(line.substr(at, special - at));
+    at = special;
+    if (at == line.size()) break;
+    if (line[at] == '"') {
+      if (!entry.escaped) entry.plain = line.substr(open + 1, at - open - 1);
       const std::size_t after = SkipBlanks(line, at + 1);
       if (after < line.size()) {
         Fault(entry, after, "only blanks may follow the closing '\"' of a quoted text");
       }
       return;
-    }
-    if (c != '\\') {
-      entry.text += c;
-      continue;
     }
     if (at + 1 == line.size()) break;
     const std::optional<char> escaped = QuotedEscape(line[at + 1]);
@@ -79,8 +75,10 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
       Fault(entry, at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
       return;
     }
-    entry.text += *escaped;
-    ++at;
+    if (!entry.escaped) entry.resolved.assign(line.substr(open + 1, at - open - 1));
+    entry.escaped = true;
+    entry.resolved += *escaped;
+    at += 2;
   }
   Fault(entry, open, "the quoted text has no closing '\"'");
 }
@@ -96,7 +94,9 @@ TableLine ReadTableLine(std::string_view line) {
 void ReadTableLine(std::string_view line, TableLine& into) {
   into.kind = TableLine::Kind::Ignored;
   into.name = {};
-  into.text.clear();
+  into.plain = {};
+  into.resolved.clear();
+  into.escaped = false;
   into.quoted = false;
   into.fault.clear();
   if (line.ends_with('\r')) line.remove_suffix(1);
@@ -130,7 +130,7 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   std::size_t end = line.size();
   while (end > text && IsBlank(line[end - 1])) --end;
   into.textOffset = text;
-  into.text.assign(line.substr(text, end - text));
+  into.plain = line.substr(text, end - text);
 }
 
 std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {
@@ -149,14 +149,25 @@ void TableLines::Append(std::string_view bytes) {
   buffer_.append(bytes);
 }
 
+std::size_t TableLines::FindLineFeed() const noexcept {
+  if (lineFeed_ == LineFeed::Byte) return buffer_.find('\n', scanned_);
+  const std::size_t high = lineFeed_ == LineFeed::Utf16Be ? 0 : 1;
+  // scanned_ stays at an even distance from start_.
+  for (std::size_t at = scanned_; at + 1 < buffer_.size(); at += 2) {
+    if (buffer_[at + 1 - high] == '\n' && buffer_[at + high] == '\0') return at;
+  }
+  return std::string::npos;
+}
+
 std::optional<std::string_view> TableLines::Next() {
-  const std::size_t lineFeed = buffer_.find('\n', scanned_);
+  const std::size_t lineFeed = FindLineFeed();
   if (lineFeed == std::string::npos) {
-    scanned_ = buffer_.size();
+    scanned_ =
+        lineFeed_ == LineFeed::Byte ? buffer_.size() : start_ + (buffer_.size() - start_) / 2 * 2;
     return std::nullopt;
   }
   const std::string_view line = std::string_view(buffer_).substr(start_, lineFeed - start_);
-  start_ = scanned_ = lineFeed + 1;
+  start_ = scanned_ = lineFeed + LineFeedSize();
   return line;
 }
 
@@ -167,60 +178,80 @@ std::optional<std::string_view> TableLines::Rest() {
   return line;
 }
 
+std::string_view TableNames::NameAt(std::size_t index) const noexcept {
+  const std::uint64_t end = index + 1 < names_.size() ? names_[index + 1].offset : text_.size();
+  return std::string_view(text_).substr(names_[index].offset, end - names_[index].offset);
+}
+
 std::optional<std::size_t> TableNames::Find(std::string_view name, std::uint64_t hash) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    if (slots_[slot] == 0) return std::nullopt;
-    const Name& held = names_[slots_[slot] - 1];
-    if (held.hash == hash && std::string_view(text_).substr(held.offset, held.size) == name) {
-      return slots_[slot] - 1;
-    }
+  const auto low = static_cast<std::uint32_t>(hash);
+  for (std::size_t slot = low & mask;; slot = (slot + 1) & mask) {
+    const Slot& held = slots_[slot];
+    if (held.index == 0) return std::nullopt;
+    if (held.hash == low && NameAt(held.index - 1) == name) return held.index - 1;
   }
 }
 
-void TableNames::Place(std::size_t index) {
+void TableNames::Place(Slot slot) noexcept {
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = names_[index].hash & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
-  slots_[slot] = index + 1;
+  std::size_t at = slot.hash & mask;
+  while (slots_[at].index != 0) at = (at + 1) & mask;
+  slots_[at] = slot;
 }
 
 void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
-  names_.push_back({text_.size(), name.size(), line, hash});
-  text_.append(name);
-  // At most half full, so that probes stay short.
-  if (names_.size() * 2 > slots_.size()) {
-    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
-    for (std::size_t index = 0; index < names_.size(); ++index) Place(index);
-  } else {
-    Place(names_.size() - 1);
+  if (names_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+    throw std::length_error("a string table of more than 4,294,967,294 names");
   }
+  names_.push_back({text_.size(), line});
+  text_.append(name);
+  const Slot slot{static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(hash)};
+  // At most three quarters full, so that probes stay short.
+  if (names_.size() * 4 > slots_.size() * 3) {
+    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& held : old) {
+      if (held.index != 0) Place(held);
+    }
+  }
+  Place(slot);
 }
 
+void TableNames::StartInput(std::string_view name) { inputs_.emplace_back(name, names_.size()); }
+
 std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uint64_t line) {
-  const auto lines = [line](std::uint64_t other) {
-    return Concat(" (lines ", std::to_string(other), " and ", std::to_string(line), ")");
+  // " (lines 3 and 9)", or where the other name is in an earlier input,
+  // " (a.txt:3 and line 9)".
+  const auto lines = [this, line](std::size_t other) {
+    const std::string otherLine = std::to_string(names_[other].line);
+    const auto after =
+        std::upper_bound(inputs_.begin(), inputs_.end(), other,
+                         [](std::size_t index, const auto& input) { return index < input.second; });
+    if (after == inputs_.end() || after == inputs_.begin()) {
+      return Concat(" (lines ", otherLine, " and ", std::to_string(line), ")");
+    }
+    return Concat(" (", std::prev(after)->first, ":", otherLine, " and line ", std::to_string(line),
+                  ")");
   };
   const std::uint64_t hash = NameHash(name);
   if (const auto other = Find(name, hash)) {
-    const std::uint64_t otherLine = names_[*other].line;
-    return Clash{otherLine, Concat("the name '", name, "' is given twice", lines(otherLine))};
+    return Clash{names_[*other].line,
+                 Concat("the name '", name, "' is given twice", lines(*other))};
   }
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
     if (const auto other = Find(owner, NameHash(owner))) {
-      const std::uint64_t otherLine = names_[*other].line;
-      return Clash{otherLine, Concat("the name '", name, "' is the length constant of '", owner,
-                                     "'", lines(otherLine))};
+      return Clash{names_[*other].line, Concat("the name '", name, "' is the length constant of '",
+                                               owner, "'", lines(*other))};
     }
   }
   // Only a name that ends in "_len" can be another's length constant.
   if (namesEndingInLen_ > 0) {
     lengthName_.assign(name).append("_len");
     if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
-      const std::uint64_t otherLine = names_[*other].line;
-      return Clash{otherLine, Concat("the length constant of '", name, "', ", lengthName_,
-                                     ", is the name of another entry", lines(otherLine))};
+      return Clash{names_[*other].line, Concat("the length constant of '", name, "', ", lengthName_,
+                                               ", is the name of another entry", lines(*other))};
     }
   }
   Insert(name, hash, line);

@@ -31,10 +31,14 @@ struct TableLine {
   std::string_view name;
   std::size_t nameOffset = 0;
   // Entry: the text, its escapes resolved, and where it starts in the line
-  // (after the opening '"' of a quoted text).
-  std::string text;
+  // (after the opening '"' of a quoted text). The text is a view into the
+  // line but where a quoted text holds escapes.
+  std::string_view Text() const noexcept { return escaped ? std::string_view(resolved) : plain; }
   std::size_t textOffset = 0;
   bool quoted = false;
+  std::string_view plain;
+  std::string resolved;  // of a quoted text with escapes
+  bool escaped = false;
 
   // Fault: the byte offset in the line of what is wrong, and what it is.
   std::size_t faultOffset = 0;
@@ -42,8 +46,8 @@ struct TableLine {
 };
 
 // Reads one line, given without its LF. The name must be fit for an array
-// (ArrayNameProblem). The second form reuses `into`, whose text keeps its
-// memory from line to line.
+// (ArrayNameProblem). The second form reuses `into`, whose resolved text
+// keeps its memory from line to line.
 TableLine ReadTableLine(std::string_view line);
 void ReadTableLine(std::string_view line, TableLine& into);
 
@@ -51,23 +55,39 @@ void ReadTableLine(std::string_view line, TableLine& into);
 // in the text later: in a quoted text each escape takes two bytes for one.
 std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index);
 
+// How a line feed stands in the bytes of a text: one byte 0A (UTF-8, code
+// page 936, whose trail bytes are never 0A), or a UTF-16 unit of either byte
+// order, at an even offset.
+enum class LineFeed { Byte, Utf16Le, Utf16Be };
+
 // Cuts text that arrives in pieces into lines; holds one line at most beyond
 // what it has handed out.
 class TableLines {
  public:
+  explicit TableLines(LineFeed lineFeed = LineFeed::Byte) noexcept : lineFeed_(lineFeed) {}
+
   void Append(std::string_view bytes);
 
-  // The next whole line, without its LF, valid until the next call; nothing
-  // when the bytes so far end inside a line.
+  // The next whole line, without its line feed, valid until the next call;
+  // nothing when the bytes so far end inside a line.
   std::optional<std::string_view> Next();
+
+  // The bytes from the next line on, whole lines and the start of one.
+  std::string_view Unread() const noexcept { return std::string_view(buffer_).substr(start_); }
+
+  // The bytes that a line feed takes.
+  std::size_t LineFeedSize() const noexcept { return lineFeed_ == LineFeed::Byte ? 1 : 2; }
 
   // At the end of the input: the last line, if the input does not end in LF.
   std::optional<std::string_view> Rest();
 
  private:
+  std::size_t FindLineFeed() const noexcept;
+
+  LineFeed lineFeed_;
   std::string buffer_;
   std::size_t start_ = 0;    // of the next line in buffer_
-  std::size_t scanned_ = 0;  // where to look for its LF from
+  std::size_t scanned_ = 0;  // where to look for its line feed from
 };
 
 // The names of a table's entries so far, to find a name given twice and a
@@ -82,25 +102,36 @@ class TableNames {
   // Records the name of the entry on `line`, unless it clashes.
   std::optional<Clash> Add(std::string_view name, std::uint64_t line);
 
+  // The names after this come from the input `name`: a clash with a name of
+  // an earlier input names that input.
+  void StartInput(std::string_view name);
+
  private:
   struct Name {
-    std::size_t offset = 0;  // in text_
-    std::size_t size = 0;
+    std::uint64_t offset = 0;  // in text_, where the next name (or the text) ends it
     std::uint64_t line = 0;
-    std::uint64_t hash = 0;
+  };
+  // A slot of the open-addressing table: the name's index + 1 (0 for none)
+  // and its hash's low half, so that probing and growing read slots alone.
+  struct Slot {
+    std::uint32_t index = 0;
+    std::uint32_t hash = 0;
   };
 
+  std::string_view NameAt(std::size_t index) const noexcept;
   // The index in names_ of `name`, whose hash is `hash`.
   std::optional<std::size_t> Find(std::string_view name, std::uint64_t hash) const;
   void Insert(std::string_view name, std::uint64_t hash, std::uint64_t line);
-  void Place(std::size_t index);
+  void Place(Slot slot) noexcept;
 
   // An open-addressing table over one text of all names: a table of 10,000
   // entries asks it three times an entry, and allocates nothing per name.
   std::string text_;
   std::vector<Name> names_;
-  std::vector<std::size_t> slots_;  // index + 1 in names_, or 0; a power of two long
-  std::string lengthName_;          // kept, as every entry needs one
+  std::vector<Slot> slots_;  // a power of two long
+  // Each input: its name, and the index of its first name.
+  std::vector<std::pair<std::string, std::size_t>> inputs_;
+  std::string lengthName_;  // kept, as every entry needs one
   std::size_t namesEndingInLen_ = 0;
 };
 

@@ -1,8 +1,8 @@
-// Feeds arbitrary bytes to the conversion as UTF-8, as code page 936, and as
-// UTF-16 of either byte order (a byte-order mark put before them), whole and
-// in chunks of a few bytes: whatever the bytes, the output and every message
-// are the same however the input is cut, and the output of a strict run is
-// where the lossy run's output starts.
+// Feeds arbitrary bytes to the conversion, and to the string table's, as
+// UTF-8, as code page 936, and as UTF-16 of either byte order (a byte-order
+// mark put before them), whole and in chunks of a few bytes: whatever the
+// bytes, the output and every message are the same however the input is cut,
+// and the output of a strict conversion is where the lossy one's starts.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "cli/fault.h"
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
+#include "cli/table_converter.h"
 
 namespace {
 
@@ -27,10 +28,14 @@ Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
   std::ostringstream err;
   OutputSink sink(out, false);
   FaultReport faults(err);
-  StreamConverter converter(options, sink, faults);
   std::istringstream in(input);
-  converter.Convert(in, "fuzz");
-  converter.Finish();
+  if (options.table) {
+    ConvertTable(options, {}, in, sink, faults);
+  } else {
+    StreamConverter converter(options, sink, faults);
+    converter.Convert(in, "fuzz");
+    converter.Finish();
+  }
   faults.Finish();
   return {out.str(), err.str()};
 }
@@ -40,12 +45,15 @@ Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace gbkhex;
   if (size == 0) return 0;
-  // The first byte chooses the encoding, the charset and the chunk size.
+  // The first byte chooses the format, the charset, the encoding, the chunk
+  // size and whether the input is a string table.
   const std::uint8_t choice = data[0];
   std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
   cli::ConvertOptions options;
   options.format = (choice & 1) != 0 ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.charset = (choice & 2) != 0 ? Charset::Gb2312 : Charset::Gbk;
+  options.table = (choice & 0x80) != 0;
+  options.literals = options.table && (choice & 1) != 0;
   switch (choice >> 2 & 3) {
     case 1:
       options.from = cli::InputText::CodePage936;
@@ -65,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Result cut = Convert(input, options);
   if (cut.out != whole.out || cut.err != whole.err) std::abort();
 
+  // A table's include guard depends on --lossy.
+  if (options.table) return 0;
   options.lossy = true;
   const Result lossy = Convert(input, options);
   if (lossy.out.compare(0, whole.out.size(), whole.out) != 0) std::abort();

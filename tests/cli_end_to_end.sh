@@ -143,7 +143,7 @@ fi
 printf '41 42 81 20' > bad-dump.txt
 run "$cli" --decode bad-dump.txt
 expect_status 1 "--decode of an undefined sequence"
-[ "$(cat out)" = AB ] && grep -q 'bad-dump.txt: the bytes 81 20 .* at byte offset 6' err ||
+[ "$(cat out)" = AB ] && grep -q 'bad-dump.txt:1:7: error: the bytes 81 20 .* at byte offset 6' err ||
   fail "--decode of an undefined sequence: '$(cat out)' $(cat err)"
 
 # A file name in Chinese, converted and named in messages as it was given.
@@ -160,6 +160,8 @@ if [ -z "$launcher" ] && command -v script >/dev/null; then
   cmp -s tty.out <(printf '41 42 \r\n') || fail "terminal: $(od -An -c tty.out)"
   script -qec "$cli_program two.txt | cat" /dev/null < /dev/null > tty.out
   cmp -s tty.out <(printf '41 42 ') || fail "terminal, through a pipe: $(od -An -c tty.out)"
+  script -qec "$cli_program two.txt -o two.out" /dev/null < /dev/null > tty.out
+  [ ! -s tty.out ] && cmp -s two.out <(printf '41 42 ') || fail "terminal, -o: $(od -An -c two.out)"
 fi
 
 # Text in other forms than UTF-8: UTF-16 with a byte-order mark (both byte
@@ -198,6 +200,114 @@ if [ -w /dev/full ]; then
   expect_status 1 "write to a full device"
   grep -q 'cannot write the output' err || fail "write error not reported: $(cat err)"
 fi
+
+# A string table: one header, its faults all at once at their line and
+# display column, and its characters.
+cat > table.txt <<'TABLE'
+# menu
+menu_main = 主菜单
+	greeting  = "Hi, \"you\"\r\n"
+TABLE
+"$cli" --table table.txt > table.h
+cat > table.c <<'C'
+#include <stdio.h>
+#include "table.h"
+int main(void) {
+  return fwrite(menu_main, 1, menu_main_len, stdout) == menu_main_len &&
+         fwrite(greeting, 1, greeting_len, stdout) == greeting_len ? 0 : 1;
+}
+C
+printf '主菜单Hi, "you"\r\n' | iconv -f UTF-8 -t CP936 > want.bin
+if $cc -std=c99 -Wall -Wextra -pedantic -Werror table.c -o table 2>compile.log; then
+  ./table > got.bin && cmp -s want.bin got.bin || fail "table: bytes differ from iconv"
+else
+  fail "table: $cc does not compile the header: $(cat compile.log)"
+fi
+"$cli" --decode table.h > back.txt
+[ "$(cat back.txt)" = "$(printf '主菜单Hi, "you"\r\n')" ] || fail "table header does not decode: $(cat back.txt)"
+printf 'ok = 十\n\tµ = 1\nmenu = 十µ€ 😀\nmenu = 2\nmenu_len = 3\nx = "a\\q"\n' > faulty.txt
+run "$cli" --table faulty.txt
+expect_status 1 "a table with faults"
+[ "$(cat err)" = "faulty.txt:2:9: error: expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, digits and _
+faulty.txt:3:10: error: U+00B5 'µ' has no exact code in GBK (code page 936)
+faulty.txt:3:13: error: U+1F600 '😀' has no exact code in GBK (code page 936)
+faulty.txt:4:1: error: the name 'menu' is given twice (lines 3 and 4)
+faulty.txt:5:1: error: the name 'menu_len' is the length constant of 'menu' (lines 3 and 5)
+faulty.txt:6:7: error: unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)" ] ||
+  fail "table faults: $(cat err)"
+"$cli" --table --list table.txt > list.txt
+[ "$(sed -n 2p list.txt)" = "$(printf '主\tU+4E3B\tE4 B8 BB\tD6 F7\t5487\t1')" ] ||
+  fail "--table --list: $(cat list.txt)"
+
+# C string literals of every code, as a C compiler reads them: exact text
+# against iconv, and back through --decode; every unit of UTF-16 (the
+# surrogates in pairs, U+0000 aside) with --lossy, against the same bytes as
+# C constants.
+literal_program() {  # NAME: a program that prints the literal in NAME.lit
+  { echo '#include <stdio.h>'; echo 'static const char s[] ='; cat "$1.lit"; echo ';'
+    echo 'int main(void) { return fwrite(s, 1, sizeof s - 1, stdout) == sizeof s - 1 ? 0 : 1; }'
+  } > "$1.c"
+  $cc -std=c99 -Wall -Wextra -Werror "$1.c" -o "$1" 2>compile.log && ./"$1" > "$1.bin" ||
+    fail "$1: the literal does not compile: $(head -3 compile.log)"
+}
+python3 -c '
+import sys
+text = "".join(chr(u) for u in range(1, 0x10000) if not 0xD800 <= u <= 0xDFFF)
+exact = "".join(c for c in text if c.encode("cp936", "replace").decode("cp936") == c or c == "\u20ac")
+sys.stdout.buffer.write(exact.encode("utf-8"))
+units = b"".join(u.to_bytes(2, "little") for u in range(1, 0x10000) if not 0xD800 <= u <= 0xDFFF)
+pairs = b"".join(h.to_bytes(2, "little") + (0xDC00 + (h - 0xD800)).to_bytes(2, "little") for h in range(0xD800, 0xDC00))
+open("all-units.txt", "wb").write(b"\xff\xfe" + units + pairs)
+' > exact.txt
+run "$cli" --format string exact.txt
+expect_status 0 "--format string of every exact code"
+cp out exact.lit
+literal_program exact
+iconv -f UTF-8 -t CP936 exact.txt | cmp -s - exact.bin || fail "--format string: the compiled bytes are not iconv's"
+"$cli" --decode exact.lit | cmp -s - exact.txt || fail "--format string: --decode does not give the text back"
+if [ -f all-units.txt ]; then
+  "$cli" --format string --lossy all-units.txt > lossy.lit 2>/dev/null
+  literal_program lossy
+  { echo 'static const unsigned char b[] = {'; "$cli" --format c --lossy all-units.txt 2>/dev/null; echo '};'
+    echo '#include <stdio.h>'
+    echo 'int main(void) { return fwrite(b, 1, sizeof b, stdout) == sizeof b ? 0 : 1; }'
+  } > constants.c
+  $cc -std=c99 constants.c -o constants && ./constants > constants.bin
+  cmp -s lossy.bin constants.bin || fail "--format string --lossy: other bytes than the C format's"
+fi
+
+# -o: the bytes of standard output, for every action; after any failure the
+# old file is as it was and no other file is left in its folder.
+for form in "--format hex" "--format c" "--format string" "--array a" "--table" "--list" "--decode"; do
+  input=mixed.txt
+  case $form in --table) input=table.txt ;; --decode) input=exact.lit ;; esac
+  "$cli" $form "$input" > stdout.out
+  "$cli" $form -o file.out "$input" && cmp -s stdout.out file.out || fail "$form -o: not the bytes of standard output"
+done
+mkdir kept
+printf 'the old header\n' > kept/strings.h
+listing() { ls -A kept; cat kept/strings.h; }
+before=$(listing)
+printf 'x = \xC3\x28\n' > ill-formed.txt
+for case in "bad input:--table ill-formed.txt" "unencodable text:--table faulty.txt" \
+  "unencodable text:inexact.txt" "no such input:no-such-file.txt"; do
+  run "$cli" ${case#*:} -o kept/strings.h
+  expect_status 1 "-o, ${case%%:*}"
+  [ "$(listing)" = "$before" ] || fail "-o, ${case%%:*}: the folder changed: $(listing)"
+done
+run "$cli" --table table.txt -o no-such-folder/strings.h
+expect_status 1 "-o into a folder that does not exist"
+grep -q 'cannot write no-such-folder/strings.h' err || fail "-o, missing folder: $(cat err)"
+if [ "$(id -u)" != 0 ]; then
+  chmod a-w kept
+  run "$cli" --table table.txt -o kept/strings.h
+  chmod u+w kept
+  expect_status 1 "-o into a folder that cannot be written"
+  [ "$(listing)" = "$before" ] || fail "-o, unwritable folder: the folder changed"
+fi
+"$cli" --table table.txt -o kept/strings.h && cmp -s kept/strings.h table.h ||
+  fail "-o: the header did not replace the old file"
+"$cli" --table table.txt -o 字符串.h && cmp -s 字符串.h table.h || fail "-o: a Chinese file name"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
 echo "all end-to-end checks passed"

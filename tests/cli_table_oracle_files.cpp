@@ -1,6 +1,6 @@
 // Writes what the compiler oracles of the string-table pieces compile: the
-// refused names, and files of literals and headers with the bytes they must
-// hold. The scripts beside it compile those and compare.
+// refused names, and a file of literals with the bytes they must hold. The
+// scripts beside it compile those and compare.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,9 +10,7 @@
 
 #include "cli/c_names.h"
 #include "cli/character_list.h"
-#include "cli/header_writer.h"
 #include "cli/string_literal.h"
-#include "cli/utf8.h"
 #include "literal_samples.h"
 
 namespace gbkhex::cli {
@@ -65,92 +63,6 @@ int Literal(const std::string& dir) {
   return WriteFile(dir + "/literal.c", source) && WriteFile(dir + "/want.bin", bytes) ? 0 : 1;
 }
 
-std::string CodePage936(std::string_view utf8) {
-  std::u16string units(utf8.size(), u'\0');
-  const Utf8Result decoded =
-      DecodeUtf8({reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()}, units.data());
-  return CodePage936Bytes(std::u16string_view(units).substr(0, decoded.unitsWritten));
-}
-
-// headers DIR: a table header for each style (h_NAME.h) and two --array
-// headers, all of whose texts iconv can encode; DIR/entries lists each entry
-// as "NAME TERMINATOR" (1 when a 00 byte follows its text), and
-// DIR/text/NAME holds its text in UTF-8.
-int Headers(const std::string& dir) {
-  std::string longText;
-  for (int i = 0; i < 100; ++i) longText += "显示";
-  const std::vector<std::string> texts = {"主菜单",
-                                          "十六进制 0123456789",
-                                          "a */ b /* c",
-                                          "ends in \\",
-                                          "?\?= ?\?/ trigraphs",
-                                          "say \"hi\"\tTAB\r\nCRLF",
-                                          "€ 5",
-                                          "ABCDEFGHIJKLMNOP",
-                                          longText + "end",
-                                          ""};
-  const struct {
-    std::string_view name;
-    DeclarationStyle style;
-    bool nul;
-  } tables[] = {
-      {"v1", {}, false},
-      {"v2",
-       {ValueForm::Constants, "const uint8_t", "__attribute__((section(\".rodata.lcd\")))"},
-       true},
-      {"v3", {ValueForm::Literal, "", ""}, false},
-      {"v4", {ValueForm::Literal, "const uint8_t", "__attribute__((aligned(4)))"}, true},
-  };
-  std::string entries;
-  bool written = true;
-  for (const auto& table : tables) {
-    const TableHeaderWriter writer(table.style, table.nul);
-    TableGuard guard;
-    guard.Add(table.style.type + " " + table.style.attribute + (table.nul ? " nul\n" : "\n"));
-    std::string body;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      const std::string bytes = CodePage936(texts[i]);
-      if (!writer.EntryProblem(bytes).empty()) continue;
-      const std::string name = std::string(table.name) + "_" + std::to_string(i);
-      guard.Add(name + " = " + texts[i] + "\n");
-      writer.AppendEntry(body, name, texts[i], bytes);
-      const bool terminated = table.nul || table.style.form == ValueForm::Literal;
-      entries += name + (terminated ? " 1\n" : " 0\n");
-      written = written && WriteFile(dir + "/text/" + name, texts[i]);
-    }
-    written = written && WriteFile(dir + "/h_" + std::string(table.name) + ".h",
-                                   writer.Opening(guard.Name()) + body + writer.Closing());
-  }
-  const struct {
-    std::string_view name;
-    DeclarationStyle style;
-  } singles[] = {
-      {"single_c", {}},
-      {"single_s", {ValueForm::Literal, "const uint8_t", "__attribute__((aligned(2)))"}},
-  };
-  for (const auto& single : singles) {
-    const std::string& text = texts[8];
-    const std::string bytes = CodePage936(text);
-    std::string header = SingleHeaderOpening(single.name, single.style);
-    if (single.style.form == ValueForm::Constants) {
-      ConstantWriter constants;
-      constants.Append(bytes, header);
-      header +=
-          SingleHeaderClosing(single.name, single.style, bytes.size(), constants.LineIsOpen());
-    } else {
-      StringLiteralWriter literal(1);
-      literal.Append(bytes, header);
-      literal.Finish(header);
-      header += SingleHeaderClosing(single.name, single.style, bytes.size(), false);
-    }
-    const std::string name(single.name);
-    entries += name + (single.style.form == ValueForm::Literal ? " 1\n" : " 0\n");
-    written = written && WriteFile(dir + "/text/" + name, text) &&
-              WriteFile(dir + "/h_" + name + ".h", header);
-  }
-  return written && WriteFile(dir + "/entries", entries) ? 0 : 1;
-}
-
 }  // namespace
 }  // namespace gbkhex::cli
 
@@ -160,8 +72,6 @@ int main(int argc, char** argv) {
     return gbkhex::cli::Names({args.begin() + 1, args.end()});
   }
   if (args.size() == 2 && args.front() == "literal") return gbkhex::cli::Literal(argv[2]);
-  if (args.size() == 2 && args.front() == "headers") return gbkhex::cli::Headers(argv[2]);
-  std::cerr
-      << "usage: cli_table_oracle_files names [--check NAME...] | literal DIR | headers DIR\n";
+  std::cerr << "usage: cli_table_oracle_files names [--check NAME...] | literal DIR\n";
   return 2;
 }

@@ -482,7 +482,9 @@ TEST(StreamConverter, ArrayDeclarationAndLength) {
   }
   const Outcome empty = ConvertInputs({"\xEF\xBB\xBF", ""}, Options(kC, kDefaultChunkSize, "t"));
   EXPECT_EQ(empty.output, "");
-  EXPECT_EQ(empty.error, "gbkhex-cli: the input is empty, and a C array needs at least one byte");
+  EXPECT_EQ(empty.error,
+            "gbkhex-cli: the input is empty, and a C array needs at least one byte (a string "
+            "literal or --nul can hold an empty text)");
 }
 
 // A stream buffer that takes `room` bytes and refuses the rest, or fails on
@@ -560,6 +562,20 @@ TEST(CommandLine, OptionsAndTheirErrors) {
       {"--decode", "--format", "hex"},
       {"--decode", "--charset=gbk"},
       {"--decode", "--array", "s"},
+      {"--decode", "--table"},
+      {"--decode", "--list"},
+      {"--table", "--array", "s"},
+      {"--table", "--format", "hex"},
+      {"--type", "const uint8_t"},  // with no declaration to go before
+      {"--attribute", "PROGMEM"},
+      {"--array", "s", "--type", " "},
+      {"--array", "s", "--type", "char; int x"},
+      {"--table", "--attribute", "x /* y */"},
+      {"--table", "--attribute", "f((x)"},
+      {"--list", "--format", "c"},
+      {"--list", "--nul"},
+      {"-o"},
+      {"-o", ""},
   };
   for (const auto& args : bad) {
     const RunResult result = RunWith(args, "A");
@@ -1026,7 +1042,11 @@ TEST(CommandLine, DecodeGivesEveryExactTextBack) {
     if (IsExactInCodePage936(static_cast<char16_t>(u))) text += EncodeUtf8(u);
   }
   const std::vector<std::vector<std::string_view>> forms = {
-      {}, {"--format", "c"}, {"--array", "all"}};
+      {},
+      {"--format", "c"},
+      {"--array", "all"},
+      {"--format", "string"},
+      {"--array", "all", "--format", "string", "--type", "const uint8_t"}};
   for (const auto& form : forms) {
     const RunResult encoded = RunWith(form, text);
     ASSERT_EQ(encoded.status, kExitOk) << encoded.err;
@@ -1038,7 +1058,7 @@ TEST(CommandLine, DecodeGivesEveryExactTextBack) {
   EXPECT_EQ(bad.status, kExitFailure);
   EXPECT_EQ(bad.out, "AB");
   EXPECT_EQ(bad.err,
-            "gbkhex-cli: standard input: the dump ends inside a character, after the lead byte FE "
+            "standard input:1:7: error: the dump ends inside a character, after the lead byte FE "
             "at byte offset 6\n");
 }
 

@@ -1,20 +1,71 @@
 #!/usr/bin/env bash
 # The headers that gbkhex-cli writes (string tables of constants and of
 # literals, with and without a 00 terminator, a <stdint.h> type, attributes,
-# texts holding */ and a final \, and --array's header) compile and link from
-# two C and two C++ files of one program, each including every header twice,
-# with -Wall -Wextra -Werror -pedantic, under C99 to C23 and C++11 to C++23,
-# with GCC and Clang; each file prints every entry's bytes, which must be the
-# texts as iconv encodes them, and the 00 byte where one is asked. MinGW links
-# the same program for Windows.
-# Usage: header_oracle.sh ORACLE_FILES_PROGRAM
+# texts holding */, a final \, quotes and escapes, and --array's headers)
+# compile and link from two C and two C++ files of one program, each including
+# every header twice, with -Wall -Wextra -Werror -pedantic, under C99 to C23
+# and C++11 to C++23, with GCC and Clang; each file prints every entry's bytes,
+# which must be the texts as iconv encodes them, and the 00 byte where one is
+# asked. MinGW links the same program for Windows.
+# Usage: header_oracle.sh GBKHEX_CLI
+# GBKHEX_CLI_LAUNCHER, when set, runs the program (e.g. wine for the .exe).
 set -euo pipefail
-oracle=$1
+cli_program=$1
+launcher=${GBKHEX_CLI_LAUNCHER:-}
+cli() { $launcher "$cli_program" "$@"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir text
-"$oracle" headers .
+
+# The texts: how the table writes each one, and the text itself (printf's
+# escapes). The last two need --nul or a literal, which can be empty.
+long=$(for _ in $(seq 100); do printf '显示'; done)end
+table_forms=(
+  '主菜单' '十六进制 0123456789' 'a */ b /* c' 'ends in \' '??= ??/ trigraphs'
+  '"say \"hi\"\tTAB\r\nCRLF"' '€ 5' 'ABCDEFGHIJKLMNOP' "$long" '"  padded  "' '""'
+)
+texts=(
+  '主菜单' '十六进制 0123456789' 'a */ b /* c' 'ends in \\' '??= ??/ trigraphs'
+  'say "hi"\tTAB\r\nCRLF' '€ 5' 'ABCDEFGHIJKLMNOP' "$long" '  padded  ' ''
+)
+
+# NAME TERMINATED for every entry (1 when a 00 byte follows its text).
+: > entries
+# Style, whether its entries end in a 00 byte, and its options.
+styles=(
+  "v1 0 --table"
+  "v2 1 --table --type 'const uint8_t' --attribute '__attribute__((section(\".rodata.lcd\")))' --nul"
+  "v3 1 --table --format string"
+  "v4 1 --table --format string --type 'const uint8_t' --attribute '__attribute__((aligned(4)))' --nul"
+)
+failures=0
+for style in "${styles[@]}"; do
+  read -r name terminated options <<<"$style"
+  eval "set -- $options"
+  count=${#texts[@]}
+  [ "$terminated" = 1 ] || count=$((count - 1))  # constants cannot be empty
+  {
+    echo "# The texts of style $name"
+    for ((i = 0; i < count; i++)); do
+      printf '%s_%d = %s\n' "$name" "$i" "${table_forms[i]}"
+      printf "${texts[i]//%/%%}" > "text/${name}_$i"
+      echo "${name}_$i $terminated" >> entries
+    done
+  } > "t_$name.txt"
+  cli "$@" -o "h_$name.h" "t_$name.txt" 2>cli.log || { echo "FAIL: $name: $(cat cli.log)"; failures=$((failures + 1)); }
+done
+# One text as --array writes it: constants, with --nul, and a literal.
+printf "${texts[8]}" > text.txt
+for single in "single_c 0" "single_n 1 --nul" \
+  "single_s 1 --format string --type 'const uint8_t' --attribute '__attribute__((aligned(2)))'"; do
+  read -r name terminated options <<<"$single"
+  eval "set -- $options"
+  cli --array "$name" "$@" -o "h_$name.h" text.txt 2>cli.log || { echo "FAIL: $name: $(cat cli.log)"; failures=$((failures + 1)); }
+  cp text.txt "text/$name"
+  echo "$name $terminated" >> entries
+done
+[ "$failures" -eq 0 ] || exit 1
 
 # What every file must print: NAME LENGTH HEX (the whole array, terminator included).
 while read -r name terminated; do
@@ -66,7 +117,7 @@ int main() {
 CPP
 
 flags="-Wall -Wextra -Werror -pedantic"
-failures=0 programs=0
+programs=0
 # Builds one program: C compiler and standard, C++ compiler and standard.
 build() {
   local cc=$1 cstd=$2 cxx=$3 cxxstd=$4 out=$5

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -66,11 +67,38 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
       << got;
 }
 
+// Constants written from units, in pieces of any size, are those of their
+// bytes, one-byte and two-byte codes mixed at random across line ends.
+TEST(HeaderWriter, TheConstantsOfUnitsAreTheConstantsOfTheirBytes) {
+  std::mt19937 random(936);
+  const char16_t kinds[] = {u'A', u'\u4E2D', u'\u20AC', char16_t{0xD83D}, u'\u00B5', u'\r'};
+  for (int round = 0; round < 300; ++round) {
+    std::u16string units;
+    const std::size_t size = std::uniform_int_distribution<std::size_t>(0, 60)(random);
+    for (std::size_t i = 0; i < size; ++i) {
+      units += static_cast<char16_t>(kinds[random() % std::size(kinds)] + random() % 3);
+    }
+    ConstantWriter fromBytes;
+    std::string want;
+    fromBytes.Append(CodePage936Bytes(units), want);
+    ConstantWriter fromUnits;
+    std::string got;
+    for (std::size_t at = 0; at < units.size();) {
+      const std::size_t piece = std::uniform_int_distribution<std::size_t>(0, 9)(random);
+      fromUnits.AppendCodesOf(std::u16string_view(units).substr(at, piece), got);
+      at += piece;
+    }
+    ASSERT_EQ(got, want) << round;
+    EXPECT_EQ(fromUnits.BytesWritten(), fromBytes.BytesWritten());
+    EXPECT_EQ(fromUnits.LineIsOpen(), fromBytes.LineIsOpen());
+  }
+}
+
 TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
   const TableHeaderWriter table({ValueForm::Literal, "", ""}, false);
   std::string header = table.Opening("GUARD");
-  table.AppendEntry(header, "title", "主菜单 */", "\xD6\xF7\xB2\xCB\xB5\xA5 */");
-  table.AppendEntry(header, "empty", "", "");
+  EXPECT_EQ(table.AppendEntry(header, "title", "主菜单 */", u"主菜单 */"), 9u);
+  EXPECT_EQ(table.AppendEntry(header, "empty", "", u""), 0u);
   header += table.Closing();
   EXPECT_EQ(header,
             "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */\r\n"

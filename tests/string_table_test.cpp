@@ -41,7 +41,7 @@ TEST(StringTable, ReadsEntriesCommentsAndQuotedTexts) {
     }
     ASSERT_EQ(got.kind, Kind::Entry) << want.line << ": " << got.fault;
     EXPECT_EQ(got.name, want.name);
-    EXPECT_EQ(got.text, want.text) << want.line;
+    EXPECT_EQ(got.Text(), want.text) << want.line;
     EXPECT_EQ(got.textOffset, want.textOffset) << want.line;
   }
   // A fault found in a text later is placed past the escapes before it.
@@ -127,8 +127,7 @@ TEST(StringTable, NamesGivenTwiceOrTakenByALengthConstantClash) {
 
   // Enough names to grow the table many times: each stays found, with its line.
   TableNames many;
-  for (std::uint64_t i = 0; i < 5000; ++i)
-    ASSERT_FALSE(many.Add(std::to_string(i), i));
+  for (std::uint64_t i = 0; i < 5000; ++i) ASSERT_FALSE(many.Add(std::to_string(i), i));
   for (std::uint64_t i = 0; i < 5000; i += 7) {
     const auto again = many.Add(std::to_string(i), 9999);
     ASSERT_TRUE(again);

@@ -1,0 +1,198 @@
+#include "cli/text_output.h"
+
+#include <string>
+
+#include "cli/character_list.h"
+#include "cli/code_page_936_bytes.h"
+#include "cli/header_writer.h"
+#include "cli/string_literal.h"
+
+namespace gbkhex::cli {
+namespace {
+
+constexpr std::u16string_view kNul(u"\0", 1);
+
+Fault OverlongLiteral(std::uint64_t size) {
+  return Fault{.kind = FaultKind::LongLiteral,
+               .severity = Severity::Warning,
+               .what = OverlongLiteralWarning(size)};
+}
+
+// Nothing: the characters went to the options' taker.
+class NoOutput final : public TextOutput {
+ public:
+  void Write(std::u16string_view) override {}
+  void Finish(FaultReport&) override {}
+};
+
+// Hexadecimal pairs or C constants.
+class CodeOutput final : public TextOutput {
+ public:
+  CodeOutput(const ConvertOptions& options, OutputSink& out)
+      : writer_(options.format), charset_(options.charset), nul_(options.nul), out_(out) {}
+
+  void Write(std::u16string_view units) override {
+    output_.clear();
+    writer_.Append(UnitsToWrite(units, charset_, written_), output_);
+    out_.Write(output_);
+  }
+
+  void Finish(FaultReport&) override {
+    if (!nul_) return;
+    output_.clear();
+    writer_.Append(kNul, output_);
+    out_.Write(output_);
+  }
+
+ private:
+  CodeWriter writer_;
+  Charset charset_;
+  bool nul_;
+  OutputSink& out_;
+  std::u16string written_;
+  std::string output_;
+};
+
+// C string literals alone, to paste where a string goes: their NUL is the
+// literal's own, so --nul adds nothing.
+class LiteralOutput final : public TextOutput {
+ public:
+  LiteralOutput(const ConvertOptions& options, OutputSink& out)
+      : charset_(options.charset), out_(out) {}
+
+  void Write(std::u16string_view units) override {
+    bytes_.clear();
+    AppendBytesToWrite(units, charset_, bytes_);
+    output_.clear();
+    writer_.Append(bytes_, output_);
+    out_.Write(output_);
+  }
+
+  void Finish(FaultReport& faults) override {
+    const std::uint64_t size = writer_.BytesWritten();
+    output_.clear();
+    writer_.Finish(output_);
+    out_.Write(output_);
+    if (size > kLongestPortableLiteral) faults.Add(OverlongLiteral(size));
+  }
+
+ private:
+  StringLiteralWriter writer_;
+  Charset charset_;
+  OutputSink& out_;
+  std::string bytes_;
+  std::string output_;
+};
+
+// --array: one declaration of constants or of a literal, opened with the
+// first byte, so that a run that fails before any leaves no declaration
+// half-written behind.
+class ArrayOutput final : public TextOutput {
+ public:
+  ArrayOutput(const ConvertOptions& options, OutputSink& out)
+      : name_(options.arrayName),
+        style_{options.literals ? ValueForm::Literal : ValueForm::Constants, options.type,
+               options.attribute},
+        charset_(options.charset),
+        nul_(options.nul),
+        out_(out) {}
+
+  void Write(std::u16string_view units) override {
+    output_.clear();
+    Open();
+    if (style_.form == ValueForm::Constants) {
+      constants_.Append(UnitsToWrite(units, charset_, written_), output_);
+      length_ = constants_.BytesWritten();
+    } else {
+      bytes_.clear();
+      AppendBytesToWrite(units, charset_, bytes_);
+      literal_.Append(bytes_, output_);
+      length_ += bytes_.size();
+    }
+    out_.Write(output_);
+  }
+
+  void Finish(FaultReport& faults) override {
+    const bool constants = style_.form == ValueForm::Constants;
+    if (constants && length_ == 0 && !nul_) {
+      faults.Add(Fault{.kind = FaultKind::EmptyArray,
+                       .what = "the input is empty, and a C array needs at least one byte (a "
+                               "string literal or --nul can hold an empty text)"});
+      return;
+    }
+    output_.clear();
+    Open();
+    if (constants) {
+      if (nul_) constants_.Append(kNul, output_);
+    } else {
+      literal_.Finish(output_);
+    }
+    output_ += SingleHeaderClosing(name_, style_, length_, constants && constants_.LineIsOpen());
+    out_.Write(output_);
+    if (!constants && length_ > kLongestPortableLiteral) faults.Add(OverlongLiteral(length_));
+  }
+
+ private:
+  void Open() {
+    if (opened_) return;
+    output_ += SingleHeaderOpening(name_, style_);
+    opened_ = true;
+  }
+
+  std::string name_;
+  DeclarationStyle style_;
+  Charset charset_;
+  bool nul_;
+  OutputSink& out_;
+  CodeWriter constants_{OutputFormat::C};
+  StringLiteralWriter literal_{1};  // a column for the ";"
+  std::uint64_t length_ = 0;
+  bool opened_ = false;
+  std::u16string written_;
+  std::string bytes_;
+  std::string output_;
+};
+
+// The bytes that --list shows for a character, as `charset` writes it.
+CharacterList::BytesOf ListedBytes(Charset charset) {
+  return [charset](char32_t character) {
+    if (character > 0xFFFF) return CharacterList::CodePage936Bytes(character);
+    std::string bytes;
+    const auto unit = static_cast<char16_t>(character);
+    AppendBytesToWrite({&unit, 1}, charset, bytes);
+    return bytes;
+  };
+}
+
+// --list: written whole at the end, since a list of the characters before a
+// fault would pass for the list of all of them.
+class ListOutput final : public TextOutput {
+ public:
+  ListOutput(const ConvertOptions& options, OutputSink& out)
+      : charset_(options.charset), out_(out) {}
+
+  void Write(std::u16string_view units) override { list_.Count(units); }
+
+  void Finish(FaultReport&) override {
+    std::string text;
+    list_.Write(text, ListedBytes(charset_));
+    out_.Write(text);
+  }
+
+ private:
+  CharacterList list_;
+  Charset charset_;
+  OutputSink& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out) {
+  if (options.taker != nullptr) return std::make_unique<NoOutput>();
+  if (options.list) return std::make_unique<ListOutput>(options, out);
+  if (!options.arrayName.empty()) return std::make_unique<ArrayOutput>(options, out);
+  if (options.literals) return std::make_unique<LiteralOutput>(options, out);
+  return std::make_unique<CodeOutput>(options, out);
+}
+
+}  // namespace gbkhex::cli

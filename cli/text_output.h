@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "cli/convert_options.h"
+#include "cli/fault.h"
+#include "cli/output_sink.h"
+
+namespace gbkhex::cli {
+
+// What a conversion makes of the text it has checked: its bytes in a format,
+// an array declaration, or the list of its characters.
+class TextOutput {
+ public:
+  virtual ~TextOutput() = default;
+
+  // The next units of the text, in input order; none come after a fault.
+  virtual void Write(std::u16string_view units) = 0;
+
+  // After the last input, when no fault has stopped the output. What is wrong
+  // with the whole (an array without a byte) or worth a warning goes to
+  // `faults`.
+  virtual void Finish(FaultReport& faults) = 0;
+};
+
+// The output that `options` ask for, written to `out`.
+std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out);
+
+}  // namespace gbkhex::cli
