@@ -268,6 +268,7 @@ const OptionRow kOptionRows[] = {
             "A font's licence governs the bitmaps made from it. GNU Unifont's is the GNU GPL, "
             "version 2 or later, with its font embedding exception, which lets a program carry "
             "the glyphs under a licence of its own.",
+        .usage = Usage::Glyphs,
         .conflicts =
             Set({Option::Format, Option::Array, Option::Nul, Option::List, Option::Decode}),
     },
@@ -288,6 +289,7 @@ const OptionRow kOptionRows[] = {
             "up. The baseline lies as far below the cell's top as the font's ascender at that "
             "size; whatever falls outside the cell is cut. The header's first comment names the "
             "font (a file by its name, without its folder), its family and the size.",
+        .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
@@ -297,6 +299,7 @@ const OptionRow kOptionRows[] = {
         .value = "PX",
         .summary = "the glyphs' height in pixels, 1 to 256 (16 by default); a bitmap font must "
                    "have that size",
+        .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
@@ -308,6 +311,7 @@ const OptionRow kOptionRows[] = {
                    "row from the top, in it bytes of 8 pixels from the left (the default)",
         .details = "In every order, a row or column that does not fill its last byte is padded "
                    "with dark pixels.",
+        .usage = Usage::Glyphs,
         .isDefault = true,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
@@ -317,6 +321,7 @@ const OptionRow kOptionRows[] = {
         .kind = ValueKind::Choice,
         .value = "columns",
         .summary = "each column from the left, in it bytes of 8 pixels from the top",
+        .usage = Usage::Glyphs,
     },
     {
         .option = Option::Scan,
@@ -325,6 +330,7 @@ const OptionRow kOptionRows[] = {
         .value = "pages",
         .summary = "each band of 8 rows from the top, in it one byte a column from the left, as "
                    "the page memory of ST7565 and SSD1306 controllers holds it",
+        .usage = Usage::Glyphs,
     },
     {
         .option = Option::Scan,
@@ -332,6 +338,7 @@ const OptionRow kOptionRows[] = {
         .kind = ValueKind::Choice,
         .value = "tiles",
         .summary = "each band of 8 columns from the left, in it one byte a row from the top",
+        .usage = Usage::Glyphs,
     },
     {
         .option = Option::BitOrder,
@@ -340,6 +347,7 @@ const OptionRow kOptionRows[] = {
         .value = "msb",
         .summary = "the first pixel of a byte (the leftmost, or in columns and pages the topmost) "
                    "is its high bit (the default)",
+        .usage = Usage::Glyphs,
         .isDefault = true,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
@@ -349,11 +357,13 @@ const OptionRow kOptionRows[] = {
         .kind = ValueKind::Choice,
         .value = "lsb",
         .summary = "the first pixel of a byte is its low bit",
+        .usage = Usage::Glyphs,
     },
     {
         .option = Option::Invert,
         .name = "invert",
         .summary = "lit pixels are 0 bits and dark ones 1, the padding included",
+        .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
@@ -366,6 +376,7 @@ const OptionRow kOptionRows[] = {
         .details = "FILE is written only when the whole run succeeds: the picture goes to a new "
                    "file in FILE's folder, renamed over FILE at the end, and after a failure "
                    "FILE is as it was.",
+        .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
