@@ -11,7 +11,11 @@ C++, and a program built from it prints its tables back. Checks:
 - the faults of a text (control characters, characters without a glyph, among
   the charset's own), every one at its place, and nothing written, the
   picture included;
+- a string table's texts, escapes resolved, with -o, --type and --attribute,
+  and its faults;
 - options that go only with --glyphs, and bad values;
+- with --readme, the README's Make and CMake recipes as they stand there, and
+  its firmware code drawing the table's strings;
 - with --same-as, that another build (Linux, for the .exe under Wine) writes
   the very same header.
 Runs natively, or the .exe under Wine with --launcher. Prints "N passed, N failed".
@@ -195,6 +199,121 @@ def check_faults(cli, work, font):
           f"faults with --lossy: exit status {status}", err)
 
 
+def check_table(cli, work, compilers, hex_glyphs, font):
+    """The glyphs of a string table's texts, escapes resolved, with -o, --type and
+    --attribute; its faults at their places in the lines."""
+    lines = ["# The main menu", "", "menu_main  = 主菜单", 'menu_back  = "返回\\n<\\"\\\\ "',
+             "  status_ok = 运行正常 ", 'crlf = "\\r\\n"']
+    with open(os.path.join(work, "table.txt"), "w", newline="") as table:
+        table.write("\r\n".join(lines) + "\r\n")
+    texts = "主菜单" + "返回<\"\\ " + "运行正常"
+    options = ["--type", "const uint8_t", "--attribute", "__attribute__((aligned(4)))"]
+    status, out, err = cli.run("--table", "--glyphs", "g", "--font", font, *options,
+                               "-o", "glyphs.h", "table.txt")
+    check(status == 0 and out == b"" and err == "", f"table: exit status {status}: {err}")
+    with open(os.path.join(work, "glyphs.h"), encoding="utf-8", newline="") as header_file:
+        header = header_file.read()
+    check("const unsigned short g_wide_codes[] __attribute__((aligned(4))) = {" in header and
+          "const uint8_t g_narrow_bitmaps[][16] __attribute__((aligned(4))) = {" in header and
+          "#include <stdint.h>" in header, "table: --type and --attribute not as asked")
+    printed = compile_and_print(work, compilers, "table", COMPILES[::3])
+    want_wide, want_narrow = expected_tables(texts, hex_glyphs, "rows-msb")
+    check(printed[1:] == want_wide + want_narrow, "table: the glyphs are not its texts' characters",
+          "\n".join(printed[1:4]))
+
+    # A fault anywhere leaves -o's file as it was; each is placed in its line.
+    with open(os.path.join(work, "table.txt"), "a", newline="") as table:
+        table.write('tab = "A\\tB"\npua = \ue000\n')
+    status, out, err = cli.run("--table", "--glyphs", "g", "--font", font, "-o", "glyphs.h",
+                               "table.txt")
+    with open(os.path.join(work, "glyphs.h"), encoding="utf-8", newline="") as header_file:
+        kept = header_file.read() == header
+    check(status == 1 and kept and err.splitlines() == [
+        "table.txt:7:9: error: U+0009 is a control character, which no glyph shows (only line "
+        "breaks may stand in the text, and are left out)",
+        f"table.txt:8:7: error: U+E000 '\ue000' has no glyph in the font '{font}' (Unifont)"],
+          f"table faults: exit status {status}, header kept: {kept}", err)
+
+
+README_TABLE = '# The main menu\nmenu_main  = 主菜单\nmenu_back  = "返回 <"\nstatus_ok  = 运行正常\n'
+README_TEXTS = ["主菜单", "返回 <", "运行正常"]
+# Draws the README table's strings with the README's lcd_text, and prints the frame.
+README_MAIN = r"""
+#include <stdio.h>
+int main(void) {
+  static unsigned char frame[8][128];
+  int page, y, x;
+  lcd_text(frame, 0, 0, menu_main, menu_main_len);
+  lcd_text(frame, 2, 0, menu_back, menu_back_len);
+  lcd_text(frame, 4, 0, status_ok, status_ok_len);
+  for (page = 0; page < 8; page += 2) {
+    for (y = 0; y < 16; ++y) {
+      for (x = 0; x < 128; ++x) putchar(frame[page + y / 8][x] >> (y % 8) & 1 ? '#' : '.');
+      putchar('\n');
+    }
+  }
+  return 0;
+}
+"""
+
+
+def readme_blocks(readme):
+    """The fenced blocks of the README's glyph section: [(language, text)]."""
+    with open(readme, encoding="utf-8") as readme_file:
+        text = readme_file.read()
+    section = text.split("### Glyphs for a display without a font ROM\n", 1)[1].split("\n### ")[0]
+    return re.findall(r"^```(\w+)\n(.*?)^```$", section, re.S | re.M)
+
+
+def check_readme(readme, cli_program, tools, hex_glyphs, work):
+    """The README's glyph recipes for Make and CMake, run as they stand there, and its
+    firmware code compiled with the headers they make: what it draws is Unifont's."""
+    blocks = readme_blocks(readme)
+    make_recipe = next(body for language, body in blocks if language == "make")
+    cmake_recipe = next(body for language, body in blocks if language == "cmake")
+    firmware = next(body for language, body in blocks if language == "c" and "lcd_text" in body)
+    os.makedirs(os.path.join(work, "bin"), exist_ok=True)
+    link = os.path.join(work, "bin", "gbkhex-cli")
+    if not os.path.lexists(link):
+        os.symlink(os.path.abspath(cli_program), link)
+    environment = dict(os.environ, PATH=os.path.join(work, "bin") + os.pathsep + os.environ["PATH"])
+    rows = []
+    for text in README_TEXTS + ["", ""]:
+        cells = [cell_pixels(hex_glyphs[ord(c)], 16 if is_wide(ord(c)) else 8) for c in text]
+        for y in range(16):
+            row = "".join("#" if lit else "." for cell in cells for lit in cell[y])
+            rows.append((row + "." * 128)[:128])
+    want = "\n".join(rows[:64]) + "\n"
+
+    def build(name, files, commands, program, picture):
+        folder = os.path.join(work, name)
+        os.makedirs(folder, exist_ok=True)
+        for file_name, content in files.items():
+            with open(os.path.join(folder, file_name), "w", encoding="utf-8") as out:
+                out.write(content)
+        for command in commands:
+            done = subprocess.run(command, cwd=folder, env=environment, capture_output=True,
+                                  text=True)
+            if done.returncode != 0:
+                return check(False, f"README {name}: {' '.join(command)} fails",
+                             done.stdout[-1500:] + done.stderr[-1500:])
+        drawn = subprocess.run([program], cwd=folder, capture_output=True, text=True).stdout
+        check(drawn == want, f"README {name}: the firmware code draws other pixels", drawn[:600])
+        check(os.path.exists(os.path.join(folder, picture)), f"README {name}: no picture made")
+
+    sources = {"strings.txt": README_TABLE, "main.c": firmware + README_MAIN}
+    build("make", dict(sources, Makefile="CFLAGS = -std=c99 -Wall -Wextra -pedantic -Werror\n" +
+                       make_recipe),
+          [[tools["make"], "main.o"], [tools["cc"], "main.o", "-o", "main"]], "./main", "font.png")
+    cmake_lists = ("cmake_minimum_required(VERSION 3.20)\nproject(recipe C)\n"
+                   "add_executable(firmware main.c)\n"
+                   "target_compile_options(firmware PRIVATE -std=c99 -Wall -Wextra -pedantic "
+                   "-Werror)\n" + cmake_recipe)
+    build("cmake", dict(sources, **{"CMakeLists.txt": cmake_lists}),
+          [[tools["cmake"], "-S", ".", "-B", "build"], [tools["cmake"], "--build", "build"]],
+          "build/firmware", "build/font.png")
+
+
 def check_usage(cli, font):
     cases = [(["--font", font, "x"], "--font goes only with --glyphs"),
              (["--scan", "pages", "x"], "--scan goes only with --glyphs"),
@@ -203,7 +322,10 @@ def check_usage(cli, font):
              (["--glyphs", "g", "--format", "c", "x"], "--glyphs cannot be combined with --format"),
              (["--glyphs", "g", "--size", "300", "x"], "--size '300' is no pixel size from 1 to 256"),
              (["--glyphs", "g", "--size", "16px", "x"], "--size '16px' is no pixel size"),
-             (["--glyphs", "int", "x"], "glyph table name 'int' is a keyword")]
+             (["--glyphs", "int", "x"], "glyph table name 'int' is a keyword"),
+             (["--glyphs", "g", "--type", "const char", "x"], "--type 'const char' names a byte "
+              "type that is or may be signed"),
+             (["--glyphs", "g", "--list", "x"], "--glyphs cannot be combined with --list")]
     for args, message in cases:
         status, out, err = cli.run(*args)
         check(status == 2 and out == b"" and err.startswith(f"gbkhex-cli: {message}"),
@@ -231,6 +353,9 @@ def main():
     parser.add_argument("--cc", required=True)
     parser.add_argument("--cxx", required=True)
     parser.add_argument("--work", required=True, help="a folder for the files made here")
+    parser.add_argument("--readme", help="README.md, whose glyph recipes are run")
+    parser.add_argument("--make", default="make")
+    parser.add_argument("--cmake", default="cmake")
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)
     cli = Cli(args.cli, args.launcher, args.work, bool(args.launcher))
@@ -265,7 +390,11 @@ def main():
                   [cell_pixels(hex_glyphs[ord(c)], 16 if is_wide(ord(c)) else 8) for c in ordered])
 
     check_faults(cli, args.work, font)
+    check_table(cli, args.work, compilers, hex_glyphs, font)
     check_usage(cli, font)
+    if args.readme:
+        check_readme(args.readme, args.cli, {"make": args.make, "cmake": args.cmake, "cc": args.cc},
+                     hex_glyphs, os.path.join(args.work, "readme"))
 
     return finish()
 
