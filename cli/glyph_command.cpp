@@ -69,8 +69,8 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   } else if (std::optional<std::string> found = glyphs::FindDefaultFont()) {
     options.font = std::move(*found);
   } else {
-    throw UsageError("--font is required: the default font, GNU Unifont, is not installed (" +
-                     std::string(glyphs::DefaultFontLocation()) + ")");
+    std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
+    throw UsageError(what.append("looked in ").append(glyphs::DefaultFontLocation()));
   }
   return options;
 }
