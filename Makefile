@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test run screenshot asan fuzz bench bench-window bench-cli windows \
 	windows-test windows-screenshot bench-windows web web-serve web-helpers web-test bench-web \
-	web-screenshot package package-test format clean
+	bench-glyphs web-screenshot package package-test format clean
 
 all: build
 
@@ -57,16 +57,27 @@ bench-cli:
 	@tools/install-deps core compare
 	bench/compare_cli.sh
 
+# gbkhex-cli --glyphs over every GBK character and over a usual few hundred.
+bench-glyphs:
+	@tools/install-deps core compare
+	bench/glyphs_cli.sh
+
 # gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe
 windows:
 	@tools/install-deps core windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 
-# Its tests under Wine on a virtual screen; no Wine process outlives them.
+# Its tests under Wine on a virtual screen; no Wine process outlives them. The
+# Linux gbkhex-cli, built beside it, must write the same glyph headers.
 WINE_STOP = WINEPREFIX=$(CURDIR)/build/windows/wine wineserver -k 2>/dev/null || true
+NATIVE_CLI = build/native-cli
 windows-test: windows
-	tools/windows-test; status=$$?; $(WINE_STOP); exit $$status
+	cmake -S . -B $(NATIVE_CLI) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGBKHEX_BUILD_QT=OFF \
+		-DGBKHEX_BUILD_TESTS=OFF -DGBKHEX_BUILD_BENCH=OFF >/dev/null
+	cmake --build $(NATIVE_CLI) --target gbkhex-cli -j $(JOBS)
+	GBKHEX_NATIVE_CLI=$(CURDIR)/$(NATIVE_CLI)/cli/gbkhex-cli tools/windows-test; status=$$?; \
+		$(WINE_STOP); exit $$status
 
 windows-screenshot: windows
 	tools/windows-test --pose; status=$$?; $(WINE_STOP); exit $$status

@@ -93,6 +93,16 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
     case Action::Decode:
       Decode(invocation, standardInput, out, faults);
       break;
+    case Action::Glyphs:
+#ifdef GBKHEX_CLI_GLYPHS
+      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, faults,
+                  [&](CharacterTaker& taker) {
+                    Invocation taking = invocation;
+                    taking.options.taker = &taker;
+                    Convert(taking, standardInput, out, faults);
+                  });
+#endif
+      break;
   }
 }
 
@@ -132,6 +142,15 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   options.charset = parsed.Value(Option::Charset) == "gb2312" ? Charset::Gb2312 : Charset::Gbk;
   options.from = parsed.Value(Option::From) == "gbk" ? InputText::CodePage936 : InputText::Utf8;
   options.lossy = parsed.Has(Option::Lossy);
+  if (parsed.Has(Option::Glyphs) && invocation.action == Action::Convert) {
+    invocation.action = Action::Glyphs;
+#ifdef GBKHEX_CLI_GLYPHS
+    invocation.glyphs = ParseGlyphOptions(parsed);
+#else
+    throw UsageError("--glyphs is not in this build of " + std::string(kProgramName) +
+                     ", which was made without FreeType and libpng");
+#endif
+  }
   return invocation;
 }
 

@@ -11,6 +11,7 @@
 
 #include "cli/c_names.h"
 #include "cli/convert_options.h"
+#include "cli/glyph_command.h"
 #include "cli/options.h"
 #include "gbkhex/product.h"
 
@@ -26,11 +27,12 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Action { Convert, Decode, Help, Version };
+enum class Action { Convert, Decode, Glyphs, Help, Version };
 
 struct Invocation {
   Action action = Action::Convert;
   ConvertOptions options;
+  GlyphOptions glyphs;  // of Action::Glyphs
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
   // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.

@@ -8,6 +8,8 @@
 
 namespace gbkhex::cli {
 
+class CharacterTaker;
+
 inline constexpr std::size_t kDefaultChunkSize = 64 * 1024;
 
 // What the inputs are written in.
@@ -45,6 +47,9 @@ struct ConvertOptions {
   // it (a best fit, '?' or its GBK code) and counted, instead of being a fault.
   bool lossy = false;
   std::size_t chunkSize = kDefaultChunkSize;
+  // When set, the characters that pass the checks go to it (the glyphs of
+  // --glyphs), and nothing is written.
+  CharacterTaker* taker = nullptr;
 };
 
 }  // namespace gbkhex::cli

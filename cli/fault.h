@@ -22,6 +22,7 @@ enum class FaultKind {
   EmptyArray,    // an array would have no bytes
   Table,         // a string table's line that is no entry, or a name that clashes
   LongLiteral,   // a string literal longer than C99 promises to compile
+  Undrawable,    // --glyphs: a character that no glyph is made for
   Output,        // the output cannot be written
 };
 

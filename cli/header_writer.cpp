@@ -16,8 +16,7 @@ namespace gbkhex::cli {
 namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
-constexpr std::string_view kTableLinkage = "GBKHEX_LINKAGE";
-constexpr std::string_view kTableLinkagePrefix = "GBKHEX_LINKAGE ";
+constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
 constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
@@ -153,11 +152,20 @@ std::string LinkageLines() {
   return Line(kInlineCondition) + Line("inline") + Line("#else") + Line("static") + Line("#endif");
 }
 
+std::string LinkageMacroDefinition() {
+  const std::string define = "#define " + std::string(kLinkageMacro);
+  return Line(kInlineCondition) + Line(define + " inline") + Line("#else") +
+         Line(define + " static") + Line("#endif");
+}
+
+std::string LinkageMacroEnd() { return Line("#undef " + std::string(kLinkageMacro)); }
+
 void AppendDeclarationHead(std::string& out, std::string_view linkage,
-                           const DeclarationStyle& style, std::string_view name) {
+                           const DeclarationStyle& style, std::string_view name,
+                           std::string_view dimensions) {
   out.append(linkage);
   out.append(style.type.empty() ? DefaultType(style.form) : style.type);
-  out.append(" ").append(name).append("[]");
+  out.append(" ").append(name).append("[]").append(dimensions);
   if (!style.attribute.empty()) out.append(" ").append(style.attribute);
   out.append(style.form == ValueForm::Constants ? " = {" : " =").append(kHeaderLineBreak);
 }
@@ -405,7 +413,7 @@ TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
     after.assign(text, name + 1);
   };
   std::string head = std::string(header::kCommentClosing).append(kHeaderLineBreak);
-  header::AppendDeclarationHead(head, kTableLinkagePrefix, style_, kName);
+  header::AppendDeclarationHead(head, kLinkageMacroPrefix, style_, kName);
   around(head, head_, afterName_);
   std::string tail;
   header::AppendDeclarationTail(tail, style_.form, false);
@@ -427,12 +435,7 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
   std::string text = header::Opening(
       "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */", guard,
       NeedsStdint(style_.type));
-  const std::string linkage = "#define " + std::string(kTableLinkage);
-  return text.append(Line(header::kInlineCondition))
-      .append(Line(linkage + " inline"))
-      .append(Line("#else"))
-      .append(Line(linkage + " static"))
-      .append(Line("#endif"));
+  return text.append(header::LinkageMacroDefinition());
 }
 
 std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
@@ -467,7 +470,7 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view 
 }
 
 std::string TableHeaderWriter::Closing() const {
-  return Line("#undef " + std::string(kTableLinkage)) + header::Closing();
+  return header::LinkageMacroEnd() + header::Closing();
 }
 
 }  // namespace gbkhex::cli

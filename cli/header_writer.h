@@ -60,10 +60,19 @@ inline constexpr std::string_view kInlineCondition =
 // The lines that choose the linkage for the one declaration after them.
 std::string LinkageLines();
 
-// "LINKAGE TYPE NAME[] ATTRIBUTE = {" or "... =", and its line break; the
-// linkage is LinkageLines() or a macro that stands for it, with its blank.
+// For a header of many declarations: a macro that stands for the linkage, the
+// lines that define it, and the line that ends it at the header's end.
+inline constexpr std::string_view kLinkageMacro = "GBKHEX_LINKAGE";
+std::string LinkageMacroDefinition();
+std::string LinkageMacroEnd();
+
+// "LINKAGE TYPE NAME[]DIMENSIONS ATTRIBUTE = {" or "... =", and its line
+// break; the linkage is LinkageLines() or a macro that stands for it, with its
+// blank, and the dimensions are those of an array of arrays after the first
+// ("[32]"), or none.
 void AppendDeclarationHead(std::string& out, std::string_view linkage,
-                           const DeclarationStyle& style, std::string_view name);
+                           const DeclarationStyle& style, std::string_view name,
+                           std::string_view dimensions = {});
 // "};" (after the line break that an open line of constants needs) or ";".
 void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen);
 // "static const unsigned long NAME_len = LENGTH;"

@@ -18,7 +18,8 @@ constexpr char kUnbreakable = '\x01';
 constexpr std::string_view kDescription =
     "Writes the code page 936 (GBK) bytes of UTF-8 text as hexadecimal pairs, C constants or C "
     "string literals, as one array or as a header for a whole string table, to standard output "
-    "or a file; or, with --decode, the text back.";
+    "or a file; with --glyphs, the glyphs of its characters from a font, as a C header; or, with "
+    "--decode, the text back.";
 
 constexpr std::string_view kDetails[] = {
     "With no FILE, or for FILE -, reads standard input. Several files are one text: their "
@@ -34,9 +35,11 @@ constexpr std::string_view kDetails[] = {
     "fault stands; with -o FILE, nothing is written and FILE is as it was.",
     "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
     "in its encoding, holds U+0000 or a character that the charset lacks, is no string table "
-    "(--table) or no dump of code page 936 bytes (--decode), and for output that cannot be "
-    "written; 2 for a bad command line, such as an option given twice with different values or "
-    "a name, --type or --attribute that cannot compile.",
+    "(--table) or no dump of code page 936 bytes (--decode), holds a character that the font "
+    "has no glyph for or a control character other than a line break (--glyphs), for a font "
+    "that cannot be opened, and for output that cannot be written; 2 for a bad command line, "
+    "such as an option given twice with different values, a name, --type or --attribute that "
+    "cannot compile, or --glyphs without --font where the default font is not installed.",
 };
 
 // `text` cut into lines of at most kLineWidth characters at blanks, the
@@ -78,18 +81,31 @@ std::string SynopsisOf(Option option) {
   return choices.empty() ? text : text + kUnbreakable + choices;
 }
 
+// Whether a row of either option says that the two cannot be combined.
+bool Conflict(Option a, Option b) {
+  for (const OptionRow& row : OptionRows()) {
+    if ((row.option == a && row.conflicts.test(static_cast<std::size_t>(b))) ||
+        (row.option == b && row.conflicts.test(static_cast<std::size_t>(a)))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Each option once, in table order, with the rows of a usage; for the
-// conversion and the way back, then those that go with both.
+// conversion and the way back, then those that go with both. The glyphs'
+// line also has the options of the conversion that go with --glyphs.
 std::vector<Option> OptionsOf(Usage usage) {
   std::vector<Option> options;
-  const auto add = [&options](Usage wanted) {
+  const auto add = [&options](Usage wanted, bool withGlyphs) {
     for (const OptionRow& row : OptionRows()) {
-      if (row.usage != wanted) continue;
+      if (row.usage != wanted || (withGlyphs && Conflict(row.option, Option::Glyphs))) continue;
       if (options.empty() || options.back() != row.option) options.push_back(row.option);
     }
   };
-  add(usage);
-  if (usage == Usage::Convert || usage == Usage::Decode) add(Usage::Any);
+  add(usage, false);
+  if (usage == Usage::Glyphs) add(Usage::Convert, true);
+  if (usage != Usage::Alone) add(Usage::Any, false);
   return options;
 }
 
@@ -160,13 +176,17 @@ std::string RoffSynopsisOf(Option option) {
   return text;
 }
 
-// The way back's own option stands alone in its synopsis; what goes with it
-// may be left out.
-std::string Optional(Option option, const std::string& synopsis) {
-  for (const OptionRow& row : OptionRows()) {
-    if (row.option == option && row.usage == Usage::Any) return "[" + synopsis + "]";
+// The synopsis of the glyphs' line or of the way back's: its first option
+// chooses it, and what goes with that may be left out. `synopsisOf` writes one
+// option, `end` ends each.
+template <typename SynopsisOf>
+std::string ChosenLine(Usage usage, SynopsisOf synopsisOf, std::string_view end) {
+  std::string line;
+  for (const Option option : OptionsOf(usage)) {
+    const std::string synopsis = synopsisOf(option);
+    line.append(line.empty() ? synopsis : "[" + synopsis + "]").append(end);
   }
-  return synopsis;
+  return line;
 }
 
 // How values are given, naming the options whose values are choices.
@@ -198,9 +218,8 @@ std::string UsageText() {
   for (const Option option : OptionsOf(Usage::Convert)) {
     convert.append("[").append(SynopsisOf(option)).append("] ");
   }
-  std::string decode;
-  for (const Option option : OptionsOf(Usage::Decode))
-    decode += Optional(option, SynopsisOf(option)) + " ";
+  const std::string glyphs = ChosenLine(Usage::Glyphs, SynopsisOf, " ");
+  const std::string decode = ChosenLine(Usage::Decode, SynopsisOf, " ");
   std::string alone;
   for (const Option option : OptionsOf(Usage::Alone)) {
     alone += (alone.empty() ? "" : " | ") + OptionName(option);
@@ -208,6 +227,7 @@ std::string UsageText() {
   const std::string indent(lead.size(), ' ');
   const std::string other(7, ' ');
   return lead + Wrapped(convert + "[FILE...]", lead.size(), lead.size()) + other + program + " " +
+         Wrapped(glyphs + "[FILE...]", 8 + program.size(), lead.size()) + other + program + " " +
          Wrapped(decode + "[FILE...]", 8 + program.size(), lead.size()) + other + program + " " +
          alone + "\n";
 }
@@ -238,9 +258,9 @@ std::string ManualSynopsis() {
     roff.append("[").append(RoffSynopsisOf(option)).append("]\n");
   }
   roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
-  for (const Option option : OptionsOf(Usage::Decode)) {
-    roff += Optional(option, RoffSynopsisOf(option)) + "\n";
-  }
+  roff += ChosenLine(Usage::Glyphs, RoffSynopsisOf, "\n");
+  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
+  roff += ChosenLine(Usage::Decode, RoffSynopsisOf, "\n");
   roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
   bool first = true;
   for (const Option option : OptionsOf(Usage::Alone)) {

@@ -111,8 +111,12 @@ const OptionRow kOptionRows[] = {
             "break or another control character, a backslash, a trigraph or digraph that reads "
             "as one of those, an unterminated quote or unbalanced parentheses. A type that names "
             "a type of <stdint.h> (uint8_t and the others) makes the header include <stdint.h>, "
-            "so that it compiles on its own.",
-        .requiresAnyOf = Set({Option::Array, Option::Table}),
+            "so that it compiles on its own.\n\n"
+            "With --glyphs the bitmaps take TEXT, which must then name an unsigned byte type "
+            "(unsigned char, uint8_t, uint_least8_t or uint_fast8_t), and the codes the same "
+            "words with unsigned short in its place: const unsigned char code gives const "
+            "unsigned short code.",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
     },
     {
         .option = Option::Attribute,
@@ -121,8 +125,9 @@ const OptionRow kOptionRows[] = {
         .value = "TEXT",
         .summary = "the words after each array's [], such as PROGMEM or "
                    "__attribute__((section(\".rodata.lcd\")))",
-        .details = "TEXT is refused as --type's is, but may be empty.",
-        .requiresAnyOf = Set({Option::Array, Option::Table}),
+        .details = "TEXT is refused as --type's is, but may be empty. With --glyphs every array "
+                   "of the header takes it.",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
     },
     {
         .option = Option::Charset,
@@ -235,6 +240,144 @@ const OptionRow kOptionRows[] = {
         .conflicts =
             Set({Option::Format, Option::Array, Option::Table, Option::Nul, Option::Type,
                  Option::Attribute, Option::Charset, Option::From, Option::Lossy, Option::List}),
+    },
+    {
+        .option = Option::Glyphs,
+        .name = "glyphs",
+        .kind = ValueKind::Text,
+        .value = "NAME",
+        .summary = "instead of the bytes, a C header with the glyphs of the text's distinct "
+                   "characters, drawn from a font (--font): for the characters of two-byte codes "
+                   "NAME_wide_codes, NAME_wide_bitmaps and NAME_wide_count, the same three for "
+                   "those of one-byte codes (narrow), and NAME_height, NAME_wide_width and "
+                   "NAME_narrow_width",
+        .details =
+            "Each table is sorted by code, for a binary search: a wide code is lead byte * 256 + "
+            "trail byte, a narrow one the byte itself. Each bitmap follows a comment that shows "
+            "its character, its code and the glyph drawn in text, a line a row, # for a lit "
+            "pixel and . for a dark one. The sizes and counts are the constants of an enum, so "
+            "that they are constant expressions in C too. A table without glyphs has a count of "
+            "0 and arrays of one placeholder, so that the header compiles in C and C++ whatever "
+            "the text holds. Linkage and names as for --array.\n\n"
+            "The characters pass the same checks as for the bytes (--charset, --from, --lossy). "
+            "Line breaks are left out; any other control character is an error, and so is a "
+            "character that the font has no glyph for, each at its FILE:LINE:COLUMN. A glyph "
+            "belongs to a code and shows the character that code page 936 reads there: with "
+            "--lossy, the substitute that the bytes would hold. Nothing is written unless every "
+            "character has its glyph.\n\n"
+            "A font's licence governs the bitmaps made from it. GNU Unifont's is the GNU GPL, "
+            "version 2 or later, with its font embedding exception, which lets a program carry "
+            "the glyphs under a licence of its own.",
+        .usage = Usage::Glyphs,
+        .conflicts =
+            Set({Option::Format, Option::Array, Option::Nul, Option::List, Option::Decode}),
+    },
+    {
+        .option = Option::Font,
+        .name = "font",
+        .kind = ValueKind::Text,
+        .value = "FILE",
+        .summary = "the font of --glyphs: a TrueType, OpenType or TTC file, on Linux also BDF or "
+                   "PCF, on Windows also the face name of an installed font (--font SimSun); by "
+                   "default GNU Unifont, where it is installed",
+        .details =
+            "The default is the file that Debian's package fonts-unifont installs, "
+            "/usr/share/fonts/opentype/unifont/unifont.otf, or on Windows an installed font "
+            "named Unifont; where it is missing, --font is required. Glyphs are drawn 1 bit a "
+            "pixel, hinted for monochrome, on Linux by FreeType and on Windows by GDI, into "
+            "cells --size pixels high: wide cells as wide, narrow cells half as wide, rounded "
+            "up. The baseline lies as far below the cell's top as the font's ascender at that "
+            "size; whatever falls outside the cell is cut. The header's first comment names the "
+            "font (a file by its name, without its folder), its family and the size.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Size,
+        .name = "size",
+        .kind = ValueKind::Text,
+        .value = "PX",
+        .summary = "the glyphs' height in pixels, 1 to 256 (16 by default); a bitmap font must "
+                   "have that size",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Scan,
+        .name = "scan",
+        .kind = ValueKind::Choice,
+        .value = "rows",
+        .summary = "a glyph's bytes in the order that the display controller reads them: each "
+                   "row from the top, in it bytes of 8 pixels from the left (the default)",
+        .details = "In every order, a row or column that does not fill its last byte is padded "
+                   "with dark pixels.",
+        .usage = Usage::Glyphs,
+        .isDefault = true,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Scan,
+        .name = "scan",
+        .kind = ValueKind::Choice,
+        .value = "columns",
+        .summary = "each column from the left, in it bytes of 8 pixels from the top",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::Scan,
+        .name = "scan",
+        .kind = ValueKind::Choice,
+        .value = "pages",
+        .summary = "each band of 8 rows from the top, in it one byte a column from the left, as "
+                   "the page memory of ST7565 and SSD1306 controllers holds it",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::Scan,
+        .name = "scan",
+        .kind = ValueKind::Choice,
+        .value = "tiles",
+        .summary = "each band of 8 columns from the left, in it one byte a row from the top",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::BitOrder,
+        .name = "bit-order",
+        .kind = ValueKind::Choice,
+        .value = "msb",
+        .summary = "the first pixel of a byte (the leftmost, or in columns and pages the topmost) "
+                   "is its high bit (the default)",
+        .usage = Usage::Glyphs,
+        .isDefault = true,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::BitOrder,
+        .name = "bit-order",
+        .kind = ValueKind::Choice,
+        .value = "lsb",
+        .summary = "the first pixel of a byte is its low bit",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::Invert,
+        .name = "invert",
+        .summary = "lit pixels are 0 bits and dark ones 1, the padding included",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Preview,
+        .name = "preview",
+        .kind = ValueKind::Text,
+        .value = "FILE",
+        .summary = "also a PNG picture of the glyphs of --glyphs, enlarged 4 times on a grid in "
+                   "table order, wide then narrow: what the display will show",
+        .details = "FILE is written only when the whole run succeeds: the picture goes to a new "
+                   "file in FILE's folder, renamed over FILE at the end, and after a failure "
+                   "FILE is as it was.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
         .option = Option::Help,

@@ -27,6 +27,13 @@ enum class Option : std::size_t {
   List,
   Output,
   Decode,
+  Glyphs,
+  Font,
+  Size,
+  Scan,
+  BitOrder,
+  Invert,
+  Preview,
   Help,
   Version,
 };
@@ -44,6 +51,7 @@ enum class ValueKind {
 // Which synopsis line an option belongs to.
 enum class Usage {
   Convert,  // the text's bytes: the first line
+  Glyphs,   // the glyphs of its characters, with the options of the first that go with them
   Decode,   // the way back
   Any,      // goes with both of them: -o FILE
   Alone,    // --help, --version: nothing else happens

@@ -38,16 +38,6 @@ std::string TemporaryName() {
   return name + ".tmp";
 }
 
-// The folder part of `path`, its last separator included; "" for a bare name.
-std::string FolderPrefix(const std::string& path) {
-#ifdef _WIN32
-  const std::size_t separator = path.find_last_of("/\\:");
-#else
-  const std::size_t separator = path.rfind('/');
-#endif
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 std::string FolderName(const std::string& path) {
   const std::string prefix = FolderPrefix(path);
   return prefix.empty() ? "." : prefix;
@@ -423,6 +413,15 @@ class SinkBuffer : public std::streambuf {
 };
 
 }  // namespace
+
+std::string FolderPrefix(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t separator = path.find_last_of("/\\:");
+#else
+  const std::size_t separator = path.rfind('/');
+#endif
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
 
 class OutputFile::Impl {
  public:

@@ -48,4 +48,8 @@ class OutputFile {
   std::unique_ptr<Impl> impl_;
 };
 
+// The folder part of `path` (UTF-8), its last separator included; "" for a
+// bare name. On Windows '\' and a drive's ':' separate too.
+std::string FolderPrefix(const std::string& path);
+
 }  // namespace gbkhex::cli

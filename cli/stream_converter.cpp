@@ -30,7 +30,7 @@ StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultR
     : options_(Normalized(std::move(options))),
       out_(out),
       faults_(faults),
-      check_(options_.charset, options_.lossy, faults),
+      check_(options_.charset, options_.lossy, faults, options_.taker),
       output_(MakeTextOutput(options_, out)) {
   input_.resize(kMaxCharacterBytes + std::max(options_.chunkSize, kStartBytes));
   // A chunk never decodes to more units than it has bytes.

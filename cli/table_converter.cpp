@@ -211,7 +211,7 @@ TableConverter::TableConverter(const ConvertOptions& options, TableOutput& outpu
     : options_(options),
       output_(output),
       faults_(faults),
-      check_(options.charset, options.lossy, faults) {
+      check_(options.charset, options.lossy, faults, options.taker) {
   if (options_.chunkSize == 0) options_.chunkSize = kDefaultChunkSize;
   chunk_.resize(std::max(options_.chunkSize, kStartBytes));
 }
@@ -361,9 +361,8 @@ void TableConverter::ReportAt(std::size_t unit, std::string what) {
                       .what = std::move(what)});
 }
 
-// Every entry's text passes the charset's checks here, at its own place in
-// the line: its escapes are ASCII, which every charset holds, so the text
-// between the quotes holds the characters to check where they stand.
+// Every entry's text passes the charset's checks here, each character at its
+// own place in the line.
 void TableConverter::Entry(std::string_view line) {
   ReadTableLine(line, entry_);
   if (entry_.kind == TableLine::Kind::Ignored) return;
@@ -386,22 +385,31 @@ void TableConverter::Entry(std::string_view line) {
   const std::size_t start = entry_.textOffset;
   const std::u16string_view raw =
       line_.substr(start, line_.size() - (line.size() - textEnd) - start);
-  TextPosition place{lineNumber_, 1};
-  std::size_t placed = 0;
-  const auto placeOf = [&](std::size_t at) {
-    Advance(place, line_.substr(placed, start + at - placed));
-    placed = start + at;
-    return place;
-  };
-  if (!check_.Check(raw, false, placeOf, [](std::u16string_view) {}) || clash) return;
-
+  // A text with escapes is checked as it resolves, so that what takes its
+  // characters (--glyphs) sees a line break where "\n" stands; each character
+  // is placed where it stands in the line, an escape at its backslash.
   std::u16string_view units = raw;
-  if (entry_.quoted) {
+  if (entry_.escaped) {
     textUnits_.resize(text.size());
     const Utf8Result decoded = DecodeUtf8(
         {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, textUnits_.data());
     units = {textUnits_.data(), decoded.unitsWritten};
   }
+  TextPosition place{lineNumber_, 1};
+  std::size_t placed = 0;
+  std::size_t mappedUnit = 0;  // units[mappedUnit] stands at raw[mappedRaw]
+  std::size_t mappedRaw = 0;
+  const auto placeOf = [&](std::size_t at) {
+    if (entry_.escaped) {
+      for (; mappedUnit < at; ++mappedUnit) mappedRaw += raw[mappedRaw] == u'\\' ? 2 : 1;
+      at = mappedRaw;
+    }
+    Advance(place, line_.substr(placed, start + at - placed));
+    placed = start + at;
+    return place;
+  };
+  if (!check_.Check(units, false, placeOf, [](std::u16string_view) {}) || clash) return;
+
   const std::size_t opening = entry_.quoted ? start - 1 : start;
   const TableEntry entry{
       entry_.name, text, units, name_, {lineNumber_, AsciiColumn(line.substr(0, opening))}};
@@ -426,7 +434,7 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
   const std::vector<std::string> names = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   std::vector<HeldInput> held;
   std::unique_ptr<TableOutput> output;
-  if (options.list) {
+  if (options.list || options.taker != nullptr) {
     output = std::make_unique<TextsOutput>(MakeTextOutput(options, out), faults);
   } else {
     // The guard comes first in the header, from the whole of every input.

@@ -18,6 +18,13 @@ Fault OverlongLiteral(std::uint64_t size) {
                .what = OverlongLiteralWarning(size)};
 }
 
+// Nothing: the characters went to the options' taker.
+class NoOutput final : public TextOutput {
+ public:
+  void Write(std::u16string_view) override {}
+  void Finish(FaultReport&) override {}
+};
+
 // Hexadecimal pairs or C constants.
 class CodeOutput final : public TextOutput {
  public:
@@ -181,6 +188,7 @@ class ListOutput final : public TextOutput {
 }  // namespace
 
 std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out) {
+  if (options.taker != nullptr) return std::make_unique<NoOutput>();
   if (options.list) return std::make_unique<ListOutput>(options, out);
   if (!options.arrayName.empty()) return std::make_unique<ArrayOutput>(options, out);
   if (options.literals) return std::make_unique<LiteralOutput>(options, out);

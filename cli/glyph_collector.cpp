@@ -1,0 +1,83 @@
+#include "cli/glyph_collector.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "cli/characters.h"
+#include "cli/fault.h"
+#include "convert/code_page_936.h"
+
+namespace gbkhex::cli {
+namespace {
+
+constexpr std::size_t kUnits = 0x10000;
+
+bool IsLineBreak(char16_t unit) noexcept { return unit == u'\n' || unit == u'\r'; }
+
+bool IsControl(char16_t unit) noexcept { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); }
+
+}  // namespace
+
+GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset)
+    : font_(font), charset_(charset), states_(kUnits, State::Unseen), entryOfCode_(kUnits, 0) {}
+
+std::uint16_t GlyphCollector::CodeOf(char16_t unit) const noexcept {
+  return static_cast<std::uint16_t>(CharacterCode(UnitToWrite(charset_, unit)));
+}
+
+std::size_t GlyphCollector::Take(std::u16string_view units) {
+  for (std::size_t at = 0; at < units.size(); ++at) {
+    State& state = states_[units[at]];
+    if (state == State::Unseen) state = Judge(units[at]);
+    if (state != State::Taken) return at;
+  }
+  return units.size();
+}
+
+GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
+  if (IsLineBreak(unit)) return State::Taken;
+  if (IsControl(unit)) return State::Control;
+  const std::uint16_t code = CodeOf(unit);
+  if (entryOfCode_[code] != 0) return State::Taken;
+  const std::optional<char16_t> character = DecodeCodePage936(code);
+  if (!character || IsControl(*character)) return State::NoGlyph;
+  const glyphs::Cell cell = code > 0xFF ? glyphs::Cell::Wide : glyphs::Cell::Narrow;
+  std::optional<glyphs::Glyph> glyph;
+  try {
+    glyph = font_.Draw(*character, cell);
+  } catch (const glyphs::FontError& error) {
+    throw FatalFault(Fault{.kind = FaultKind::Undrawable, .what = error.what()});
+  }
+  if (!glyph) return State::NoGlyph;
+  entries_.push_back(GlyphEntry{.code = code, .character = *character, .glyph = std::move(*glyph)});
+  entryOfCode_[code] = static_cast<std::uint32_t>(entries_.size());
+  return State::Taken;
+}
+
+std::string GlyphCollector::Refusal(char16_t unit) const {
+  if (states_[unit] == State::Control) {
+    return DescribeCharacter(unit) +
+           " is a control character, which no glyph shows (only line breaks may stand in the "
+           "text, and are left out)";
+  }
+  std::string what = DescribeCharacter(unit);
+  const std::optional<char16_t> written = DecodeCodePage936(CodeOf(unit));
+  if (written && *written != unit) what += ", written as " + DescribeCharacter(*written) + ",";
+  return what + " has no glyph in the font '" + font_.Name() + "' (" + font_.Family() + ")";
+}
+
+GlyphCollector::Tables GlyphCollector::Sorted() {
+  std::sort(entries_.begin(), entries_.end(),
+            [](const GlyphEntry& a, const GlyphEntry& b) { return a.code < b.code; });
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    entryOfCode_[entries_[i].code] = static_cast<std::uint32_t>(i + 1);
+  }
+  const auto wide = std::find_if(entries_.begin(), entries_.end(),
+                                 [](const GlyphEntry& entry) { return entry.code > 0xFF; });
+  const std::span<const GlyphEntry> all(entries_);
+  const auto narrowCount = static_cast<std::size_t>(wide - entries_.begin());
+  return Tables{.wide = all.subspan(narrowCount), .narrow = all.first(narrowCount)};
+}
+
+}  // namespace gbkhex::cli

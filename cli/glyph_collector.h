@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/text_check.h"
+#include "convert/charset.h"
+#include "glyphs/font.h"
+#include "glyphs/glyph.h"
+
+namespace gbkhex::cli {
+
+// One glyph of the header: a code of code page 936 (lead byte * 256 + trail
+// byte, or the byte), the character that the code stands for, and its glyph.
+struct GlyphEntry {
+  std::uint16_t code = 0;
+  char16_t character = 0;
+  glyphs::Glyph glyph;
+};
+
+// The glyphs of the distinct characters of the inputs, drawn as the characters
+// come. A glyph belongs to a code, as the display looks it up: it shows the
+// character that code page 936 reads there, which is the character itself but
+// for --lossy's substitutes and GB 2312's own readings of A1 AA and A1 A4.
+//
+// Line breaks (LF and CR) are taken and not drawn. A control character, or a
+// character whose glyph the font lacks, is refused.
+class GlyphCollector final : public CharacterTaker {
+ public:
+  // `font` must outlive the collector.
+  GlyphCollector(glyphs::Font& font, Charset charset);
+
+  // Throws FatalFault when the font fails to draw a glyph that it has.
+  std::size_t Take(std::u16string_view units) override;
+  std::string Refusal(char16_t unit) const override;
+
+  struct Tables {
+    std::span<const GlyphEntry> wide;    // of the two-byte codes
+    std::span<const GlyphEntry> narrow;  // of the one-byte codes
+  };
+  // The glyphs taken so far, each table sorted by code, valid until the next Take.
+  Tables Sorted();
+
+ private:
+  enum class State : std::uint8_t { Unseen, Taken, Control, NoGlyph };
+
+  State Judge(char16_t unit);
+  std::uint16_t CodeOf(char16_t unit) const noexcept;
+
+  glyphs::Font& font_;
+  Charset charset_;
+  std::vector<State> states_;  // by unit
+  // By code: the index of its glyph in entries_ + 1, or 0.
+  std::vector<std::uint32_t> entryOfCode_;
+  std::vector<GlyphEntry> entries_;
+};
+
+}  // namespace gbkhex::cli

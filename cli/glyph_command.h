@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "cli/fault.h"
+#include "cli/header_writer.h"
+#include "cli/options.h"
+#include "cli/output_sink.h"
+#include "cli/text_check.h"
+#include "convert/charset.h"
+#include "glyphs/layout.h"
+
+namespace gbkhex::cli {
+
+// What --glyphs and the options that go with it ask for.
+struct GlyphOptions {
+  std::string name;
+  std::string font;  // as Font::Open takes it: --font, or the default font
+  int pixelSize = 0;
+  glyphs::ByteLayout layout;
+  std::string preview;  // the picture's file, or "" for none
+  DeclarationStyle style;
+};
+
+// Throws UsageError for a name that cannot compile, a size that is no whole
+// number in range, and no --font where the default font is not installed.
+GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
+
+// The run of --glyphs: opens the font, has `takeInputs` pass every input's
+// characters to the taker that it is given, and when no fault was found,
+// writes the header to `out` and the preview picture. Faults go to `faults`.
+void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, FaultReport& faults,
+                 const std::function<void(CharacterTaker&)>& takeInputs);
+
+}  // namespace gbkhex::cli

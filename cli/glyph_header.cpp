@@ -1,0 +1,253 @@
+#include "cli/glyph_header.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "cli/characters.h"
+#include "gbkhex/product.h"
+
+namespace gbkhex::cli {
+namespace {
+
+constexpr std::string_view kBreak = kHeaderLineBreak;
+constexpr char kDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kFlushSize = 64 * 1024;
+
+// The byte type in a type's words, and whether it is unsigned.
+struct ByteType {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool isUnsigned = false;
+};
+
+bool IsWordCharacter(char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::optional<ByteType> FindByteType(std::string_view type) {
+  struct Word {
+    std::size_t begin;
+    std::string_view text;
+  };
+  std::vector<Word> words;
+  for (std::size_t at = 0; at < type.size();) {
+    if (!IsWordCharacter(type[at])) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < type.size() && IsWordCharacter(type[end])) ++end;
+    words.push_back({at, type.substr(at, end - at)});
+    at = end;
+  }
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string_view word = words[i].text;
+    const std::size_t begin = words[i].begin;
+    const std::size_t end = begin + word.size();
+    const bool charFollows =
+        i + 1 < words.size() && words[i + 1].text == "char" &&
+        type.substr(end, words[i + 1].begin - end).find_first_not_of(' ') == std::string_view::npos;
+    if ((word == "unsigned" || word == "signed") && charFollows) {
+      return ByteType{begin, words[i + 1].begin + 4, word == "unsigned"};
+    }
+    if (word == "char" || word == "int8_t" || word == "int_least8_t" || word == "int_fast8_t") {
+      return ByteType{begin, end, false};
+    }
+    if (word == "uint8_t" || word == "uint_least8_t" || word == "uint_fast8_t") {
+      return ByteType{begin, end, true};
+    }
+  }
+  return std::nullopt;
+}
+
+void AppendHex(std::string& out, unsigned value, int digits) {
+  out.append("0X");
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
+// How --scan and --bit-order lay the pixels out, as the first comment says it.
+std::string_view ScanText(glyphs::Scan scan) noexcept {
+  switch (scan) {
+    case glyphs::Scan::Rows:
+      return "--scan rows: each row from the top, in it bytes of 8 pixels from the left.";
+    case glyphs::Scan::Columns:
+      return "--scan columns: each column from the left, in it bytes of 8 pixels from the top.";
+    case glyphs::Scan::Pages:
+      return "--scan pages: each band of 8 rows from the top, in it a byte a column from the "
+             "left.";
+    case glyphs::Scan::Tiles:
+      return "--scan tiles: each band of 8 columns from the left, in it a byte a row from the "
+             "top.";
+  }
+  return "";
+}
+
+std::string BitOrderText(const glyphs::ByteLayout& layout) {
+  std::string text = layout.bitOrder == glyphs::BitOrder::MsbFirst
+                         ? "--bit-order msb: the first pixel of a byte in its high bit"
+                         : "--bit-order lsb: the first pixel of a byte in its low bit";
+  return text + (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
+}
+
+// A name in double quotes, as nothing in it can end the comment it stands in.
+void AppendQuoted(std::string& out, std::string_view text) {
+  out.append("\"");
+  header::AppendCommentText(out, text);
+  out.append("\"");
+}
+
+class HeaderText {
+ public:
+  HeaderText(const GlyphHeaderSettings& settings, OutputSink& out)
+      : settings_(settings),
+        out_(out),
+        codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute},
+        linkage_(std::string(header::kLinkageMacro) + " ") {}
+
+  void Write(std::span<const GlyphEntry> wide, std::span<const GlyphEntry> narrow) {
+    text_ = header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
+                            NeedsStdint(settings_.style.type));
+    text_.append(header::LinkageMacroDefinition());
+    AppendSizes(wide.size(), narrow.size());
+    AppendTable("wide", wide, settings_.wideWidth, 4);
+    AppendTable("narrow", narrow, settings_.narrowWidth, 2);
+    text_.append(header::LinkageMacroEnd()).append(header::Closing());
+    out_.Write(text_);
+  }
+
+ private:
+  std::string FirstComment() const {
+    std::string comment =
+        "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
+    AppendQuoted(comment, settings_.fontName);
+    comment.append(" (family ");
+    AppendQuoted(comment, settings_.family);
+    comment.append(") at ").append(std::to_string(settings_.pixelSize)).append(" px.");
+    comment.append(kBreak).append("   Wide cells ").append(Size(settings_.wideWidth));
+    comment.append(", narrow cells ").append(Size(settings_.narrowWidth)).append(".");
+    comment.append(kBreak).append("   ").append(ScanText(settings_.layout.scan));
+    comment.append(kBreak).append("   ").append(BitOrderText(settings_.layout));
+    return comment.append(" */");
+  }
+
+  std::string Size(int width) const {
+    return std::to_string(width) + " x " + std::to_string(settings_.pixelSize) + " pixels";
+  }
+
+  void AppendSizes(std::size_t wideCount, std::size_t narrowCount) {
+    const std::string& name = settings_.name;
+    const std::pair<std::string, std::size_t> constants[] = {
+        {name + "_height", static_cast<std::size_t>(settings_.pixelSize)},
+        {name + "_wide_width", static_cast<std::size_t>(settings_.wideWidth)},
+        {name + "_narrow_width", static_cast<std::size_t>(settings_.narrowWidth)},
+        {name + "_wide_count", wideCount},
+        {name + "_narrow_count", narrowCount},
+    };
+    text_.append("enum {").append(kBreak);
+    for (std::size_t i = 0; i < std::size(constants); ++i) {
+      text_.append("  ").append(constants[i].first).append(" = ");
+      text_.append(std::to_string(constants[i].second));
+      text_.append(i + 1 < std::size(constants) ? "," : "").append(kBreak);
+    }
+    text_.append("};").append(kBreak);
+  }
+
+  void AppendTable(std::string_view table, std::span<const GlyphEntry> entries, int width,
+                   int codeDigits) {
+    const std::string prefix = settings_.name + "_" + std::string(table);
+    const std::size_t bytes =
+        glyphs::LaidOutSize(width, settings_.pixelSize, settings_.layout.scan);
+    std::string dimensions = "[";
+    dimensions.append(std::to_string(bytes)).append("]");
+    if (entries.empty()) {
+      text_.append("/* No ").append(table).append(" glyphs: ").append(prefix);
+      text_.append("_count is 0, and each array holds one").append(kBreak);
+      text_.append("   placeholder, as C has no empty arrays. */");
+      text_.append(kBreak);
+      header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
+      text_.append("0").append(kBreak).append("};").append(kBreak);
+      header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
+                                    dimensions);
+      text_.append("{0}").append(kBreak).append("};").append(kBreak);
+      return;
+    }
+    text_.append("/* The codes of the ").append(table).append(" glyphs, sorted: ");
+    text_.append(codeDigits == 4 ? "lead byte * 256 + trail byte. */" : "the byte. */");
+    text_.append(kBreak);
+    header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
+    const std::size_t perLine = codeDigits == 4 ? 10 : 16;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      AppendHex(text_, entries[i].code, codeDigits);
+      text_.append(",");
+      if ((i + 1) % perLine == 0 || i + 1 == entries.size()) text_.append(kBreak);
+    }
+    text_.append("};").append(kBreak);
+    text_.append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
+    text_.append(" bytes each. */").append(kBreak);
+    header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
+                                  dimensions);
+    for (const GlyphEntry& entry : entries) AppendGlyph(entry, codeDigits);
+    text_.append("};").append(kBreak);
+  }
+
+  void AppendGlyph(const GlyphEntry& entry, int codeDigits) {
+    text_.append("/* ");
+    AppendHex(text_, entry.code, codeDigits);
+    text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
+    const glyphs::Glyph& glyph = entry.glyph;
+    for (int y = 0; y < glyph.Height(); ++y) {
+      text_.append("   ");
+      for (int x = 0; x < glyph.Width(); ++x) text_ += glyph.Lit(x, y) ? '#' : '.';
+      text_.append(kBreak);
+    }
+    text_.append("*/").append(kBreak).append("{").append(kBreak);
+    bytes_.clear();
+    glyphs::AppendLaidOut(glyph, settings_.layout, bytes_);
+    ConstantWriter constants;
+    constants.Append({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
+    if (constants.LineIsOpen()) text_.append(kBreak);
+    text_.append("},").append(kBreak);
+    if (text_.size() >= kFlushSize) {
+      out_.Write(text_);
+      text_.clear();
+    }
+  }
+
+  const GlyphHeaderSettings& settings_;
+  OutputSink& out_;
+  const DeclarationStyle codeStyle_;
+  const std::string linkage_;
+  std::string text_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+std::string GlyphTypeProblem(std::string_view type) {
+  if (std::string problem = TypeProblem(type); !problem.empty()) return problem;
+  const std::optional<ByteType> byteType = FindByteType(type);
+  if (!byteType) {
+    return "names no byte type that the glyphs can be declared with: write it with unsigned "
+           "char or uint8_t (words around it, such as const or code, stay)";
+  }
+  if (!byteType->isUnsigned) {
+    return "names a byte type that is or may be signed, which cannot hold a glyph's bytes up "
+           "to 0XFF: use unsigned char or uint8_t";
+  }
+  return "";
+}
+
+std::string CodeType(std::string_view type) {
+  if (type.empty()) return "const unsigned short";
+  const std::optional<ByteType> byteType = FindByteType(type);
+  if (!byteType) return std::string(type);
+  std::string codeType(type);
+  return codeType.replace(byteType->begin, byteType->end - byteType->begin, "unsigned short");
+}
+
+void WriteGlyphHeader(const GlyphHeaderSettings& settings, std::span<const GlyphEntry> wide,
+                      std::span<const GlyphEntry> narrow, OutputSink& out) {
+  HeaderText(settings, out).Write(wide, narrow);
+}
+
+}  // namespace gbkhex::cli
