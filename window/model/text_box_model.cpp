@@ -106,8 +106,11 @@ void TextBoxModel::ChangeText(std::size_t start, std::size_t removed,
     return std::u16string_view(text_).substr(from, start - from + length + reach);
   };
   lineBreaks_ -= CountLineBreaks(around(removed));
-  const auto at = text_.begin() + static_cast<std::ptrdiff_t>(start);
-  text_.replace(at, at + static_cast<std::ptrdiff_t>(removed), inserted.begin(), inserted.end());
+  // Narrow units are widened in place: replacing from iterators of another
+  // type would first copy them into a wide string of their own, for a whole
+  // refresh a second copy of the output.
+  text_.replace(start, removed, inserted.size(), u'\0');
+  std::copy(inserted.begin(), inserted.end(), text_.begin() + static_cast<std::ptrdiff_t>(start));
   lineBreaks_ += CountLineBreaks(around(inserted.size()));
   LayOutFrom(start, removed, inserted.size());
 }

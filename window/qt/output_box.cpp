@@ -215,13 +215,13 @@ void OutputBox::Apply(const Text2Update& update) {
   const std::size_t removed = update.whole ? box_.Text().size() : update.span.removed;
   QString removedText;
   if (QAccessible::isActive()) removedText = ToQString(box_.Text().substr(start, removed));
-  // The output is ASCII: each character is the unit it is in either width.
-  const std::u16string inserted(update.text.begin(), update.text.end());
-  box_.Replace(start, removed, inserted);
+  // The output is ASCII, so it goes in without a wide copy of it: a whole
+  // refresh of a large text would otherwise hold the output twice at once.
+  box_.Replace(start, removed, update.text);
   if (update.whole) verticalScrollBar()->setValue(0);
   if (QAccessible::isActive()) {
     QAccessibleTextUpdateEvent event(this, static_cast<int>(start), removedText,
-                                     ToQString(inserted));
+                                     QString::fromLatin1(update.text));
     QAccessible::updateAccessibility(&event);
   }
   Changed(true);
