@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <random>
@@ -17,29 +18,19 @@
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
 #include "cli/table_converter.h"
+#include "harness/typical_text.h"
 
 namespace {
 
 using namespace gbkhex;
 using namespace gbkhex::cli;
 
-// 70 % ideographs that GBK encodes, 30 % printable ASCII, in UTF-8.
-std::string TypicalUtf8(std::size_t characters, std::mt19937& random) {
-  std::uniform_int_distribution<int> cjk(0x4E00, 0x9FA5);
-  std::uniform_int_distribution<int> ascii(0x21, 0x7E);
-  std::uniform_int_distribution<int> percent(0, 99);
-  std::string text;
-  for (std::size_t i = 0; i < characters; ++i) {
-    if (percent(random) < 70) {
-      const int c = cjk(random);
-      text += static_cast<char>(0xE0 | c >> 12);
-      text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      const int c = ascii(random);
-      text += static_cast<char>(c == '"' ? '!' : c);  // no text opens with a quote
-    }
-  }
+// A table's text stands as it is: no quote to open it, no blank to be cut
+// from its end.
+std::string TableText(harness::TypicalText& typical, std::size_t characters) {
+  std::string text = typical.Utf8(characters);
+  std::replace(text.begin(), text.end(), '"', '!');
+  std::replace(text.begin(), text.end(), ' ', '_');
   return text;
 }
 
@@ -78,10 +69,7 @@ void Stream(benchmark::State& state, const std::string& input, const ConvertOpti
 }
 
 const std::string& MillionCharacters() {
-  static const std::string text = [] {
-    std::mt19937 random(936);
-    return TypicalUtf8(1'000'000, random);
-  }();
+  static const std::string text = harness::TypicalText(936).Utf8(1'000'000);
   return text;
 }
 
@@ -105,11 +93,11 @@ struct Table {
 
 const Table& TenThousandEntries() {
   static const Table table = [] {
-    std::mt19937 random(14);
+    harness::TypicalText typical(14);
     std::uniform_int_distribution<std::size_t> length(30, 40);
     Table made;
     for (int i = 0; i < 10'000; ++i) {
-      const std::string text = TypicalUtf8(length(random), random);
+      const std::string text = TableText(typical, length(typical.Random()));
       made.table += "entry_" + std::to_string(i) + " = " + text + "\n";
       made.texts += text + "\n";
     }

@@ -5,34 +5,21 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/utf8.h"
+#include "harness/typical_text.h"
 
 namespace {
 
 using gbkhex::cli::Utf8Decoder;
 
 std::vector<std::uint8_t> Utf8Text(std::size_t size, int cjkPercent) {
-  std::mt19937 random(936);
-  std::uniform_int_distribution<int> cjk(0x4E00, 0x9FA5);
-  std::uniform_int_distribution<int> ascii(0x20, 0x7E);
-  std::uniform_int_distribution<int> percent(0, 99);
-  std::vector<std::uint8_t> text;
-  text.reserve(size + 2);
-  while (text.size() < size) {
-    if (percent(random) < cjkPercent) {
-      const int cp = cjk(random);
-      text.push_back(static_cast<std::uint8_t>(0xE0 | cp >> 12));
-      text.push_back(static_cast<std::uint8_t>(0x80 | (cp >> 6 & 0x3F)));
-      text.push_back(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-    } else {
-      text.push_back(static_cast<std::uint8_t>(ascii(random)));
-    }
-  }
-  return text;
+  gbkhex::harness::TypicalText typical(936, cjkPercent);
+  std::string text;
+  while (text.size() < size) text += typical.Utf8(1);
+  return {text.begin(), text.end()};
 }
 
 void Decode(benchmark::State& state, const Utf8Decoder& decoder,
