@@ -12,25 +12,6 @@ bool IsHiddenOrReordering(char32_t c) noexcept {
   return control || invisibleOrReordering;
 }
 
-void AppendUtf8(char32_t codePoint, std::string& out) {
-  const auto byte = [&out](char32_t value) { out += static_cast<char>(value); };
-  if (codePoint < 0x80) {
-    byte(codePoint);
-  } else if (codePoint < 0x800) {
-    byte(0xC0 | codePoint >> 6);
-    byte(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    byte(0xE0 | codePoint >> 12);
-    byte(0x80 | (codePoint >> 6 & 0x3F));
-    byte(0x80 | (codePoint & 0x3F));
-  } else {
-    byte(0xF0 | codePoint >> 18);
-    byte(0x80 | (codePoint >> 12 & 0x3F));
-    byte(0x80 | (codePoint >> 6 & 0x3F));
-    byte(0x80 | (codePoint & 0x3F));
-  }
-}
-
 std::size_t UnitsOfCharacterAt(std::u16string_view units, std::size_t at) noexcept {
   const bool pair =
       IsHighSurrogate(units[at]) && at + 1 < units.size() && IsLowSurrogate(units[at + 1]);

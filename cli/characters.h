@@ -4,13 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "convert/unicode.h"
+
 namespace gbkhex::cli {
-
-constexpr bool IsHighSurrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
-constexpr bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-// Appends the UTF-8 of `codePoint`, which must be a Unicode scalar value.
-void AppendUtf8(char32_t codePoint, std::string& out);
 
 // The character at units[at]: a surrogate pair makes one character.
 char32_t CodePointAt(std::u16string_view units, std::size_t at) noexcept;

@@ -60,6 +60,4 @@ std::optional<VerticalMetrics> ReadVerticalMetrics(Bytes head, Bytes hhea, Bytes
 // nearest pixel (halves upwards).
 int ScaleToPixels(int units, int unitsPerEm, int pixelSize) noexcept;
 
-std::string Utf8FromUtf16(std::u16string_view text);
-
 }  // namespace gbkhex::glyphs::sfnt

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include "convert/unicode.h"
+
 namespace gbkhex::harness {
 
 class TypicalText {
@@ -31,16 +33,7 @@ class TypicalText {
   std::string Utf8(std::size_t characters) {
     std::string text;
     text.reserve(characters * 3);
-    for (std::size_t i = 0; i < characters; ++i) {
-      const int c = Next();
-      if (c < 0x80) {
-        text += static_cast<char>(c);
-      } else {
-        text += static_cast<char>(0xE0 | c >> 12);
-        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
+    for (std::size_t i = 0; i < characters; ++i) AppendUtf8(static_cast<char32_t>(Next()), text);
     return text;
   }
 

@@ -11,23 +11,10 @@
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
 #include "cli/string_literal.h"
+#include "convert/unicode.h"
 
 namespace gbkhex::cli {
 namespace {
-
-std::string Utf8Of(std::u16string_view units) {
-  std::string utf8;
-  for (const char16_t unit : units) {
-    if (unit < 0x80) {
-      utf8 += static_cast<char>(unit);
-    } else {
-      utf8 += static_cast<char>(0xE0 | unit >> 12);
-      utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-      utf8 += static_cast<char>(0x80 | (unit & 0x3F));
-    }
-  }
-  return utf8;
-}
 
 TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
   for (const std::u16string_view text :
@@ -39,7 +26,7 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
     OutputSink sink(want, false);
     FaultReport faults(err);
     StreamConverter converter(options, sink, faults);
-    std::istringstream in(Utf8Of(text));
+    std::istringstream in(Utf8FromUtf16(text));
     converter.Convert(in, "in");
     converter.Finish();
 
