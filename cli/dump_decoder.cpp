@@ -12,9 +12,11 @@
 namespace gbkhex::cli {
 namespace {
 
-bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == ',';
+constexpr bool IsBlank(char c) noexcept {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
+
+bool IsSeparator(char c) { return IsBlank(c) || c == ','; }
 
 std::optional<unsigned> HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
@@ -163,10 +165,6 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
     if (!decoder.Add(byte, offset + at)) return false;
   }
   return true;
-}
-
-constexpr bool IsBlank(char c) noexcept {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 std::size_t SkipBlanksAndComments(std::string_view text, std::size_t at) {
