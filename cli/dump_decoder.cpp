@@ -7,6 +7,7 @@
 
 #include "cli/characters.h"
 #include "cli/string_literal.h"
+#include "convert/code_format.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
@@ -98,11 +99,6 @@ std::string Quoted(std::string_view token) {
   return " '" + std::string(token) + "'";
 }
 
-std::string Byte(std::uint8_t byte) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return {kDigits[byte >> 4], kDigits[byte & 0xF]};
-}
-
 class Decoder {
  public:
   // False once a fault is found.
@@ -111,9 +107,9 @@ class Decoder {
       const auto code = static_cast<std::uint16_t>(*lead_ << 8 | byte);
       const std::optional<char16_t> unit = DecodeCodePage936(code);
       if (!unit) {
-        return Fail(
-            "the bytes " + Byte(*lead_) + " " + Byte(byte) + " are no character of code page 936",
-            leadOffset_);
+        return Fail("the bytes " + NumToStrHex(*lead_, 1) + " " + NumToStrHex(byte, 1) +
+                        " are no character of code page 936",
+                    leadOffset_);
       }
       AppendUtf8(*unit, result_.text);
       lead_.reset();
@@ -134,7 +130,8 @@ class Decoder {
 
   DecodedDump Finish() {
     if (lead_ && !result_.fault) {
-      Fail("the dump ends inside a character, after the lead byte " + Byte(*lead_), leadOffset_);
+      Fail("the dump ends inside a character, after the lead byte " + NumToStrHex(*lead_, 1),
+           leadOffset_);
     }
     return std::move(result_);
   }

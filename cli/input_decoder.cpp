@@ -1,11 +1,10 @@
 #include "cli/input_decoder.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 
 #include "cli/characters.h"
 #include "cli/utf8.h"
+#include "convert/code_format.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
@@ -101,11 +100,7 @@ DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* 
 
 std::string Bytes(std::span<const std::uint8_t> bytes) {
   std::string text = bytes.size() == 1 ? "byte" : "bytes";
-  for (const std::uint8_t byte : bytes) {
-    std::array<char, 4> hex{};
-    std::snprintf(hex.data(), hex.size(), " %02X", byte);
-    text += hex.data();
-  }
+  for (const std::uint8_t byte : bytes) text.append(" ").append(NumToStrHex(byte, 1));
   return text;
 }
 
