@@ -132,21 +132,18 @@ DecodeStep DecodeInput(InputEncoding encoding, std::span<const std::uint8_t> byt
 }
 
 std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8_t> bytes) {
-  std::string what;
   switch (encoding) {
-    case InputEncoding::Utf8:
-      what = "invalid UTF-8 (" + Bytes(bytes) + ")";
-      break;
     case InputEncoding::Utf16Le:
     case InputEncoding::Utf16Be:
-      what = bytes.size() == 2 ? "invalid UTF-16 (" + Bytes(bytes) + ", a surrogate half alone)"
-                               : "invalid UTF-16 (" + Bytes(bytes) + ")";
-      break;
+      // Two bytes are a whole unit, ill-formed only as a surrogate half alone.
+      return "invalid UTF-16 (" + Bytes(bytes) +
+             (bytes.size() == 2 ? ", a surrogate half alone)" : ")");
     case InputEncoding::CodePage936:
-      what = "no character of code page 936 (" + Bytes(bytes) + ")";
+      return "no character of code page 936 (" + Bytes(bytes) + ")";
+    case InputEncoding::Utf8:
       break;
   }
-  return what;
+  return "invalid UTF-8 (" + Bytes(bytes) + ")";
 }
 
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {
