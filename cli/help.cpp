@@ -195,20 +195,12 @@ std::string SynopsisLine(Usage usage, SynopsisOf synopsisOf, std::string_view en
 
 // How values are given, naming the options whose values are choices.
 std::string ValuesNote() {
-  std::vector<std::string> choices;
+  OptionSet choices;
   for (const OptionRow& row : OptionRows()) {
-    const std::string name = OptionName(row.option);
-    if (row.kind == ValueKind::Choice && (choices.empty() || choices.back() != name)) {
-      choices.push_back(name);
-    }
-  }
-  std::string names;
-  for (std::size_t i = 0; i < choices.size(); ++i) {
-    if (i > 0) names += i + 1 == choices.size() ? " and " : ", ";
-    names += choices[i];
+    if (row.kind == ValueKind::Choice) choices.set(static_cast<std::size_t>(row.option));
   }
   return "A value follows its option or is attached with =, as in --format=c; the values of " +
-         names +
+         OptionNames(choices, " and ") +
          " may be written in any case, and an option given twice must be given the same value. "
          "After --, every argument is a FILE.";
 }
