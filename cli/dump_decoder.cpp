@@ -7,14 +7,17 @@
 
 #include "cli/characters.h"
 #include "cli/string_literal.h"
+#include "convert/code_format.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
 namespace {
 
-bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == ',';
+constexpr bool IsBlank(char c) noexcept {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
+
+bool IsSeparator(char c) { return IsBlank(c) || c == ','; }
 
 std::optional<unsigned> HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
@@ -96,11 +99,6 @@ std::string Quoted(std::string_view token) {
   return " '" + std::string(token) + "'";
 }
 
-std::string Byte(std::uint8_t byte) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return {kDigits[byte >> 4], kDigits[byte & 0xF]};
-}
-
 class Decoder {
  public:
   // False once a fault is found.
@@ -109,9 +107,9 @@ class Decoder {
       const auto code = static_cast<std::uint16_t>(*lead_ << 8 | byte);
       const std::optional<char16_t> unit = DecodeCodePage936(code);
       if (!unit) {
-        return Fail(
-            "the bytes " + Byte(*lead_) + " " + Byte(byte) + " are no character of code page 936",
-            leadOffset_);
+        return Fail("the bytes " + NumToStrHex(*lead_, 1) + " " + NumToStrHex(byte, 1) +
+                        " are no character of code page 936",
+                    leadOffset_);
       }
       AppendUtf8(*unit, result_.text);
       lead_.reset();
@@ -132,7 +130,8 @@ class Decoder {
 
   DecodedDump Finish() {
     if (lead_ && !result_.fault) {
-      Fail("the dump ends inside a character, after the lead byte " + Byte(*lead_), leadOffset_);
+      Fail("the dump ends inside a character, after the lead byte " + NumToStrHex(*lead_, 1),
+           leadOffset_);
     }
     return std::move(result_);
   }
@@ -163,10 +162,6 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
     if (!decoder.Add(byte, offset + at)) return false;
   }
   return true;
-}
-
-constexpr bool IsBlank(char c) noexcept {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 std::size_t SkipBlanksAndComments(std::string_view text, std::size_t at) {

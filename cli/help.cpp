@@ -176,35 +176,31 @@ std::string RoffSynopsisOf(Option option) {
   return text;
 }
 
-// The synopsis of the glyphs' line or of the way back's: its first option
-// chooses it, and what goes with that may be left out. `synopsisOf` writes one
-// option, `end` ends each.
+// The synopsis lines that end in files: the conversion's, the glyphs', the way back's.
+constexpr Usage kLinesWithFiles[] = {Usage::Convert, Usage::Glyphs, Usage::Decode};
+
+// The options of a synopsis line, each in brackets, as it may be left out; but
+// on the glyphs' line and the way back's the first option chooses the line and
+// stands bare. `synopsisOf` writes one option, `end` ends each.
 template <typename SynopsisOf>
-std::string ChosenLine(Usage usage, SynopsisOf synopsisOf, std::string_view end) {
+std::string SynopsisLine(Usage usage, SynopsisOf synopsisOf, std::string_view end) {
   std::string line;
   for (const Option option : OptionsOf(usage)) {
     const std::string synopsis = synopsisOf(option);
-    line.append(line.empty() ? synopsis : "[" + synopsis + "]").append(end);
+    const bool choosesTheLine = line.empty() && usage != Usage::Convert;
+    line.append(choosesTheLine ? synopsis : "[" + synopsis + "]").append(end);
   }
   return line;
 }
 
 // How values are given, naming the options whose values are choices.
 std::string ValuesNote() {
-  std::vector<std::string> choices;
+  OptionSet choices;
   for (const OptionRow& row : OptionRows()) {
-    const std::string name = OptionName(row.option);
-    if (row.kind == ValueKind::Choice && (choices.empty() || choices.back() != name)) {
-      choices.push_back(name);
-    }
-  }
-  std::string names;
-  for (std::size_t i = 0; i < choices.size(); ++i) {
-    if (i > 0) names += i + 1 == choices.size() ? " and " : ", ";
-    names += choices[i];
+    if (row.kind == ValueKind::Choice) choices.set(static_cast<std::size_t>(row.option));
   }
   return "A value follows its option or is attached with =, as in --format=c; the values of " +
-         names +
+         OptionNames(choices, " and ") +
          " may be written in any case, and an option given twice must be given the same value. "
          "After --, every argument is a FILE.";
 }
@@ -213,23 +209,19 @@ std::string ValuesNote() {
 
 std::string UsageText() {
   const std::string program(product::kCliName);
-  const std::string lead = "Usage: " + program + " ";
-  std::string convert;
-  for (const Option option : OptionsOf(Usage::Convert)) {
-    convert.append("[").append(SynopsisOf(option)).append("] ");
+  constexpr std::string_view kUsage = "Usage: ";
+  const std::string lead = std::string(kUsage) + program + " ";
+  const std::string other = std::string(kUsage.size(), ' ') + program + " ";
+  std::string text;
+  for (const Usage usage : kLinesWithFiles) {
+    text += (text.empty() ? lead : other) +
+            Wrapped(SynopsisLine(usage, SynopsisOf, " ") + "[FILE...]", lead.size(), lead.size());
   }
-  const std::string glyphs = ChosenLine(Usage::Glyphs, SynopsisOf, " ");
-  const std::string decode = ChosenLine(Usage::Decode, SynopsisOf, " ");
   std::string alone;
   for (const Option option : OptionsOf(Usage::Alone)) {
     alone += (alone.empty() ? "" : " | ") + OptionName(option);
   }
-  const std::string indent(lead.size(), ' ');
-  const std::string other(7, ' ');
-  return lead + Wrapped(convert + "[FILE...]", lead.size(), lead.size()) + other + program + " " +
-         Wrapped(glyphs + "[FILE...]", 8 + program.size(), lead.size()) + other + program + " " +
-         Wrapped(decode + "[FILE...]", 8 + program.size(), lead.size()) + other + program + " " +
-         alone + "\n";
+  return text + other + alone + "\n";
 }
 
 std::string HelpText() {
@@ -252,16 +244,12 @@ std::string HelpText() {
 }
 
 std::string ManualSynopsis() {
-  const std::string program = "\\fB" + Roff(product::kCliName) + "\\fR";
-  std::string roff = program + "\n";
-  for (const Option option : OptionsOf(Usage::Convert)) {
-    roff.append("[").append(RoffSynopsisOf(option)).append("]\n");
+  const std::string program = "\\fB" + Roff(product::kCliName) + "\\fR\n";
+  std::string roff;
+  for (const Usage usage : kLinesWithFiles) {
+    roff += program + SynopsisLine(usage, RoffSynopsisOf, "\n") + "[\\fIFILE\\fR ...]\n.br\n";
   }
-  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
-  roff += ChosenLine(Usage::Glyphs, RoffSynopsisOf, "\n");
-  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
-  roff += ChosenLine(Usage::Decode, RoffSynopsisOf, "\n");
-  roff += "[\\fIFILE\\fR ...]\n.br\n" + program + "\n";
+  roff += program;
   bool first = true;
   for (const Option option : OptionsOf(Usage::Alone)) {
     roff += (first ? "" : "| ") + RoffSynopsisOf(option) + "\n";

@@ -1,11 +1,10 @@
 #include "cli/input_decoder.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 
 #include "cli/characters.h"
 #include "cli/utf8.h"
+#include "convert/code_format.h"
 #include "convert/code_page_936.h"
 
 namespace gbkhex::cli {
@@ -101,11 +100,7 @@ DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* 
 
 std::string Bytes(std::span<const std::uint8_t> bytes) {
   std::string text = bytes.size() == 1 ? "byte" : "bytes";
-  for (const std::uint8_t byte : bytes) {
-    std::array<char, 4> hex{};
-    std::snprintf(hex.data(), hex.size(), " %02X", byte);
-    text += hex.data();
-  }
+  for (const std::uint8_t byte : bytes) text.append(" ").append(NumToStrHex(byte, 1));
   return text;
 }
 
@@ -137,21 +132,18 @@ DecodeStep DecodeInput(InputEncoding encoding, std::span<const std::uint8_t> byt
 }
 
 std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8_t> bytes) {
-  std::string what;
   switch (encoding) {
-    case InputEncoding::Utf8:
-      what = "invalid UTF-8 (" + Bytes(bytes) + ")";
-      break;
     case InputEncoding::Utf16Le:
     case InputEncoding::Utf16Be:
-      what = bytes.size() == 2 ? "invalid UTF-16 (" + Bytes(bytes) + ", a surrogate half alone)"
-                               : "invalid UTF-16 (" + Bytes(bytes) + ")";
-      break;
+      // Two bytes are a whole unit, ill-formed only as a surrogate half alone.
+      return "invalid UTF-16 (" + Bytes(bytes) +
+             (bytes.size() == 2 ? ", a surrogate half alone)" : ")");
     case InputEncoding::CodePage936:
-      what = "no character of code page 936 (" + Bytes(bytes) + ")";
+      return "no character of code page 936 (" + Bytes(bytes) + ")";
+    case InputEncoding::Utf8:
       break;
   }
-  return what;
+  return "invalid UTF-8 (" + Bytes(bytes) + ")";
 }
 
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {

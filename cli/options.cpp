@@ -402,11 +402,11 @@ std::string Lowered(std::string_view text) {
   return lowered;
 }
 
-// "a", "a or b", "a, b or c", for messages.
-std::string OneOf(const std::vector<std::string>& words) {
+// "a", "a or b", "a, b or c": the words, the last two joined by `conjunction`.
+std::string Listed(const std::vector<std::string>& words, std::string_view conjunction = " or ") {
   std::string text;
   for (std::size_t i = 0; i < words.size(); ++i) {
-    if (i > 0) text += i + 1 == words.size() ? " or " : ", ";
+    if (i > 0) text += i + 1 == words.size() ? conjunction : ", ";
     text += words[i];
   }
   return text;
@@ -425,12 +425,12 @@ class Table {
   }
 
   // "--a or --b".
-  std::string Names(const OptionSet& options) const {
+  std::string Names(const OptionSet& options, std::string_view conjunction = " or ") const {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < kOptionCount; ++i) {
       if (options.test(i)) names.push_back(Name(static_cast<Option>(i)));
     }
-    return OneOf(names);
+    return Listed(names, conjunction);
   }
 
   const OptionRow* FindLong(std::string_view name) const {
@@ -458,7 +458,7 @@ class Table {
       choices.emplace_back(choice.value);
     }
     throw UsageError("unknown value '" + std::string(value) + "' for " + Name(row.option) + " (" +
-                     OneOf(choices) + ")");
+                     Listed(choices) + ")");
   }
 
   void Record(ParsedArguments& parsed, const OptionRow& row, std::string value) const {
@@ -501,6 +501,10 @@ class Table {
 std::span<const OptionRow> OptionRows() noexcept { return kOptionRows; }
 
 std::string OptionName(Option option) { return Table(OptionRows()).Name(option); }
+
+std::string OptionNames(const OptionSet& options, std::string_view conjunction) {
+  return Table(OptionRows()).Names(options, conjunction);
+}
 
 ParsedArguments ParseOptions(std::span<const std::string_view> args,
                              std::span<const OptionRow> rows) {

@@ -117,4 +117,7 @@ ParsedArguments ParseOptions(std::span<const std::string_view> args,
 // "--name", as --help and messages write an option.
 std::string OptionName(Option option);
 
+// "--a, --b or --c", the last two joined by `conjunction`, in the order of Option.
+std::string OptionNames(const OptionSet& options, std::string_view conjunction);
+
 }  // namespace gbkhex::cli

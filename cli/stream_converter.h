@@ -43,9 +43,6 @@ class StreamConverter {
   // were no faults, and flushes.
   void Finish();
 
-  // Whether a fault has stopped the output.
-  bool Failed() const noexcept { return check_.Failed(); }
-
   // After a lossy conversion that substituted characters, the warning that
   // says how many and where the first is.
   std::optional<Fault> SubstitutionWarning() const;
