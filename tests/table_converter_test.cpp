@@ -56,6 +56,27 @@ Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options =
   return read;
 }
 
+// The same, from inputs held in memory in the converter's pieces, as standard
+// input is.
+Read ReadHeldTables(const std::vector<std::string>& inputs, ConvertOptions options = {}) {
+  Read read;
+  std::ostringstream err;
+  FaultReport faults(err);
+  Recorder recorder(read.entries);
+  TableConverter converter(options, recorder, faults);
+  const std::size_t size = TableConverter::ChunkSize(options);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    std::vector<std::string> pieces;
+    for (std::size_t at = 0; at <= inputs[i].size(); at += size) {
+      pieces.push_back(inputs[i].substr(at, size));
+    }
+    converter.Convert(pieces, std::string(1, static_cast<char>('a' + i)) + ".txt");
+  }
+  converter.Finish();
+  read.faults = err.str();
+  return read;
+}
+
 std::string Utf16(std::string_view utf8, bool bigEndian) {
   std::u16string units(utf8.size(), u'\0');
   units.resize(
@@ -95,9 +116,10 @@ TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
     for (const std::size_t chunk : {1, 2, 3, 5, 8, 64 * 1024}) {
       ConvertOptions options;
       options.chunkSize = chunk;
-      const Read read = ReadTables({input}, options);
-      EXPECT_EQ(read.entries, entries) << chunk;
-      EXPECT_EQ(read.faults, faults) << chunk;
+      for (const Read& read : {ReadTables({input}, options), ReadHeldTables({input}, options)}) {
+        EXPECT_EQ(read.entries, entries) << chunk;
+        EXPECT_EQ(read.faults, faults) << chunk;
+      }
     }
   }
   // Code page 936 input, as Notepad's "ANSI" saves it, with --from gbk.
