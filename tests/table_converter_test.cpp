@@ -40,25 +40,10 @@ struct Read {
   std::string faults;
 };
 
-// Reads `inputs`, named a.txt, b.txt, ..., as one table.
-Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {}) {
-  Read read;
-  std::ostringstream err;
-  FaultReport faults(err);
-  Recorder recorder(read.entries);
-  TableConverter converter(options, recorder, faults);
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    std::istringstream in(inputs[i]);
-    converter.Convert(in, std::string(1, static_cast<char>('a' + i)) + ".txt");
-  }
-  converter.Finish();
-  read.faults = err.str();
-  return read;
-}
-
-// The same, from inputs held in memory in the converter's pieces, as standard
-// input is.
-Read ReadHeldTables(const std::vector<std::string>& inputs, ConvertOptions options = {}) {
+// Reads `inputs`, named a.txt, b.txt, ..., as one table: from streams, or
+// `held` in memory in the converter's pieces, as standard input is.
+Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {},
+                bool held = false) {
   Read read;
   std::ostringstream err;
   FaultReport faults(err);
@@ -66,11 +51,17 @@ Read ReadHeldTables(const std::vector<std::string>& inputs, ConvertOptions optio
   TableConverter converter(options, recorder, faults);
   const std::size_t size = TableConverter::ChunkSize(options);
   for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const std::string name = std::string(1, static_cast<char>('a' + i)) + ".txt";
+    if (!held) {
+      std::istringstream in(inputs[i]);
+      converter.Convert(in, name);
+      continue;
+    }
     std::vector<std::string> pieces;
     for (std::size_t at = 0; at <= inputs[i].size(); at += size) {
       pieces.push_back(inputs[i].substr(at, size));
     }
-    converter.Convert(pieces, std::string(1, static_cast<char>('a' + i)) + ".txt");
+    converter.Convert(pieces, name);
   }
   converter.Finish();
   read.faults = err.str();
@@ -116,7 +107,7 @@ TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
     for (const std::size_t chunk : {1, 2, 3, 5, 8, 64 * 1024}) {
       ConvertOptions options;
       options.chunkSize = chunk;
-      for (const Read& read : {ReadTables({input}, options), ReadHeldTables({input}, options)}) {
+      for (const Read& read : {ReadTables({input}, options), ReadTables({input}, options, true)}) {
         EXPECT_EQ(read.entries, entries) << chunk;
         EXPECT_EQ(read.faults, faults) << chunk;
       }
