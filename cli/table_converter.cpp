@@ -200,17 +200,18 @@ std::string GuardOf(const ConvertOptions& options, const std::vector<std::string
                     std::istream& standardInput, std::vector<HeldInput>& held) {
   TableGuard guard;
   guard.Add(OptionsLine(options));
-  std::vector<char> chunk(options.chunkSize);
+  const std::size_t chunkSize = TableConverter::ChunkSize(options);
+  std::vector<char> chunk(chunkSize);
   held.resize(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     std::uint64_t size = 0;
     if (names[i] == "-") {
-      size = Hold(standardInput, TableConverter::ChunkSize(options), guard, held[i]);
+      size = Hold(standardInput, chunkSize, guard, held[i]);
     } else if (const FilePointer file = OpenForReading(names[i])) {
       FileInputBuffer buffer(file.get());
       std::istream stream(&buffer);
       if (!IsRegularFile(file.get())) {
-        size = Hold(stream, TableConverter::ChunkSize(options), guard, held[i]);
+        size = Hold(stream, chunkSize, guard, held[i]);
       } else {
         // A failed read is reported by the second reading.
         for (ReadResult read; (read = ReadInput(buffer, chunk.data(), chunk.size())).size > 0;) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -160,11 +163,12 @@ struct Ran {
   std::string err;
 };
 
-Ran RunWith(std::vector<std::string_view> args, const std::string& input) {
+Ran RunWith(std::vector<std::string_view> args, const std::string& input,
+            std::size_t chunkSize = kDefaultChunkSize) {
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream err;
-  const int status = Run(args, in, out, err);
+  const int status = Run(args, in, out, err, {.chunkSize = chunkSize});
   return {status, out.str(), err.str()};
 }
 
@@ -192,6 +196,19 @@ TEST(TableConverter, TheGuardIsTheTablesAndTheOptions) {
     ASSERT_EQ(other.status, kExitOk) << other.err;
     EXPECT_NE(Guard(other.out), Guard(first.out)) << args.back() << " " << input;
   }
+  // A file gives the guard that the same bytes give on standard input, at
+  // any chunk size (0 for the default).
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("gbkhex_guard_" + std::to_string(std::random_device{}()));
+  for (const std::size_t chunk : {0, 1, 64 * 1024}) {
+    for (const std::string& text : {table, "b = 主菜单\n"s}) {
+      std::ofstream(file, std::ios::binary) << text;
+      const std::string want = Guard(RunWith({"--table"}, text).out);
+      EXPECT_EQ(Guard(RunWith({"--table", file.string()}, "", chunk).out), want) << chunk;
+      EXPECT_EQ(Guard(RunWith({"--table"}, text, chunk).out), want) << chunk;
+    }
+  }
+  std::filesystem::remove(file);
   // An empty table is a header without entries; an empty text needs a NUL.
   EXPECT_EQ(RunWith({"--table"}, "# nothing yet\n").status, kExitOk);
   EXPECT_EQ(RunWith({"--table"}, "a =\n").err,
