@@ -284,10 +284,6 @@ bool IsStdintType(std::string_view identifier) {
   return found;
 }
 
-std::string LengthName(std::string_view name) {
-  return std::string(name) + std::string(kLengthSuffix);
-}
-
 std::string_view LengthNameOwner(std::string_view name) {
   if (!name.ends_with(kLengthSuffix)) return {};
   return name.substr(0, name.size() - kLengthSuffix.size());

@@ -59,7 +59,6 @@ bool IsStdintType(std::string_view identifier);
 
 // The length constant that the header declares beside NAME[]: NAME and this.
 inline constexpr std::string_view kLengthSuffix = "_len";
-std::string LengthName(std::string_view name);
 
 // The name whose length constant `name` is ("title" for "title_len"), or ""
 // when `name` does not end in "_len".

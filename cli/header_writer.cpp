@@ -404,23 +404,14 @@ std::string TableGuard::Name() const {
 
 TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
     : style_(std::move(style)), nul_(nul) {
-  // What the writers of the pieces write around a name (here "\x01", which
-  // none of them writes), cut there.
+  // What AppendDeclarationHead writes around a name (here "\x01", which it
+  // never writes), cut there.
   constexpr std::string_view kName = "\x01";
-  const auto around = [kName](std::string text, std::string& before, std::string& after) {
-    const std::size_t name = text.find(kName);
-    before.assign(text, 0, name);
-    after.assign(text, name + 1);
-  };
   std::string head = std::string(header::kCommentClosing).append(kHeaderLineBreak);
   header::AppendDeclarationHead(head, kLinkageMacroPrefix, style_, kName);
-  around(head, head_, afterName_);
-  std::string tail;
-  header::AppendDeclarationTail(tail, style_.form, false);
-  header::AppendLengthConstant(tail, kName, 0);
-  around(tail, tail_, lengthTail_);
-  lengthTail_.resize(lengthTail_.find('0'));  // up to the length
-  openTail_ = std::string(kHeaderLineBreak).append(tail_);
+  const std::size_t name = head.find(kName);
+  head_.assign(head, 0, name);
+  afterName_.assign(head, name + kName.size());
 }
 
 std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
@@ -441,8 +432,8 @@ std::string TableHeaderWriter::Opening(std::string_view guard) const {
 std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
                                              std::string_view utf8Text,
                                              std::u16string_view units) const {
-  // The same lines as AppendTextComment, AppendDeclarationHead and Tail and
-  // AppendLengthConstant write, from pieces made once: a table has thousands.
+  // The same lines as AppendTextComment and AppendDeclarationHead write, from
+  // pieces made once: a table has thousands.
   out.append(header::kCommentOpening);
   header::AppendCommentText(out, utf8Text);
   out.append(head_).append(name).append(afterName_);
@@ -462,10 +453,8 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view 
     literal.Append(bytes_, out);
     literal.Finish(out);
   }
-  std::array<char, 20> digits{};
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
-  out.append(lineIsOpen ? openTail_ : tail_).append(name).append(lengthTail_);
-  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
+  header::AppendDeclarationTail(out, style_.form, lineIsOpen);
+  header::AppendLengthConstant(out, name, length);
   return length;
 }
 

@@ -164,9 +164,6 @@ class TableHeaderWriter {
   // What every entry's declaration holds around its name, made once.
   std::string head_;           // the comment's end, "GBKHEX_LINKAGE TYPE "
   std::string afterName_;      // "[] ATTRIBUTE = {" and its line break
-  std::string tail_;           // "};", its line break, "static const unsigned long "
-  std::string openTail_;       // the same after a line break, for an open line
-  std::string lengthTail_;     // "_len = "
   mutable std::string bytes_;  // of a literal, kept from entry to entry
 };
 

@@ -248,14 +248,14 @@ std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uin
   }
   // Only a name that ends in "_len" can be another's length constant.
   if (namesEndingInLen_ > 0) {
-    lengthName_.assign(name).append("_len");
+    lengthName_.assign(name).append(kLengthSuffix);
     if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
       return Clash{names_[*other].line, Concat("the length constant of '", name, "', ", lengthName_,
                                                ", is the name of another entry", lines(*other))};
     }
   }
   Insert(name, hash, line);
-  if (name.ends_with("_len")) ++namesEndingInLen_;
+  if (name.ends_with(kLengthSuffix)) ++namesEndingInLen_;
   return std::nullopt;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <sstream>
 #include <utility>
 
 #include "cli/characters.h"
@@ -162,33 +161,57 @@ std::string OptionsLine(const ConvertOptions& options) {
   return line + "\n";
 }
 
+// One piece of an input, and whether more may follow.
+struct InputPiece {
+  std::string_view bytes;
+  std::string failure;  // of a read that failed after `bytes`
+  bool more = false;
+};
+
 // An input for the second reading: standard input, or a file that cannot be
-// read again (a pipe), held from the first; a file otherwise.
+// read again (a pipe), held from the first in the pieces that the converter
+// reads (no copy of the whole grows); a file otherwise.
 struct HeldInput {
   bool held = false;
-  WholeInput whole;
+  std::vector<std::string> pieces;
+  std::string failure;
 };
+
+// Holds the whole of `in` for the second reading, each piece added to `guard`
+// as it comes; returns the number of bytes.
+std::uint64_t Hold(std::istream& in, std::size_t chunkSize, TableGuard& guard, HeldInput& held) {
+  held.held = true;
+  std::uint64_t size = 0;
+  for (;;) {
+    std::string& piece = held.pieces.emplace_back(chunkSize, '\0');
+    ReadResult read = ReadInput(*in.rdbuf(), piece.data(), piece.size());
+    piece.resize(read.size);
+    guard.Add(piece);
+    size += read.size;
+    if (read.size < chunkSize) {
+      held.failure = std::move(read.failure);
+      return size;
+    }
+  }
+}
 
 // The include guard, from a first reading of every input.
 std::string GuardOf(const ConvertOptions& options, const std::vector<std::string>& names,
                     std::istream& standardInput, std::vector<HeldInput>& held) {
   TableGuard guard;
   guard.Add(OptionsLine(options));
-  std::vector<char> chunk(options.chunkSize);
+  const std::size_t chunkSize = TableConverter::ChunkSize(options);
+  std::vector<char> chunk(chunkSize);
   held.resize(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     std::uint64_t size = 0;
     if (names[i] == "-") {
-      held[i] = {true, ReadWhole(standardInput)};
-      size = held[i].whole.text.size();
-      guard.Add(held[i].whole.text);
+      size = Hold(standardInput, chunkSize, guard, held[i]);
     } else if (const FilePointer file = OpenForReading(names[i])) {
       FileInputBuffer buffer(file.get());
       std::istream stream(&buffer);
       if (!IsRegularFile(file.get())) {
-        held[i] = {true, ReadWhole(stream)};
-        size = held[i].whole.text.size();
-        guard.Add(held[i].whole.text);
+        size = Hold(stream, chunkSize, guard, held[i]);
       } else {
         // A failed read is reported by the second reading.
         for (ReadResult read; (read = ReadInput(buffer, chunk.data(), chunk.size())).size > 0;) {
@@ -211,19 +234,39 @@ TableConverter::TableConverter(const ConvertOptions& options, TableOutput& outpu
     : options_(options),
       output_(output),
       faults_(faults),
-      check_(options.charset, options.lossy, faults, options.taker) {
-  if (options_.chunkSize == 0) options_.chunkSize = kDefaultChunkSize;
-  chunk_.resize(std::max(options_.chunkSize, kStartBytes));
+      check_(options.charset, options.lossy, faults, options.taker),
+      chunk_(ChunkSize(options)) {}
+
+std::size_t TableConverter::ChunkSize(const ConvertOptions& options) noexcept {
+  return std::max(options.chunkSize == 0 ? kDefaultChunkSize : options.chunkSize, kStartBytes);
 }
 
 void TableConverter::Convert(std::istream& in, std::string_view name) {
+  ConvertPieces(name, [this, &in] {
+    ReadResult read = ReadInput(*in.rdbuf(), chunk_.data(), chunk_.size());
+    return InputPiece{
+        {chunk_.data(), read.size}, std::move(read.failure), read.size == chunk_.size()};
+  });
+}
+
+void TableConverter::Convert(std::span<const std::string> pieces, std::string_view name) {
+  std::size_t next = 0;
+  ConvertPieces(name, [&pieces, &next] {
+    if (next == pieces.size()) return InputPiece{};
+    ++next;
+    return InputPiece{pieces[next - 1], {}, next < pieces.size()};
+  });
+}
+
+template <typename Next>
+void TableConverter::ConvertPieces(std::string_view name, Next next) {
   name_ = std::string(name);
   names_.StartInput(name);
   lineNumber_ = 0;
   std::optional<TableLines> lines;
   for (bool first = true;; first = false) {
-    const ReadResult read = ReadInput(*in.rdbuf(), chunk_.data(), chunk_.size());
-    std::string_view bytes(chunk_.data(), read.size);
+    const InputPiece piece = next();
+    std::string_view bytes = piece.bytes;
     if (first) {
       const InputStart detected =
           DetectEncoding({reinterpret_cast<const std::uint8_t*>(bytes.data()),
@@ -245,11 +288,11 @@ void TableConverter::Convert(std::istream& in, std::string_view name) {
       lineOffset_ += line->size() + lines->LineFeedSize();
     }
     // A line that a failed read cuts short is the failure's fault.
-    if (!read.failure.empty()) {
-      check_.Report(Fault{.kind = FaultKind::Read, .what = read.failure});
+    if (!piece.failure.empty()) {
+      check_.Report(Fault{.kind = FaultKind::Read, .what = piece.failure});
       return;
     }
-    if (read.size < chunk_.size()) break;
+    if (!piece.more) break;
   }
   bulk_ = {};
   if (const auto rest = lines->Rest()) Line(*rest, true);
@@ -445,11 +488,10 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i < held.size() && held[i].held) {
       const std::string_view name = names[i] == "-" ? kStandardInputName : names[i];
-      std::istringstream stream(std::move(held[i].whole.text));
-      converter.Convert(stream, name);
-      if (!held[i].whole.failure.empty()) {
-        converter.Refuse(Fault{
-            .kind = FaultKind::Read, .input = std::string(name), .what = held[i].whole.failure});
+      converter.Convert(held[i].pieces, name);
+      if (!held[i].failure.empty()) {
+        converter.Refuse(
+            Fault{.kind = FaultKind::Read, .input = std::string(name), .what = held[i].failure});
       }
       continue;
     }

@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,12 @@ class TableConverter {
 
   // Reads the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name);
+  // The same for an input held in memory, in the pieces that ChunkSize()
+  // cut it into: all of them as long as that, but the last.
+  void Convert(std::span<const std::string> pieces, std::string_view name);
+
+  // How many bytes the converter reads at a time, with `options`.
+  static std::size_t ChunkSize(const ConvertOptions& options) noexcept;
 
   // A fault of an input that the caller could not open.
   void Refuse(const Fault& fault);
@@ -66,6 +73,9 @@ class TableConverter {
   std::optional<Fault> SubstitutionWarning() const;
 
  private:
+  // Reads the input that `next()` gives piece by piece, as an InputPiece.
+  template <typename Next>
+  void ConvertPieces(std::string_view name, Next next);
   // One line, as the input encodes it, without its line feed.
   void Line(std::string_view raw, bool last);
   // Decodes the line into line_, reporting what is not text; false if any.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,16 +43,28 @@ struct Read {
   std::string faults;
 };
 
-// Reads `inputs`, named a.txt, b.txt, ..., as one table.
-Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {}) {
+// Reads `inputs`, named a.txt, b.txt, ..., as one table: from streams, or
+// `held` in memory in the converter's pieces, as standard input is.
+Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {},
+                bool held = false) {
   Read read;
   std::ostringstream err;
   FaultReport faults(err);
   Recorder recorder(read.entries);
   TableConverter converter(options, recorder, faults);
+  const std::size_t size = TableConverter::ChunkSize(options);
   for (std::size_t i = 0; i < inputs.size(); ++i) {
-    std::istringstream in(inputs[i]);
-    converter.Convert(in, std::string(1, static_cast<char>('a' + i)) + ".txt");
+    const std::string name = std::string(1, static_cast<char>('a' + i)) + ".txt";
+    if (!held) {
+      std::istringstream in(inputs[i]);
+      converter.Convert(in, name);
+      continue;
+    }
+    std::vector<std::string> pieces;
+    for (std::size_t at = 0; at <= inputs[i].size(); at += size) {
+      pieces.push_back(inputs[i].substr(at, size));
+    }
+    converter.Convert(pieces, name);
   }
   converter.Finish();
   read.faults = err.str();
@@ -95,9 +110,10 @@ TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
     for (const std::size_t chunk : {1, 2, 3, 5, 8, 64 * 1024}) {
       ConvertOptions options;
       options.chunkSize = chunk;
-      const Read read = ReadTables({input}, options);
-      EXPECT_EQ(read.entries, entries) << chunk;
-      EXPECT_EQ(read.faults, faults) << chunk;
+      for (const Read& read : {ReadTables({input}, options), ReadTables({input}, options, true)}) {
+        EXPECT_EQ(read.entries, entries) << chunk;
+        EXPECT_EQ(read.faults, faults) << chunk;
+      }
     }
   }
   // Code page 936 input, as Notepad's "ANSI" saves it, with --from gbk.
@@ -147,11 +163,12 @@ struct Ran {
   std::string err;
 };
 
-Ran RunWith(std::vector<std::string_view> args, const std::string& input) {
+Ran RunWith(std::vector<std::string_view> args, const std::string& input,
+            std::size_t chunkSize = kDefaultChunkSize) {
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream err;
-  const int status = Run(args, in, out, err);
+  const int status = Run(args, in, out, err, {.chunkSize = chunkSize});
   return {status, out.str(), err.str()};
 }
 
@@ -179,6 +196,19 @@ TEST(TableConverter, TheGuardIsTheTablesAndTheOptions) {
     ASSERT_EQ(other.status, kExitOk) << other.err;
     EXPECT_NE(Guard(other.out), Guard(first.out)) << args.back() << " " << input;
   }
+  // A file gives the guard that the same bytes give on standard input, at
+  // any chunk size (0 for the default).
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("gbkhex_guard_" + std::to_string(std::random_device{}()));
+  for (const std::size_t chunk : {0, 1, 64 * 1024}) {
+    for (const std::string& text : {table, "b = 主菜单\n"s}) {
+      std::ofstream(file, std::ios::binary) << text;
+      const std::string want = Guard(RunWith({"--table"}, text).out);
+      EXPECT_EQ(Guard(RunWith({"--table", file.string()}, "", chunk).out), want) << chunk;
+      EXPECT_EQ(Guard(RunWith({"--table"}, text, chunk).out), want) << chunk;
+    }
+  }
+  std::filesystem::remove(file);
   // An empty table is a header without entries; an empty text needs a NUL.
   EXPECT_EQ(RunWith({"--table"}, "# nothing yet\n").status, kExitOk);
   EXPECT_EQ(RunWith({"--table"}, "a =\n").err,
