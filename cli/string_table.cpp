@@ -133,13 +133,6 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   into.plain = line.substr(text, end - text);
 }
 
-std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index) {
-  std::size_t at = entry.textOffset;
-  if (!entry.quoted) return at + index;
-  for (; index > 0 && at < line.size(); --index) at += line[at] == '\\' ? 2 : 1;
-  return at;
-}
-
 void TableLines::Append(std::string_view bytes) {
   if (start_ > 0) {
     buffer_.erase(0, start_);

@@ -51,10 +51,6 @@ struct TableLine {
 TableLine ReadTableLine(std::string_view line);
 void ReadTableLine(std::string_view line, TableLine& into);
 
-// Where byte `index` of an entry's text stands in its line, for a fault found
-// in the text later: in a quoted text each escape takes two bytes for one.
-std::size_t LineOffsetOfTextByte(std::string_view line, const TableLine& entry, std::size_t index);
-
 // How a line feed stands in the bytes of a text: one byte 0A (UTF-8, code
 // page 936, whose trail bytes are never 0A), or a UTF-16 unit of either byte
 // order, at an even offset.

@@ -44,10 +44,6 @@ TEST(StringTable, ReadsEntriesCommentsAndQuotedTexts) {
     EXPECT_EQ(got.Text(), want.text) << want.line;
     EXPECT_EQ(got.textOffset, want.textOffset) << want.line;
   }
-  // A fault found in a text later is placed past the escapes before it.
-  const std::string_view line = R"(q = "\"\\ab" )";
-  EXPECT_EQ(LineOffsetOfTextByte(line, ReadTableLine(line), 2), 9u);
-  EXPECT_EQ(LineOffsetOfTextByte("q =  ab", ReadTableLine("q =  ab"), 1), 6u);
 }
 
 TEST(StringTable, ALineOfAnyOtherShapeIsAFaultAtItsPlace) {

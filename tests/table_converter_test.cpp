@@ -97,13 +97,15 @@ TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
       "bad line\n"
       "x = 十µ\t😀\n"
       "\n"
+      "y = \"\\\\\\\"µ\"\n"
       "last=末";
   // The entries before the first fault, and no end.
   const std::string entries = "menu=主菜单|主菜单\nq=a\"b\t十|a\"b\t十\n";
   const std::string faults =
       "a.txt:4:5: error: expected '=' after the name 'bad'\n"
       "a.txt:5:7: error: U+00B5 'µ' has no exact code in GBK (code page 936)\n"
-      "a.txt:5:9: error: U+1F600 '😀' has no exact code in GBK (code page 936)\n";
+      "a.txt:5:9: error: U+1F600 '😀' has no exact code in GBK (code page 936)\n"
+      "a.txt:7:10: error: U+00B5 'µ' has no exact code in GBK (code page 936)\n";
   const std::vector<std::string> encodings = {table, "\xEF\xBB\xBF" + table, Utf16(table, false),
                                               Utf16(table, true)};
   for (const std::string& input : encodings) {
