@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::string_view kBreak = kHeaderLineBreak;
 constexpr char kDigits[] = "0123456789ABCDEF";
-constexpr std::size_t kFlushSize = 64 * 1024;
 
 // The byte type in a type's words, and whether it is unsigned.
 struct ByteType {
@@ -101,18 +100,19 @@ class HeaderText {
   HeaderText(const GlyphHeaderSettings& settings, OutputSink& out)
       : settings_(settings),
         out_(out),
+        text_(out.Gathering()),
         codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute},
         linkage_(std::string(header::kLinkageMacro) + " ") {}
 
   void Write(std::span<const GlyphEntry> wide, std::span<const GlyphEntry> narrow) {
-    text_ = header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
-                            NeedsStdint(settings_.style.type));
+    text_.append(header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
+                                 NeedsStdint(settings_.style.type)));
     text_.append(header::LinkageMacroDefinition());
     AppendSizes(wide.size(), narrow.size());
     AppendTable("wide", wide, settings_.wideWidth, 4);
     AppendTable("narrow", narrow, settings_.narrowWidth, 2);
     text_.append(header::LinkageMacroEnd()).append(header::Closing());
-    out_.Write(text_);
+    out_.Gathered();
   }
 
  private:
@@ -207,17 +207,14 @@ class HeaderText {
     constants.Append({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
     if (constants.LineIsOpen()) text_.append(kBreak);
     text_.append("},").append(kBreak);
-    if (text_.size() >= kFlushSize) {
-      out_.Write(text_);
-      text_.clear();
-    }
+    out_.Gathered();
   }
 
   const GlyphHeaderSettings& settings_;
   OutputSink& out_;
+  std::string& text_;  // the sink's, written in place
   const DeclarationStyle codeStyle_;
   const std::string linkage_;
-  std::string text_;
   std::vector<std::uint8_t> bytes_;
 };
 
