@@ -43,6 +43,15 @@ std::string FolderName(const std::string& path) {
   return prefix.empty() ? "." : prefix;
 }
 
+// What FILE is, as Examine finds it.
+struct Target {
+  std::string path;  // where the output goes: a symbolic link's target
+  bool exists = false;
+  bool regular = true;
+  bool folder = false;
+  int mode = -1;  // the permissions to keep (POSIX), or -1
+};
+
 #ifdef _WIN32
 
 // The errno value that says what a Windows error says, so that every message
@@ -161,14 +170,6 @@ class Sink {
   std::wstring path_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool deleteOnClose_ = false;
-};
-
-struct Target {
-  std::string path;
-  bool exists = false;
-  bool regular = true;
-  bool folder = false;
-  int mode = -1;
 };
 
 Target Examine(const std::string& path) {
@@ -327,14 +328,6 @@ class Sink {
 
   int fd_ = -1;
   std::string path_;
-};
-
-struct Target {
-  std::string path;
-  bool exists = false;
-  bool regular = true;
-  bool folder = false;
-  int mode = -1;  // the permissions to keep, or -1
 };
 
 Target Examine(const std::string& path) {
