@@ -4,13 +4,13 @@
 #include <optional>
 
 #include "cli/characters.h"
+#include "convert/code_format.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 namespace {
 
 constexpr std::string_view kBreak = kHeaderLineBreak;
-constexpr char kDigits[] = "0123456789ABCDEF";
 
 // The byte type in a type's words, and whether it is unsigned.
 struct ByteType {
@@ -59,9 +59,9 @@ std::optional<ByteType> FindByteType(std::string_view type) {
   return std::nullopt;
 }
 
-void AppendHex(std::string& out, unsigned value, int digits) {
-  out.append("0X");
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+// "0X" and the code's `digits` hexadecimal digits (4 or 2).
+void AppendCode(std::string& out, std::uint16_t code, int digits) {
+  out.append("0X").append(NumToStrHex(code, static_cast<std::int16_t>(digits / 2)));
 }
 
 // How --scan and --bit-order lay the pixels out, as the first comment says it.
@@ -177,7 +177,7 @@ class HeaderText {
     header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
     const std::size_t perLine = codeDigits == 4 ? 10 : 16;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      AppendHex(text_, entries[i].code, codeDigits);
+      AppendCode(text_, entries[i].code, codeDigits);
       text_.append(",");
       if ((i + 1) % perLine == 0 || i + 1 == entries.size()) text_.append(kBreak);
     }
@@ -192,7 +192,7 @@ class HeaderText {
 
   void AppendGlyph(const GlyphEntry& entry, int codeDigits) {
     text_.append("/* ");
-    AppendHex(text_, entry.code, codeDigits);
+    AppendCode(text_, entry.code, codeDigits);
     text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
     const glyphs::Glyph& glyph = entry.glyph;
     for (int y = 0; y < glyph.Height(); ++y) {
