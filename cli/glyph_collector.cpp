@@ -20,7 +20,7 @@ bool IsControl(char16_t unit) noexcept { return unit < 0x20 || (unit >= 0x7F && 
 }  // namespace
 
 GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset)
-    : font_(font), charset_(charset), states_(kUnits, State::Unseen), entryOfCode_(kUnits, 0) {}
+    : font_(font), charset_(charset), states_(kUnits, State::Unseen), codeDrawn_(kUnits, false) {}
 
 std::uint16_t GlyphCollector::CodeOf(char16_t unit) const noexcept {
   return static_cast<std::uint16_t>(CharacterCode(UnitToWrite(charset_, unit)));
@@ -39,7 +39,7 @@ GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
   if (IsLineBreak(unit)) return State::Taken;
   if (IsControl(unit)) return State::Control;
   const std::uint16_t code = CodeOf(unit);
-  if (entryOfCode_[code] != 0) return State::Taken;
+  if (codeDrawn_[code]) return State::Taken;
   const std::optional<char16_t> character = DecodeCodePage936(code);
   if (!character || IsControl(*character)) return State::NoGlyph;
   const glyphs::Cell cell = code > 0xFF ? glyphs::Cell::Wide : glyphs::Cell::Narrow;
@@ -51,7 +51,7 @@ GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
   }
   if (!glyph) return State::NoGlyph;
   entries_.push_back(GlyphEntry{.code = code, .character = *character, .glyph = std::move(*glyph)});
-  entryOfCode_[code] = static_cast<std::uint32_t>(entries_.size());
+  codeDrawn_[code] = true;
   return State::Taken;
 }
 
@@ -70,9 +70,6 @@ std::string GlyphCollector::Refusal(char16_t unit) const {
 GlyphCollector::Tables GlyphCollector::Sorted() {
   std::sort(entries_.begin(), entries_.end(),
             [](const GlyphEntry& a, const GlyphEntry& b) { return a.code < b.code; });
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    entryOfCode_[entries_[i].code] = static_cast<std::uint32_t>(i + 1);
-  }
   const auto wide = std::find_if(entries_.begin(), entries_.end(),
                                  [](const GlyphEntry& entry) { return entry.code > 0xFF; });
   const std::span<const GlyphEntry> all(entries_);

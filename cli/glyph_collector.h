@@ -53,9 +53,8 @@ class GlyphCollector final : public CharacterTaker {
 
   glyphs::Font& font_;
   Charset charset_;
-  std::vector<State> states_;  // by unit
-  // By code: the index of its glyph in entries_ + 1, or 0.
-  std::vector<std::uint32_t> entryOfCode_;
+  std::vector<State> states_;    // by unit
+  std::vector<bool> codeDrawn_;  // by code: whether entries_ holds its glyph
   std::vector<GlyphEntry> entries_;
 };
 

@@ -4,14 +4,13 @@
 #include <optional>
 
 #include "cli/characters.h"
+#include "convert/code_format.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {
 namespace {
 
 constexpr std::string_view kBreak = kHeaderLineBreak;
-constexpr char kDigits[] = "0123456789ABCDEF";
-constexpr std::size_t kFlushSize = 64 * 1024;
 
 // The byte type in a type's words, and whether it is unsigned.
 struct ByteType {
@@ -60,9 +59,9 @@ std::optional<ByteType> FindByteType(std::string_view type) {
   return std::nullopt;
 }
 
-void AppendHex(std::string& out, unsigned value, int digits) {
-  out.append("0X");
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+// "0X" and the code's `digits` hexadecimal digits (4 or 2).
+void AppendCode(std::string& out, std::uint16_t code, int digits) {
+  out.append("0X").append(NumToStrHex(code, static_cast<std::int16_t>(digits / 2)));
 }
 
 // How --scan and --bit-order lay the pixels out, as the first comment says it.
@@ -101,18 +100,19 @@ class HeaderText {
   HeaderText(const GlyphHeaderSettings& settings, OutputSink& out)
       : settings_(settings),
         out_(out),
+        text_(out.Gathering()),
         codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute},
         linkage_(std::string(header::kLinkageMacro) + " ") {}
 
   void Write(std::span<const GlyphEntry> wide, std::span<const GlyphEntry> narrow) {
-    text_ = header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
-                            NeedsStdint(settings_.style.type));
+    text_.append(header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
+                                 NeedsStdint(settings_.style.type)));
     text_.append(header::LinkageMacroDefinition());
     AppendSizes(wide.size(), narrow.size());
     AppendTable("wide", wide, settings_.wideWidth, 4);
     AppendTable("narrow", narrow, settings_.narrowWidth, 2);
     text_.append(header::LinkageMacroEnd()).append(header::Closing());
-    out_.Write(text_);
+    out_.Gathered();
   }
 
  private:
@@ -177,7 +177,7 @@ class HeaderText {
     header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
     const std::size_t perLine = codeDigits == 4 ? 10 : 16;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      AppendHex(text_, entries[i].code, codeDigits);
+      AppendCode(text_, entries[i].code, codeDigits);
       text_.append(",");
       if ((i + 1) % perLine == 0 || i + 1 == entries.size()) text_.append(kBreak);
     }
@@ -192,7 +192,7 @@ class HeaderText {
 
   void AppendGlyph(const GlyphEntry& entry, int codeDigits) {
     text_.append("/* ");
-    AppendHex(text_, entry.code, codeDigits);
+    AppendCode(text_, entry.code, codeDigits);
     text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
     const glyphs::Glyph& glyph = entry.glyph;
     for (int y = 0; y < glyph.Height(); ++y) {
@@ -207,17 +207,14 @@ class HeaderText {
     constants.Append({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
     if (constants.LineIsOpen()) text_.append(kBreak);
     text_.append("},").append(kBreak);
-    if (text_.size() >= kFlushSize) {
-      out_.Write(text_);
-      text_.clear();
-    }
+    out_.Gathered();
   }
 
   const GlyphHeaderSettings& settings_;
   OutputSink& out_;
+  std::string& text_;  // the sink's, written in place
   const DeclarationStyle codeStyle_;
   const std::string linkage_;
-  std::string text_;
   std::vector<std::uint8_t> bytes_;
 };
 

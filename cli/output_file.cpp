@@ -43,6 +43,15 @@ std::string FolderName(const std::string& path) {
   return prefix.empty() ? "." : prefix;
 }
 
+// What FILE is, as Examine finds it.
+struct Target {
+  std::string path;  // where the output goes: a symbolic link's target
+  bool exists = false;
+  bool regular = true;
+  bool folder = false;
+  int mode = -1;  // the permissions to keep (POSIX), or -1
+};
+
 #ifdef _WIN32
 
 // The errno value that says what a Windows error says, so that every message
@@ -163,14 +172,6 @@ class Sink {
   bool deleteOnClose_ = false;
 };
 
-struct Target {
-  std::string path;
-  bool exists = false;
-  bool regular = true;
-  bool folder = false;
-  int mode = -1;
-};
-
 Target Examine(const std::string& path) {
   Target target{path};
   const std::wstring wide = Wide(path);
@@ -188,6 +189,13 @@ Target Examine(const std::string& path) {
   }
   return target;
 }
+
+// The system deletes the temporary file itself when the process ends (see
+// Sink): no signal needs handling or holding off, so these do nothing.
+class SignalBlock {
+ public:
+  SignalBlock() noexcept {}  // user-provided, so that an unused block draws no warning
+};
 
 class SignalGuard {
  public:
@@ -329,14 +337,6 @@ class Sink {
   std::string path_;
 };
 
-struct Target {
-  std::string path;
-  bool exists = false;
-  bool regular = true;
-  bool folder = false;
-  int mode = -1;  // the permissions to keep, or -1
-};
-
 Target Examine(const std::string& path) {
   Target target{path};
   struct stat status {};
@@ -446,9 +446,7 @@ class OutputFile::Impl {
     if (!buffer_.Drain()) Fail("cannot write", buffer_.Failure());
     if (const int error = sink_.CloseKeeping()) Fail("cannot write", error);
     if (!direct_) {
-#ifndef _WIN32
       const SignalBlock block;
-#endif
       if (const int error = sink_.ReplaceWith(target_.path)) Fail("cannot replace", error);
       signals_->Forget();
     }
@@ -458,9 +456,7 @@ class OutputFile::Impl {
  private:
   void CreateTemporary() {
     const std::string prefix = FolderPrefix(target_.path);
-#ifndef _WIN32
     const SignalBlock block;
-#endif
     for (int attempt = 0;; ++attempt) {
       temporary_ = prefix + TemporaryName();
       const int error = sink_.CreateNew(temporary_);
@@ -480,9 +476,7 @@ class OutputFile::Impl {
 
   void Abandon() noexcept {
     if (direct_) return;
-#ifndef _WIN32
     const SignalBlock block;
-#endif
     sink_.Remove();
     if (signals_) signals_->Forget();
   }

@@ -74,10 +74,9 @@ bool SameName(std::u16string_view a, std::wstring_view b) {
                               TRUE) == CSTR_EQUAL;
 }
 
-// Whether the font selected into `dc` goes by `face`: GDI takes another font
-// for a name it does not know, without a word.
-bool SelectedFontIsNamed(HDC dc, std::wstring_view face) {
-  const auto names = FontTable(dc, sfnt::Tag("name"));
+// Whether the font whose 'name' table is `names` goes by `face`: GDI takes
+// another font for a name it does not know, without a word.
+bool IsNamed(sfnt::Bytes names, std::wstring_view face) {
   for (const std::uint16_t id :
        {sfnt::kFamilyNameId, sfnt::kFullNameId, sfnt::kTypographicFamilyNameId}) {
     for (const std::u16string& name : sfnt::AllNames(names, id)) {
@@ -200,23 +199,23 @@ OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
   auto rasterizer = std::make_unique<GdiRasterizer>(font, std::move(privateFile), std::move(dc),
                                                     std::move(handle));
   const HDC selected = rasterizer->Dc();
-  if (!SelectedFontIsNamed(selected, face)) {
+  const std::vector<std::uint8_t> names = FontTable(selected, sfnt::Tag("name"));
+  if (!IsNamed(names, face)) {
     throw FontError(isFile ? "Windows cannot load font " + Quoted(font)
                            : "no font file and no installed font is named " + Quoted(font));
   }
+  const std::vector<std::uint8_t> head = FontTable(selected, sfnt::Tag("head"));
   // An installed font of the same family can win over the file's own.
-  if (isFile &&
-      sfnt::ReadTable(file, sfnt::Tag("head")) != FontTable(selected, sfnt::Tag("head"))) {
+  if (isFile && sfnt::ReadTable(file, sfnt::Tag("head")) != head) {
     throw FontError("an installed font of the same family hides font " + Quoted(font));
   }
-  const auto metrics = sfnt::ReadVerticalMetrics(FontTable(selected, sfnt::Tag("head")),
-                                                 FontTable(selected, sfnt::Tag("hhea")),
+  const auto metrics = sfnt::ReadVerticalMetrics(head, FontTable(selected, sfnt::Tag("hhea")),
                                                  FontTable(selected, sfnt::Tag("OS/2")));
   if (!metrics) throw FontError("font " + Quoted(font) + " has no vertical metrics");
 
   OpenedFont opened;
   opened.ascender = sfnt::ScaleToPixels(metrics->ascender, metrics->unitsPerEm, pixelSize);
-  opened.family = sfnt::FamilyName(FontTable(selected, sfnt::Tag("name")));
+  opened.family = sfnt::FamilyName(names);
   opened.rasterizer = std::move(rasterizer);
   return opened;
 }

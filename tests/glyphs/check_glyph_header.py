@@ -26,11 +26,10 @@ import os
 import re
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_glyphs import (cell_pixels, check, check_preview, encodes_exactly, is_wide, lay_out,  # noqa: E402
-                          read_hex, results, sample_of)
+from check_glyphs import (Program, cell_pixels, check, check_preview, encodes_exactly,  # noqa: E402
+                          is_wide, lay_out, read_hex, results, sample_of)
 
 PRINT_TABLES = r"""
 #include <stdio.h>
@@ -64,23 +63,13 @@ COMPILES = [("{cc}", "c", "-std=c99"), ("{cc}", "c", "-std=c11"), ("{cxx}", "c++
             ("{cxx}", "c++", "-std=c++17")]
 
 
-class Cli:
+class Cli(Program):
     def __init__(self, program, launcher, work, windows):
-        self.command = ([launcher] if launcher else []) + [program]
+        super().__init__(program, launcher, windows)
         self.work = work
-        self.windows = windows
-
-    def path(self, path):
-        return "Z:" + path.replace("/", "\\") if self.windows else path
 
     def run(self, *args):
-        # Into files, not pipes: a wineserver started by the run would hold a
-        # pipe open until it ends, seconds later.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(self.command + list(args), stdout=out, stderr=err, cwd=self.work)
-            out.seek(0)
-            err.seek(0)
-            return done.returncode, out.read(), err.read().decode("utf-8")
+        return self.capture(args, cwd=self.work)
 
 
 def code_of(character):

@@ -92,7 +92,10 @@ def is_wide(code_point):
     return len(chr(code_point).encode("cp936")) == 2
 
 
-class Dump:
+class Program:
+    """A program run natively, or with a launcher (wine) as a Windows program,
+    which takes paths as Windows names them."""
+
     def __init__(self, program, launcher, windows):
         self.command = ([launcher] if launcher else []) + [program]
         self.windows = windows
@@ -100,15 +103,23 @@ class Dump:
     def path(self, path):
         return "Z:" + path.replace("/", "\\") if self.windows else path
 
-    def run(self, font, size, *args):
+    def capture(self, args, cwd=None):
+        """The exit status, standard output (bytes) and standard error (text)."""
         # Into files, not pipes: a wineserver started by the run would hold a
         # pipe open until it ends, seconds later.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(self.command + [font, str(size), *args], stdout=out, stderr=err)
+            done = subprocess.run(self.command + list(args), stdout=out, stderr=err, cwd=cwd)
             out.seek(0)
             err.seek(0)
-            return subprocess.CompletedProcess(done.args, done.returncode,
-                                               out.read().decode("utf-8"), err.read().decode("utf-8"))
+            return done.returncode, out.read(), err.read().decode("utf-8")
+
+
+class Dump(Program):
+    def run(self, font, size, *args):
+        arguments = [font, str(size), *args]
+        status, out, err = self.capture(arguments)
+        return subprocess.CompletedProcess(self.command + arguments, status, out.decode("utf-8"),
+                                           err)
 
     def glyphs(self, font, size, *args):
         """family line, {(code point, layout): (width, hex)}, {code points without glyph}"""
