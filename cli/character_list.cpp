@@ -2,23 +2,19 @@
 
 #include "cli/characters.h"
 #include "convert/charset.h"
+#include "convert/code_format.h"
 
 namespace gbkhex::cli {
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kBasicUnits = 0x10000;
 constexpr std::uint8_t kGb2312Base = 0xA0;
-
-void AppendHex(std::string& out, std::uint32_t value, int digits) {
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
-}
 
 // "E5 8D 81": each byte as two digits, blank-separated.
 void AppendBytes(std::string& out, std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (i > 0) out += ' ';
-    AppendHex(out, static_cast<unsigned char>(bytes[i]), 2);
+    AppendHexDigits(out, static_cast<unsigned char>(bytes[i]), 2);
   }
 }
 
@@ -31,7 +27,7 @@ void AppendShown(std::string& out, char32_t c) {
     out.append("\\t");
   } else if (IsHiddenOrReordering(c) || (c >= 0xD800 && c <= 0xDFFF)) {
     out.append("\\u");
-    AppendHex(out, c, 4);
+    AppendHexDigits(out, c, 4);
   } else {
     AppendUtf8(c, out);
   }
@@ -96,7 +92,8 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
   for (const Seen& seen : characters_) {
     AppendShown(out, seen.character);
     out.append("\tU+");
-    AppendHex(out, seen.character, seen.character > 0xFFFF ? 5 + (seen.character > 0xFFFFF) : 4);
+    AppendHexDigits(out, seen.character,
+                    seen.character > 0xFFFF ? 5 + (seen.character > 0xFFFFF) : 4);
     out += '\t';
     std::string utf8;
     if (seen.character < 0xD800 || seen.character > 0xDFFF) AppendUtf8(seen.character, utf8);

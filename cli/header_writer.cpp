@@ -10,22 +10,18 @@
 #include "cli/characters.h"
 #include "cli/code_page_936_bytes.h"
 #include "cli/string_literal.h"
+#include "convert/code_format.h"
 #include "convert/code_page_936_table.h"
 
 namespace gbkhex::cli {
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
 constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
   std::string line(text);
   return line.append(kHeaderLineBreak);
-}
-
-void AppendHex(std::string& out, unsigned value, int digits) {
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
 }
 
 // The code point of the UTF-8 sequence at text[at] and its length, or a
@@ -228,7 +224,7 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
       // The byte and the continuation bytes that it leads.
       do {
         out.append("\\x");
-        AppendHex(out, byte(at), 2);
+        AppendHexDigits(out, byte(at), 2);
         ++at;
       } while (at < utf8Text.size() && (byte(at) & 0xC0) == 0x80);
       continue;
@@ -252,10 +248,10 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
       default:
         if (code < 0x20 || code == 0x7F) {
           out.append("\\x");
-          AppendHex(out, code, 2);
+          AppendHexDigits(out, code, 2);
         } else if (IsHiddenOrReordering(code)) {
           out.append("\\u");
-          AppendHex(out, code, 4);
+          AppendHexDigits(out, code, 4);
         } else if ((code == '/' && previous == '*') || (code == '*' && previous == '/') ||
                    (code == '?' && previous == '?')) {
           out.append("\\").append(1, static_cast<char>(code));
@@ -276,7 +272,7 @@ void ConstantWriter::Append(std::string_view bytes, std::string& out) {
   static constexpr auto kTokens = [] {
     std::array<std::array<char, 8>, 256> tokens{};
     for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ','};
+      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ','};
     }
     return tokens;
   }();
@@ -312,7 +308,7 @@ void ConstantWriter::AppendCodesOf(std::u16string_view units, std::string& out) 
   static constexpr auto kTokens = [] {
     std::array<std::array<char, 8>, 256> tokens{};
     for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kDigits[b >> 4], kDigits[b & 0xF], ',', '\r', '\n'};
+      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ',', '\r', '\n'};
     }
     return tokens;
   }();
@@ -397,8 +393,8 @@ std::string TableGuard::Name() const {
   for (const std::uint64_t lane : lanes_) hash = Mix(hash, lane);
   hash = Mix(Mix(hash, pending_), size_);
   std::string name = "GBKHEX_TABLE_";
-  AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
-  AppendHex(name, static_cast<unsigned>(hash), 8);
+  AppendHexDigits(name, static_cast<unsigned>(hash >> 32), 8);
+  AppendHexDigits(name, static_cast<unsigned>(hash), 8);
   return name;
 }
 

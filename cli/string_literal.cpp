@@ -4,10 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "convert/code_format.h"
+
 namespace gbkhex::cli {
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kLiteralJoint = "\" \"";
 constexpr std::string_view kEscapedQuestionMark = "\\?";
 
@@ -40,7 +41,7 @@ constexpr auto kTokens = [] {
       token.text = {static_cast<char>(b)};
       token.size = 1;
     } else {
-      token.text = {'\\', 'x', kDigits[b >> 4], kDigits[b & 0xF]};
+      token.text = {'\\', 'x', kHexDigits[b >> 4], kHexDigits[b & 0xF]};
       token.size = 4;
       token.hexEscape = true;
     }
@@ -202,8 +203,8 @@ class LiteralReader {
       Fail(at, std::string("unknown escape sequence \\") + c);
     } else {
       Fail(at, "unknown escape sequence: a backslash before byte " +
-                   std::string{kDigits[static_cast<std::uint8_t>(c) >> 4],
-                               kDigits[static_cast<std::uint8_t>(c) & 0xF]});
+                   std::string{kHexDigits[static_cast<std::uint8_t>(c) >> 4],
+                               kHexDigits[static_cast<std::uint8_t>(c) & 0xF]});
     }
     return at;
   }

@@ -8,8 +8,6 @@
 namespace gbkhex {
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
 constexpr std::size_t kHexTokenSize = 3;  // "CA "
 constexpr std::size_t kCTokenSize = 5;    // "0XCA,"
 constexpr std::size_t kCLineBytes = 16;   // 16 tokens make one 80-character line
@@ -18,7 +16,7 @@ constexpr std::size_t kCLineBytes = 16;   // 16 tokens make one 80-character lin
 constexpr auto kDigitPairs = [] {
   std::array<std::array<char, 2>, 256> pairs{};
   for (std::size_t b = 0; b < pairs.size(); ++b) {
-    pairs[b] = {kDigits[b >> 4], kDigits[b & 0xF]};
+    pairs[b] = {kHexDigits[b >> 4], kHexDigits[b & 0xF]};
   }
   return pairs;
 }();
@@ -149,6 +147,11 @@ std::size_t AppendOutput(std::basic_string_view<In> units, std::basic_string<Out
 
 }  // namespace
 
+void AppendHexDigits(std::string& out, std::uint32_t value, int digits) {
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    out += kHexDigits[(value >> shift) & 0xF];
+}
+
 std::string NumToStrHex(std::int32_t num, std::int16_t bytLen) {
   if (bytLen <= 0) {
     return {};
@@ -157,7 +160,7 @@ std::string NumToStrHex(std::int32_t num, std::int16_t bytLen) {
   auto value = static_cast<std::uint32_t>(num);
   std::size_t first = buffer.size();
   do {
-    buffer[--first] = kDigits[value & 0xF];
+    buffer[--first] = kHexDigits[value & 0xF];
     value >>= 4;
   } while (value != 0);
   const std::string_view digits(buffer.data() + first, buffer.size() - first);

@@ -33,6 +33,12 @@ concept Utf16Unit = std::same_as<Unit, char16_t> ||
 template <class Unit>
 concept OutputUnit = std::same_as<Unit, char> || Utf16Unit<Unit>;
 
+// The digits of every hexadecimal number that gbkhex writes: upper case.
+inline constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Appends the low `digits` hexadecimal digits of `value`, the highest first.
+void AppendHexDigits(std::string& out, std::uint32_t value, int digits);
+
 // `num` in upper-case hexadecimal, a field of 2 * bytLen digits: zero-padded
 // when shorter, cut to its low-order digits when longer. Negative numbers are
 // written as their 32-bit two's complement. A width of 0, or a negative width,
