@@ -14,23 +14,12 @@
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
+#include "harness/gbk_characters.h"
 
 namespace {
 
 using gbkhex::glyphs::Font;
 using gbkhex::glyphs::Glyph;
-
-// Every character that code page 936 encodes exactly, controls left out.
-std::vector<char16_t> GbkCharacters() {
-  std::vector<char16_t> characters;
-  for (unsigned unit = 0x20; unit <= 0xFFFF; ++unit) {
-    const bool control = unit >= 0x7F && unit < 0xA0;
-    if (!control && gbkhex::IsExactInCodePage936(static_cast<char16_t>(unit))) {
-      characters.push_back(static_cast<char16_t>(unit));
-    }
-  }
-  return characters;
-}
 
 // A menu's worth: the printable ASCII and 300 characters from GB2312's first
 // level of ideographs (B0A1 on, the most common ones).
@@ -76,7 +65,9 @@ void Glyphs(benchmark::State& state, const std::vector<char16_t>& characters, bo
   state.counters["glyphs"] = static_cast<double>(drawn);
 }
 
-void EveryGbkCharacter(benchmark::State& state) { Glyphs(state, GbkCharacters(), false); }
+void EveryGbkCharacter(benchmark::State& state) {
+  Glyphs(state, gbkhex::harness::GbkCharacters(), false);
+}
 void FewHundred(benchmark::State& state) { Glyphs(state, FewHundredCharacters(), false); }
 void FewHundredWithPreview(benchmark::State& state) { Glyphs(state, FewHundredCharacters(), true); }
 

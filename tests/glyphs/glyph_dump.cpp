@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/code_page_936.h"
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
+#include "harness/gbk_characters.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -54,17 +54,6 @@ std::optional<NamedLayout> ParseLayout(const std::string& name) {
   if (parts.size() == 3 && parts[2] != "invert") return std::nullopt;
   layout.invert = parts.size() == 3;
   return NamedLayout{name, layout};
-}
-
-std::vector<char16_t> GbkCharacters() {
-  std::vector<char16_t> characters;
-  for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
-    const bool control = unit < 0x20 || (unit >= 0x7F && unit < 0xA0);
-    if (!control && gbkhex::IsExactInCodePage936(static_cast<char16_t>(unit))) {
-      characters.push_back(static_cast<char16_t>(unit));
-    }
-  }
-  return characters;
 }
 
 std::vector<char16_t> ListedCharacters(const std::string& list) {
@@ -104,7 +93,7 @@ int Run(const std::vector<std::string>& arguments) {
       return Usage();
     }
   }
-  if (characters.empty()) characters = GbkCharacters();
+  if (characters.empty()) characters = gbkhex::harness::GbkCharacters();
 
   const auto start = std::chrono::steady_clock::now();
   gbkhex::glyphs::Font font = gbkhex::glyphs::Font::Open(fontName, pixelSize);
