@@ -469,7 +469,13 @@ std::optional<TextBoxModel::Change> TextBoxModel::UserEdit(std::size_t start, st
   return change;
 }
 
-std::optional<TextBoxModel::Change> TextBoxModel::Reapply(Edit& edit, bool undo) {
+// The edit at the top of `from` undone or done again, and moved to the top of
+// `to`. An edit that has been undone is never extended by typing again.
+std::optional<TextBoxModel::Change> TextBoxModel::Reapply(std::vector<Edit>& from,
+                                                          std::vector<Edit>& to, bool undo) {
+  if (from.empty()) return std::nullopt;
+  Edit edit = std::move(from.back());
+  from.pop_back();
   const std::u16string& gone = undo ? edit.inserted : edit.removed;
   const std::u16string& back = undo ? edit.removed : edit.inserted;
   Change change{edit.start, gone, back.size()};
@@ -482,26 +488,13 @@ std::optional<TextBoxModel::Change> TextBoxModel::Reapply(Edit& edit, bool undo)
     caret_ = {anchor_, false};
   }
   goalX_ = -1;
-  return change;
-}
-
-std::optional<TextBoxModel::Change> TextBoxModel::Undo() {
-  if (undo_.empty()) return std::nullopt;
-  Edit edit = std::move(undo_.back());
-  undo_.pop_back();
-  auto change = Reapply(edit, true);
   edit.typing = false;
-  redo_.push_back(std::move(edit));
+  to.push_back(std::move(edit));
   return change;
 }
 
-std::optional<TextBoxModel::Change> TextBoxModel::Redo() {
-  if (redo_.empty()) return std::nullopt;
-  Edit edit = std::move(redo_.back());
-  redo_.pop_back();
-  auto change = Reapply(edit, false);
-  undo_.push_back(std::move(edit));
-  return change;
-}
+std::optional<TextBoxModel::Change> TextBoxModel::Undo() { return Reapply(undo_, redo_, true); }
+
+std::optional<TextBoxModel::Change> TextBoxModel::Redo() { return Reapply(redo_, undo_, false); }
 
 }  // namespace gbkhex

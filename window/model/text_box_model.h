@@ -166,7 +166,7 @@ class TextBoxModel {
   std::u16string InBoxLineBreaks(std::u16string_view text) const;
   std::optional<Change> UserEdit(std::size_t start, std::size_t removed, std::u16string inserted,
                                  bool typing);
-  std::optional<Change> Reapply(Edit& edit, bool undo);
+  std::optional<Change> Reapply(std::vector<Edit>& from, std::vector<Edit>& to, bool undo);
 
   std::u16string lineBreak_;
   std::u16string text_;
