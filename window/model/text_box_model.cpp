@@ -61,6 +61,25 @@ std::u16string_view TextBoxModel::SelectedText() const noexcept {
   return std::u16string_view(text_).substr(SelectionStart(), SelectionEnd() - SelectionStart());
 }
 
+std::optional<TextBoxModel::LineSelection> TextBoxModel::SelectionOn(
+    std::size_t line) const noexcept {
+  const std::size_t end = LineTextEnd(line);
+  const std::size_t from = std::max(SelectionStart(), LineStart(line));
+  const std::size_t to = std::min(SelectionEnd(), end);
+  const bool lineBreak =
+      SelectionEnd() > end && SelectionStart() <= end && !Wraps(line) && line + 1 < LineCount();
+  if (from > to || (from == to && !lineBreak)) return std::nullopt;
+  return LineSelection{from, {to, to == end && Wraps(line)}, lineBreak};
+}
+
+std::size_t TextBoxModel::TopLineShowingCaret(std::size_t topLine,
+                                              std::size_t visibleLines) const noexcept {
+  const std::size_t line = LineOf(caret_);
+  if (line < topLine) return line;
+  const std::size_t visible = std::max<std::size_t>(visibleLines, 1);
+  return line >= topLine + visible ? line - visible + 1 : topLine;
+}
+
 template <class Unit>
 void TextBoxModel::ReplaceText(std::size_t start, std::size_t removed,
                                std::basic_string_view<Unit> inserted) {

@@ -330,13 +330,10 @@ void OutputBox::changeEvent(QEvent* event) {
 }
 
 void OutputBox::EnsureCaretVisible() {
-  const auto line = static_cast<int>(box_.LineOf(box_.Caret()));
   QScrollBar& bar = *verticalScrollBar();
-  if (line < bar.value()) {
-    bar.setValue(line);
-  } else if (line >= bar.value() + VisibleLines()) {
-    bar.setValue(line - VisibleLines() + 1);
-  }
+  const auto top = static_cast<int>(box_.TopLineShowingCaret(
+      static_cast<std::size_t>(bar.value()), static_cast<std::size_t>(VisibleLines())));
+  if (top != bar.value()) bar.setValue(top);
 }
 
 TextBoxModel::Place OutputBox::PlaceAt(QPoint point) const {
@@ -388,33 +385,23 @@ void OutputBox::paintEvent(QPaintEvent* event) {
 // The line's text, and over the selected part of it the same text in the
 // selection's colours. Tabs take the room the layout gives them.
 void OutputBox::DrawLine(QPainter& painter, std::size_t line, qreal top) const {
-  const std::size_t start = box_.LineStart(line);
-  const std::size_t end = box_.LineTextEnd(line);
   const QFontMetricsF metrics(font());
   const qreal baseline = top + metrics.ascent();
   const auto draw = [&] {
-    std::size_t piece = start;
-    while (piece < end) {
-      const std::size_t tab = box_.Text().substr(piece, end - piece).find(u'\t');
-      const std::size_t pieceEnd = tab == TextBoxModel::npos ? end : piece + tab;
-      const qreal x = kTextMargin + ToPixels(box_.XOf({piece, false}));
-      painter.drawText(QPointF(x, baseline),
-                       ToQString(box_.Text().substr(piece, pieceEnd - piece)));
-      piece = pieceEnd + 1;
-    }
+    box_.ForEachRunBetweenTabs(line, [&](std::size_t start, std::u16string_view run) {
+      const qreal x = kTextMargin + ToPixels(box_.XOf({start, false}));
+      painter.drawText(QPointF(x, baseline), ToQString(run));
+    });
   };
   painter.setPen(palette().text().color());
   draw();
 
-  const std::size_t from = std::max(box_.SelectionStart(), start);
-  const std::size_t to = std::min(box_.SelectionEnd(), end);
-  const bool breakSelected = box_.SelectionEnd() > end && box_.SelectionStart() <= end &&
-                             !box_.Wraps(line) && line + 1 < box_.LineCount();
-  if (from > to || (from == to && !breakSelected)) return;
-  const qreal left = kTextMargin + ToPixels(box_.XOf({from, false}));
-  qreal right = kTextMargin + ToPixels(box_.XOf({to, to == end && box_.Wraps(line)}));
+  const std::optional<TextBoxModel::LineSelection> selection = box_.SelectionOn(line);
+  if (!selection) return;
+  const qreal left = kTextMargin + ToPixels(box_.XOf({selection->from, false}));
+  qreal right = kTextMargin + ToPixels(box_.XOf(selection->to));
   // A selected line break shows as a blank's width of selection.
-  if (breakSelected) right += metrics.horizontalAdvance(QLatin1Char(' '));
+  if (selection->lineBreak) right += metrics.horizontalAdvance(QLatin1Char(' '));
   const QRectF selected(left, top, right - left, LineHeight());
   const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
   painter.fillRect(selected, palette().brush(group, QPalette::Highlight));
