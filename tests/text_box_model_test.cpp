@@ -132,5 +132,46 @@ TEST(TextBoxModel, EditsUndoAndTheCaretKeepToCharactersAndLines) {
   EXPECT_EQ(box.XOf({4, false}), 4 * kNarrow);
 }
 
+// What a front end paints and scrolls to: each line's selected part (with
+// "+" for its line break, "w" for an end at a wrap), the runs between tabs,
+// and the first line that keeps the caret in sight.
+TEST(TextBoxModel, GivesEachLineItsSelectionAndRunsAndTheCaretItsTopLine) {
+  // Lines "0123456789" (wrapped), "abc" and its line break, "x\ty".
+  TextBoxModel box = Box(u"0123456789abc\nx\ty", 10 * kNarrow);
+  const auto marked = [&box](std::size_t anchor, std::size_t caret) {
+    box.Select(anchor, caret);
+    std::string lines;
+    for (std::size_t line = 0; line < box.LineCount(); ++line) {
+      const auto selection = box.SelectionOn(line);
+      if (line > 0) lines += '|';
+      if (!selection) continue;
+      lines += std::to_string(selection->from) + '-' + std::to_string(selection->to.position);
+      if (selection->to.afterWrap) lines += 'w';
+      if (selection->lineBreak) lines += '+';
+    }
+    return lines;
+  };
+  EXPECT_EQ(marked(3, 3), "||");
+  EXPECT_EQ(marked(2, 5), "2-5||");
+  EXPECT_EQ(marked(12, 5), "5-10w|10-12|");
+  EXPECT_EQ(marked(10, 12), "|10-12|");  // nothing of the line that wraps there
+  EXPECT_EQ(marked(11, 15), "|11-13+|14-15");
+  EXPECT_EQ(marked(13, 14), "|13-13+|");  // the line break alone
+  EXPECT_EQ(marked(0, 17), "0-10w|10-13+|14-17");
+
+  std::string runs;
+  box.ForEachRunBetweenTabs(2, [&](std::size_t start, std::u16string_view run) {
+    runs += std::to_string(start) + ':' + std::string(run.begin(), run.end()) + ' ';
+  });
+  EXPECT_EQ(runs, "14:x 16:y ");
+
+  box.SetCaret({15, false}, false);  // on the last line
+  EXPECT_EQ(box.TopLineShowingCaret(0, 2), 1u);
+  EXPECT_EQ(box.TopLineShowingCaret(1, 2), 1u);
+  EXPECT_EQ(box.TopLineShowingCaret(0, 3), 0u);
+  box.SetCaret({10, true}, false);  // at the end of the wrapped first line
+  EXPECT_EQ(box.TopLineShowingCaret(2, 1), 0u);
+}
+
 }  // namespace
 }  // namespace gbkhex

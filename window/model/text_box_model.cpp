@@ -61,6 +61,25 @@ std::u16string_view TextBoxModel::SelectedText() const noexcept {
   return std::u16string_view(text_).substr(SelectionStart(), SelectionEnd() - SelectionStart());
 }
 
+std::optional<TextBoxModel::LineSelection> TextBoxModel::SelectionOn(
+    std::size_t line) const noexcept {
+  const std::size_t end = LineTextEnd(line);
+  const std::size_t from = std::max(SelectionStart(), LineStart(line));
+  const std::size_t to = std::min(SelectionEnd(), end);
+  const bool lineBreak =
+      SelectionEnd() > end && SelectionStart() <= end && !Wraps(line) && line + 1 < LineCount();
+  if (from > to || (from == to && !lineBreak)) return std::nullopt;
+  return LineSelection{from, {to, to == end && Wraps(line)}, lineBreak};
+}
+
+std::size_t TextBoxModel::TopLineShowingCaret(std::size_t topLine,
+                                              std::size_t visibleLines) const noexcept {
+  const std::size_t line = LineOf(caret_);
+  if (line < topLine) return line;
+  const std::size_t visible = std::max<std::size_t>(visibleLines, 1);
+  return line >= topLine + visible ? line - visible + 1 : topLine;
+}
+
 template <class Unit>
 void TextBoxModel::ReplaceText(std::size_t start, std::size_t removed,
                                std::basic_string_view<Unit> inserted) {
@@ -469,7 +488,13 @@ std::optional<TextBoxModel::Change> TextBoxModel::UserEdit(std::size_t start, st
   return change;
 }
 
-std::optional<TextBoxModel::Change> TextBoxModel::Reapply(Edit& edit, bool undo) {
+// The edit at the top of `from` undone or done again, and moved to the top of
+// `to`. An edit that has been undone is never extended by typing again.
+std::optional<TextBoxModel::Change> TextBoxModel::Reapply(std::vector<Edit>& from,
+                                                          std::vector<Edit>& to, bool undo) {
+  if (from.empty()) return std::nullopt;
+  Edit edit = std::move(from.back());
+  from.pop_back();
   const std::u16string& gone = undo ? edit.inserted : edit.removed;
   const std::u16string& back = undo ? edit.removed : edit.inserted;
   Change change{edit.start, gone, back.size()};
@@ -482,26 +507,13 @@ std::optional<TextBoxModel::Change> TextBoxModel::Reapply(Edit& edit, bool undo)
     caret_ = {anchor_, false};
   }
   goalX_ = -1;
-  return change;
-}
-
-std::optional<TextBoxModel::Change> TextBoxModel::Undo() {
-  if (undo_.empty()) return std::nullopt;
-  Edit edit = std::move(undo_.back());
-  undo_.pop_back();
-  auto change = Reapply(edit, true);
   edit.typing = false;
-  redo_.push_back(std::move(edit));
+  to.push_back(std::move(edit));
   return change;
 }
 
-std::optional<TextBoxModel::Change> TextBoxModel::Redo() {
-  if (redo_.empty()) return std::nullopt;
-  Edit edit = std::move(redo_.back());
-  redo_.pop_back();
-  auto change = Reapply(edit, false);
-  undo_.push_back(std::move(edit));
-  return change;
-}
+std::optional<TextBoxModel::Change> TextBoxModel::Undo() { return Reapply(undo_, redo_, true); }
+
+std::optional<TextBoxModel::Change> TextBoxModel::Redo() { return Reapply(redo_, undo_, false); }
 
 }  // namespace gbkhex

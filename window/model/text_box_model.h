@@ -92,6 +92,10 @@ class TextBoxModel {
   // Whether `line` wraps into the next rather than ending in a line break.
   bool Wraps(std::size_t line) const noexcept;
   std::size_t LineOf(Place place) const noexcept;
+  // Calls `paint(start, run)` for each run of `line`'s characters between its
+  // tabs, which take their room from the layout and are not painted.
+  template <class Paint>
+  void ForEachRunBetweenTabs(std::size_t line, Paint paint) const;
   // Line breaks plus one.
   std::size_t ParagraphCount() const noexcept { return lineBreaks_ + 1; }
 
@@ -106,6 +110,20 @@ class TextBoxModel {
   std::size_t SelectionEnd() const noexcept { return std::max(anchor_, caret_.position); }
   bool HasSelection() const noexcept { return anchor_ != caret_.position; }
   std::u16string_view SelectedText() const noexcept;
+
+  // The selected part of a line, as it is painted: from `from` to `to`, and
+  // with `lineBreak` the line break after it too.
+  struct LineSelection {
+    std::size_t from = 0;
+    Place to;
+    bool lineBreak = false;
+  };
+  // Nothing where the selection leaves `line` unmarked.
+  std::optional<LineSelection> SelectionOn(std::size_t line) const noexcept;
+
+  // The first line a box `visibleLines` high shows, `topLine` now, so that
+  // the caret's line is in sight and the box scrolls no further than that.
+  std::size_t TopLineShowingCaret(std::size_t topLine, std::size_t visibleLines) const noexcept;
 
   // `pageLines`: how many lines the box shows, for PageUp and PageDown.
   void MoveCaret(Move move, bool extend, std::size_t pageLines = 1);
@@ -166,7 +184,7 @@ class TextBoxModel {
   std::u16string InBoxLineBreaks(std::u16string_view text) const;
   std::optional<Change> UserEdit(std::size_t start, std::size_t removed, std::u16string inserted,
                                  bool typing);
-  std::optional<Change> Reapply(Edit& edit, bool undo);
+  std::optional<Change> Reapply(std::vector<Edit>& from, std::vector<Edit>& to, bool undo);
 
   std::u16string lineBreak_;
   std::u16string text_;
@@ -185,5 +203,16 @@ class TextBoxModel {
   std::vector<Edit> undo_;
   std::vector<Edit> redo_;
 };
+
+template <class Paint>
+void TextBoxModel::ForEachRunBetweenTabs(std::size_t line, Paint paint) const {
+  const std::size_t end = LineTextEnd(line);
+  for (std::size_t start = LineStart(line); start < end;) {
+    const std::u16string_view run = std::u16string_view(text_).substr(start, end - start);
+    const std::size_t length = std::min(run.find(u'\t'), run.size());
+    paint(start, run.substr(0, length));
+    start += length + 1;
+  }
+}
 
 }  // namespace gbkhex

@@ -78,11 +78,6 @@ QFont TextBoxFont() {
   return font;
 }
 
-// Room between the text and the box's frame. Qt's usual 4 px on either side
-// leaves an 80-character line one pixel to spare in Text2 with the Fusion
-// style, and too little with a style whose scroll bar is wider.
-constexpr qreal kTextBoxMargin = 2;
-
 // Both boxes wrap their lines at their width and let Tab move the focus on.
 void SetUpTextBox(QAbstractScrollArea& box) {
   box.setFont(TextBoxFont());

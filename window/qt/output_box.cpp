@@ -22,11 +22,6 @@
 namespace gbkhex {
 namespace {
 
-// Room between the text and the box's frame, in pixels. Qt's usual 4 px on
-// either side would leave an 80-character line one pixel to spare with the
-// Fusion style, and too little with a style whose scroll bar is wider.
-constexpr int kTextMargin = 2;
-
 std::u16string_view Units(QStringView text) {
   return {text.utf16(), static_cast<std::size_t>(text.size())};
 }
@@ -287,17 +282,17 @@ qreal OutputBox::LineHeight() const { return QFontMetricsF(font()).lineSpacing()
 
 qreal OutputBox::LineTop(std::size_t line) const {
   const auto first = static_cast<qreal>(verticalScrollBar()->value());
-  return kTextMargin + (static_cast<qreal>(line) - first) * LineHeight();
+  return kTextBoxMargin + (static_cast<qreal>(line) - first) * LineHeight();
 }
 
 int OutputBox::VisibleLines() const {
-  return std::max(1, qFloor((viewport()->height() - kTextMargin) / LineHeight()));
+  return std::max(1, qFloor((viewport()->height() - kTextBoxMargin) / LineHeight()));
 }
 
 void OutputBox::LayOut() {
   const QFontMetricsF metrics(font());
   laidOutWidth_ = viewport()->width();
-  box_.SetLayout(ToAdvance(laidOutWidth_ - 2 * kTextMargin),
+  box_.SetLayout(ToAdvance(laidOutWidth_ - 2 * kTextBoxMargin),
                  [metrics](std::u16string_view character) {
                    return ToAdvance(metrics.horizontalAdvance(ToQString(character)));
                  });
@@ -330,26 +325,23 @@ void OutputBox::changeEvent(QEvent* event) {
 }
 
 void OutputBox::EnsureCaretVisible() {
-  const auto line = static_cast<int>(box_.LineOf(box_.Caret()));
   QScrollBar& bar = *verticalScrollBar();
-  if (line < bar.value()) {
-    bar.setValue(line);
-  } else if (line >= bar.value() + VisibleLines()) {
-    bar.setValue(line - VisibleLines() + 1);
-  }
+  const auto top = static_cast<int>(box_.TopLineShowingCaret(
+      static_cast<std::size_t>(bar.value()), static_cast<std::size_t>(VisibleLines())));
+  if (top != bar.value()) bar.setValue(top);
 }
 
 TextBoxModel::Place OutputBox::PlaceAt(QPoint point) const {
-  const qreal fromTop = (point.y() - kTextMargin) / LineHeight();
+  const qreal fromTop = (point.y() - kTextBoxMargin) / LineHeight();
   const qreal line = std::max<qreal>(0, verticalScrollBar()->value() + std::floor(fromTop));
-  return box_.PlaceAt(static_cast<std::size_t>(line), ToAdvance(point.x() - kTextMargin));
+  return box_.PlaceAt(static_cast<std::size_t>(line), ToAdvance(point.x() - kTextBoxMargin));
 }
 
 std::size_t OutputBox::PositionAt(QPoint point) const { return PlaceAt(point).position; }
 
 QRect OutputBox::CharacterRect(std::size_t position) const {
   const TextBoxModel::Place place{position, false};
-  const qreal x = kTextMargin + ToPixels(box_.XOf(place));
+  const qreal x = kTextBoxMargin + ToPixels(box_.XOf(place));
   const std::size_t next = std::min(position + 1, box_.Text().size());
   const qreal width =
       next > position
@@ -369,7 +361,7 @@ void OutputBox::paintEvent(QPaintEvent* event) {
 
   if (hasFocus() && (caretShown_ || !preedit_.isEmpty())) {
     const TextBoxModel::Place caret = box_.Caret();
-    const qreal x = kTextMargin + ToPixels(box_.XOf(caret));
+    const qreal x = kTextBoxMargin + ToPixels(box_.XOf(caret));
     const qreal top = LineTop(box_.LineOf(caret));
     if (!preedit_.isEmpty()) {
       // What an input method has not committed yet, over the text at the caret.
@@ -388,33 +380,23 @@ void OutputBox::paintEvent(QPaintEvent* event) {
 // The line's text, and over the selected part of it the same text in the
 // selection's colours. Tabs take the room the layout gives them.
 void OutputBox::DrawLine(QPainter& painter, std::size_t line, qreal top) const {
-  const std::size_t start = box_.LineStart(line);
-  const std::size_t end = box_.LineTextEnd(line);
   const QFontMetricsF metrics(font());
   const qreal baseline = top + metrics.ascent();
   const auto draw = [&] {
-    std::size_t piece = start;
-    while (piece < end) {
-      const std::size_t tab = box_.Text().substr(piece, end - piece).find(u'\t');
-      const std::size_t pieceEnd = tab == TextBoxModel::npos ? end : piece + tab;
-      const qreal x = kTextMargin + ToPixels(box_.XOf({piece, false}));
-      painter.drawText(QPointF(x, baseline),
-                       ToQString(box_.Text().substr(piece, pieceEnd - piece)));
-      piece = pieceEnd + 1;
-    }
+    box_.ForEachRunBetweenTabs(line, [&](std::size_t start, std::u16string_view run) {
+      const qreal x = kTextBoxMargin + ToPixels(box_.XOf({start, false}));
+      painter.drawText(QPointF(x, baseline), ToQString(run));
+    });
   };
   painter.setPen(palette().text().color());
   draw();
 
-  const std::size_t from = std::max(box_.SelectionStart(), start);
-  const std::size_t to = std::min(box_.SelectionEnd(), end);
-  const bool breakSelected = box_.SelectionEnd() > end && box_.SelectionStart() <= end &&
-                             !box_.Wraps(line) && line + 1 < box_.LineCount();
-  if (from > to || (from == to && !breakSelected)) return;
-  const qreal left = kTextMargin + ToPixels(box_.XOf({from, false}));
-  qreal right = kTextMargin + ToPixels(box_.XOf({to, to == end && box_.Wraps(line)}));
+  const std::optional<TextBoxModel::LineSelection> selection = box_.SelectionOn(line);
+  if (!selection) return;
+  const qreal left = kTextBoxMargin + ToPixels(box_.XOf({selection->from, false}));
+  qreal right = kTextBoxMargin + ToPixels(box_.XOf(selection->to));
   // A selected line break shows as a blank's width of selection.
-  if (breakSelected) right += metrics.horizontalAdvance(QLatin1Char(' '));
+  if (selection->lineBreak) right += metrics.horizontalAdvance(QLatin1Char(' '));
   const QRectF selected(left, top, right - left, LineHeight());
   const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
   painter.fillRect(selected, palette().brush(group, QPalette::Highlight));
@@ -522,7 +504,7 @@ QVariant OutputBox::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImFont:
       return font();
     case Qt::ImCursorRectangle:
-      return QRectF(kTextMargin + ToPixels(box_.XOf(caret)), LineTop(line), 1, LineHeight())
+      return QRectF(kTextBoxMargin + ToPixels(box_.XOf(caret)), LineTop(line), 1, LineHeight())
           .translated(viewport()->pos());
     case Qt::ImCursorPosition:
       return static_cast<int>(caret.position - paragraph);

@@ -11,6 +11,12 @@
 
 namespace gbkhex {
 
+// Room between the text and the frame of either text box, in pixels. Qt's
+// usual 4 px on either side would leave an 80-character line one pixel to
+// spare with the Fusion style, and too little with a style whose scroll bar
+// is wider.
+inline constexpr int kTextBoxMargin = 2;
+
 // The output box, Text2: to the user and to programs a plain text box as a
 // QPlainTextEdit is one (its plainText property, with "\n" for each line
 // break; caret, selection, keys, mouse, input methods, clipboard, undo,

@@ -37,8 +37,8 @@ Module['numToStrHex'] = function (num, bytLen) {
 Module['refresh'] = function (text1, hexadecimal) {
   var at = _gbkhex_refresh(copyIn(text1), hexadecimal ? 1 : 0) >>> 2;
   var words = HEAPU32;
-  var output = words[at + 5];
-  var size = words[at + 6];
+  var output = words[at + 4];
+  var size = words[at + 5];
   return {
     whole: words[at] !== 0,
     start: words[at + 1],

@@ -57,21 +57,19 @@ class OutputBlocks {
   Apply(update, hexadecimal) {
     const size = this.SizeFor(hexadecimal);
     const blocks = this.box.children;
-    let from;
-    let to;
+    const count = Math.ceil(update.size / size);
+    let from = 0;
+    let to = count;
     if (update.whole || size !== this.blockSize) {
       this.blockSize = size;
       this.box.replaceChildren();
-      from = 0;
-      to = Math.ceil(update.size / size);
     } else {
       from = Math.floor(update.start / size);
       // Unless the change keeps the length, every later block's text moves.
-      to = update.removed === update.inserted
-        ? Math.ceil((update.start + update.inserted) / size)
-        : Math.ceil(update.size / size);
+      if (update.removed === update.inserted) {
+        to = Math.ceil((update.start + update.inserted) / size);
+      }
     }
-    const count = Math.ceil(update.size / size);
     for (let i = from; i < to; ++i) {
       const text = update.output(i * size, (i + 1) * size);
       const block = blocks[i];

@@ -17,18 +17,17 @@
 namespace gbkhex {
 namespace {
 
-// Read by the page from memory as seven 32-bit words.
+// Read by the page from memory as six 32-bit words.
 struct Text2UpdateWords {
-  std::uint32_t whole = 0;  // 1: replace all of Text2's text with `text`
+  std::uint32_t whole = 0;  // 1: replace all of Text2's text with the output
   std::uint32_t start = 0;
   std::uint32_t removed = 0;
   std::uint32_t inserted = 0;
-  const char* text = nullptr;  // the `inserted` characters
   // All of the new output, for a page that lays Text2 out in blocks of lines.
   const char* output = nullptr;
   std::uint32_t outputSize = 0;
 };
-static_assert(sizeof(Text2UpdateWords) == 7 * sizeof(std::uint32_t));
+static_assert(sizeof(Text2UpdateWords) == 6 * sizeof(std::uint32_t));
 
 class Form1Core {
  public:
@@ -54,10 +53,9 @@ class Form1Core {
 
   const Text2UpdateWords& Refresh(std::size_t units, OutputFormat format) {
     const Text2Update& update = model_.Refresh(Input(units), format);
-    words_ = {update.whole ? 1u : 0u,     Size32(update.span.start),
+    words_ = {update.whole ? 1u : 0u,      Size32(update.span.start),
               Size32(update.span.removed), Size32(update.span.inserted),
-              update.text.data(),          model_.Output().data(),
-              Size32(model_.Output().size())};
+              model_.Output().data(),      Size32(model_.Output().size())};
     return words_;
   }
 

@@ -476,12 +476,9 @@ LRESULT OutputBox::OnVerticalScroll(WORD request) {
 }
 
 void OutputBox::EnsureCaretVisible() {
-  const auto line = static_cast<long>(box_.LineOf(box_.Caret()));
-  if (line < firstLine_) {
-    ScrollTo(line);
-  } else if (line >= firstLine_ + VisibleLines()) {
-    ScrollTo(line - VisibleLines() + 1);
-  }
+  const auto top = static_cast<long>(box_.TopLineShowingCaret(
+      static_cast<std::size_t>(firstLine_), static_cast<std::size_t>(VisibleLines())));
+  if (top != firstLine_) ScrollTo(top);
 }
 
 void OutputBox::UpdateCaret() {
@@ -520,30 +517,20 @@ void OutputBox::Paint(HDC dc, const RECT& dirty) const {
 // colours. Tabs take the room the layout gives them.
 void OutputBox::PaintLine(HDC dc, std::size_t line, int top, COLORREF text,
                           COLORREF selectionText) const {
-  const std::size_t start = box_.LineStart(line);
-  const std::size_t end = box_.LineTextEnd(line);
   const auto draw = [&] {
-    std::size_t piece = start;
-    while (piece < end) {
-      const std::size_t tab = box_.Text().substr(piece, end - piece).find(u'\t');
-      const std::size_t pieceEnd = tab == TextBoxModel::npos ? end : piece + tab;
-      ExtTextOutW(dc, XOf({piece, false}), top, 0, nullptr, Wide(box_.Text().data() + piece),
-                  static_cast<UINT>(pieceEnd - piece), nullptr);
-      piece = pieceEnd + 1;
-    }
+    box_.ForEachRunBetweenTabs(line, [&](std::size_t start, std::u16string_view run) {
+      ExtTextOutW(dc, XOf({start, false}), top, 0, nullptr, Wide(run.data()),
+                  static_cast<UINT>(run.size()), nullptr);
+    });
   };
   SetTextColor(dc, text);
   draw();
 
-  const std::size_t from = std::max(box_.SelectionStart(), start);
-  const std::size_t to = std::min(box_.SelectionEnd(), end);
-  const bool breakSelected = box_.SelectionEnd() > end && box_.SelectionStart() <= end &&
-                             !box_.Wraps(line) && line + 1 < box_.LineCount();
+  const std::optional<TextBoxModel::LineSelection> selection = box_.SelectionOn(line);
   // An unfocused edit control shows no selection.
-  if (!focused_ || from > to || (from == to && !breakSelected)) return;
-  RECT selected{XOf({from, false}), top, XOf({to, to == end && box_.Wraps(line)}),
-                top + lineHeight_};
-  if (breakSelected) {
+  if (!focused_ || !selection) return;
+  RECT selected{XOf({selection->from, false}), top, XOf(selection->to), top + lineHeight_};
+  if (selection->lineBreak) {
     SIZE blank{};
     GetTextExtentPoint32W(dc, L" ", 1, &blank);
     selected.right += blank.cx;

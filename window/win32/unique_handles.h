@@ -10,29 +10,22 @@
 
 namespace gbkhex::win32 {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const noexcept { DestroyWindow(window); }
+// Releases a handle with `kRelease`, the function that Windows pairs with the
+// one that made it.
+template <auto kRelease>
+struct HandleReleaser {
+  template <class Handle>
+  void operator()(Handle handle) const noexcept {
+    kRelease(handle);
+  }
 };
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+template <class Handle, auto kRelease>
+using UniqueOwner = std::unique_ptr<std::remove_pointer_t<Handle>, HandleReleaser<kRelease>>;
 
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-
-struct DeviceContextDeleter {
-  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
-};
-using UniqueDeviceContext = std::unique_ptr<std::remove_pointer_t<HDC>, DeviceContextDeleter>;
-
-struct MenuDestroyer {
-  void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+using UniqueWindow = UniqueOwner<HWND, &DestroyWindow>;
+using UniqueFont = UniqueOwner<HFONT, &DeleteObject>;
+using UniqueDeviceContext = UniqueOwner<HDC, &DeleteDC>;
+using UniqueMenu = UniqueOwner<HMENU, &DestroyMenu>;
+using UniqueHandle = UniqueOwner<HANDLE, &CloseHandle>;
 
 }  // namespace gbkhex::win32
