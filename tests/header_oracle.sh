@@ -53,7 +53,7 @@ for style in "${styles[@]}"; do
       echo "${name}_$i $terminated" >> entries
     done
   } > "t_$name.txt"
-  cli "$@" -o "h_$name.h" "t_$name.txt" 2>cli.log || { echo "FAIL: $name: $(cat cli.log)"; failures=$((failures + 1)); }
+  cli "$@" -o "h_$name.h" "t_$name.txt" 2>cli.log || { echo "FAIL: $name: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
 done
 # One text as --array writes it: constants, with --nul, and a literal.
 printf "${texts[8]}" > text.txt
@@ -61,7 +61,7 @@ for single in "single_c 0" "single_n 1 --nul" \
   "single_s 1 --format string --type 'const uint8_t' --attribute '__attribute__((aligned(2)))'"; do
   read -r name terminated options <<<"$single"
   eval "set -- $options"
-  cli --array "$name" "$@" -o "h_$name.h" text.txt 2>cli.log || { echo "FAIL: $name: $(cat cli.log)"; failures=$((failures + 1)); }
+  cli --array "$name" "$@" -o "h_$name.h" text.txt 2>cli.log || { echo "FAIL: $name: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
   cp text.txt "text/$name"
   echo "$name $terminated" >> entries
 done
