@@ -6,7 +6,9 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <windows.h>
+#include <optional>
+
+#include "platform/win32/wide_text.h"
 #endif
 
 namespace gbkhex::cli {
@@ -46,16 +48,12 @@ FileInputBuffer::int_type FileInputBuffer::underflow() {
 
 FilePointer OpenForReading(const std::string& utf8Name) {
 #ifdef _WIN32
-  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Name.data(),
-                                       static_cast<int>(utf8Name.size()), nullptr, 0);
-  if (size <= 0 && !utf8Name.empty()) {
+  const std::optional<std::wstring> wide = win32::WideFromUtf8(utf8Name);
+  if (!wide) {
     errno = EINVAL;
     return nullptr;
   }
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Name.data(),
-                      static_cast<int>(utf8Name.size()), wide.data(), size);
-  return FilePointer(_wfopen(wide.c_str(), L"rb"));
+  return FilePointer(_wfopen(wide->c_str(), L"rb"));
 #else
   return FilePointer(std::fopen(utf8Name.c_str(), "rb"));
 #endif

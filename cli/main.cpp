@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "cli/windows_console.h"
+#include "platform/win32/wide_text.h"
 #else
 #include <unistd.h>
 #endif
@@ -62,13 +63,7 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, utf8.data(), size, nullptr, nullptr);
-    utf8.resize(utf8.size() - 1);  // the terminating null
-    arguments.push_back(std::move(utf8));
-  }
+  for (int i = 1; i < argc; ++i) arguments.push_back(gbkhex::win32::Utf8FromWide(argv[i]));
   return RunWithArguments(arguments);
 }
 #else

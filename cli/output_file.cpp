@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/wide_text.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -89,14 +91,7 @@ int ErrnoOf(DWORD error) {
 int LastError() { return ErrnoOf(GetLastError()); }
 
 std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                       static_cast<int>(utf8.size()), nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                      wide.data(), size);
-  return wide;
+  return win32::WideFromUtf8(utf8).value_or(std::wstring());
 }
 
 // A file that the system deletes when its handle closes, unless CloseKeeping()

@@ -10,35 +10,18 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "glyphs/font.h"
 #include "glyphs/rasterizer.h"
 #include "glyphs/sfnt.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace gbkhex::glyphs::detail {
 namespace {
 
 constexpr wchar_t kDefaultFace[] = L"Unifont";
-
-std::wstring WideFromUtf8(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-struct DcDelete {
-  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
-};
-using DcPointer = std::unique_ptr<std::remove_pointer_t<HDC>, DcDelete>;
-struct FontDelete {
-  void operator()(HFONT font) const noexcept { DeleteObject(font); }
-};
-using FontPointer = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDelete>;
 
 // A font file that GDI knows for this process alone, for as long as this lives.
 class PrivateFontFile {
@@ -103,8 +86,8 @@ FileKind KindOf(const std::filesystem::path& file) {
 
 class GdiRasterizer final : public Rasterizer {
  public:
-  GdiRasterizer(std::string font, std::unique_ptr<PrivateFontFile> file, DcPointer dc,
-                FontPointer handle)
+  GdiRasterizer(std::string font, std::unique_ptr<PrivateFontFile> file,
+                win32::UniqueDeviceContext dc, win32::UniqueFont handle)
       : font_(std::move(font)),
         file_(std::move(file)),
         dc_(std::move(dc)),
@@ -146,8 +129,8 @@ class GdiRasterizer final : public Rasterizer {
  private:
   std::string font_;
   std::unique_ptr<PrivateFontFile> file_;  // the font's file outlives the font
-  DcPointer dc_;
-  FontPointer handle_;
+  win32::UniqueDeviceContext dc_;
+  win32::UniqueFont handle_;
   HGDIOBJ previous_;
   std::vector<std::uint8_t> bits_;
 };
@@ -173,7 +156,9 @@ std::wstring FileFamily(const std::filesystem::path& file, const std::string& fo
 }  // namespace
 
 OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
-  const std::wstring wide = WideFromUtf8(font);
+  const std::optional<std::wstring> utf16 = win32::WideFromUtf8(font);
+  if (!utf16) throw FontError("no font file and no installed font is named " + Quoted(font));
+  const std::wstring& wide = *utf16;
   const std::filesystem::path file(wide);
   std::error_code error;
   const bool isFile = std::filesystem::is_regular_file(file, error);
@@ -189,10 +174,10 @@ OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
     throw FontError("no font file and no installed font is named " + Quoted(font));
   }
 
-  DcPointer dc(CreateCompatibleDC(nullptr));
+  win32::UniqueDeviceContext dc(CreateCompatibleDC(nullptr));
   if (!dc) throw FontError("cannot open font " + Quoted(font) + ": CreateCompatibleDC failed");
   // The em is `pixelSize` pixels: a negative height leaves out the internal leading.
-  FontPointer handle(CreateFontW(
+  win32::UniqueFont handle(CreateFontW(
       -pixelSize, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
   if (!handle) throw FontError("cannot open font " + Quoted(font) + ": CreateFontW failed");
@@ -221,7 +206,7 @@ OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
 }
 
 std::optional<std::string> FindPlatformDefaultFont() {
-  const DcPointer dc(CreateCompatibleDC(nullptr));
+  const win32::UniqueDeviceContext dc(CreateCompatibleDC(nullptr));
   if (!dc) return std::nullopt;
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;

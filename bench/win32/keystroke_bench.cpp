@@ -28,8 +28,8 @@
 #include "gbkhex/product.h"
 #include "harness/sample_text.h"
 #include "harness/win32/gbkhex_process.h"
+#include "platform/win32/wide_text.h"
 #include "window/win32/text_box_font.h"
-#include "window/win32/wide_text.h"
 
 namespace {
 
@@ -158,7 +158,8 @@ int main(int argc, char** argv) {
   }
 
   drive::Gbkhex app;
-  const std::wstring exe = gbkhex::win32::WideFromUtf8(gbkhex::product::kProductName) + L".exe";
+  const std::wstring exe =
+      gbkhex::win32::WideFromUtf8(gbkhex::product::kProductName).value() + L".exe";
   if (!app.Start(drive::ExeBesideThisProgram(exe))) return 1;
   const HWND text1 = app.Control("Text1");
   const HWND text2 = app.Control("Text2");

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/win32/unique_handles.h"
 #include "window/win32/control_ids.h"
-#include "window/win32/unique_handles.h"
 
 namespace gbkhex::win32::drive {
 

@@ -23,7 +23,7 @@
 #include "harness/gbk_characters.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win32/wide_text.h"
 #endif
 
 namespace {
@@ -158,13 +158,7 @@ int RunOrReport(const std::vector<std::string>& arguments) {
 // UTF-16 arguments, for face names such as 宋体, taken on as UTF-8.
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, utf8.data(), size, nullptr, nullptr);
-    utf8.resize(utf8.size() - 1);
-    arguments.push_back(std::move(utf8));
-  }
+  for (int i = 1; i < argc; ++i) arguments.push_back(gbkhex::win32::Utf8FromWide(argv[i]));
   return RunOrReport(arguments);
 }
 #else

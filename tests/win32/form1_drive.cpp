@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "harness/win32/gbkhex_process.h"
+#include "platform/win32/wide_text.h"
 #include "window/model/form_layout.h"
-#include "window/win32/wide_text.h"
 
 namespace {
 
@@ -112,12 +112,12 @@ void PressTab(const Gbkhex& app) { PressKey(app.Focus(), VK_TAB); }
 void CheckStartUp(Results& r, const Gbkhex& app) {
   const HWND form = app.form();
   const UINT dpi = GetDpiForWindow(form);
-  r.CheckText(TextOf(form), WideFromUtf8(gbkhex::layout::kWindowCaption), "window caption");
+  r.CheckText(TextOf(form), WideFromUtf8(gbkhex::layout::kWindowCaption).value(), "window caption");
   for (const auto& control : gbkhex::layout::kControls) {
     const HWND hwnd = app.Control(control.name);
     r.Check(hwnd != nullptr, std::string(control.name) + " exists");
     if (control.kind != gbkhex::layout::ControlKind::TextBox) {
-      r.CheckText(TextOf(hwnd), WideFromUtf8(control.caption),
+      r.CheckText(TextOf(hwnd), WideFromUtf8(control.caption).value(),
                   std::string(control.name) + " caption");
     }
   }
@@ -416,7 +416,8 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   Gbkhex app;
-  if (!app.Start(ExeBesideThisProgram(WideFromUtf8(gbkhex::product::kProductName) + L".exe"))) {
+  if (!app.Start(
+          ExeBesideThisProgram(WideFromUtf8(gbkhex::product::kProductName).value() + L".exe"))) {
     std::printf("0 passed, 1 failed\n");
     return 1;
   }

@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "convert/code_format.h"
+#include "platform/win32/wide_text.h"
 #include "window/win32/control_ids.h"
 #include "window/win32/output_box.h"
 #include "window/win32/text_box_font.h"
-#include "window/win32/wide_text.h"
 
 namespace gbkhex::win32 {
 namespace {
@@ -148,7 +148,7 @@ bool Form1::Create(HINSTANCE instance, FormIcons icons) {
   }
   if (!OutputBox::Register(instance)) return false;
 
-  const std::wstring caption = WideFromUtf8(layout::kWindowCaption);
+  const std::wstring caption = WideFromUtf8(layout::kWindowCaption).value();
   // WM_NCCREATE hands the new window to window_.
   if (!CreateWindowExW(kFormExStyle, kClassName, caption.c_str(), kFormStyle, CW_USEDEFAULT,
                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
@@ -244,7 +244,7 @@ void Form1::CreateControls(HINSTANCE instance) {
   for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
     const layout::Control& control = layout::kControls[i];
     const WindowClassAndStyle kind = ClassAndStyleOf(i);
-    const std::wstring caption = WideFromUtf8(control.caption);
+    const std::wstring caption = WideFromUtf8(control.caption).value();
     controls_[i] = CreateWindowExW(
         kind.exStyle, kind.className, caption.c_str(), kind.style, 0, 0, 0, 0, window_.get(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(i))), instance, nullptr);
@@ -258,7 +258,7 @@ void Form1::CreateControls(HINSTANCE instance) {
   // Named, as an edit control is, by the caption of the frame it sits in.
   if (text2_) {
     text2_->SetAccessibleName(
-        WideFromUtf8(layout::kControls[layout::kContainerOf[layout::kText2]].caption));
+        WideFromUtf8(layout::kControls[layout::kContainerOf[layout::kText2]].caption).value());
   }
   focusOnActivate_ = Control(layout::kText1);
 }

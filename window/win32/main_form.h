@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/unique_handles.h"
 #include "window/model/form1_model.h"
 #include "window/model/form_layout.h"
-#include "window/win32/unique_handles.h"
 
 namespace gbkhex::win32 {
 

@@ -16,9 +16,9 @@
 
 #include <string>
 
+#include "platform/win32/unique_handles.h"
 #include "window/model/form1_model.h"
 #include "window/model/text_box_model.h"
-#include "window/win32/unique_handles.h"
 
 namespace gbkhex::win32 {
 

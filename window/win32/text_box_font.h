@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "window/win32/unique_handles.h"
+#include "platform/win32/unique_handles.h"
 
 namespace gbkhex::win32 {
 

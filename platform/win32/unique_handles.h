@@ -1,7 +1,7 @@
 #pragma once
 
-// Owners for the Win32 handles that Form1 and its program create, so that each
-// is released exactly once whatever path ends its use.
+// Owners for the Win32 handles that our programs create, so that each is
+// released exactly once whatever path ends its use.
 
 #include <windows.h>
 

@@ -1,22 +1,27 @@
-#include "window/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 #include <limits>
-#include <stdexcept>
 
 namespace gbkhex::win32 {
 
-std::wstring WideFromUtf8(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    throw std::length_error("text too long to convert");
-  }
+std::optional<std::wstring> WideFromUtf8(std::string_view utf8) {
+  if (utf8.empty()) return std::wstring();
+  if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return std::nullopt;
   const int length = static_cast<int>(utf8.size());
   const int units =
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
-  if (units <= 0) throw std::invalid_argument("not UTF-8");
+  if (units <= 0) return std::nullopt;
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), units);
   return wide;
+}
+
+std::string Utf8FromWide(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.resize(utf8.size() - 1);  // the terminating null
+  return utf8;
 }
 
 void ReadWindowText(HWND window, std::wstring& text) {
