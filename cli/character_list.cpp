@@ -25,7 +25,7 @@ void AppendShown(std::string& out, char32_t c) {
     out.append("\\r");
   } else if (c == '\t') {
     out.append("\\t");
-  } else if (IsHiddenOrReordering(c) || (c >= 0xD800 && c <= 0xDFFF)) {
+  } else if (IsHiddenOrReordering(c) || IsSurrogate(c)) {
     out.append("\\u");
     AppendHexDigits(out, c, 4);
   } else {
@@ -70,7 +70,7 @@ void CharacterList::Count(std::u16string_view units) {
       const char16_t high = pendingHigh_;
       pendingHigh_ = 0;
       if (IsLowSurrogate(unit)) {
-        Add(0x10000 + ((char32_t{high} - 0xD800) << 10) + (char32_t{unit} - 0xDC00));
+        Add(CodePointOfPair(high, unit));
         continue;
       }
       Add(high);
@@ -96,7 +96,7 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
                     seen.character > 0xFFFF ? 5 + (seen.character > 0xFFFFF) : 4);
     out += '\t';
     std::string utf8;
-    if (seen.character < 0xD800 || seen.character > 0xDFFF) AppendUtf8(seen.character, utf8);
+    if (!IsSurrogate(seen.character)) AppendUtf8(seen.character, utf8);
     AppendBytes(out, utf8);
     out += '\t';
     const std::string bytes = bytesOf(seen.character);

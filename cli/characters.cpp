@@ -20,14 +20,14 @@ std::size_t UnitsOfCharacterAt(std::u16string_view units, std::size_t at) noexce
 
 char32_t CodePointAt(std::u16string_view units, std::size_t at) noexcept {
   if (UnitsOfCharacterAt(units, at) == 1) return units[at];
-  return 0x10000 + ((char32_t{units[at]} - 0xD800) << 10) + (char32_t{units[at + 1]} - 0xDC00);
+  return CodePointOfPair(units[at], units[at + 1]);
 }
 
 std::string DescribeCharacter(char32_t codePoint) {
   std::array<char, 16> number{};
   std::snprintf(number.data(), number.size(), "U+%04X", static_cast<unsigned>(codePoint));
   std::string text(number.data());
-  if (!IsHiddenOrReordering(codePoint) && !(codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+  if (!IsHiddenOrReordering(codePoint) && !IsSurrogate(codePoint)) {
     text += " '";
     AppendUtf8(codePoint, text);
     text += '\'';

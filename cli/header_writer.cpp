@@ -38,7 +38,7 @@ std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at)
     code = code << 6 | (byte(at + i) & 0x3F);
   }
   const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < smallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
+  if (code < smallest[size] || code > 0x10FFFF || IsSurrogate(code)) return {0, 0};
   return {code, size};
 }
 

@@ -27,9 +27,9 @@ std::string Utf8FromUtf16(std::u16string_view units) {
   for (std::size_t i = 0; i < units.size(); ++i) {
     const char16_t unit = units[i];
     if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-      AppendUtf8(0x10000 + (char32_t{unit} - 0xD800) * 0x400 + (units[++i] - 0xDC00), utf8);
+      AppendUtf8(CodePointOfPair(unit, units[++i]), utf8);
     } else {
-      AppendUtf8(IsHighSurrogate(unit) || IsLowSurrogate(unit) ? U'\uFFFD' : char32_t{unit}, utf8);
+      AppendUtf8(IsSurrogate(unit) ? U'\uFFFD' : char32_t{unit}, utf8);
     }
   }
   return utf8;

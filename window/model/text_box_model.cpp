@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "convert/unicode.h"
+
 namespace gbkhex {
 namespace {
-
-bool IsHighSurrogate(char16_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Blanks hang at the end of a line instead of wrapping it, and a line may
 // break after them.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "convert/unicode.h"
 #include "window/win32/output_box_accessible.h"
 
 namespace gbkhex::win32 {
@@ -603,9 +604,9 @@ void OutputBox::OnChar(wchar_t unit) {
     UserChanged(box_.DeleteBackward(unit == 0x7F).has_value());
   } else if (unit == L'\r' || unit == L'\n') {
     UserChanged(box_.Type(u"\r\n").has_value());
-  } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+  } else if (IsHighSurrogate(static_cast<char16_t>(unit))) {
     highSurrogate_ = unit;
-  } else if (unit >= 0xDC00 && unit <= 0xDFFF && highSurrogate_ != 0) {
+  } else if (IsLowSurrogate(static_cast<char16_t>(unit)) && highSurrogate_ != 0) {
     const char16_t pair[] = {static_cast<char16_t>(highSurrogate_), static_cast<char16_t>(unit)};
     highSurrogate_ = 0;
     UserChanged(box_.Type(std::u16string_view(pair, 2)).has_value());
