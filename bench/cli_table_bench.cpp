@@ -14,7 +14,7 @@
 #include <streambuf>
 #include <string>
 
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
 #include "cli/table_converter.h"

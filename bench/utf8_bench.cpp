@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/utf8.h"
 #include "harness/typical_text.h"
+#include "text/utf8.h"
 
 namespace {
 
-using gbkhex::cli::Utf8Decoder;
+using gbkhex::Utf8Decoder;
 
 std::vector<std::uint8_t> Utf8Text(std::size_t size, int cjkPercent) {
   gbkhex::harness::TypicalText typical(936, cjkPercent);
@@ -29,7 +29,7 @@ void Decode(benchmark::State& state, const Utf8Decoder& decoder,
     const auto result = decoder.decode(text, units.data());
     benchmark::DoNotOptimize(result);
     benchmark::ClobberMemory();
-    if (result.status != gbkhex::cli::Utf8Status::Complete) state.SkipWithError("not decoded");
+    if (result.status != gbkhex::Utf8Status::Complete) state.SkipWithError("not decoded");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
@@ -39,7 +39,7 @@ void Decode(benchmark::State& state, const Utf8Decoder& decoder,
 int main(int argc, char** argv) {
   static const std::vector<std::uint8_t> mixed = Utf8Text(1 << 20, 70);
   static const std::vector<std::uint8_t> ascii = Utf8Text(1 << 20, 0);
-  for (const Utf8Decoder& decoder : gbkhex::cli::Utf8DecodersForThisCpu()) {
+  for (const Utf8Decoder& decoder : gbkhex::Utf8DecodersForThisCpu()) {
     const std::string name(decoder.name);
     benchmark::RegisterBenchmark(
         ("DecodeUtf8/" + name + "/mixed").c_str(),

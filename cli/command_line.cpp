@@ -5,14 +5,14 @@
 #include <optional>
 #include <utility>
 
-#include "cli/c_names.h"
-#include "cli/display_width.h"
-#include "cli/dump_decoder.h"
 #include "cli/file_input.h"
-#include "cli/header_writer.h"
 #include "cli/help.h"
 #include "cli/stream_converter.h"
 #include "cli/table_converter.h"
+#include "emit/c_names.h"
+#include "emit/dump_decoder.h"
+#include "emit/header_writer.h"
+#include "text/display_width.h"
 
 namespace gbkhex::cli {
 namespace {

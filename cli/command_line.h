@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/c_names.h"
 #include "cli/convert_options.h"
 #include "cli/glyph_command.h"
 #include "cli/options.h"
+#include "emit/c_names.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {

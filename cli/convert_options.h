@@ -6,9 +6,11 @@
 #include "convert/charset.h"
 #include "convert/code_format.h"
 
-namespace gbkhex::cli {
-
+namespace gbkhex {
 class CharacterTaker;
+}
+
+namespace gbkhex::cli {
 
 inline constexpr std::size_t kDefaultChunkSize = 64 * 1024;
 

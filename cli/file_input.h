@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 
 namespace gbkhex::cli {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "cli/characters.h"
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "convert/code_page_936.h"
+#include "text/characters.h"
 
 namespace gbkhex::cli {
 namespace {

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text_check.h"
 #include "convert/charset.h"
 #include "glyphs/font.h"
 #include "glyphs/glyph.h"
+#include "text/text_check.h"
 
 namespace gbkhex::cli {
 

@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "cli/c_names.h"
 #include "cli/glyph_collector.h"
 #include "cli/glyph_header.h"
 #include "cli/output_file.h"
+#include "emit/c_names.h"
 #include "glyphs/font.h"
 #include "glyphs/preview.h"
 

@@ -3,13 +3,13 @@
 #include <functional>
 #include <string>
 
-#include "cli/fault.h"
-#include "cli/header_writer.h"
+#include "cli/fault_report.h"
 #include "cli/options.h"
 #include "cli/output_sink.h"
-#include "cli/text_check.h"
 #include "convert/charset.h"
+#include "emit/header_writer.h"
 #include "glyphs/layout.h"
+#include "text/text_check.h"
 
 namespace gbkhex::cli {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "cli/characters.h"
 #include "convert/code_format.h"
 #include "gbkhex/product.h"
+#include "text/characters.h"
 
 namespace gbkhex::cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "cli/glyph_collector.h"
-#include "cli/header_writer.h"
 #include "cli/output_sink.h"
+#include "emit/header_writer.h"
 #include "glyphs/layout.h"
 
 namespace gbkhex::cli {

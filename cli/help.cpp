@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/c_names.h"
 #include "cli/options.h"
+#include "emit/c_names.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "cli/output_file.h"
 
 namespace gbkhex::cli {

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <utility>
 
-#include "cli/characters.h"
-#include "cli/code_page_936_bytes.h"
 #include "cli/file_input.h"
-#include "cli/header_writer.h"
-#include "cli/string_literal.h"
 #include "cli/text_output.h"
-#include "cli/utf8.h"
+#include "emit/code_page_936_bytes.h"
+#include "emit/header_writer.h"
+#include "emit/string_literal.h"
+#include "text/characters.h"
+#include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "cli/convert_options.h"
-#include "cli/display_width.h"
-#include "cli/fault.h"
-#include "cli/input_decoder.h"
+#include "cli/fault_report.h"
 #include "cli/output_sink.h"
-#include "cli/string_table.h"
-#include "cli/text_check.h"
+#include "emit/string_table.h"
+#include "text/display_width.h"
+#include "text/input_decoder.h"
+#include "text/text_check.h"
 
 namespace gbkhex::cli {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "cli/character_list.h"
-#include "cli/code_page_936_bytes.h"
-#include "cli/header_writer.h"
-#include "cli/string_literal.h"
+#include "emit/character_list.h"
+#include "emit/code_page_936_bytes.h"
+#include "emit/header_writer.h"
+#include "emit/string_literal.h"
 
 namespace gbkhex::cli {
 namespace {

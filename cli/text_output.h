@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "cli/convert_options.h"
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "cli/output_sink.h"
 
 namespace gbkhex::cli {

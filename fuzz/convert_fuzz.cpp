@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
 #include "cli/table_converter.h"

@@ -9,19 +9,19 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/dump_decoder.h"
-#include "cli/utf8.h"
 #include "convert/code_format.h"
+#include "emit/dump_decoder.h"
+#include "text/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace gbkhex;
-  const cli::DecodedDump decoded =
-      cli::DecodeDump(std::string_view(reinterpret_cast<const char*>(data), size));
+  const gbkhex::DecodedDump decoded =
+      gbkhex::DecodeDump(std::string_view(reinterpret_cast<const char*>(data), size));
 
   const auto* text = reinterpret_cast<const std::uint8_t*>(decoded.text.data());
   std::vector<char16_t> units(decoded.text.size() + 1);
-  const cli::Utf8Result utf8 = cli::DecodeUtf8({text, decoded.text.size()}, units.data());
-  if (utf8.status != cli::Utf8Status::Complete) std::abort();
+  const gbkhex::Utf8Result utf8 = gbkhex::DecodeUtf8({text, decoded.text.size()}, units.data());
+  if (utf8.status != gbkhex::Utf8Status::Complete) std::abort();
 
   if (decoded.fault && !(decoded.fault->byteOffset && *decoded.fault->byteOffset < size)) {
     std::abort();
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string hex =
       FormatNameToMac({units.data(), utf8.unitsWritten}, OutputFormat::Hexadecimal);
-  const cli::DecodedDump again = cli::DecodeDump(hex);
+  const gbkhex::DecodedDump again = gbkhex::DecodeDump(hex);
   if (again.fault || again.text != decoded.text) std::abort();
   return 0;
 }

@@ -7,12 +7,12 @@
 #include <span>
 #include <vector>
 
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using gbkhex::cli::Utf8Result;
+  using gbkhex::Utf8Result;
   const std::span<const std::uint8_t> bytes(data, size);
-  const auto decoders = gbkhex::cli::Utf8DecodersForThisCpu();
+  const auto decoders = gbkhex::Utf8DecodersForThisCpu();
 
   std::vector<char16_t> expectedUnits(size + 1);
   const Utf8Result expected = decoders.front().decode(bytes, expectedUnits.data());

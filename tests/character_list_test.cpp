@@ -1,4 +1,4 @@
-#include "cli/character_list.h"
+#include "emit/character_list.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/c_names.h"
-#include "cli/character_list.h"
-#include "cli/string_literal.h"
+#include "emit/c_names.h"
+#include "emit/character_list.h"
+#include "emit/string_literal.h"
 #include "literal_samples.h"
 
 namespace gbkhex::cli {

@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/display_width.h"
-#include "cli/dump_decoder.h"
 #include "cli/file_input.h"
-#include "cli/input_decoder.h"
 #include "cli/stream_converter.h"
-#include "cli/utf8.h"
 #include "convert/code_format.h"
 #include "convert/code_page_936.h"
+#include "emit/dump_decoder.h"
+#include "text/display_width.h"
+#include "text/input_decoder.h"
+#include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {

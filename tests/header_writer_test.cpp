@@ -1,4 +1,4 @@
-#include "cli/header_writer.h"
+#include "emit/header_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <sstream>
 #include <string>
 
-#include "cli/character_list.h"
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 #include "cli/output_sink.h"
 #include "cli/stream_converter.h"
-#include "cli/string_literal.h"
 #include "convert/unicode.h"
+#include "emit/character_list.h"
+#include "emit/string_literal.h"
 
 namespace gbkhex::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/character_list.h"
+#include "emit/character_list.h"
 
 namespace gbkhex::cli {
 

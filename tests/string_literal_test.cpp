@@ -1,4 +1,4 @@
-#include "cli/string_literal.h"
+#include "emit/string_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/string_table.h"
+#include "emit/string_table.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/characters.h"
 #include "cli/command_line.h"
-#include "cli/dump_decoder.h"
-#include "cli/utf8.h"
+#include "emit/dump_decoder.h"
+#include "text/characters.h"
+#include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {

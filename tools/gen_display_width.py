@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes cli/display_width_table.cpp: the characters that take no column or
+"""Writes text/display_width_table.cpp: the characters that take no column or
 two columns in a terminal or an editor, from the Unicode Character Database
 that Python's unicodedata module carries.
 
 Usage: tools/gen_display_width.py [--check] [OUTPUT]
-  OUTPUT   defaults to cli/display_width_table.cpp
+  OUTPUT   defaults to text/display_width_table.cpp
   --check  writes nothing; fails where the committed table differs
 
 The widths are the ones the GNU Coding Standards ask columns to be counted in:
@@ -22,7 +22,7 @@ import sys
 import unicodedata
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_OUTPUT = os.path.join(ROOT, "cli", "display_width_table.cpp")
+DEFAULT_OUTPUT = os.path.join(ROOT, "text", "display_width_table.cpp")
 
 # Format characters that render as visible signs spanning the digits after them.
 PREPENDED_CONCATENATION_MARKS = {0x0600, 0x0601, 0x0602, 0x0603, 0x0604, 0x0605, 0x06DD, 0x070F,
@@ -71,9 +71,9 @@ def render():
         "as Python's unicodedata carries it.",
         "// clang-format off",
         "",
-        "#include \"cli/display_width_table.h\"",
+        "#include \"text/display_width_table.h\"",
         "",
-        "namespace gbkhex::cli::detail {",
+        "namespace gbkhex::detail {",
         "",
     ]
     for name, wanted in (("kZeroWidthRanges", 0), ("kWideRanges", 2)):
@@ -85,7 +85,7 @@ def render():
         out.append("};")
         out.append(f"const std::size_t {name}Count = {len(runs)};")
         out.append("")
-    out.append("}  // namespace gbkhex::cli::detail")
+    out.append("}  // namespace gbkhex::detail")
     return "\n".join(out) + "\n"
 
 

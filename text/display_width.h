@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // The columns that `c` takes where an editor or a terminal shows it, as the
 // GNU Coding Standards count columns: 0 for combining marks and other
@@ -29,4 +29,4 @@ void AdvanceColumn(TextPosition& position, char32_t c) noexcept;
 // UTF-8 takes one column, as an editor shows one replacement character there.
 TextPosition PositionOf(std::string_view text, std::size_t offset);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -2,9 +2,9 @@
 // Source: the Unicode Character Database 14.0.0, as Python's unicodedata carries it.
 // clang-format off
 
-#include "cli/display_width_table.h"
+#include "text/display_width_table.h"
 
-namespace gbkhex::cli::detail {
+namespace gbkhex::detail {
 
 const CodePointRange kZeroWidthRanges[346] = {
     {0x00300, 0x0036F}, {0x00483, 0x00489}, {0x00591, 0x005BD}, {0x005BF, 0x005BF},
@@ -132,4 +132,4 @@ const CodePointRange kWideRanges[122] = {
 };
 const std::size_t kWideRangesCount = 122;
 
-}  // namespace gbkhex::cli::detail
+}  // namespace gbkhex::detail

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/fault.h"
+#include "text/fault.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 struct DecodedDump {
   // UTF-8 of the characters decoded before any fault.
@@ -29,4 +29,4 @@ struct DecodedDump {
 // Comments, /* */ and //, count nowhere. The bytes 0D 0A come out as CR LF.
 DecodedDump DecodeDump(std::string_view dump);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,10 +1,10 @@
-#include "cli/c_names.h"
+#include "emit/c_names.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 // C (to C23) and C++ keywords, blank-separated: the declaration should compile
@@ -289,4 +289,4 @@ std::string_view LengthNameOwner(std::string_view name) {
   return name.substr(0, name.size() - kLengthSuffix.size());
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

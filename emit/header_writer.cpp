@@ -1,4 +1,4 @@
-#include "cli/header_writer.h"
+#include "emit/header_writer.h"
 
 #include <algorithm>
 #include <array>
@@ -6,14 +6,14 @@
 #include <charconv>
 #include <cstring>
 
-#include "cli/c_names.h"
-#include "cli/characters.h"
-#include "cli/code_page_936_bytes.h"
-#include "cli/string_literal.h"
 #include "convert/code_format.h"
 #include "convert/code_page_936_table.h"
+#include "emit/c_names.h"
+#include "emit/code_page_936_bytes.h"
+#include "emit/string_literal.h"
+#include "text/characters.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
@@ -458,4 +458,4 @@ std::string TableHeaderWriter::Closing() const {
   return header::LinkageMacroEnd() + header::Closing();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,10 +1,10 @@
-#include "cli/character_list.h"
+#include "emit/character_list.h"
 
-#include "cli/characters.h"
 #include "convert/charset.h"
 #include "convert/code_format.h"
+#include "text/characters.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::size_t kBasicUnits = 0x10000;
@@ -109,10 +109,10 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
 
 std::string CharacterList::CodePage936Bytes(char32_t character) {
   if (character <= 0xFFFF)
-    return cli::CodePage936Bytes(std::u16string(1, static_cast<char16_t>(character)));
+    return gbkhex::CodePage936Bytes(std::u16string(1, static_cast<char16_t>(character)));
   const char32_t offset = character - 0x10000;
-  return cli::CodePage936Bytes(std::u16string{static_cast<char16_t>(0xD800 + (offset >> 10)),
-                                              static_cast<char16_t>(0xDC00 + (offset & 0x3FF))});
+  return gbkhex::CodePage936Bytes(std::u16string{static_cast<char16_t>(0xD800 + (offset >> 10)),
+                                                 static_cast<char16_t>(0xDC00 + (offset & 0x3FF))});
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,13 +1,13 @@
-#include "cli/input_decoder.h"
+#include "text/input_decoder.h"
 
 #include <algorithm>
 
-#include "cli/characters.h"
-#include "cli/utf8.h"
 #include "convert/code_format.h"
 #include "convert/code_page_936.h"
+#include "text/characters.h"
+#include "text/utf8.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 DecodeStep DecodeUtf8Step(std::span<const std::uint8_t> bytes, char16_t* out, bool atEnd) noexcept {
@@ -151,4 +151,4 @@ bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {
          DecodeCodePage936(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])).has_value();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

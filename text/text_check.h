@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "cli/characters.h"
-#include "cli/display_width.h"
-#include "cli/fault.h"
-#include "cli/input_decoder.h"
 #include "convert/charset.h"
+#include "text/characters.h"
+#include "text/display_width.h"
+#include "text/fault.h"
+#include "text/input_decoder.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // What takes the characters of the text in place of an output (the glyphs of
 // --glyphs): every character that the checks pass, in input order, substitutes
@@ -34,11 +34,11 @@ class CharacterTaker {
 // it, worded here once: bytes that are no text in the input's encoding, U+0000
 // (which would end a C string early), and characters that the charset does not
 // hold exactly, which are faults or, with --lossy, substitutes that one
-// warning counts. Every fault goes to the FaultReport as it is found.
+// warning counts. Every fault goes to the FaultSink as it is found.
 class TextCheck {
  public:
   // With a `taker`, what passes the checks goes to it as well.
-  TextCheck(Charset charset, bool lossy, FaultReport& faults,
+  TextCheck(Charset charset, bool lossy, FaultSink& faults,
             CharacterTaker* taker = nullptr) noexcept
       : charset_(charset), lossy_(lossy), faults_(faults), taker_(taker) {}
 
@@ -95,7 +95,7 @@ class TextCheck {
 
   Charset charset_;
   bool lossy_;
-  FaultReport& faults_;
+  FaultSink& faults_;
   CharacterTaker* taker_;
   bool failed_ = false;
   // Of the current input.
@@ -174,4 +174,4 @@ bool TextCheck::Take(std::u16string_view units, std::size_t offset, PlaceOf& pla
   return tookAll;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

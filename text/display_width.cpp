@@ -1,15 +1,15 @@
-#include "cli/display_width.h"
+#include "text/display_width.h"
 
 #include <algorithm>
 #include <iterator>
 #include <span>
 #include <string>
 
-#include "cli/characters.h"
-#include "cli/display_width_table.h"
-#include "cli/utf8.h"
+#include "text/characters.h"
+#include "text/display_width_table.h"
+#include "text/utf8.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::uint64_t kTabStop = 8;
@@ -96,4 +96,4 @@ TextPosition PositionOf(std::string_view text, std::size_t offset) {
   return position;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

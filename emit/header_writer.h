@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // Every header that gbkhex-cli writes compiles as C (C99 to C23) and C++
 // (C++11 to C++23), included any number of times from any number of files of
@@ -167,4 +167,4 @@ class TableHeaderWriter {
   mutable std::string bytes_;  // of a literal, kept from entry to entry
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

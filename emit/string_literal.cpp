@@ -1,4 +1,4 @@
-#include "cli/string_literal.h"
+#include "emit/string_literal.h"
 
 #include <array>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "convert/code_format.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::string_view kLiteralJoint = "\" \"";
@@ -355,4 +355,4 @@ LiteralBytes DecodeStringLiterals(std::string_view text, std::vector<std::size_t
       .Read(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0, true);
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -5,7 +5,7 @@
 
 #include "convert/charset.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // The bytes that CharacterCode gives for each unit, as the window writes them
 // but for a one-byte code above 7E, which stays one byte: what every output
@@ -21,4 +21,4 @@ std::u16string_view UnitsToWrite(std::u16string_view units, Charset charset,
 // The bytes of the units as `charset` writes them.
 void AppendBytesToWrite(std::u16string_view units, Charset charset, std::string& out);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

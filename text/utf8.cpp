@@ -1,4 +1,4 @@
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include <immintrin.h>
 #endif
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
@@ -516,4 +516,4 @@ Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexce
   return Utf8DecodersForThisCpu().back().decode(bytes, out);
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

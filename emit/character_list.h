@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cli/code_page_936_bytes.h"
+#include "emit/code_page_936_bytes.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // What --list writes: the distinct characters of a text in order of first
 // appearance, one tab-separated line each after a header line:
@@ -60,4 +60,4 @@ class CharacterList {
   char16_t pendingHigh_ = 0;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // Lines of literals end as the C format's lines and the headers' lines do, so
 // that one header never mixes two kinds of line break.
@@ -97,4 +97,4 @@ LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start = 0,
 LiteralBytes DecodeStringLiterals(std::string_view text,
                                   std::vector<std::size_t>* sourceOffsets = nullptr);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

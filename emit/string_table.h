@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // A string table is UTF-8 text, one entry a line:
 //
@@ -131,4 +131,4 @@ class TableNames {
   std::size_t namesEndingInLen_ = 0;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -6,7 +6,7 @@
 
 #include "convert/unicode.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // The character at units[at]: a surrogate pair makes one character.
 char32_t CodePointAt(std::u16string_view units, std::size_t at) noexcept;
@@ -24,4 +24,4 @@ bool IsHiddenOrReordering(char32_t c) noexcept;
 // or reordering, or a surrogate half.
 std::string DescribeCharacter(char32_t codePoint);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

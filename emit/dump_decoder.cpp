@@ -1,16 +1,16 @@
-#include "cli/dump_decoder.h"
+#include "emit/dump_decoder.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "cli/characters.h"
-#include "cli/string_literal.h"
 #include "convert/code_format.h"
 #include "convert/code_page_936.h"
+#include "emit/string_literal.h"
+#include "text/characters.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr bool IsBlank(char c) noexcept {
@@ -284,4 +284,4 @@ DecodedDump DecodeDump(std::string_view dump) {
   return decoder.Finish();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

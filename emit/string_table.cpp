@@ -1,12 +1,12 @@
-#include "cli/string_table.h"
+#include "emit/string_table.h"
 
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
 
-#include "cli/c_names.h"
+#include "emit/c_names.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 // Joins texts; GCC 12 warns falsely on chains of operator+ with a literal first.
@@ -252,4 +252,4 @@ std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uin
   return std::nullopt;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // How an input's bytes encode its text.
 enum class InputEncoding { Utf8, Utf16Le, Utf16Be, CodePage936 };
@@ -52,4 +52,4 @@ std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8
 // mostly stands before ASCII, seldom reads so).
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept;
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

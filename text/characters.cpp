@@ -1,9 +1,9 @@
-#include "cli/characters.h"
+#include "text/characters.h"
 
 #include <array>
 #include <cstdio>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 bool IsHiddenOrReordering(char32_t c) noexcept {
   const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
@@ -35,4 +35,4 @@ std::string DescribeCharacter(char32_t codePoint) {
   return text;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // A hash of a name, for the tables of names: FNV-1a, quick on names of a few
 // letters. Its low bits, which a table's slot is taken from, depend on the
@@ -64,4 +64,4 @@ inline constexpr std::string_view kLengthSuffix = "_len";
 // when `name` does not end in "_len".
 std::string_view LengthNameOwner(std::string_view name);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,10 +1,10 @@
-#include "cli/text_check.h"
+#include "text/text_check.h"
 
 #include <utility>
 
 #include "gbkhex/product.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 // What the charset does to one character, or `many` of them.
@@ -87,4 +87,4 @@ std::optional<Fault> TextCheck::SubstitutionWarning() const {
   return warning;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace gbkhex::cli::detail {
+namespace gbkhex::detail {
 
 struct CodePointRange {
   char32_t first;
@@ -15,4 +15,4 @@ extern const std::size_t kZeroWidthRangesCount;
 extern const CodePointRange kWideRanges[];
 extern const std::size_t kWideRangesCount;
 
-}  // namespace gbkhex::cli::detail
+}  // namespace gbkhex::detail

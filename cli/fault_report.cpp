@@ -1,4 +1,4 @@
-#include "cli/fault.h"
+#include "cli/fault_report.h"
 
 #include <system_error>
 

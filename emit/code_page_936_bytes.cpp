@@ -1,8 +1,8 @@
-#include "cli/code_page_936_bytes.h"
+#include "emit/code_page_936_bytes.h"
 
 #include "convert/code_page_936_table.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 void AppendCodePage936Bytes(std::u16string_view units, std::string& out) {
   const std::size_t start = out.size();
@@ -46,4 +46,4 @@ void AppendBytesToWrite(std::u16string_view units, Charset charset, std::string&
   AppendCodePage936Bytes(UnitsToWrite(units, charset, buffer), out);
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 enum class Utf8Status {
   // Every byte was decoded.
@@ -50,4 +50,4 @@ struct Utf8Decoder {
 // the one DecodeUtf8 uses last. Tests hold each of them to the same results.
 std::span<const Utf8Decoder> Utf8DecodersForThisCpu() noexcept;
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex
