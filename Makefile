@@ -130,7 +130,7 @@ web-helpers:
 
 # The page in headless Chromium, held to the native build's conversion and table.
 web-test: web web-helpers node_modules/.package-lock.json
-	node --test tests/web/form1.test.mjs
+	node --test tests/window/web/form1.test.mjs
 
 # Keystroke latency in the page, timed by the browser itself, beside Text1's own.
 bench-web: web web-helpers node_modules/.package-lock.json

@@ -37,7 +37,7 @@ constexpr std::string_view kPredefinedMacros =
 constexpr std::string_view kOtherStandardMacros = "errno assert offsetof setjmp";
 
 // Each name fails to compile as NAME[] or NAME_len once its header is
-// included, in C or in C++ (tests/c_names_oracle.sh holds every one to that):
+// included, in C or in C++ (tests/emit/c_names_oracle.sh holds every one to that):
 // a macro expands into the declaration, a type or function clashes with it.
 // Function-like macros (INT8_C, unreachable) are missing on purpose: a name
 // not followed by "(" is not expanded, so an array may take it.

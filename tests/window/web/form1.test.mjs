@@ -1,6 +1,6 @@
 // Drives the built page in headless Chromium with real key, mouse, clipboard
 // and input-method events, and holds it to the native build: its conversion
-// of every UTF-16 unit and its control table (tests/web/native_oracle.cpp).
+// of every UTF-16 unit and its control table (tests/window/web/native_oracle.cpp).
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -10,7 +10,7 @@ import path from 'node:path';
 import { launch, openForm, pageUrl, siteDir } from '../../harness/web/browser.mjs';
 import { serve } from '../../tools/serve-web.mjs';
 
-const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/release/tests/web/native_oracle';
+const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/release/tests/window/web/native_oracle';
 const sampleText = process.env.GBKHEX_SAMPLE_TEXT ?? 'build/release/harness/sample_text';
 const unitsOutput = execFileSync(oracle, ['units'], { encoding: 'latin1', maxBuffer: 1 << 24 });
 const unitTokens = unitsOutput.split('\n').slice(0, 0x10000);
