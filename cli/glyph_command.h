@@ -9,6 +9,7 @@
 #include "cli/output_sink.h"
 #include "cli/text_check.h"
 #include "convert/charset.h"
+#include "glyphs/font_source.h"
 #include "glyphs/layout.h"
 
 namespace gbkhex::cli {
@@ -16,7 +17,7 @@ namespace gbkhex::cli {
 // What --glyphs and the options that go with it ask for.
 struct GlyphOptions {
   std::string name;
-  std::string font;  // as Font::Open takes it: --font, or the default font
+  glyphs::FontSource font;  // --font, or the default font
   int pixelSize = 0;
   glyphs::ByteLayout layout;
   std::string preview;  // the picture's file, or "" for none
