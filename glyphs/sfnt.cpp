@@ -84,8 +84,7 @@ std::optional<std::size_t> DirectoryOffset(Bytes file, std::uint32_t face) noexc
     return 0;
   }
   // Tag, version and the number of fonts, then the offsets of their directories.
-  const auto count = U32(file, 8);
-  if (!count || face >= *count) return std::nullopt;
+  if (face >= FaceCount(file)) return std::nullopt;
   return U32(file, 12 + std::size_t{4} * face);
 }
 
