@@ -277,7 +277,8 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
       if (source.faceIndex >= count) {
         throw FontError("font " + Quoted(font) + " has no face " +
                         std::to_string(source.faceIndex) + ": it has " + std::to_string(count) +
-                        (count == 1 ? " face, 0" : " faces, 0 to " + std::to_string(count - 1)));
+                        (count == 1 ? " face, numbered 0"
+                                    : " faces, numbered 0 to " + std::to_string(count - 1)));
       }
     }
   }

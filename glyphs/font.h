@@ -48,7 +48,7 @@ inline constexpr int kDefaultPixelSize = 16;
 std::optional<FontSource> FindDefaultFont();
 // Where it is looked for, to name in the message that says it is missing:
 // "/usr/share/fonts/opentype/unifont/unifont.otf (Debian package fonts-unifont)",
-// or on Windows "the fonts installed on this system".
+// or on Windows "an installed font named Unifont".
 std::string_view DefaultFontLocation() noexcept;
 
 struct FontOptions {

@@ -5,6 +5,7 @@
 // Windows), which finds a font by family name and hands over its file or its
 // bytes. Drawing is the same everywhere (font.h).
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>

@@ -176,6 +176,10 @@ TEST(Font, UnifontIsTheDefaultAtSixteenPixels) {
             ".#..#.#.........\n");
   EXPECT_EQ(alpha->lost.Total(), 0);
   EXPECT_TRUE(font.Draw(u' ', Cell::Narrow)->Blank());
+  for (const char16_t blank : {u' ', u'\u3000', u'\u200B', u'\uFEFF'})
+    EXPECT_TRUE(IsBlankCharacter(blank));
+  for (const char16_t ink : {u'!', u'\u2103', u'\u2010', u'\u3001'})
+    EXPECT_FALSE(IsBlankCharacter(ink));
   EXPECT_FALSE(font.Draw(u'\uE000', Cell::Wide)) << "Unifont has no glyphs for private use";
   EXPECT_FALSE(font.Draw(u'\xD800', Cell::Wide)) << "a lone surrogate half";
   // A baseline given by hand two rows lower: 'g' loses the two bottom rows of
@@ -220,7 +224,7 @@ TEST(Font, OpensTheFaceAskedForOfACollection) {
     Font::Open(FileSource(kNotoCollection, 10));
     ADD_FAILURE() << "face 10 opened";
   } catch (const FontError& error) {
-    EXPECT_NE(std::string(error.what()).find("has no face 10: it has 10 faces, 0 to 9"),
+    EXPECT_NE(std::string(error.what()).find("has no face 10: it has 10 faces, numbered 0 to 9"),
               std::string::npos)
         << error.what();
   }
