@@ -135,6 +135,22 @@ std::optional<sfnt::VerticalExtent> IdeographExtent(FT_Face face) {
   return sfnt::VerticalExtent{Median(tops), Median(bottoms)};
 }
 
+// The same for a bitmap font's strike, in rows above the baseline.
+std::optional<sfnt::VerticalExtent> IdeographRows(FT_Face face) {
+  std::vector<int> bottoms;
+  std::vector<int> tops;
+  for (const char16_t ideograph : SampleIdeographs()) {
+    const FT_UInt index = FT_Get_Char_Index(face, ideograph);
+    if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) continue;
+    const FT_GlyphSlot slot = face->glyph;
+    if (slot->format != FT_GLYPH_FORMAT_BITMAP || slot->bitmap.rows == 0) continue;
+    tops.push_back(slot->bitmap_top);
+    bottoms.push_back(slot->bitmap_top - static_cast<int>(slot->bitmap.rows));
+  }
+  if (bottoms.size() < kMinIdeographs) return std::nullopt;
+  return sfnt::VerticalExtent{Median(tops), Median(bottoms)};
+}
+
 struct EmPlacement {
   int twiceTop = 0;  // the em box's top above the baseline, in halves of a font unit
   int unitsPerEm = 0;
@@ -363,8 +379,15 @@ Font Font::Open(FontSource source, const FontOptions& options) {
     }
   } else {
     SelectStrike(ft, shown, options.pixelSize);
-    font.baseline_ = RoundedPixels(ft->size->metrics.ascender);
-    font.rule_ = BaselineRule::BitmapFont;
+    if (const auto ideographs = IdeographRows(ft)) {
+      // The cell centred on them, halves of a row downwards.
+      font.baseline_ =
+          sfnt::ScaleToPixels(ideographs->top + ideographs->bottom + options.pixelSize, 2, 1);
+      font.rule_ = BaselineRule::Ideographs;
+    } else {
+      font.baseline_ = RoundedPixels(ft->size->metrics.ascender);
+      font.rule_ = BaselineRule::BitmapFont;
+    }
   }
   if (options.baseline) {
     font.baseline_ = *options.baseline;

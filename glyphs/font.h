@@ -65,7 +65,7 @@ enum class BaselineRule {
   IdeographicEmBox,   // the em box that the font's BASE table states for its ideographs
   Ideographs,         // the extent of the font's own ideographs
   AscenderDescender,  // a font without ideographs: its ascender and descender
-  BitmapFont,         // a bitmap font's own ascent at its size
+  BitmapFont,         // a bitmap font without ideographs: its own ascent
 };
 
 // A character drawn into its cell: the glyph, which holds what lies inside,
@@ -95,7 +95,9 @@ struct DrawnGlyph {
 // of ideographs then loses fewer pixels beyond the cell (as GNU Unifont's
 // unhinted squares at 12 px do). Grey levels keep the hinted outlines where
 // they are, which a move would blur. A bitmap font (BDF, PCF, bitmap-only
-// sfnt) has only its own sizes, its baseline at its ascent.
+// sfnt) has only its own sizes; its cell is centred on its ideographs in the
+// same way (the medians of their bitmaps' boxes), or without them its
+// baseline lies at its ascent.
 //
 // 1 bit a pixel is FreeType's monochrome rendering, hinted for it; 2, 4 and 8
 // bits are its anti-aliased coverage scaled to the levels. Bitmaps that a

@@ -360,9 +360,22 @@ def check_bitmap_fonts(dump, work, hex_glyphs, sample, bdftopcf):
     refused = dump.run(dump.path(twelve), 13, "rows-msb")
     check(refused.returncode == 1 and "has no 13 px size (its sizes: 12)" in refused.stderr,
           f"a bitmap font at a size it lacks: {refused.stderr.strip()}")
-    # A 12 px font whose ascent and descent span 15 rows has no 15 px size either.
+    # A 12 px font whose ascent and descent span 15 rows, as WenQuanYi's bitmap
+    # fonts' do, its hanzi 11 rows from one below the baseline: the cell is
+    # centred on the library's sample of common hanzi (three from each of GB
+    # 2312's rows B0 to D7), so they come out whole; there is no 15 px size.
+    hanzi = [ord(bytes([lead, trail]).decode("gb2312"))
+             for lead in range(0xB0, 0xD8) for trail in (0xA1, 0xC1, 0xE1)]
+    tall_glyphs = {cp: (12, 11, 0, -1, framed(12, 11)) for cp in hanzi}
     tall = os.path.join(work, "tall-12.bdf")
-    write_bdf(tall, odd_glyphs, 12, 11, "Tall Twelve", descent=4)
+    write_bdf(tall, tall_glyphs, 12, 12, "Tall Twelve", descent=3)
+    codes = ",".join(f"{cp:04X}" for cp in hanzi)
+    face, laid_out, _ = dump.glyphs(dump.path(tall), 12, "--chars", codes, "rows-msb")
+    check((face["baseline"], face["rule"]) == ("11", "ideographs") and not dump.lost,
+          f"{tall}: {face}, pixels lost {dump.lost}")
+    expected = {cp: [[0] * 12] + [[bool(row >> (11 - x) & 1) for x in range(12)] for row in rows]
+                for cp, (_, _, _, _, rows) in tall_glyphs.items()}
+    compare("a bitmap font's cell centred on its hanzi", laid_out, expected, ["rows-msb"])
     refused = dump.run(dump.path(tall), 15, "rows-msb")
     check(refused.returncode == 1 and "has no 15 px size (its sizes: 12)" in refused.stderr,
           f"a bitmap font at its ascent and descent: {refused.stderr.strip()}")
