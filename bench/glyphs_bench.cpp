@@ -1,11 +1,18 @@
-// The glyphs of a firmware's characters from the default font, as gbkhex-cli
-// makes them: the font opened, every character drawn into its cell and laid
-// out in bytes. Every GBK character (a whole font for a display), and the usual
-// few hundred with their preview picture.
+// The glyphs of a firmware's characters, as gbkhex-cli makes them: the font
+// opened, every character drawn into its cell and laid out in bytes. From the
+// default font 1 bit a pixel: every GBK character (a whole font for a display),
+// and the usual few hundred with their preview picture. From Noto Sans CJK SC
+// at 24 px, 4 bits a pixel (a colour display's glyphs): every GB 2312
+// character, beside FreeType alone loading and rendering the same glyphs, the
+// least that drawing them can cost.
 
 #include <benchmark/benchmark.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +25,14 @@
 
 namespace {
 
+using gbkhex::glyphs::DrawnGlyph;
 using gbkhex::glyphs::Font;
+using gbkhex::glyphs::FontSource;
 using gbkhex::glyphs::Glyph;
+
+constexpr const char* kNotoCollection = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+constexpr int kNotoChineseFace = 2;
+constexpr int kGreyPixelSize = 24;
 
 // A menu's worth: the printable ASCII and 300 characters from GB2312's first
 // level of ideographs (B0A1 on, the most common ones).
@@ -36,28 +49,30 @@ std::vector<char16_t> FewHundredCharacters() {
 }
 
 std::size_t DrawAndLayOut(Font& font, const std::vector<char16_t>& characters,
-                          std::vector<Glyph>& glyphs, std::vector<std::uint8_t>& bytes) {
+                          const gbkhex::glyphs::ByteLayout& layout, std::vector<Glyph>& glyphs,
+                          std::vector<std::uint8_t>& bytes) {
   for (const char16_t character : characters) {
-    if (std::optional<Glyph> glyph = font.Draw(character, gbkhex::glyphs::CellFor(character))) {
-      gbkhex::glyphs::AppendLaidOut(*glyph, {}, bytes);
-      glyphs.push_back(std::move(*glyph));
+    if (std::optional<DrawnGlyph> drawn =
+            font.Draw(character, gbkhex::glyphs::CellFor(character))) {
+      gbkhex::glyphs::AppendLaidOut(drawn->glyph, layout, bytes);
+      glyphs.push_back(std::move(drawn->glyph));
     }
   }
   return glyphs.size();
 }
 
 void Glyphs(benchmark::State& state, const std::vector<char16_t>& characters, bool preview) {
-  const std::optional<std::string> fontFile = gbkhex::glyphs::FindDefaultFont();
-  if (!fontFile) {
+  const std::optional<FontSource> source = gbkhex::glyphs::FindDefaultFont();
+  if (!source) {
     state.SkipWithError("the default font is not installed");
     return;
   }
   std::size_t drawn = 0;
   for (auto _ : state) {
-    Font font = Font::Open(*fontFile, gbkhex::glyphs::kDefaultPixelSize);
+    Font font = Font::Open(*source);
     std::vector<Glyph> glyphs;
     std::vector<std::uint8_t> bytes;
-    drawn = DrawAndLayOut(font, characters, glyphs, bytes);
+    drawn = DrawAndLayOut(font, characters, {}, glyphs, bytes);
     if (preview) benchmark::DoNotOptimize(gbkhex::glyphs::PreviewPng(glyphs).data());
     benchmark::DoNotOptimize(bytes.data());
   }
@@ -71,9 +86,67 @@ void EveryGbkCharacter(benchmark::State& state) {
 void FewHundred(benchmark::State& state) { Glyphs(state, FewHundredCharacters(), false); }
 void FewHundredWithPreview(benchmark::State& state) { Glyphs(state, FewHundredCharacters(), true); }
 
+bool NotoInstalled(benchmark::State& state) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(kNotoCollection, error)) return true;
+  state.SkipWithError("fonts-noto-cjk is not installed");
+  return false;
+}
+
+// The font opened once, as gbkhex-cli does for a run; each iteration draws and
+// lays out every glyph.
+void Gb2312FourBitsAPixel(benchmark::State& state) {
+  if (!NotoInstalled(state)) return;
+  FontSource source;
+  source.file = kNotoCollection;
+  source.shownAs = kNotoCollection;
+  source.faceIndex = kNotoChineseFace;
+  Font font = Font::Open(source, {.pixelSize = kGreyPixelSize, .bitsPerPixel = 4});
+  const std::vector<char16_t> characters = gbkhex::harness::Gb2312Characters();
+  for (auto _ : state) {
+    std::vector<Glyph> glyphs;
+    std::vector<std::uint8_t> bytes;
+    DrawAndLayOut(font, characters, {}, glyphs, bytes);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * characters.size()));
+}
+
+struct LibraryDone {
+  void operator()(FT_Library library) const noexcept { FT_Done_FreeType(library); }
+};
+struct FaceDone {
+  void operator()(FT_Face face) const noexcept { FT_Done_Face(face); }
+};
+
+void Gb2312FreeTypeAlone(benchmark::State& state) {
+  if (!NotoInstalled(state)) return;
+  FT_Library rawLibrary = nullptr;
+  FT_Face rawFace = nullptr;
+  if (FT_Init_FreeType(&rawLibrary) != 0) return state.SkipWithError("FreeType failed");
+  const std::unique_ptr<FT_LibraryRec_, LibraryDone> library(rawLibrary);
+  if (FT_New_Face(rawLibrary, kNotoCollection, kNotoChineseFace, &rawFace) != 0) {
+    return state.SkipWithError("FreeType cannot open the font");
+  }
+  const std::unique_ptr<FT_FaceRec_, FaceDone> face(rawFace);
+  FT_Set_Pixel_Sizes(rawFace, 0, kGreyPixelSize);
+  const std::vector<char16_t> characters = gbkhex::harness::Gb2312Characters();
+  for (auto _ : state) {
+    for (const char16_t character : characters) {
+      const FT_UInt index = FT_Get_Char_Index(rawFace, character);
+      if (index == 0 || FT_Load_Glyph(rawFace, index, FT_LOAD_TARGET_NORMAL) != 0) continue;
+      FT_Render_Glyph(rawFace->glyph, FT_RENDER_MODE_NORMAL);
+      benchmark::DoNotOptimize(rawFace->glyph->bitmap.buffer);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * characters.size()));
+}
+
 BENCHMARK(EveryGbkCharacter)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(FewHundred)->Unit(benchmark::kMillisecond);
 BENCHMARK(FewHundredWithPreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(Gb2312FourBitsAPixel)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Gb2312FreeTypeAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

@@ -43,14 +43,15 @@ GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
   const std::optional<char16_t> character = DecodeCodePage936(code);
   if (!character || IsControl(*character)) return State::NoGlyph;
   const glyphs::Cell cell = code > 0xFF ? glyphs::Cell::Wide : glyphs::Cell::Narrow;
-  std::optional<glyphs::Glyph> glyph;
+  std::optional<glyphs::DrawnGlyph> drawn;
   try {
-    glyph = font_.Draw(*character, cell);
+    drawn = font_.Draw(*character, cell);
   } catch (const glyphs::FontError& error) {
     throw FatalFault(Fault{.kind = FaultKind::Undrawable, .what = error.what()});
   }
-  if (!glyph) return State::NoGlyph;
-  entries_.push_back(GlyphEntry{.code = code, .character = *character, .glyph = std::move(*glyph)});
+  if (!drawn) return State::NoGlyph;
+  entries_.push_back(
+      GlyphEntry{.code = code, .character = *character, .glyph = std::move(drawn->glyph)});
   codeDrawn_[code] = true;
   return State::Taken;
 }

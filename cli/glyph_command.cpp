@@ -65,8 +65,9 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   }
   options.style.attribute = parsed.Value(Option::Attribute).value_or("");
   if (const std::optional<std::string>& font = parsed.Value(Option::Font)) {
-    options.font = *font;
-  } else if (std::optional<std::string> found = glyphs::FindDefaultFont()) {
+    options.font.file = *font;
+    options.font.shownAs = *font;
+  } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
     options.font = std::move(*found);
   } else {
     std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
@@ -79,7 +80,7 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
                  const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
   try {
-    font.emplace(glyphs::Font::Open(options.font, options.pixelSize));
+    font.emplace(glyphs::Font::Open(options.font, {.pixelSize = options.pixelSize}));
   } catch (const glyphs::FontError& error) {
     faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
     return;

@@ -8,6 +8,7 @@
 #include "cli/output_sink.h"
 #include "convert/charset.h"
 #include "emit/header_writer.h"
+#include "glyphs/font_source.h"
 #include "glyphs/layout.h"
 #include "text/text_check.h"
 
@@ -16,7 +17,7 @@ namespace gbkhex::cli {
 // What --glyphs and the options that go with it ask for.
 struct GlyphOptions {
   std::string name;
-  std::string font;  // as Font::Open takes it: --font, or the default font
+  glyphs::FontSource font;  // --font, or the default font
   int pixelSize = 0;
   glyphs::ByteLayout layout;
   std::string preview;  // the picture's file, or "" for none

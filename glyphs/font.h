@@ -4,29 +4,26 @@
 // in the byte order of a display controller, and a picture to check them by.
 // It knows no window and no command line. One character's way through it:
 //
-//   Font font = Font::Open(*FindDefaultFont(), kDefaultPixelSize);  // FontError
-//   if (std::optional<Glyph> glyph = font.Draw(u'中', CellFor(u'中'))) {
-//     AppendLaidOut(*glyph, ByteLayout{Scan::Pages, BitOrder::LsbFirst}, bytes);
-//     comment += DrawAsText(*glyph);
+//   Font font = Font::Open(*FindDefaultFont(), {.pixelSize = 16});  // FontError
+//   if (std::optional<DrawnGlyph> drawn = font.Draw(u'中', CellFor(u'中'))) {
+//     // drawn->lost: what the cell cut; drawn->Blank(): nothing lit at all
+//     AppendLaidOut(drawn->glyph, ByteLayout{Scan::Rows, BitOrder::MsbFirst}, bytes);
+//     comment += DrawAsText(drawn->glyph);
 //   }  // else the font has no glyph for it
 //   std::vector<std::uint8_t> png = PreviewPng(glyphs);  // layout.h, preview.h
+//
+// FreeType draws on every system, so one font file gives the same bitmaps
+// everywhere; only finding an installed font by name differs (font_source.h).
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "glyphs/font_source.h"
 #include "glyphs/glyph.h"
 
 namespace gbkhex::glyphs {
-
-// A font that cannot be opened or drawn with; what() says why, in words for
-// the user (UTF-8), naming the font as it was given.
-class FontError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // The two cell widths: wide cells, for the characters with a two-byte code, are
 // as wide as the font's pixel size, narrow cells, for those with a one-byte
@@ -36,59 +33,104 @@ enum class Cell { Narrow, Wide };
 // The cell of `character` by the length of its code page 936 code.
 Cell CellFor(char16_t character) noexcept;
 
+// Whether `character` rightly shows nothing: a space of any width, or a mark
+// that only joins or separates others. Any other character whose glyph is
+// blank (DrawnGlyph::Blank) has lost its drawing.
+bool IsBlankCharacter(char16_t character) noexcept;
+
 inline constexpr int kMinPixelSize = 1;
 inline constexpr int kMaxPixelSize = 256;
 
 // The default font: GNU Unifont at 16 px.
 inline constexpr int kDefaultPixelSize = 16;
-// Its name as Font::Open takes it (on Linux the file that Debian's package
-// fonts-unifont installs, on Windows an installed face named Unifont), or
-// nothing where it is not installed.
-std::optional<std::string> FindDefaultFont();
+// Where it is installed (on Linux the file that Debian's package fonts-unifont
+// installs, on Windows an installed family named Unifont), or nothing.
+std::optional<FontSource> FindDefaultFont();
 // Where it is looked for, to name in the message that says it is missing:
 // "/usr/share/fonts/opentype/unifont/unifont.otf (Debian package fonts-unifont)",
-// or on Windows "the fonts installed on this system".
+// or on Windows "an installed font named Unifont".
 std::string_view DefaultFontLocation() noexcept;
 
-namespace detail {
-class Rasterizer;
-}
+struct FontOptions {
+  int pixelSize = kDefaultPixelSize;  // the cell's height; a scalable font's em
+  int bitsPerPixel = 1;               // 1, 2, 4 or 8 (glyph.h)
+  // Rows from the cell's top down to the baseline, 0 to pixelSize; when
+  // absent, the font's own rule places it (BaselineRule).
+  std::optional<int> baseline = std::nullopt;
+};
 
-// A font opened at one pixel size, which draws characters 1 bit a pixel,
-// hinted for monochrome, into cells as high as that size: the baseline lies as
-// far below the cell's top as the font's ascender at that size, the pen at the
-// cell's left edge, and whatever falls outside the cell is cut. A TrueType or
-// OpenType font's ascender and family come from its own tables, read the same
-// way on every platform (hhea's ascender, to the nearest pixel); a bitmap
-// font's from its strike and properties.
+// What placed the baseline, so that a reader can be told.
+enum class BaselineRule {
+  Given,              // FontOptions::baseline
+  IdeographicEmBox,   // the em box that the font's BASE table states for its ideographs
+  Ideographs,         // the extent of the font's own ideographs
+  AscenderDescender,  // a font without ideographs: its ascender and descender
+  BitmapFont,         // a bitmap font without ideographs: its own ascent
+};
+
+// A character drawn into its cell: the glyph, which holds what lies inside,
+// and the lit pixels that the cell cut.
+struct DrawnGlyph {
+  Glyph glyph;
+  LostPixels lost;
+
+  // Whether the drawing lit no pixel at all, inside the cell or out.
+  bool Blank() const noexcept { return lost.Total() == 0 && glyph.Dark(); }
+};
+
+// One face of a font at one pixel size and depth, which draws characters into
+// cells as high as that size.
 //
-// On Linux it is drawn by FreeType, on Windows by GDI (GetGlyphOutlineW with
-// GGO_BITMAP): both give the same pixels for the same font file wherever the
-// font's outlines land on whole pixels, as GNU Unifont's do at 16 px.
+// A scalable font is drawn at `pixelSize` pixels to the em, with its pen at the
+// cell's left edge and one baseline for every glyph, placed so that the em box
+// of the font's ideographs fills the cell as the ideographs fill the em: where
+// the font states that box (a BASE table), there; else centred on the extent
+// of its own ideographs (the medians of the outline boxes of a sample of
+// common hanzi, read once); else, in a font without ideographs, centred on its
+// ascender and descender. The baseline lies the whole number of rows nearest
+// to the em box's top below the cell's top. At 1 bit a pixel the outlines may
+// be moved by the rest, less than half a pixel, so that the em box lies on the
+// cell exactly: that moves no edge that hinting put on whole pixels, but other
+// edges may cross a pixel's centre, so they are moved only where the sample
+// of ideographs then loses fewer pixels beyond the cell (as GNU Unifont's
+// unhinted squares at 12 px do). Grey levels keep the hinted outlines where
+// they are, which a move would blur. A bitmap font (BDF, PCF, bitmap-only
+// sfnt) has only its own sizes; its cell is centred on its ideographs in the
+// same way (the medians of their bitmaps' boxes), or without them its
+// baseline lies at its ascent.
+//
+// 1 bit a pixel is FreeType's monochrome rendering, hinted for it; 2, 4 and 8
+// bits are its anti-aliased coverage scaled to the levels. Bitmaps that a
+// scalable font embeds for a size are used as FreeType uses them.
 //
 // Not safe to use from two threads at once.
 class Font {
  public:
-  // Opens `font`, UTF-8: a font file (TrueType, OpenType, the first font of a
-  // TrueType or OpenType collection, on Linux also BDF and PCF, which have
-  // their own pixel sizes), or on Windows, where no file has that name, the
-  // face name of an installed font ("宋体", "SimSun"). Throws FontError when it
-  // cannot be read, has no Unicode character map, has no glyphs at
-  // `pixelSize` (a bitmap font of other sizes), or `pixelSize` is outside
-  // kMinPixelSize..kMaxPixelSize.
-  static Font Open(const std::string& font, int pixelSize);
+  // Opens face `source.faceIndex` of `source`, a TrueType, OpenType, TTC, BDF or
+  // PCF font. Throws FontError when it cannot be read, has no such face, has no
+  // Unicode character map, has no glyphs at the pixel size (a bitmap font: the
+  // message lists its sizes), or an option is out of range.
+  static Font Open(FontSource source, const FontOptions& options = {});
 
   Font(Font&&) noexcept;
   Font& operator=(Font&&) noexcept;
   ~Font();
 
-  // The font as Open was given it: a file name or a face name.
+  // Where the font is, as the source shows it.
   const std::string& Name() const noexcept { return name_; }
-  // The family that the font calls itself, as a reader knows it ("Unifont").
+  // The family and style that the face calls itself ("Noto Sans CJK SC",
+  // "Regular").
   const std::string& Family() const noexcept { return family_; }
+  const std::string& Style() const noexcept { return style_; }
+  int FaceIndex() const noexcept { return faceIndex_; }
   int PixelSize() const noexcept { return pixelSize_; }
-  // Rows from the cell's top to the baseline; may exceed the cell's height.
-  int Ascender() const noexcept { return ascender_; }
+  int BitsPerPixel() const noexcept { return bitsPerPixel_; }
+  // Rows from the cell's top to the baseline; may lie outside the cell.
+  int Baseline() const noexcept { return baseline_; }
+  BaselineRule RuleOfBaseline() const noexcept { return rule_; }
+  // How far, in 64ths of a pixel, outlines are moved up beyond the baseline
+  // (-31 to 31; 0 but at 1 bit a pixel by the font's own rule).
+  int OutlineShift() const noexcept { return outlineShift_; }
   int CellWidth(Cell cell) const noexcept {
     return cell == Cell::Wide ? pixelSize_ : (pixelSize_ + 1) / 2;
   }
@@ -98,16 +140,27 @@ class Font {
   // font has no glyph for it. A glyph narrower than its cell, such as an
   // 8-pixel Latin letter in a 16-pixel wide cell, stands at the cell's left,
   // the rest dark. Throws FontError when the font cannot draw a glyph it has.
-  std::optional<Glyph> Draw(char16_t character, Cell cell);
+  std::optional<DrawnGlyph> Draw(char16_t character, Cell cell);
 
  private:
-  Font(std::string name, int pixelSize);
+  struct Face;
+  Font(std::unique_ptr<Face> face, const FontOptions& options);
 
+  // The lit pixels that the cells cut from the sample of ideographs.
+  int PixelsLostFromSample();
+  // Moves the outlines by `shift` where the sample then loses fewer pixels.
+  void MoveOutlinesWhereTheyFitBetter(int shift);
+
+  std::unique_ptr<Face> face_;
   std::string name_;
   std::string family_;
+  std::string style_;
+  int faceIndex_ = 0;
   int pixelSize_;
-  int ascender_ = 0;
-  std::unique_ptr<detail::Rasterizer> rasterizer_;
+  int bitsPerPixel_;
+  int baseline_ = 0;
+  BaselineRule rule_ = BaselineRule::Given;
+  int outlineShift_ = 0;
 };
 
 }  // namespace gbkhex::glyphs

@@ -12,6 +12,10 @@ constexpr std::int64_t kMaxSide = 1'000'000;
 
 std::int64_t Side(std::int64_t slots, std::int64_t slotSide) { return slots * (slotSide + 1) + 1; }
 
+std::uint8_t Grey(int level, int maxLevel) {
+  return static_cast<std::uint8_t>(kPreviewDark - (level * kPreviewDark + maxLevel / 2) / maxLevel);
+}
+
 }  // namespace
 
 PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& options) {
@@ -56,7 +60,7 @@ PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& op
     for (int y = 0; y < glyph.Height(); ++y) {
       for (int x = 0; x < glyph.Width(); ++x) {
         fill(left + std::int64_t{x} * options.scale, top + std::int64_t{y} * options.scale,
-             options.scale, options.scale, glyph.Lit(x, y) ? kPreviewLit : kPreviewDark);
+             options.scale, options.scale, Grey(glyph.Level(x, y), glyph.MaxLevel()));
       }
     }
   }

@@ -14,8 +14,9 @@ class PreviewError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The picture's grey levels (0 black, 255 white).
-inline constexpr std::uint8_t kPreviewLit = 0;       // a lit pixel
+// The picture's grey levels (0 black, 255 white). A glyph's pixel at level L
+// of M is 255 - (L * 255 + M / 2) / M: black when fully lit, white when dark.
+inline constexpr std::uint8_t kPreviewLit = 0;       // a fully lit pixel
 inline constexpr std::uint8_t kPreviewDark = 255;    // a dark pixel
 inline constexpr std::uint8_t kPreviewBeyond = 224;  // a slot's part beyond a narrower cell
 inline constexpr std::uint8_t kPreviewGrid = 160;    // the grid's lines
@@ -40,9 +41,9 @@ struct PreviewImage {
 // the picture would exceed a million pixels a side.
 PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& options = {});
 
-// That picture as a PNG file's bytes (8-bit grey), made by libpng on Linux and
-// by the Windows Imaging Component on Windows. Throws PreviewError as
-// DrawPreview does, and when the encoder fails.
+// That picture as a PNG file's bytes (8-bit grey), made by libpng, the same
+// bytes on every system. Throws PreviewError as DrawPreview does, and when the
+// encoder fails.
 std::vector<std::uint8_t> PreviewPng(std::span<const Glyph> glyphs,
                                      const PreviewOptions& options = {});
 

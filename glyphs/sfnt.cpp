@@ -1,14 +1,13 @@
 #include "glyphs/sfnt.h"
 
-#include <fstream>
+#include <utility>
 
 #include "convert/unicode.h"
 
 namespace gbkhex::glyphs::sfnt {
 namespace {
 
-// Big-endian reads that give nothing past the end of the data, since a font
-// file is input like any other.
+// Big-endian reads that give nothing past the end of the data.
 std::optional<std::uint32_t> Read(Bytes data, std::size_t offset, std::size_t size) noexcept {
   if (offset > data.size() || data.size() - offset < size) return std::nullopt;
   std::uint32_t value = 0;
@@ -27,13 +26,11 @@ std::optional<std::uint32_t> U32(Bytes data, std::size_t offset) noexcept {
   return Read(data, offset, 4);
 }
 
-std::vector<std::uint8_t> ReadAt(std::ifstream& file, std::uint64_t offset, std::size_t size) {
-  std::vector<std::uint8_t> bytes(size);
-  file.seekg(static_cast<std::streamoff>(offset));
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  bytes.resize(file ? size : static_cast<std::size_t>(std::max<std::streamsize>(0, file.gcount())));
-  file.clear();
-  return bytes;
+// The part of `data` from `offset` on; nothing when that lies past its end or
+// the offset is a null one, which OpenType uses for an absent subtable.
+std::optional<Bytes> From(Bytes data, std::optional<std::uint16_t> offset) noexcept {
+  if (!offset || *offset == 0 || *offset >= data.size()) return std::nullopt;
+  return data.subspan(*offset);
 }
 
 constexpr std::uint16_t kPlatformUnicode = 0;
@@ -73,6 +70,59 @@ std::vector<NameRecord> Records(Bytes table, std::uint16_t nameId) {
   return records;
 }
 
+std::string PreferredName(Bytes nameTable, std::uint16_t preferredId, std::uint16_t otherId) {
+  auto name = FindName(nameTable, preferredId);
+  if (!name) name = FindName(nameTable, otherId);
+  return name ? Utf8FromUtf16(*name) : std::string();
+}
+
+// The offset of face `face`'s table directory in a font file.
+std::optional<std::size_t> DirectoryOffset(Bytes file, std::uint32_t face) noexcept {
+  if (!IsSfntSignature(file)) return std::nullopt;
+  if (U32(file, 0) != Tag("ttcf")) {
+    if (face != 0) return std::nullopt;
+    return 0;
+  }
+  // Tag, version and the number of fonts, then the offsets of their directories.
+  if (face >= FaceCount(file)) return std::nullopt;
+  return U32(file, 12 + std::size_t{4} * face);
+}
+
+// The coordinate that `values` (a BaseValues table) gives baseline number
+// `index` of the tag list.
+std::optional<int> BaseCoordinate(Bytes values, std::size_t index) noexcept {
+  const auto count = U16(values, 2);
+  if (!count || index >= *count) return std::nullopt;
+  // Every format of BaseCoord keeps its coordinate after its format number.
+  const auto coordinate = From(values, U16(values, 4 + 2 * index));
+  if (!coordinate) return std::nullopt;
+  const auto value = S16(*coordinate, 2);
+  if (!value) return std::nullopt;
+  return *value;
+}
+
+// The BaseValues table of the script `script` in a BaseScriptList.
+std::optional<Bytes> ScriptValues(Bytes scripts, std::uint32_t script) noexcept {
+  const auto count = U16(scripts, 0);
+  if (!count) return std::nullopt;
+  for (std::size_t i = 0; i < *count; ++i) {
+    if (U32(scripts, 2 + 6 * i) != script) continue;
+    const auto baseScript = From(scripts, U16(scripts, 2 + 6 * i + 4));
+    if (!baseScript) return std::nullopt;
+    return From(*baseScript, U16(*baseScript, 0));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> TagIndex(Bytes tags, std::uint32_t tag) noexcept {
+  const auto count = U16(tags, 0);
+  if (!count) return std::nullopt;
+  for (std::size_t i = 0; i < *count; ++i) {
+    if (U32(tags, 2 + 4 * i) == tag) return i;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool IsSfntSignature(Bytes firstBytes) noexcept {
@@ -81,31 +131,31 @@ bool IsSfntSignature(Bytes firstBytes) noexcept {
                        *signature == Tag("true") || *signature == Tag("ttcf"));
 }
 
-std::optional<std::vector<std::uint8_t>> ReadTable(const std::filesystem::path& file,
-                                                   std::uint32_t tag) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::uint64_t directory = 0;
-  const auto header = ReadAt(in, 0, 16);
-  if (!IsSfntSignature(header)) return std::nullopt;
-  if (U32(header, 0) == Tag("ttcf")) {
-    // Tag, version and the number of fonts, then the offsets of their directories.
-    const auto firstFont = U32(header, 12);
-    if (!firstFont) return std::nullopt;
-    directory = *firstFont;
-  }
-  const auto directoryHeader = ReadAt(in, directory, 12);
-  const auto tableCount = U16(directoryHeader, 4);
+std::uint32_t FaceCount(Bytes file) noexcept {
+  if (!IsSfntSignature(file)) return 0;
+  if (U32(file, 0) != Tag("ttcf")) return 1;
+  const auto count = U32(file, 8);
+  // A count beyond what the file's offsets hold is no collection.
+  if (!count || (file.size() - 12) / 4 < *count) return 0;
+  return *count;
+}
+
+std::optional<Bytes> FindTable(Bytes file, std::uint32_t face, std::uint32_t tag) noexcept {
+  const auto directory = DirectoryOffset(file, face);
+  if (!directory) return std::nullopt;
+  const auto tableCount = U16(file, *directory + 4);
   if (!tableCount) return std::nullopt;
-  const auto entries = ReadAt(in, directory + 12, std::size_t{16} * *tableCount);
   for (std::size_t i = 0; i < *tableCount; ++i) {
-    if (U32(entries, 16 * i) != tag) continue;
-    const auto offset = U32(entries, 16 * i + 8);
-    const auto length = U32(entries, 16 * i + 12);
-    if (!offset || !length) return std::nullopt;
-    auto table = ReadAt(in, *offset, *length);
-    if (table.size() != *length) return std::nullopt;
-    return table;
+    const std::size_t entry = *directory + 12 + 16 * i;
+    const auto entryTag = U32(file, entry);
+    if (!entryTag) return std::nullopt;
+    if (*entryTag != tag) continue;
+    const auto offset = U32(file, entry + 8);
+    const auto length = U32(file, entry + 12);
+    if (!offset || !length || *offset > file.size() || file.size() - *offset < *length) {
+      return std::nullopt;
+    }
+    return file.subspan(*offset, *length);
   }
   return std::nullopt;
 }
@@ -131,26 +181,58 @@ std::vector<std::u16string> AllNames(Bytes nameTable, std::uint16_t nameId) {
 }
 
 std::string FamilyName(Bytes nameTable) {
-  auto family = FindName(nameTable, kTypographicFamilyNameId);
-  if (!family) family = FindName(nameTable, kFamilyNameId);
-  return family ? Utf8FromUtf16(*family) : std::string();
+  return PreferredName(nameTable, kTypographicFamilyNameId, kFamilyNameId);
 }
 
-std::optional<VerticalMetrics> ReadVerticalMetrics(Bytes head, Bytes hhea, Bytes os2) {
-  const auto unitsPerEm = U16(head, 18);
-  if (!unitsPerEm || *unitsPerEm == 0) return std::nullopt;
-  const auto ascender = S16(hhea, 4);
-  const auto descender = S16(hhea, 6);
-  if (ascender && descender && (*ascender != 0 || *descender != 0)) {
-    return VerticalMetrics{*unitsPerEm, *ascender};
+std::string StyleName(Bytes nameTable) {
+  return PreferredName(nameTable, kTypographicSubfamilyNameId, kSubfamilyNameId);
+}
+
+std::optional<int> UnitsPerEm(Bytes head) noexcept {
+  const auto units = U16(head, 18);
+  if (!units || *units == 0) return std::nullopt;
+  return *units;
+}
+
+std::optional<VerticalExtent> ReadAscenderAndDescender(Bytes hhea, Bytes os2) noexcept {
+  const std::pair<std::optional<std::int16_t>, std::optional<std::int16_t>> candidates[] = {
+      {S16(os2, 68), S16(os2, 70)},  // sTypoAscender, sTypoDescender
+      {S16(hhea, 4), S16(hhea, 6)},  // ascender, descender
+  };
+  for (const auto& [top, bottom] : candidates) {
+    if (top && bottom && *top > *bottom) return VerticalExtent{*top, *bottom};
   }
-  const auto typoAscender = S16(os2, 68);
-  const auto typoDescender = S16(os2, 70);
-  if (typoAscender && typoDescender && (*typoAscender != 0 || *typoDescender != 0)) {
-    return VerticalMetrics{*unitsPerEm, *typoAscender};
-  }
-  if (const auto winAscent = U16(os2, 74)) return VerticalMetrics{*unitsPerEm, *winAscent};
   return std::nullopt;
+}
+
+std::optional<VerticalExtent> ReadIdeographicEmBox(Bytes base, int unitsPerEm) noexcept {
+  // The horizontal axis: its list of baseline tags and its list of scripts.
+  const auto axis = From(base, U16(base, 4));
+  if (!axis) return std::nullopt;
+  const auto tags = From(*axis, U16(*axis, 0));
+  const auto scripts = From(*axis, U16(*axis, 2));
+  if (!tags || !scripts) return std::nullopt;
+  auto values = ScriptValues(*scripts, Tag("hani"));
+  if (!values) values = ScriptValues(*scripts, Tag("DFLT"));
+  if (!values) return std::nullopt;
+  const auto coordinate = [&](std::string_view baseline) -> std::optional<int> {
+    const auto index = TagIndex(*tags, Tag(baseline));
+    return index ? BaseCoordinate(*values, *index) : std::nullopt;
+  };
+  const std::optional<int> bottom = coordinate("ideo");
+  const std::optional<int> top = coordinate("idtp");
+  VerticalExtent box;
+  if (bottom && top) {
+    box = {*top, *bottom};
+  } else if (bottom) {
+    box = {*bottom + unitsPerEm, *bottom};
+  } else if (top) {
+    box = {*top, *top - unitsPerEm};
+  } else {
+    return std::nullopt;
+  }
+  if (box.bottom > 0 || box.top <= 0) return std::nullopt;
+  return box;
 }
 
 int ScaleToPixels(int units, int unitsPerEm, int pixelSize) noexcept {

@@ -3,6 +3,8 @@
 // Every character that code page 936 encodes exactly, controls left out: what
 // a font for a display must draw when it holds the whole of GBK.
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "convert/code_page_936.h"
@@ -15,6 +17,23 @@ inline std::vector<char16_t> GbkCharacters() {
     const bool control = unit >= 0x7F && unit < 0xA0;
     if (!control && IsExactInCodePage936(static_cast<char16_t>(unit))) {
       characters.push_back(static_cast<char16_t>(unit));
+    }
+  }
+  return characters;
+}
+
+// GB 2312's characters, as code page 936 reads their codes: with `symbols`,
+// rows A1 to A9 (punctuation, Latin, Greek, Cyrillic, kana, box drawing, and
+// the few that GBK adds there), then the 6,763 hanzi of rows B0 to F7, the
+// 3,755 most common first. Codes left for private use are left out.
+inline std::vector<char16_t> Gb2312Characters(bool symbols = true) {
+  std::vector<char16_t> characters;
+  for (unsigned lead = symbols ? 0xA1 : 0xB0; lead <= 0xF7; ++lead) {
+    if (lead > 0xA9 && lead < 0xB0) continue;
+    for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) {
+      const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+      const std::optional<char16_t> unit = DecodeCodePage936(code);
+      if (unit && (*unit < 0xE000 || *unit > 0xF8FF)) characters.push_back(*unit);
     }
   }
   return characters;

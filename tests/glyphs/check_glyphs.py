@@ -8,8 +8,10 @@ Runs glyph_dump (natively, or under Wine with --launcher) and checks:
 - a sample of wide and narrow characters in every scan, bit order and invert,
   laid out here from unifont.hex's pixels;
 - the preview PNG of that sample, decoded here, pixel by pixel;
-- BDF and PCF fonts made here from unifont.hex, and one of 12 px whose glyphs
-  stick out of their cells (Linux), or their refusal (Windows);
+- BDF and PCF fonts made here from unifont.hex, one of 12 px whose glyphs
+  stick out of their cells (cut, and the lost pixels counted), and sizes that a
+  bitmap font does not have;
+- under Wine, installed fonts by family name;
 - the messages for fonts that cannot be opened.
 Prints "N passed, N failed".
 """
@@ -27,7 +29,7 @@ SCANS = ["rows", "columns", "pages", "tiles"]
 LAYOUTS = [f"{scan}-{bits}{inv}" for scan in SCANS for bits in ("msb", "lsb")
            for inv in ("", "-invert")]
 # The picture's grey levels and geometry, as glyphs/preview.h gives them.
-LIT, DARK, BEYOND, GRID, SCALE, COLUMNS = 0, 255, 224, 160, 4, 16
+DARK, BEYOND, GRID, SCALE, COLUMNS = 255, 224, 160, 4, 16
 
 WENQUANYI = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
 
@@ -59,8 +61,9 @@ def cell_pixels(hex_glyph, cell_width, height=16):
             for y in range(height)]
 
 
-def lay_out(pixels, layout):
-    """The bytes of a cell of pixels in a layout, from the layouts' definitions."""
+def lay_out(pixels, layout, depth=1):
+    """The bytes of a cell of pixels (their levels, or lit as True) of `depth`
+    bits each in a layout, from the layouts' definitions."""
     scan, bits, *invert = layout.split("-")
     height, width = len(pixels), len(pixels[0])
     if scan == "rows":
@@ -73,13 +76,12 @@ def lay_out(pixels, layout):
     else:
         groups = [[pixels[y][x] for x in range(left, min(left + 8, width))]
                   for left in range(0, width, 8) for y in range(height)]
-    out = bytearray()
+    out, per_byte = bytearray(), 8 // depth
     for group in groups:
-        for start in range(0, len(group), 8):
+        for start in range(0, len(group), per_byte):
             byte = 0
-            for k, lit in enumerate(group[start:start + 8]):
-                if lit:
-                    byte |= (0x80 >> k) if bits == "msb" else (1 << k)
+            for k, level in enumerate(group[start:start + per_byte]):
+                byte |= int(level) << (8 - depth * (k + 1) if bits == "msb" else depth * k)
             out.append(byte ^ 0xFF if invert else byte)
     return out.hex().upper()
 
@@ -122,20 +124,29 @@ class Dump(Program):
                                            err)
 
     def glyphs(self, font, size, *args):
-        """family line, {(code point, layout): (width, hex)}, {code points without glyph}"""
+        """Face, {(code point, layout): (width, hex)}, {code points without glyph};
+        the face's fields (family, style, file, face, baseline, rule, shift), the
+        pixels lost (code point: [above, below, left, right]) and the blank
+        glyphs are kept as self.face, self.lost and self.blank."""
         done = self.run(font, size, *args)
         self.last_stderr = done.stderr
         if done.returncode != 0:
             raise SystemExit(f"glyph_dump {font} failed: {done.stderr}")
         lines = done.stdout.splitlines()
-        laid_out, missing = {}, set()
+        self.face = dict(field.split("=", 1) for field in lines[0].split("|"))
+        laid_out, missing, self.lost, self.blank = {}, set(), {}, set()
         for line in lines[1:]:
             fields = line.split()
+            code_point = int(fields[0], 16)
             if fields[1] == "none":
-                missing.add(int(fields[0], 16))
+                missing.add(code_point)
+            elif fields[1] == "lost":
+                self.lost[code_point] = [int(n) for n in fields[2:]]
+            elif fields[1] == "blank":
+                self.blank.add(code_point)
             else:
-                laid_out[(int(fields[0], 16), fields[1])] = (int(fields[2]), fields[3])
-        return lines[0], laid_out, missing
+                laid_out[(code_point, fields[1])] = (int(fields[2]), fields[3])
+        return self.face, laid_out, missing
 
 
 def compare(what, laid_out, expected_pixels, layouts):
@@ -163,15 +174,19 @@ def rows_msb(hex_glyph, cell_width):
 
 
 def check_every_gbk_character(dump, font, hex_glyphs):
-    family, laid_out, missing = dump.glyphs(font, 16, "--time", "rows-msb")
+    face, laid_out, missing = dump.glyphs(font, 16, "--time", "rows-msb")
     print(dump.last_stderr.strip())
-    check(family == "family=Unifont ascender=14", f"family and ascender: {family}")
+    check((face["family"], face["baseline"], face["shift"]) == ("Unifont", "14", "0"),
+          f"family and baseline: {face}")
+    check(not dump.lost, f"glyphs that lose pixels: {sorted(dump.lost)[:10]}")
     drawn_points = {code_point for code_point, _ in laid_out}
     lacking = sorted(cp for cp in drawn_points if cp not in hex_glyphs)
     check(not lacking, f"glyphs drawn that unifont.hex lacks: {lacking[:10]}")
     expected = {(cp, "rows-msb"): rows_msb(hex_glyphs[cp], 16 if is_wide(cp) else 8)
                 for cp in drawn_points if cp in hex_glyphs}
     compare_bytes("every GBK character in rows-msb", laid_out, expected)
+    blank = {cp for cp in drawn_points if cp in hex_glyphs and not any(hex_glyphs[cp][1])}
+    check(dump.blank == blank, f"blank glyphs {sorted(dump.blank)[:10]}, want {sorted(blank)[:10]}")
     check(not any(cp in hex_glyphs for cp in missing),
           f"no glyph for characters that unifont.hex has: {sorted(missing & hex_glyphs.keys())[:10]}")
     python_gbk = {cp for cp in range(0x20, 0x10000) if not 0xD800 <= cp < 0xE000
@@ -240,8 +255,8 @@ def decode_png(data):
     return width, height, rows
 
 
-def check_preview(path, cells):
-    """cells: the cells' pixels, in order."""
+def check_preview(path, cells, max_level=1):
+    """cells: the cells' pixels (levels up to max_level, or lit as True), in order."""
     with open(path, "rb") as png:
         width, height, rows = decode_png(png.read())
     slot_width = max(len(c[0]) for c in cells) * SCALE
@@ -256,8 +271,9 @@ def check_preview(path, cells):
         for y in range(slot_height):
             for x in range(slot_width):
                 inside = y // SCALE < len(pixels) and x // SCALE < len(pixels[0])
+                level = int(pixels[y // SCALE][x // SCALE]) if inside else 0
                 expected[top + y][left + x] = (
-                    (LIT if pixels[y // SCALE][x // SCALE] else DARK) if inside else BEYOND)
+                    DARK - (level * DARK + max_level // 2) // max_level if inside else BEYOND)
     check((width, height) == (len(expected[0]), len(expected)),
           f"preview size {width} x {height}, want {len(expected[0])} x {len(expected)}")
     wrong = [(x, y) for y, row in enumerate(rows[:len(expected)])
@@ -265,12 +281,14 @@ def check_preview(path, cells):
     check(not wrong, f"preview: {len(wrong)} pixels differ, first at {wrong[:3]}")
 
 
-def write_bdf(path, glyphs, size, ascent, family):
-    """glyphs: code point -> (width, height, x offset, y offset, rows, leftmost pixel high)."""
+def write_bdf(path, glyphs, size, ascent, family, descent=None):
+    """glyphs: code point -> (width, height, x offset, y offset, rows, leftmost pixel high).
+    The font's ascent and descent span its size unless a descent is given."""
+    descent = size - ascent if descent is None else descent
     lines = ["STARTFONT 2.1", f"FONT -gbkhex-{family.replace(' ', '')}-Medium-R-Normal--{size}-"
              f"{size * 10}-75-75-C-{size * 5}-ISO10646-1", f"SIZE {size} 75 75",
              f"FONTBOUNDINGBOX {size + 2} {size + 2} -1 {ascent - size - 1}",
-             "STARTPROPERTIES 6", f"FONT_ASCENT {ascent}", f"FONT_DESCENT {size - ascent}",
+             "STARTPROPERTIES 6", f"FONT_ASCENT {ascent}", f"FONT_DESCENT {descent}",
              f"PIXEL_SIZE {size}", f'FAMILY_NAME "{family}"', 'CHARSET_REGISTRY "ISO10646"',
              'CHARSET_ENCODING "1"', "ENDPROPERTIES", f"CHARS {len(glyphs)}"]
     for code_point, (width, height, x_offset, y_offset, rows) in glyphs.items():
@@ -296,8 +314,9 @@ def check_bitmap_fonts(dump, work, hex_glyphs, sample, bdftopcf):
     codes = ",".join(f"{cp:04X}" for cp in sample)
     expected = {cp: cell_pixels(hex_glyphs[cp], 16 if is_wide(cp) else 8) for cp in sample}
     for font in fonts:
-        family, laid_out, _ = dump.glyphs(font, 16, "--chars", codes, "rows-msb")
-        check(family == "family=Unifont Sample ascender=14", f"{font}: {family}")
+        face, laid_out, _ = dump.glyphs(dump.path(font), 16, "--chars", codes, "rows-msb")
+        check((face["family"], face["baseline"], face["rule"]) == ("Unifont Sample", "14", "bitmap"),
+              f"{font}: {face}")
         compare(os.path.basename(font), laid_out, expected, ["rows-msb"])
 
     # 12 px, ascent 9: cells of 6 x 12 and 12 x 12, so that rows, columns and
@@ -316,19 +335,50 @@ def check_bitmap_fonts(dump, work, hex_glyphs, sample, bdftopcf):
     odd_glyphs = {cp: (w, h, dx, dy, framed(w, h)) for cp, (w, h, dx, dy) in odd.items()}
     twelve = os.path.join(work, "odd-12.bdf")
     write_bdf(twelve, odd_glyphs, 12, 9, "Odd Twelve")
-    expected = {}
+    expected, expected_lost = {}, {}
     for cp, (w, h, dx, dy, rows) in odd_glyphs.items():
         cell_width = 12 if is_wide(cp) else 6
         top = 9 - (dy + h)
         expected[cp] = [[0 <= x - dx < w and 0 <= y - top < h and
                          bool(rows[y - top] >> (w - 1 - (x - dx)) & 1)
                          for x in range(cell_width)] for y in range(12)]
-    family, laid_out, _ = dump.glyphs(twelve, 12, "--chars", "0041,4E2D", *LAYOUTS)
-    check(family == "family=Odd Twelve ascender=9", f"{twelve}: {family}")
+        # Lit pixels beyond the cell, by side; beyond a corner counts above or below.
+        lost = [0, 0, 0, 0]
+        for row in range(h):
+            for column in range(w):
+                if rows[row] >> (w - 1 - column) & 1:
+                    y, x = top + row, dx + column
+                    side = 0 if y < 0 else 1 if y >= 12 else 2 if x < 0 else 3 if x >= cell_width else None
+                    if side is not None:
+                        lost[side] += 1
+        if any(lost):
+            expected_lost[cp] = lost
+    face, laid_out, _ = dump.glyphs(dump.path(twelve), 12, "--chars", "0041,4E2D", *LAYOUTS)
+    check(face["baseline"] == "9", f"{twelve}: {face}")
     compare("12 px glyphs cut at their cells, in every layout", laid_out, expected, LAYOUTS)
-    refused = dump.run(twelve, 13, "rows-msb")
+    check(dump.lost == expected_lost, f"pixels lost: {dump.lost}, want {expected_lost}")
+    refused = dump.run(dump.path(twelve), 13, "rows-msb")
     check(refused.returncode == 1 and "has no 13 px size (its sizes: 12)" in refused.stderr,
           f"a bitmap font at a size it lacks: {refused.stderr.strip()}")
+    # A 12 px font whose ascent and descent span 15 rows, as WenQuanYi's bitmap
+    # fonts' do, its hanzi 11 rows from one below the baseline: the cell is
+    # centred on the library's sample of common hanzi (three from each of GB
+    # 2312's rows B0 to D7), so they come out whole; there is no 15 px size.
+    hanzi = [ord(bytes([lead, trail]).decode("gb2312"))
+             for lead in range(0xB0, 0xD8) for trail in (0xA1, 0xC1, 0xE1)]
+    tall_glyphs = {cp: (12, 11, 0, -1, framed(12, 11)) for cp in hanzi}
+    tall = os.path.join(work, "tall-12.bdf")
+    write_bdf(tall, tall_glyphs, 12, 12, "Tall Twelve", descent=3)
+    codes = ",".join(f"{cp:04X}" for cp in hanzi)
+    face, laid_out, _ = dump.glyphs(dump.path(tall), 12, "--chars", codes, "rows-msb")
+    check((face["baseline"], face["rule"]) == ("11", "ideographs") and not dump.lost,
+          f"{tall}: {face}, pixels lost {dump.lost}")
+    expected = {cp: [[0] * 12] + [[bool(row >> (11 - x) & 1) for x in range(12)] for row in rows]
+                for cp, (_, _, _, _, rows) in tall_glyphs.items()}
+    compare("a bitmap font's cell centred on its hanzi", laid_out, expected, ["rows-msb"])
+    refused = dump.run(dump.path(tall), 15, "rows-msb")
+    check(refused.returncode == 1 and "has no 15 px size (its sizes: 12)" in refused.stderr,
+          f"a bitmap font at its ascent and descent: {refused.stderr.strip()}")
 
 
 def check_refusals(dump, work, hex_file):
@@ -366,25 +416,21 @@ def main():
     check_preview(preview, [expected[cp] for cp in sample])
 
     if windows:
-        # The same font installed (Wine sees the system's fonts), by its face name.
-        _, by_name, _ = dump.glyphs("Unifont", 16, "--chars", codes, "rows-msb")
-        compare("the installed face Unifont by name", by_name, expected, ["rows-msb"])
+        # The same font installed (Wine sees the system's fonts), by its family name.
+        _, by_name, _ = dump.glyphs("Unifont", 16, "--family", "--chars", codes, "rows-msb")
+        compare("the installed family Unifont by name", by_name, expected, ["rows-msb"])
         if os.path.exists(WENQUANYI):
             _, from_file, _ = dump.glyphs(dump.path(WENQUANYI), 16, "--chars", codes, "rows-msb")
             # Its traditional Chinese name, which Wine knows it by beside the English one.
-            _, by_chinese_name, _ = dump.glyphs("文泉驛微米黑", 16, "--chars", codes, "rows-msb")
-            check(by_chinese_name == from_file, "an installed face by its Chinese name")
+            _, by_chinese_name, _ = dump.glyphs("文泉驛微米黑", 16, "--family", "--chars", codes,
+                                                "rows-msb")
+            check(by_chinese_name == from_file, "an installed family by its Chinese name")
         # Wine only stands another font in for 宋体: not the glyphs asked for.
-        stand_in = dump.run("宋体", 16, "rows-msb")
-        check(stand_in.returncode == 1 and "no installed font is named '宋体'" in stand_in.stderr,
-              f"a face that is not installed: {stand_in.stderr.strip()}")
-        bdf = os.path.join(args.work, "refused.bdf")
-        write_bdf(bdf, {0x41: (8, 16, 0, -2, hex_glyphs[0x41][1])}, 16, 14, "Refused")
-        refused = dump.run(dump.path(bdf), 16, "rows-msb")
-        check(refused.returncode == 1 and "Windows cannot draw" in refused.stderr,
-              f"a BDF font on Windows: {refused.stderr.strip()}")
-    else:
-        check_bitmap_fonts(dump, args.work, hex_glyphs, sample, args.bdftopcf)
+        stand_in = dump.run("宋体", 16, "--family", "rows-msb")
+        check(stand_in.returncode == 1 and
+              "no installed font family is named '宋体'" in stand_in.stderr,
+              f"a family that is not installed: {stand_in.stderr.strip()}")
+    check_bitmap_fonts(dump, args.work, hex_glyphs, sample, args.bdftopcf)
     check_refusals(dump, args.work, args.hex)
 
     print(f"{results['passed']} passed, {results['failed']} failed")

@@ -1,11 +1,16 @@
-// Prints the glyphs of a font as check_glyphs.py reads them, on Linux and
+// Prints the glyphs of a font as the Python checks read them, on Linux and
 // under Wine alike:
-//   glyph_dump FONT PX [--chars XXXX,XXXX,...] [--preview FILE] [--time] LAYOUT...
-// LAYOUT is SCAN-BITS[-invert] (rows-msb, pages-lsb-invert, ...). Without
-// --chars, every character that code page 936 encodes exactly, controls left
-// out. The first line gives the family and the ascender; then one line a
-// character and layout, "XXXX LAYOUT WIDTH HEX", or "XXXX none" where the font
-// has no glyph. --preview writes the preview of the glyphs drawn, in order.
+//   glyph_dump FONT PX [--family] [--face N] [--bpp N] [--baseline N]
+//              [--chars XXXX,XXXX,...|--hanzi] [--preview FILE] [--time] LAYOUT...
+// FONT is a file, or with --family an installed family. LAYOUT is
+// SCAN-BITS[-invert] (rows-msb, pages-lsb-invert, ...). Without --chars, every
+// character that code page 936 encodes exactly, controls left out; --hanzi,
+// GB 2312's 6,763 hanzi. The first line gives the face and the baseline
+// ("family=F|style=S|file=F|face=N|baseline=B|rule=R|shift=N", the shift in
+// 64ths of a pixel); then a line a character and layout, "XXXX LAYOUT WIDTH HEX",
+// "XXXX none" where the font has no glyph, "XXXX lost ABOVE BELOW LEFT RIGHT"
+// where the cell cut lit pixels, "XXXX blank" where nothing is lit at all.
+// --preview writes the preview of the glyphs drawn, in order.
 
 #include <chrono>
 #include <cstdio>
@@ -66,24 +71,61 @@ std::vector<char16_t> ListedCharacters(const std::string& list) {
 }
 
 int Usage() {
-  std::fprintf(
-      stderr, "usage: glyph_dump FONT PX [--chars XXXX,...] [--preview FILE] [--time] LAYOUT...\n");
+  std::fprintf(stderr,
+               "usage: glyph_dump FONT PX [--family] [--face N] [--bpp N] [--baseline N]\n"
+               "       [--chars XXXX,...|--hanzi] [--preview FILE] [--time] LAYOUT...\n");
   return 2;
+}
+
+std::string_view RuleName(gbkhex::glyphs::BaselineRule rule) {
+  using enum gbkhex::glyphs::BaselineRule;
+  switch (rule) {
+    case Given:
+      return "given";
+    case IdeographicEmBox:
+      return "em-box";
+    case Ideographs:
+      return "ideographs";
+    case AscenderDescender:
+      return "ascender-descender";
+    case BitmapFont:
+      return "bitmap";
+  }
+  return "";
+}
+
+std::string Code(char16_t character) {
+  char code[8];
+  std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(character));
+  return code;
 }
 
 int Run(const std::vector<std::string>& arguments) {
   if (arguments.size() < 2) return Usage();
   const std::string& fontName = arguments[0];
-  const int pixelSize = std::stoi(arguments[1]);
+  gbkhex::glyphs::FontOptions options{.pixelSize = std::stoi(arguments[1])};
+  bool byFamily = false;
+  int face = 0;
   std::vector<char16_t> characters;
   std::string previewFile;
   bool timed = false;
   std::vector<NamedLayout> layouts;
   for (std::size_t i = 2; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--chars" && i + 1 < arguments.size()) {
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--family") {
+      byFamily = true;
+    } else if (argument == "--face" && hasValue) {
+      face = std::stoi(arguments[++i]);
+    } else if (argument == "--bpp" && hasValue) {
+      options.bitsPerPixel = std::stoi(arguments[++i]);
+    } else if (argument == "--baseline" && hasValue) {
+      options.baseline = std::stoi(arguments[++i]);
+    } else if (argument == "--chars" && hasValue) {
       characters = ListedCharacters(arguments[++i]);
-    } else if (argument == "--preview" && i + 1 < arguments.size()) {
+    } else if (argument == "--hanzi") {
+      characters = gbkhex::harness::Gb2312Characters(false);
+    } else if (argument == "--preview" && hasValue) {
       previewFile = arguments[++i];
     } else if (argument == "--time") {
       timed = true;
@@ -96,8 +138,18 @@ int Run(const std::vector<std::string>& arguments) {
   if (characters.empty()) characters = gbkhex::harness::GbkCharacters();
 
   const auto start = std::chrono::steady_clock::now();
-  gbkhex::glyphs::Font font = gbkhex::glyphs::Font::Open(fontName, pixelSize);
-  std::vector<std::optional<gbkhex::glyphs::Glyph>> glyphs;
+  gbkhex::glyphs::FontSource source;
+  if (byFamily) {
+    source = gbkhex::glyphs::FindInstalledFont(fontName);
+  } else {
+    source.file = fontName;
+    source.shownAs = fontName;
+    source.faceIndex = face;
+  }
+  const std::string shownAs = source.shownAs;
+  const int faceIndex = source.faceIndex;
+  gbkhex::glyphs::Font font = gbkhex::glyphs::Font::Open(std::move(source), options);
+  std::vector<std::optional<gbkhex::glyphs::DrawnGlyph>> glyphs;
   glyphs.reserve(characters.size());
   for (const char16_t character : characters) {
     glyphs.push_back(font.Draw(character, gbkhex::glyphs::CellFor(character)));
@@ -108,26 +160,34 @@ int Run(const std::vector<std::string>& arguments) {
                  std::chrono::duration<double, std::milli>(drawn - start).count());
   }
 
-  std::string out =
-      "family=" + font.Family() + " ascender=" + std::to_string(font.Ascender()) + "\n";
+  std::string out = "family=" + font.Family() + "|style=" + font.Style() + "|file=" + shownAs +
+                    "|face=" + std::to_string(faceIndex) +
+                    "|baseline=" + std::to_string(font.Baseline()) +
+                    "|rule=" + std::string(RuleName(font.RuleOfBaseline())) +
+                    "|shift=" + std::to_string(font.OutlineShift()) + "\n";
   std::vector<gbkhex::glyphs::Glyph> previewed;
   for (std::size_t i = 0; i < characters.size(); ++i) {
-    char code[8];
-    std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(characters[i]));
+    const std::string code = Code(characters[i]);
     if (!glyphs[i]) {
-      out += std::string(code) + " none\n";
+      out += code + " none\n";
       continue;
     }
+    const gbkhex::glyphs::DrawnGlyph& glyph = *glyphs[i];
+    if (glyph.Blank()) out += code + " blank\n";
+    if (const gbkhex::glyphs::LostPixels& lost = glyph.lost; lost.Total() != 0) {
+      out += code + " lost " + std::to_string(lost.above) + ' ' + std::to_string(lost.below) + ' ' +
+             std::to_string(lost.left) + ' ' + std::to_string(lost.right) + '\n';
+    }
     for (const NamedLayout& named : layouts) {
-      out += std::string(code) + ' ' + named.name + ' ' + std::to_string(glyphs[i]->Width()) + ' ';
-      for (const std::uint8_t byte : gbkhex::glyphs::LayOut(*glyphs[i], named.layout)) {
+      out += code + ' ' + named.name + ' ' + std::to_string(glyph.glyph.Width()) + ' ';
+      for (const std::uint8_t byte : gbkhex::glyphs::LayOut(glyph.glyph, named.layout)) {
         char hex[3];
         std::snprintf(hex, sizeof hex, "%02X", byte);
         out += hex;
       }
       out += '\n';
     }
-    if (!previewFile.empty()) previewed.push_back(*glyphs[i]);
+    if (!previewFile.empty()) previewed.push_back(glyph.glyph);
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
 
