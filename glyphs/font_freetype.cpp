@@ -20,6 +20,10 @@
 #include "glyphs/rasterizer.h"
 #include "glyphs/sfnt.h"
 
+#ifdef _WIN32
+#include "platform/win32/wide_text.h"
+#endif
+
 namespace gbkhex::glyphs::detail {
 namespace {
 
@@ -43,14 +47,34 @@ struct FileClose {
   void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
-// Fails with the system's reason where the file cannot be read at all, which
-// FreeType would report only as an unreadable resource.
-void CheckReadable(const std::string& font) {
+std::FILE* OpenForReading(const std::string& font) {
+#ifdef _WIN32
+  // Narrow file names are in the ANSI code page there, not in UTF-8.
+  const std::optional<std::wstring> wide = win32::WideFromUtf8(font);
+  if (!wide) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return _wfopen(wide->c_str(), L"rb");
+#else
+  return std::fopen(font.c_str(), "rb");
+#endif
+}
+
+// The whole font file, which FreeType reads from memory: its own file
+// functions take narrow names, which on Windows cannot name every file. Fails
+// with the system's reason, which FreeType would report only as an unreadable
+// resource.
+std::vector<std::uint8_t> ReadFontFile(const std::string& font) {
   errno = 0;
-  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(font.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileClose> file(OpenForReading(font));
   if (file) {
-    char byte;
-    if (std::fread(&byte, 1, 1, file.get()) == 1 || !std::ferror(file.get())) return;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[1 << 16];
+    while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get())) {
+      bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    if (!std::ferror(file.get())) return bytes;
   }
   throw FontError("cannot open font " + Quoted(font) + ": " + std::strerror(errno));
 }
@@ -120,8 +144,12 @@ int SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
 
 class FreeTypeRasterizer final : public Rasterizer {
  public:
-  FreeTypeRasterizer(std::string font, LibraryPointer library, FacePointer face)
-      : font_(std::move(font)), library_(std::move(library)), face_(std::move(face)) {}
+  FreeTypeRasterizer(std::string font, LibraryPointer library, std::vector<std::uint8_t> file,
+                     FacePointer face)
+      : font_(std::move(font)),
+        library_(std::move(library)),
+        file_(std::move(file)),
+        face_(std::move(face)) {}
 
   bool Draw(char16_t character, int ascender, Glyph& cell) override {
     const FT_UInt index = FT_Get_Char_Index(face_.get(), character);
@@ -147,21 +175,23 @@ class FreeTypeRasterizer final : public Rasterizer {
 
  private:
   std::string font_;
-  LibraryPointer library_;  // outlives the face
+  LibraryPointer library_;          // outlives the face
+  std::vector<std::uint8_t> file_;  // outlives the face, which reads it
   FacePointer face_;
 };
 
 }  // namespace
 
 OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
-  CheckReadable(font);
+  std::vector<std::uint8_t> file = ReadFontFile(font);
   FT_Library rawLibrary = nullptr;
   if (const FT_Error error = FT_Init_FreeType(&rawLibrary)) {
     throw FontError("cannot start FreeType: " + Reason(error));
   }
   LibraryPointer library(rawLibrary);
   FT_Face rawFace = nullptr;
-  if (const FT_Error error = FT_New_Face(library.get(), font.c_str(), 0, &rawFace)) {
+  if (const FT_Error error = FT_New_Memory_Face(library.get(), file.data(),
+                                                static_cast<FT_Long>(file.size()), 0, &rawFace)) {
     if (error == FT_Err_Unknown_File_Format) {
       throw FontError(Quoted(font) + " is not a font file (TrueType, OpenType, TTC, BDF or PCF)");
     }
@@ -175,8 +205,8 @@ OpenedFont OpenPlatformFont(const std::string& font, int pixelSize) {
   opened.ascender = FT_IS_SCALABLE(face) ? SetScalableSize(face.get(), font, pixelSize)
                                          : SelectStrike(face.get(), font, pixelSize);
   opened.family = Family(face.get());
-  opened.rasterizer =
-      std::make_unique<FreeTypeRasterizer>(font, std::move(library), std::move(face));
+  opened.rasterizer = std::make_unique<FreeTypeRasterizer>(font, std::move(library),
+                                                           std::move(file), std::move(face));
   return opened;
 }
 
