@@ -82,6 +82,8 @@ constexpr Installed kInstalled[] = {
     {"WenQuanYi Micro Hei", kMicroHei, 0, "WenQuanYi Micro Hei", "Regular"},
     {"WenQuanYi Micro Hei Mono", kMicroHei, 1, "WenQuanYi Micro Hei Mono", "Regular"},
     {"wenquanyi micro hei mono", kMicroHei, 1, "WenQuanYi Micro Hei Mono", "Regular"},
+    // Its traditional Chinese name, which Wine knows it by beside the English one.
+    {"文泉驛等寬微米黑", kMicroHei, 1, "WenQuanYi Micro Hei Mono", "Regular"},
     {"Noto Sans CJK SC", kNotoRegular, 2, "Noto Sans CJK SC", "Regular"},
     {"Noto Sans CJK TC", kNotoRegular, 3, "Noto Sans CJK TC", "Regular"},
     {"Noto Sans Mono CJK SC", kNotoRegular, 7, "Noto Sans Mono CJK SC", "Regular"},
