@@ -14,8 +14,9 @@ native="$work/freetype_png_probe"
 # shellcheck disable=SC2046 # pkg-config's flags are words
 "$cxx" -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror "$source" -o "$native" \
   $(pkg-config --cflags --libs freetype2 libpng zlib)
+loaded=$(ldd "$native")
 for library in libfreetype.so.6 libpng16.so.16 libz.so.1; do
-  if ! ldd "$native" | grep -q "$library => /lib\|$library => /usr/lib"; then
+  if ! grep -q "$library => /lib\|$library => /usr/lib" <<< "$loaded"; then
     echo "FAIL: the native probe does not load Debian's $library"
     exit 1
   fi
