@@ -62,9 +62,11 @@ bench-glyphs:
 	@tools/install-deps core compare
 	bench/glyphs_cli.sh
 
-# gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe
+# gbkhex.exe, cross-built with mingw-w64: build/windows/bin/gbkhex.exe. FreeType,
+# libpng and zlib are built first from Debian's sources (once; see the script).
 windows:
 	@tools/install-deps core windows
+	tools/build-windows-libs
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 
@@ -92,6 +94,7 @@ package:
 	@tools/install-deps core qt windows package
 	cmake --preset package
 	cmake --build --preset package -j $(JOBS)
+	tools/build-windows-libs
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	rm -rf build/package/packages build/windows/packages build/packages

@@ -24,6 +24,7 @@ Runs natively, or the .exe under Wine with --launcher. Prints "N passed, N faile
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -360,7 +361,12 @@ def main():
     with open(os.path.join(args.work, "sample.txt"), "w", newline="") as text_file:
         text_file.write(text)
     if args.same_as:
-        check_same_as(cli, Cli(args.same_as, None, args.work, False), font, args.font)
+        # Here from a folder with a Chinese name, which a Windows build must reach in UTF-16.
+        folder = os.path.join(args.work, "字体")
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy(args.font, folder)
+        copy = cli.path(os.path.join(folder, os.path.basename(args.font)))
+        check_same_as(cli, Cli(args.same_as, None, args.work, False), copy, args.font)
     if args.compare_only:
         return finish()
     check_header(cli, args.work, compilers, hex_glyphs, font, text, "wide and narrow",
