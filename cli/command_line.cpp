@@ -123,14 +123,14 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   if (const auto& name = parsed.Value(Option::Array)) options.arrayName = ParseArrayName(*name);
   options.table = parsed.Has(Option::Table);
   const bool declares = !options.arrayName.empty() || options.table;
-  const auto& format = parsed.Value(Option::Format);
-  if (declares && format == "hex") {
+  const Format format = parsed.Choice<Format>(Option::Format);
+  if (declares && parsed.Has(Option::Format) && format == Format::Hexadecimal) {
     throw UsageError(OptionName(options.table ? Option::Table : Option::Array) +
                      " writes C constants or string literals; it cannot be combined with "
                      "--format hex");
   }
-  options.literals = format == "string";
-  options.format = format == "c" || declares ? OutputFormat::C : OutputFormat::Hexadecimal;
+  options.literals = format == Format::String;
+  options.format = format == Format::C || declares ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
   options.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
   options.nul = parsed.Has(Option::Nul);
@@ -139,8 +139,8 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     if (file->empty()) throw UsageError(OptionName(Option::Output) + " needs a file name");
     invocation.outputFile = *file;
   }
-  options.charset = parsed.Value(Option::Charset) == "gb2312" ? Charset::Gb2312 : Charset::Gbk;
-  options.from = parsed.Value(Option::From) == "gbk" ? InputText::CodePage936 : InputText::Utf8;
+  options.charset = parsed.Choice<Charset>(Option::Charset);
+  options.from = parsed.Choice<InputText>(Option::From);
   options.lossy = parsed.Has(Option::Lossy);
   if (parsed.Has(Option::Glyphs) && invocation.action == Action::Convert) {
     invocation.action = Action::Glyphs;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "convert/charset.h"
+#include "convert/choice_word.h"
 #include "convert/code_format.h"
 
 namespace gbkhex {
@@ -19,6 +20,10 @@ enum class InputText {
   Utf8,         // or UTF-16 where a byte-order mark says so
   CodePage936,  // the bytes already: --from gbk
 };
+
+// The words of --from.
+inline constexpr ChoiceWord<InputText> kInputTextWords[] = {{InputText::Utf8, "utf-8"},
+                                                            {InputText::CodePage936, "gbk"}};
 
 // What a conversion writes, and what it holds the text to.
 struct ConvertOptions {

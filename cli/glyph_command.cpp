@@ -27,13 +27,6 @@ int ParsePixelSize(const std::string& value) {
   return size;
 }
 
-glyphs::Scan ParseScan(const std::optional<std::string>& value) {
-  if (value == "columns") return glyphs::Scan::Columns;
-  if (value == "pages") return glyphs::Scan::Pages;
-  if (value == "tiles") return glyphs::Scan::Tiles;
-  return glyphs::Scan::Rows;
-}
-
 // The font as the header names it: a file by its name alone, so that the
 // header does not change with the folder that a build keeps the font in.
 std::string NameInHeader(const std::string& font) { return font.substr(FolderPrefix(font).size()); }
@@ -52,9 +45,8 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   }
   const std::optional<std::string>& size = parsed.Value(Option::Size);
   options.pixelSize = size ? ParsePixelSize(*size) : glyphs::kDefaultPixelSize;
-  options.layout.scan = ParseScan(parsed.Value(Option::Scan));
-  options.layout.bitOrder = parsed.Value(Option::BitOrder) == "lsb" ? glyphs::BitOrder::LsbFirst
-                                                                    : glyphs::BitOrder::MsbFirst;
+  options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
+  options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
   options.layout.invert = parsed.Has(Option::Invert);
   options.preview = parsed.Value(Option::Preview).value_or("");
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {

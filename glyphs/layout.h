@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "convert/choice_word.h"
 #include "glyphs/glyph.h"
 
 namespace gbkhex::glyphs {
@@ -21,6 +22,14 @@ enum class Scan {
 // Which bit of a byte holds its first pixel (the leftmost, or in Columns and
 // Pages the topmost).
 enum class BitOrder { MsbFirst, LsbFirst };
+
+// The words of --scan and --bit-order.
+inline constexpr ChoiceWord<Scan> kScanWords[] = {{Scan::Rows, "rows"},
+                                                  {Scan::Columns, "columns"},
+                                                  {Scan::Pages, "pages"},
+                                                  {Scan::Tiles, "tiles"}};
+inline constexpr ChoiceWord<BitOrder> kBitOrderWords[] = {{BitOrder::MsbFirst, "msb"},
+                                                          {BitOrder::LsbFirst, "lsb"}};
 
 struct ByteLayout {
   Scan scan = Scan::Rows;
