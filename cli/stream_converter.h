@@ -30,7 +30,10 @@ namespace gbkhex::cli {
 // and nothing after it.
 class StreamConverter {
  public:
-  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults);
+  // With a `taker`, the characters that pass the checks go to it (the glyphs
+  // of --glyphs).
+  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+                  CharacterTaker* taker = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name);

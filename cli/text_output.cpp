@@ -18,7 +18,7 @@ Fault OverlongLiteral(std::uint64_t size) {
                .what = OverlongLiteralWarning(size)};
 }
 
-// Nothing: the characters went to the options' taker.
+// Nothing: what is written is no text of the bytes.
 class NoOutput final : public TextOutput {
  public:
   void Write(std::u16string_view) override {}
@@ -28,8 +28,8 @@ class NoOutput final : public TextOutput {
 // Hexadecimal pairs or C constants.
 class CodeOutput final : public TextOutput {
  public:
-  CodeOutput(const ConvertOptions& options, OutputSink& out)
-      : writer_(options.format), charset_(options.charset), nul_(options.nul), out_(out) {}
+  CodeOutput(const OutputChoice& choice, Charset charset, OutputSink& out)
+      : writer_(choice.format), charset_(charset), nul_(choice.nul), out_(out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
@@ -57,8 +57,7 @@ class CodeOutput final : public TextOutput {
 // literal's own, so --nul adds nothing.
 class LiteralOutput final : public TextOutput {
  public:
-  LiteralOutput(const ConvertOptions& options, OutputSink& out)
-      : charset_(options.charset), out_(out) {}
+  LiteralOutput(Charset charset, OutputSink& out) : charset_(charset), out_(out) {}
 
   void Write(std::u16string_view units) override {
     bytes_.clear();
@@ -89,13 +88,8 @@ class LiteralOutput final : public TextOutput {
 // half-written behind.
 class ArrayOutput final : public TextOutput {
  public:
-  ArrayOutput(const ConvertOptions& options, OutputSink& out)
-      : name_(options.arrayName),
-        style_{options.literals ? ValueForm::Literal : ValueForm::Constants, options.type,
-               options.attribute},
-        charset_(options.charset),
-        nul_(options.nul),
-        out_(out) {}
+  ArrayOutput(const OutputChoice& choice, Charset charset, OutputSink& out)
+      : name_(choice.name), style_(choice.style), charset_(charset), nul_(choice.nul), out_(out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
@@ -168,8 +162,7 @@ CharacterList::BytesOf ListedBytes(Charset charset) {
 // fault would pass for the list of all of them.
 class ListOutput final : public TextOutput {
  public:
-  ListOutput(const ConvertOptions& options, OutputSink& out)
-      : charset_(options.charset), out_(out) {}
+  ListOutput(Charset charset, OutputSink& out) : charset_(charset), out_(out) {}
 
   void Write(std::u16string_view units) override { list_.Count(units); }
 
@@ -187,12 +180,23 @@ class ListOutput final : public TextOutput {
 
 }  // namespace
 
-std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out) {
-  if (options.taker != nullptr) return std::make_unique<NoOutput>();
-  if (options.list) return std::make_unique<ListOutput>(options, out);
-  if (!options.arrayName.empty()) return std::make_unique<ArrayOutput>(options, out);
-  if (options.literals) return std::make_unique<LiteralOutput>(options, out);
-  return std::make_unique<CodeOutput>(options, out);
+std::unique_ptr<TextOutput> MakeTextOutput(const OutputChoice& choice, Charset charset,
+                                           OutputSink& out) {
+  switch (choice.output) {
+    case Output::Bytes:
+      return std::make_unique<CodeOutput>(choice, charset, out);
+    case Output::Literals:
+      return std::make_unique<LiteralOutput>(charset, out);
+    case Output::Array:
+      return std::make_unique<ArrayOutput>(choice, charset, out);
+    case Output::List:
+      return std::make_unique<ListOutput>(charset, out);
+    case Output::Table:
+    case Output::Glyphs:
+    case Output::Decode:
+      break;
+  }
+  return std::make_unique<NoOutput>();
 }
 
 }  // namespace gbkhex::cli

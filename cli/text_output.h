@@ -24,7 +24,11 @@ class TextOutput {
   virtual void Finish(FaultReport& faults) = 0;
 };
 
-// The output that `options` ask for, written to `out`.
-std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out);
+// The output that `choice` asks for, its characters held to `charset`, written
+// to `out`. Of the outputs that are no text of the bytes, none is written
+// here: Table's header is written entry by entry, Glyphs' once the glyphs are
+// drawn, Decode's from a dump; this output of theirs writes nothing.
+std::unique_ptr<TextOutput> MakeTextOutput(const OutputChoice& choice, Charset charset,
+                                           OutputSink& out);
 
 }  // namespace gbkhex::cli

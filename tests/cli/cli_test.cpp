@@ -95,9 +95,9 @@ Outcome ConvertInputs(const std::vector<std::string>& inputs, ConvertOptions opt
 ConvertOptions Options(OutputFormat format, std::size_t chunkSize = kDefaultChunkSize,
                        std::string arrayName = "") {
   ConvertOptions options;
-  options.format = format;
+  options.choice.format = format;
   options.chunkSize = chunkSize;
-  options.arrayName = std::move(arrayName);
+  if (!arrayName.empty()) options.choice = {.output = Output::Array, .name = std::move(arrayName)};
   options.lossy = true;
   return options;
 }

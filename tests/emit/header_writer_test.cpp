@@ -20,7 +20,7 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
   for (const std::u16string_view text :
        {u"十六进制", u"ABCDEFGHIJKLMNOP", u"ABCDEFGHIJKLMNOPQ", u"欢迎\r\n十六进制 0123\nABC"}) {
     ConvertOptions options;
-    options.arrayName = "text";
+    options.choice = {.output = Output::Array, .name = "text"};
     std::ostringstream want;
     std::ostringstream err;
     OutputSink sink(want, false);
