@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "cli/glyph_collector.h"
-#include "cli/glyph_header.h"
 #include "cli/output_file.h"
 #include "emit/c_names.h"
+#include "emit/glyph_header.h"
 #include "glyphs/font.h"
 #include "glyphs/preview.h"
 
@@ -26,6 +28,80 @@ int ParsePixelSize(const std::string& value) {
   }
   return size;
 }
+
+// What the header's first comment says each scan does.
+std::string_view ScanOrder(glyphs::Scan scan) noexcept {
+  switch (scan) {
+    case glyphs::Scan::Rows:
+      return "each row from the top, in it bytes of 8 pixels from the left";
+    case glyphs::Scan::Columns:
+      return "each column from the left, in it bytes of 8 pixels from the top";
+    case glyphs::Scan::Pages:
+      return "each band of 8 rows from the top, in it a byte a column from the left";
+    case glyphs::Scan::Tiles:
+      return "each band of 8 columns from the left, in it a byte a row from the top";
+  }
+  return "";
+}
+
+GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout) {
+  return GlyphLayoutText{
+      .scan = WordOf(glyphs::kScanWords, layout.scan),
+      .scanOrder = ScanOrder(layout.scan),
+      .bitOrder = WordOf(glyphs::kBitOrderWords, layout.bitOrder),
+      .bitOrderMeans = layout.bitOrder == glyphs::BitOrder::MsbFirst
+                           ? "the first pixel of a byte in its high bit"
+                           : "the first pixel of a byte in its low bit",
+      .invert = layout.invert,
+  };
+}
+
+// A table of the header: its glyphs drawn as text and laid out in bytes, all
+// in two buffers, for the writer to read.
+class LaidOutTable {
+ public:
+  LaidOutTable(std::span<const GlyphEntry> entries, int width, int height,
+               const glyphs::ByteLayout& layout)
+      : width_(width), bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan)) {
+    struct Extent {
+      std::size_t drawn;
+      std::size_t bytes;
+    };
+    std::vector<Extent> starts;
+    starts.reserve(entries.size());
+    drawn_.reserve(entries.size() * static_cast<std::size_t>(width + 1) *
+                   static_cast<std::size_t>(height));
+    bytes_.reserve(entries.size() * bytesPerGlyph_);
+    for (const GlyphEntry& entry : entries) {
+      starts.push_back({drawn_.size(), bytes_.size()});
+      drawn_ += glyphs::DrawAsText(entry.glyph);
+      glyphs::AppendLaidOut(entry.glyph, layout, bytes_);
+    }
+    glyphs_.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const Extent end =
+          i + 1 < starts.size() ? starts[i + 1] : Extent{drawn_.size(), bytes_.size()};
+      glyphs_.push_back(HeaderGlyph{
+          .code = entries[i].code,
+          .character = entries[i].character,
+          .drawn = std::string_view(drawn_).substr(starts[i].drawn, end.drawn - starts[i].drawn),
+          .bytes = std::span(bytes_).subspan(starts[i].bytes, end.bytes - starts[i].bytes)});
+    }
+  }
+  LaidOutTable(const LaidOutTable&) = delete;
+  LaidOutTable& operator=(const LaidOutTable&) = delete;
+
+  HeaderGlyphTable Table() const noexcept {
+    return {.glyphs = glyphs_, .width = width_, .bytesPerGlyph = bytesPerGlyph_};
+  }
+
+ private:
+  int width_;
+  std::size_t bytesPerGlyph_;
+  std::string drawn_;
+  std::vector<std::uint8_t> bytes_;
+  std::vector<HeaderGlyph> glyphs_;
+};
 
 // The font as the header names it: a file by its name alone, so that the
 // header does not change with the folder that a build keeps the font in.
@@ -107,14 +183,16 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
   const GlyphHeaderSettings settings{
       .name = options.name,
       .style = options.style,
-      .layout = options.layout,
+      .layout = LayoutText(options.layout),
       .fontName = NameInHeader(font->Name()),
       .family = font->Family(),
       .pixelSize = font->PixelSize(),
-      .wideWidth = font->CellWidth(glyphs::Cell::Wide),
-      .narrowWidth = font->CellWidth(glyphs::Cell::Narrow),
   };
-  WriteGlyphHeader(settings, tables.wide, tables.narrow, out);
+  const LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
+                          options.layout);
+  const LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
+                            options.layout);
+  WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out);
   out.Flush();
   if (preview) {
     try {

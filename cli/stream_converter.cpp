@@ -123,7 +123,9 @@ std::optional<Fault> StreamConverter::SubstitutionWarning() const {
 }
 
 void StreamConverter::Finish() {
-  if (!check_.Failed()) output_->Finish(faults_);
+  if (!check_.Failed()) {
+    if (const std::optional<Fault> problem = output_->Finish()) faults_.Add(*problem);
+  }
   out_.Flush();
 }
 

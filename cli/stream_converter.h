@@ -13,7 +13,7 @@
 #include "cli/convert_options.h"
 #include "cli/fault_report.h"
 #include "cli/output_sink.h"
-#include "cli/text_output.h"
+#include "emit/text_output.h"
 #include "text/display_width.h"
 #include "text/input_decoder.h"
 #include "text/text_check.h"

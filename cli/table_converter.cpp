@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "cli/file_input.h"
-#include "cli/text_output.h"
 #include "emit/code_page_936_bytes.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
+#include "emit/text_output.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -92,13 +92,12 @@ class HeaderOutput final : public TableOutput {
     const std::uint64_t length = writer_.AppendEntry(text, entry.name, entry.text,
                                                      UnitsToWrite(entry.units, charset_, written_));
     out_.Gathered();
-    if (literals_ && length > kLongestPortableLiteral) {
-      faults.Add(Fault{.kind = FaultKind::LongLiteral,
-                       .severity = Severity::Warning,
-                       .input = std::string(entry.input),
-                       .line = entry.place.line,
-                       .column = entry.place.column,
-                       .what = OverlongLiteralWarning(length)});
+    if (!literals_) return;
+    if (std::optional<Fault> warning = OverlongLiteral(length)) {
+      warning->input = entry.input;
+      warning->line = entry.place.line;
+      warning->column = entry.place.column;
+      faults.Add(*warning);
     }
   }
 
@@ -138,7 +137,9 @@ class TextsOutput final : public TableOutput {
     if (!entry.units.empty()) output_->Write(entry.units);
   }
 
-  void Finish() override { output_->Finish(faults_); }
+  void Finish() override {
+    if (const std::optional<Fault> problem = output_->Finish()) faults_.Add(*problem);
+  }
 
  private:
   std::unique_ptr<TextOutput> output_;

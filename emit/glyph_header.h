@@ -1,29 +1,57 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "cli/glyph_collector.h"
-#include "cli/output_sink.h"
 #include "emit/header_writer.h"
-#include "glyphs/layout.h"
+#include "emit/text_sink.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
+
+// One glyph of the header, drawn and laid out by whoever drew it.
+struct HeaderGlyph {
+  // Its code of code page 936: lead byte * 256 + trail byte, or the byte.
+  std::uint16_t code = 0;
+  // The character that code page 936 reads at `code`, which the glyph shows.
+  char16_t character = 0;
+  // The glyph drawn as text, a line a row from the top, '#' for a lit pixel
+  // and '.' for a dark one, each line ended by '\n'.
+  std::string_view drawn;
+  // Its bytes, laid out as the first comment says.
+  std::span<const std::uint8_t> bytes;
+};
+
+// The glyphs of one cell width, sorted by code.
+struct HeaderGlyphTable {
+  std::span<const HeaderGlyph> glyphs;
+  int width = 0;                  // of a cell, in pixels
+  std::size_t bytesPerGlyph = 0;  // the same for every glyph of a cell
+};
+
+// How the bytes are laid out, as the first comment tells it: the words of
+// --scan and --bit-order, and what each means.
+struct GlyphLayoutText {
+  std::string_view scan;           // "rows"
+  std::string_view scanOrder;      // "each row from the top, in it ..."
+  std::string_view bitOrder;       // "msb"
+  std::string_view bitOrderMeans;  // "the first pixel of a byte in its high bit"
+  bool invert = false;             // lit pixels are 0 bits
+};
 
 struct GlyphHeaderSettings {
   std::string name;  // NAME of --glyphs: must pass ArrayNameProblem
   // The bitmaps' type and attribute (constants); the codes take the same type
   // with its byte type made unsigned short (CodeType), and the attribute.
   DeclarationStyle style;
-  glyphs::ByteLayout layout;
+  GlyphLayoutText layout;
   // The font as the first comment names it (a file's name without its folder,
-  // or an installed face's name), its family and size, and its cells.
+  // or an installed face's name), its family and size.
   std::string fontName;
   std::string family;
   int pixelSize = 0;
-  int wideWidth = 0;
-  int narrowWidth = 0;
 };
 
 // Why `type` (--type) cannot declare the glyphs, or "": beside TypeProblem's
@@ -44,7 +72,7 @@ std::string CodeType(std::string_view type);
 // its code and the glyph drawn in text. A table without glyphs gets a count
 // of 0 and arrays of one placeholder, so that code that searches both tables
 // compiles whatever the text holds.
-void WriteGlyphHeader(const GlyphHeaderSettings& settings, std::span<const GlyphEntry> wide,
-                      std::span<const GlyphEntry> narrow, OutputSink& out);
+void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
+                      const HeaderGlyphTable& narrow, TextSink& out);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex
