@@ -56,51 +56,45 @@ GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout) {
   };
 }
 
-// A table of the header: its glyphs drawn as text and laid out in bytes, all
-// in two buffers, for the writer to read.
+// A table of the header, each glyph drawn as text and laid out when the
+// writer comes to it, into buffers that the next one reuses.
 class LaidOutTable {
  public:
   LaidOutTable(std::span<const GlyphEntry> entries, int width, int height,
                const glyphs::ByteLayout& layout)
-      : width_(width), bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan)) {
-    struct Extent {
-      std::size_t drawn;
-      std::size_t bytes;
-    };
-    std::vector<Extent> starts;
-    starts.reserve(entries.size());
-    drawn_.reserve(entries.size() * static_cast<std::size_t>(width + 1) *
-                   static_cast<std::size_t>(height));
-    bytes_.reserve(entries.size() * bytesPerGlyph_);
-    for (const GlyphEntry& entry : entries) {
-      starts.push_back({drawn_.size(), bytes_.size()});
-      drawn_ += glyphs::DrawAsText(entry.glyph);
-      glyphs::AppendLaidOut(entry.glyph, layout, bytes_);
-    }
-    glyphs_.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const Extent end =
-          i + 1 < starts.size() ? starts[i + 1] : Extent{drawn_.size(), bytes_.size()};
-      glyphs_.push_back(HeaderGlyph{
-          .code = entries[i].code,
-          .character = entries[i].character,
-          .drawn = std::string_view(drawn_).substr(starts[i].drawn, end.drawn - starts[i].drawn),
-          .bytes = std::span(bytes_).subspan(starts[i].bytes, end.bytes - starts[i].bytes)});
-    }
+      : entries_(entries),
+        width_(width),
+        bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan)),
+        layout_(layout) {
+    codes_.reserve(entries.size());
+    for (const GlyphEntry& entry : entries) codes_.push_back(entry.code);
   }
   LaidOutTable(const LaidOutTable&) = delete;
   LaidOutTable& operator=(const LaidOutTable&) = delete;
 
-  HeaderGlyphTable Table() const noexcept {
-    return {.glyphs = glyphs_, .width = width_, .bytesPerGlyph = bytesPerGlyph_};
+  HeaderGlyphTable Table() {
+    return {.codes = codes_,
+            .width = width_,
+            .bytesPerGlyph = bytesPerGlyph_,
+            .glyph = [this](std::size_t index) { return Glyph(index); }};
   }
 
  private:
+  HeaderGlyph Glyph(std::size_t index) {
+    const GlyphEntry& entry = entries_[index];
+    drawn_ = glyphs::DrawAsText(entry.glyph);
+    bytes_.clear();
+    glyphs::AppendLaidOut(entry.glyph, layout_, bytes_);
+    return {.character = entry.character, .drawn = drawn_, .bytes = bytes_};
+  }
+
+  std::span<const GlyphEntry> entries_;
   int width_;
   std::size_t bytesPerGlyph_;
+  glyphs::ByteLayout layout_;
+  std::vector<std::uint16_t> codes_;
   std::string drawn_;
   std::vector<std::uint8_t> bytes_;
-  std::vector<HeaderGlyph> glyphs_;
 };
 
 // The font as the header names it: a file by its name alone, so that the
@@ -188,10 +182,10 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
       .family = font->Family(),
       .pixelSize = font->PixelSize(),
   };
-  const LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
-                          options.layout);
-  const LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
-                            options.layout);
+  LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
+                    options.layout);
+  LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
+                      options.layout);
   WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out);
   out.Flush();
   if (preview) {

@@ -128,8 +128,8 @@ class HeaderText {
         {name + "_height", static_cast<std::size_t>(settings_.pixelSize)},
         {name + "_wide_width", static_cast<std::size_t>(wide.width)},
         {name + "_narrow_width", static_cast<std::size_t>(narrow.width)},
-        {name + "_wide_count", wide.glyphs.size()},
-        {name + "_narrow_count", narrow.glyphs.size()},
+        {name + "_wide_count", wide.codes.size()},
+        {name + "_narrow_count", narrow.codes.size()},
     };
     text_.append("enum {").append(kBreak);
     for (std::size_t i = 0; i < std::size(constants); ++i) {
@@ -141,12 +141,12 @@ class HeaderText {
   }
 
   void AppendTable(std::string_view table, const HeaderGlyphTable& glyphs, int codeDigits) {
-    const std::span<const HeaderGlyph> entries = glyphs.glyphs;
+    const std::span<const std::uint16_t> codes = glyphs.codes;
     const std::string prefix = settings_.name + "_" + std::string(table);
     const std::size_t bytes = glyphs.bytesPerGlyph;
     std::string dimensions = "[";
     dimensions.append(std::to_string(bytes)).append("]");
-    if (entries.empty()) {
+    if (codes.empty()) {
       text_.append("/* No ").append(table).append(" glyphs: ").append(prefix);
       text_.append("_count is 0, and each array holds one").append(kBreak);
       text_.append("   placeholder, as C has no empty arrays. */");
@@ -163,23 +163,25 @@ class HeaderText {
     text_.append(kBreak);
     header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
     const std::size_t perLine = codeDigits == 4 ? 10 : 16;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      AppendCode(text_, entries[i].code, codeDigits);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      AppendCode(text_, codes[i], codeDigits);
       text_.append(",");
-      if ((i + 1) % perLine == 0 || i + 1 == entries.size()) text_.append(kBreak);
+      if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_.append(kBreak);
     }
     text_.append("};").append(kBreak);
     text_.append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
     text_.append(" bytes each. */").append(kBreak);
     header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
                                   dimensions);
-    for (const HeaderGlyph& entry : entries) AppendGlyph(entry, codeDigits);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      AppendGlyph(codes[i], glyphs.glyph(i), codeDigits);
+    }
     text_.append("};").append(kBreak);
   }
 
-  void AppendGlyph(const HeaderGlyph& entry, int codeDigits) {
+  void AppendGlyph(std::uint16_t code, const HeaderGlyph& entry, int codeDigits) {
     text_.append("/* ");
-    AppendCode(text_, entry.code, codeDigits);
+    AppendCode(text_, code, codeDigits);
     text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
     for (std::string_view drawn = entry.drawn; !drawn.empty();) {
       const std::size_t end = drawn.find('\n');

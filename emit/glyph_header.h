@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,9 +14,8 @@ namespace gbkhex {
 
 // One glyph of the header, drawn and laid out by whoever drew it.
 struct HeaderGlyph {
-  // Its code of code page 936: lead byte * 256 + trail byte, or the byte.
-  std::uint16_t code = 0;
-  // The character that code page 936 reads at `code`, which the glyph shows.
+  // The character that code page 936 reads at the glyph's code, which the
+  // glyph shows.
   char16_t character = 0;
   // The glyph drawn as text, a line a row from the top, '#' for a lit pixel
   // and '.' for a dark one, each line ended by '\n'.
@@ -24,11 +24,16 @@ struct HeaderGlyph {
   std::span<const std::uint8_t> bytes;
 };
 
-// The glyphs of one cell width, sorted by code.
+// The glyphs of one cell width. Each is drawn and laid out only when the
+// writer comes to it, so that a font's worth of them is never held at once.
 struct HeaderGlyphTable {
-  std::span<const HeaderGlyph> glyphs;
+  // Their codes of code page 936, sorted: lead byte * 256 + trail byte, or
+  // the byte.
+  std::span<const std::uint16_t> codes;
   int width = 0;                  // of a cell, in pixels
   std::size_t bytesPerGlyph = 0;  // the same for every glyph of a cell
+  // The glyph of codes[index]; what it views stays valid until the next call.
+  std::function<HeaderGlyph(std::size_t index)> glyph;
 };
 
 // How the bytes are laid out, as the first comment tells it: the words of
