@@ -155,7 +155,7 @@ std::string OptionsLine(const ConvertOptions& options) {
   line.append(" type=").append(style.type);
   line.append(" attribute=").append(style.attribute);
   line.append(options.choice.nul ? " nul" : "");
-  line.append(options.charset == Charset::Gb2312 ? " gb2312" : " gbk");
+  line.append(" ").append(WordOf(kCharsetWords, options.charset));
   line.append(options.from == InputText::CodePage936 ? " from-gbk" : "");
   line.append(options.lossy ? " lossy" : "");
   return line + "\n";
