@@ -75,13 +75,13 @@ const std::string& MillionCharacters() {
 
 void CConstants(benchmark::State& state) {
   ConvertOptions options;
-  options.format = OutputFormat::C;
+  options.choice.format = OutputFormat::C;
   Stream(state, MillionCharacters(), options);
 }
 
 void StringLiterals(benchmark::State& state) {
   ConvertOptions options;
-  options.literals = true;
+  options.choice.output = Output::Literals;
   Stream(state, MillionCharacters(), options);
 }
 
@@ -108,15 +108,15 @@ const Table& TenThousandEntries() {
 
 void TableThroughTheCFormat(benchmark::State& state) {
   ConvertOptions options;
-  options.format = OutputFormat::C;
+  options.choice.format = OutputFormat::C;
   Stream(state, TenThousandEntries().texts, options);
 }
 
 void TableHeader(benchmark::State& state, bool literals) {
   ConvertOptions options;
-  options.format = OutputFormat::C;
+  options.choice.output = Output::Table;
+  options.choice.style.form = literals ? ValueForm::Literal : ValueForm::Constants;
   options.table = true;
-  options.literals = literals;
   Time(state, TenThousandEntries().table,
        [&options](std::istream& in, OutputSink& sink, FaultReport& faults) {
          ConvertTable(options, {}, in, sink, faults);

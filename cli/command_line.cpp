@@ -36,12 +36,14 @@ std::string ParseDeclarationText(const ParsedArguments& parsed, Option option,
   return *value;
 }
 
+// Reads the inputs, and writes what the options choose; with a `taker`, the
+// characters go to it.
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             FaultReport& faults) {
+             FaultReport& faults, CharacterTaker* taker = nullptr) {
   if (invocation.options.table) {
-    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults);
+    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker);
   }
-  StreamConverter converter(invocation.options, out, faults);
+  StreamConverter converter(invocation.options, out, faults, taker);
   ForEachInput(
       invocation.inputs, standardInput,
       [&converter](std::istream& in, std::string_view name) { converter.Convert(in, name); },
@@ -78,6 +80,27 @@ void Decode(const Invocation& invocation, std::istream& standardInput, OutputSin
   out.Flush();
 }
 
+void Write(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
+           FaultReport& faults) {
+  switch (invocation.options.choice.output) {
+    case Output::Decode:
+      return Decode(invocation, standardInput, out, faults);
+    case Output::Glyphs:
+#ifdef GBKHEX_CLI_GLYPHS
+      WriteGlyphs(
+          invocation.glyphs, invocation.options.charset, out, faults,
+          [&](CharacterTaker& taker) { Convert(invocation, standardInput, out, faults, &taker); });
+#endif
+      return;
+    case Output::Bytes:
+    case Output::Literals:
+    case Output::Array:
+    case Output::Table:
+    case Output::List:
+      return Convert(invocation, standardInput, out, faults);
+  }
+}
+
 void Execute(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
              FaultReport& faults) {
   switch (invocation.action) {
@@ -87,23 +110,22 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
     case Action::Version:
       out.Write(std::string(kProgramName) + " " + std::string(kVersion) + "\n");
       break;
-    case Action::Convert:
-      Convert(invocation, standardInput, out, faults);
-      break;
-    case Action::Decode:
-      Decode(invocation, standardInput, out, faults);
-      break;
-    case Action::Glyphs:
-#ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, faults,
-                  [&](CharacterTaker& taker) {
-                    Invocation taking = invocation;
-                    taking.options.taker = &taker;
-                    Convert(taking, standardInput, out, faults);
-                  });
-#endif
+    case Action::Write:
+      Write(invocation, standardInput, out, faults);
       break;
   }
+}
+
+// What the options ask to be written; of the outputs that go together, the
+// first here is the one written (--table with --list writes the list of its
+// texts, with --glyphs their glyphs).
+Output OutputOf(const ParsedArguments& parsed) {
+  if (parsed.Has(Option::Decode)) return Output::Decode;
+  if (parsed.Has(Option::Glyphs)) return Output::Glyphs;
+  if (parsed.Has(Option::List)) return Output::List;
+  if (parsed.Has(Option::Table)) return Output::Table;
+  if (parsed.Has(Option::Array)) return Output::Array;
+  return parsed.Choice<Format>(Option::Format) == Format::String ? Output::Literals : Output::Bytes;
 }
 
 }  // namespace
@@ -116,34 +138,32 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     invocation.action = Action::Help;
   } else if (parsed.Has(Option::Version)) {
     invocation.action = Action::Version;
-  } else if (parsed.Has(Option::Decode)) {
-    invocation.action = Action::Decode;
   }
   ConvertOptions& options = invocation.options;
-  if (const auto& name = parsed.Value(Option::Array)) options.arrayName = ParseArrayName(*name);
+  OutputChoice& choice = options.choice;
+  choice.output = OutputOf(parsed);
+  if (const auto& name = parsed.Value(Option::Array)) choice.name = ParseArrayName(*name);
   options.table = parsed.Has(Option::Table);
-  const bool declares = !options.arrayName.empty() || options.table;
-  const auto& format = parsed.Value(Option::Format);
-  if (declares && format == "hex") {
+  const Format format = parsed.Choice<Format>(Option::Format);
+  const bool declares = choice.output == Output::Array || choice.output == Output::Table;
+  if (declares && parsed.Has(Option::Format) && format == Format::Hexadecimal) {
     throw UsageError(OptionName(options.table ? Option::Table : Option::Array) +
                      " writes C constants or string literals; it cannot be combined with "
                      "--format hex");
   }
-  options.literals = format == "string";
-  options.format = format == "c" || declares ? OutputFormat::C : OutputFormat::Hexadecimal;
-  options.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
-  options.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
-  options.nul = parsed.Has(Option::Nul);
-  options.list = parsed.Has(Option::List);
+  choice.format = format == Format::C ? OutputFormat::C : OutputFormat::Hexadecimal;
+  choice.style.form = format == Format::String ? ValueForm::Literal : ValueForm::Constants;
+  choice.style.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
+  choice.style.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
+  choice.nul = parsed.Has(Option::Nul);
   if (const auto& file = parsed.Value(Option::Output)) {
     if (file->empty()) throw UsageError(OptionName(Option::Output) + " needs a file name");
     invocation.outputFile = *file;
   }
-  options.charset = parsed.Value(Option::Charset) == "gb2312" ? Charset::Gb2312 : Charset::Gbk;
-  options.from = parsed.Value(Option::From) == "gbk" ? InputText::CodePage936 : InputText::Utf8;
+  options.charset = parsed.Choice<Charset>(Option::Charset);
+  options.from = parsed.Choice<InputText>(Option::From);
   options.lossy = parsed.Has(Option::Lossy);
-  if (parsed.Has(Option::Glyphs) && invocation.action == Action::Convert) {
-    invocation.action = Action::Glyphs;
+  if (choice.output == Output::Glyphs && invocation.action == Action::Write) {
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);
 #else

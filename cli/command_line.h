@@ -27,12 +27,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-enum class Action { Convert, Decode, Glyphs, Help, Version };
+// What a run does: writes the output of options.choice, or tells of itself.
+enum class Action { Write, Help, Version };
 
 struct Invocation {
-  Action action = Action::Convert;
+  Action action = Action::Write;
   ConvertOptions options;
-  GlyphOptions glyphs;  // of Action::Glyphs
+  GlyphOptions glyphs;  // of Output::Glyphs
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
   // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.

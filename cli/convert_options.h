@@ -1,14 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "convert/charset.h"
-#include "convert/code_format.h"
-
-namespace gbkhex {
-class CharacterTaker;
-}
+#include "convert/choice_word.h"
+#include "emit/output_choice.h"
 
 namespace gbkhex::cli {
 
@@ -20,28 +16,16 @@ enum class InputText {
   CodePage936,  // the bytes already: --from gbk
 };
 
+// The words of --from.
+inline constexpr ChoiceWord<InputText> kInputTextWords[] = {{InputText::Utf8, "utf-8"},
+                                                            {InputText::CodePage936, "gbk"}};
+
 // What a conversion writes, and what it holds the text to.
 struct ConvertOptions {
-  OutputFormat format = OutputFormat::Hexadecimal;
-  // C string literals in place of `format`'s bytes (--format string).
-  bool literals = false;
-  // When set, the bytes are wrapped in a declaration of the array NAME and
-  // the constant NAME_len, fit to be included from any number of C and C++
-  // files: C constants, or a literal. Must be a valid array name (see
-  // ArrayNameProblem).
-  std::string arrayName;
-  // The words before the declaration's name and after its "[]" (--type,
-  // --attribute); "" for the defaults. Must pass TypeProblem and
-  // AttributeProblem.
-  std::string type;
-  std::string attribute;
-  // A 00 byte after the text (--nul), which NAME_len does not count; a
-  // literal ends in its own.
-  bool nul = false;
-  // The input is a string table, written as one header (--table).
+  OutputChoice choice;
+  // The inputs are one string table (--table): Output::Table writes its
+  // header, and List and Glyphs take its texts.
   bool table = false;
-  // The distinct characters of the text instead of its bytes (--list).
-  bool list = false;
   // The characters the output must hold exactly.
   Charset charset = Charset::Gbk;
   InputText from = InputText::Utf8;
@@ -49,9 +33,6 @@ struct ConvertOptions {
   // it (a best fit, '?' or its GBK code) and counted, instead of being a fault.
   bool lossy = false;
   std::size_t chunkSize = kDefaultChunkSize;
-  // When set, the characters that pass the checks go to it (the glyphs of
-  // --glyphs), and nothing is written.
-  CharacterTaker* taker = nullptr;
 };
 
 }  // namespace gbkhex::cli

@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "cli/glyph_collector.h"
-#include "cli/glyph_header.h"
 #include "cli/output_file.h"
 #include "emit/c_names.h"
+#include "emit/glyph_header.h"
 #include "glyphs/font.h"
 #include "glyphs/preview.h"
 
@@ -27,12 +29,73 @@ int ParsePixelSize(const std::string& value) {
   return size;
 }
 
-glyphs::Scan ParseScan(const std::optional<std::string>& value) {
-  if (value == "columns") return glyphs::Scan::Columns;
-  if (value == "pages") return glyphs::Scan::Pages;
-  if (value == "tiles") return glyphs::Scan::Tiles;
-  return glyphs::Scan::Rows;
+// What the header's first comment says each scan does.
+std::string_view ScanOrder(glyphs::Scan scan) noexcept {
+  switch (scan) {
+    case glyphs::Scan::Rows:
+      return "each row from the top, in it bytes of 8 pixels from the left";
+    case glyphs::Scan::Columns:
+      return "each column from the left, in it bytes of 8 pixels from the top";
+    case glyphs::Scan::Pages:
+      return "each band of 8 rows from the top, in it a byte a column from the left";
+    case glyphs::Scan::Tiles:
+      return "each band of 8 columns from the left, in it a byte a row from the top";
+  }
+  return "";
 }
+
+GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout) {
+  return GlyphLayoutText{
+      .scan = WordOf(glyphs::kScanWords, layout.scan),
+      .scanOrder = ScanOrder(layout.scan),
+      .bitOrder = WordOf(glyphs::kBitOrderWords, layout.bitOrder),
+      .bitOrderMeans = layout.bitOrder == glyphs::BitOrder::MsbFirst
+                           ? "the first pixel of a byte in its high bit"
+                           : "the first pixel of a byte in its low bit",
+      .invert = layout.invert,
+  };
+}
+
+// A table of the header, each glyph drawn as text and laid out when the
+// writer comes to it, into buffers that the next one reuses.
+class LaidOutTable {
+ public:
+  LaidOutTable(std::span<const GlyphEntry> entries, int width, int height,
+               const glyphs::ByteLayout& layout)
+      : entries_(entries),
+        width_(width),
+        bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan)),
+        layout_(layout) {
+    codes_.reserve(entries.size());
+    for (const GlyphEntry& entry : entries) codes_.push_back(entry.code);
+  }
+  LaidOutTable(const LaidOutTable&) = delete;
+  LaidOutTable& operator=(const LaidOutTable&) = delete;
+
+  HeaderGlyphTable Table() {
+    return {.codes = codes_,
+            .width = width_,
+            .bytesPerGlyph = bytesPerGlyph_,
+            .glyph = [this](std::size_t index) { return Glyph(index); }};
+  }
+
+ private:
+  HeaderGlyph Glyph(std::size_t index) {
+    const GlyphEntry& entry = entries_[index];
+    drawn_ = glyphs::DrawAsText(entry.glyph);
+    bytes_.clear();
+    glyphs::AppendLaidOut(entry.glyph, layout_, bytes_);
+    return {.character = entry.character, .drawn = drawn_, .bytes = bytes_};
+  }
+
+  std::span<const GlyphEntry> entries_;
+  int width_;
+  std::size_t bytesPerGlyph_;
+  glyphs::ByteLayout layout_;
+  std::vector<std::uint16_t> codes_;
+  std::string drawn_;
+  std::vector<std::uint8_t> bytes_;
+};
 
 // The font as the header names it: a file by its name alone, so that the
 // header does not change with the folder that a build keeps the font in.
@@ -52,9 +115,8 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   }
   const std::optional<std::string>& size = parsed.Value(Option::Size);
   options.pixelSize = size ? ParsePixelSize(*size) : glyphs::kDefaultPixelSize;
-  options.layout.scan = ParseScan(parsed.Value(Option::Scan));
-  options.layout.bitOrder = parsed.Value(Option::BitOrder) == "lsb" ? glyphs::BitOrder::LsbFirst
-                                                                    : glyphs::BitOrder::MsbFirst;
+  options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
+  options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
   options.layout.invert = parsed.Has(Option::Invert);
   options.preview = parsed.Value(Option::Preview).value_or("");
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
@@ -116,14 +178,16 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
   const GlyphHeaderSettings settings{
       .name = options.name,
       .style = options.style,
-      .layout = options.layout,
+      .layout = LayoutText(options.layout),
       .fontName = NameInHeader(font->Name()),
       .family = font->Family(),
       .pixelSize = font->PixelSize(),
-      .wideWidth = font->CellWidth(glyphs::Cell::Wide),
-      .narrowWidth = font->CellWidth(glyphs::Cell::Narrow),
   };
-  WriteGlyphHeader(settings, tables.wide, tables.narrow, out);
+  LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
+                    options.layout);
+  LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
+                      options.layout);
+  WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out);
   out.Flush();
   if (preview) {
     try {

@@ -76,7 +76,7 @@ std::string SynopsisOf(Option option) {
   std::string choices;
   for (const OptionRow& row : OptionRows()) {
     if (row.option != option || row.kind == ValueKind::None) continue;
-    choices.append(choices.empty() ? "" : "|").append(row.value);
+    choices.append(choices.empty() ? "" : "|").append(ValueText(row));
   }
   return choices.empty() ? text : text + kUnbreakable + choices;
 }
@@ -114,7 +114,7 @@ std::string LabelOf(const OptionRow& row) {
   std::string label;
   if (row.shortName != 0) label.append("-").append(1, row.shortName).append(", ");
   label.append("--").append(row.name);
-  if (row.kind != ValueKind::None) label.append(" ").append(row.value);
+  if (row.kind != ValueKind::None) label.append(" ").append(ValueText(row));
   return label;
 }
 
@@ -159,8 +159,10 @@ std::string RoffLabel(const OptionRow& row) {
   std::string label;
   if (row.shortName != 0) label.append("\\fB\\-").append(1, row.shortName).append("\\fR, ");
   label.append("\\fB\\-\\-").append(Roff(row.name)).append("\\fR");
-  if (row.kind == ValueKind::Choice) label.append(" \\fB").append(Roff(row.value)).append("\\fR");
-  if (row.kind == ValueKind::Text) label.append(" \\fI").append(Roff(row.value)).append("\\fR");
+  if (row.kind == ValueKind::Choice)
+    label.append(" \\fB").append(Roff(ValueText(row))).append("\\fR");
+  if (row.kind == ValueKind::Text)
+    label.append(" \\fI").append(Roff(ValueText(row))).append("\\fR");
   return label;
 }
 
@@ -171,7 +173,7 @@ std::string RoffSynopsisOf(Option option) {
     if (row.option != option || row.kind == ValueKind::None) continue;
     text += first ? " " : "|";
     first = false;
-    text += (row.kind == ValueKind::Choice ? "\\fB" : "\\fI") + Roff(row.value) + "\\fR";
+    text += (row.kind == ValueKind::Choice ? "\\fB" : "\\fI") + Roff(ValueText(row)) + "\\fR";
   }
   return text;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <type_traits>
 
 namespace gbkhex::cli {
 namespace {
@@ -17,7 +18,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Format,
         .name = "format",
         .kind = ValueKind::Choice,
-        .value = "hex",
+        .choice = Word(kFormatWords, Format::Hexadecimal),
         .summary = "every byte as two digits and a blank: \"CA AE \" (the default)",
         .isDefault = true,
     },
@@ -25,7 +26,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Format,
         .name = "format",
         .kind = ValueKind::Choice,
-        .value = "c",
+        .choice = Word(kFormatWords, Format::C),
         .summary = "every byte as a C constant and a comma, 16 to a line of 80 characters, lines "
                    "ending in CR LF: \"0XCA,0XAE,\"",
     },
@@ -33,7 +34,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Format,
         .name = "format",
         .kind = ValueKind::Choice,
-        .value = "string",
+        .choice = Word(kFormatWords, Format::String),
         .summary = "C string literals, in lines of at most 80 characters that join into one "
                    "string: \"\\xCA\\xAE\\xC1\\xF9\"; with --array or --table, const char "
                    "arrays",
@@ -53,7 +54,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Array,
         .name = "array",
         .kind = ValueKind::Text,
-        .value = "NAME",
+        .placeholder = "NAME",
         .summary = "the bytes as a header to include from any number of C and C++ files: "
                    "\"const unsigned char NAME[] = {\" ... \"};\" (or a literal) and NAME_len, "
                    "the number of bytes, inside an include guard",
@@ -101,7 +102,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Type,
         .name = "type",
         .kind = ValueKind::Text,
-        .value = "TEXT",
+        .placeholder = "TEXT",
         .summary = "the words before each array's name, in place of const unsigned char (const "
                    "char for a literal): const uint8_t, const unsigned char code (Keil C51's "
                    "ROM), __flash const unsigned char (IAR AVR)",
@@ -122,7 +123,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Attribute,
         .name = "attribute",
         .kind = ValueKind::Text,
-        .value = "TEXT",
+        .placeholder = "TEXT",
         .summary = "the words after each array's [], such as PROGMEM or "
                    "__attribute__((section(\".rodata.lcd\")))",
         .details = "TEXT is refused as --type's is, but may be empty. With --glyphs every array "
@@ -133,7 +134,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Charset,
         .name = "charset",
         .kind = ValueKind::Choice,
-        .value = "gbk",
+        .choice = Word(kCharsetWords, Charset::Gbk),
         .summary = "every character must have an exact code in GBK (the default)",
         .details = "A character is written only if decoding its bytes gives the same character "
                    "back: one that code page 936 lacks, or holds only as a best fit of another "
@@ -145,7 +146,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Charset,
         .name = "charset",
         .kind = ValueKind::Choice,
-        .value = "gb2312",
+        .choice = Word(kCharsetWords, Charset::Gb2312),
         .summary = "every character must be ASCII or a GB 2312 character, as a display's font ROM "
                    "with only GB 2312 needs",
         .details = "GB 2312's own readings of A1 AA and A1 A4 hold here: U+2015 and U+30FB are "
@@ -156,7 +157,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::From,
         .name = "from",
         .kind = ValueKind::Choice,
-        .value = "utf-8",
+        .choice = Word(kInputTextWords, InputText::Utf8),
         .summary = "the input is UTF-8, or UTF-16 where it starts with a byte-order mark (the "
                    "default)",
         .details = "A UTF-8 byte-order mark at the start of an input is skipped. UTF-16 with a "
@@ -169,7 +170,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::From,
         .name = "from",
         .kind = ValueKind::Choice,
-        .value = "gbk",
+        .choice = Word(kInputTextWords, InputText::CodePage936),
         .summary = "the input is already in code page 936 (GBK); every byte sequence in it must "
                    "be one that code page 936 defines, and the output is its bytes",
         .details = "What Notepad on Chinese Windows saves as \"ANSI\". --charset and --lossy "
@@ -207,7 +208,7 @@ const OptionRow kOptionRows[] = {
         .name = "output",
         .shortName = 'o',
         .kind = ValueKind::Text,
-        .value = "FILE",
+        .placeholder = "FILE",
         .summary = "write the output to FILE, only when the whole run succeeds: into a new file "
                    "in FILE's folder, renamed over FILE at the end; after any error FILE is as "
                    "it was",
@@ -245,7 +246,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Glyphs,
         .name = "glyphs",
         .kind = ValueKind::Text,
-        .value = "NAME",
+        .placeholder = "NAME",
         .summary = "instead of the bytes, a C header with the glyphs of the text's distinct "
                    "characters, drawn from a font (--font): for the characters of two-byte codes "
                    "NAME_wide_codes, NAME_wide_bitmaps and NAME_wide_count, the same three for "
@@ -276,7 +277,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Font,
         .name = "font",
         .kind = ValueKind::Text,
-        .value = "FILE",
+        .placeholder = "FILE",
         .summary = "the font of --glyphs: a TrueType, OpenType or TTC file, on Linux also BDF or "
                    "PCF, on Windows also the face name of an installed font (--font SimSun); by "
                    "default GNU Unifont, where it is installed",
@@ -296,7 +297,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Size,
         .name = "size",
         .kind = ValueKind::Text,
-        .value = "PX",
+        .placeholder = "PX",
         .summary = "the glyphs' height in pixels, 1 to 256 (16 by default); a bitmap font must "
                    "have that size",
         .usage = Usage::Glyphs,
@@ -306,7 +307,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Scan,
         .name = "scan",
         .kind = ValueKind::Choice,
-        .value = "rows",
+        .choice = Word(glyphs::kScanWords, glyphs::Scan::Rows),
         .summary = "a glyph's bytes in the order that the display controller reads them: each "
                    "row from the top, in it bytes of 8 pixels from the left (the default)",
         .details = "In every order, a row or column that does not fill its last byte is padded "
@@ -319,7 +320,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Scan,
         .name = "scan",
         .kind = ValueKind::Choice,
-        .value = "columns",
+        .choice = Word(glyphs::kScanWords, glyphs::Scan::Columns),
         .summary = "each column from the left, in it bytes of 8 pixels from the top",
         .usage = Usage::Glyphs,
     },
@@ -327,7 +328,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Scan,
         .name = "scan",
         .kind = ValueKind::Choice,
-        .value = "pages",
+        .choice = Word(glyphs::kScanWords, glyphs::Scan::Pages),
         .summary = "each band of 8 rows from the top, in it one byte a column from the left, as "
                    "the page memory of ST7565 and SSD1306 controllers holds it",
         .usage = Usage::Glyphs,
@@ -336,7 +337,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Scan,
         .name = "scan",
         .kind = ValueKind::Choice,
-        .value = "tiles",
+        .choice = Word(glyphs::kScanWords, glyphs::Scan::Tiles),
         .summary = "each band of 8 columns from the left, in it one byte a row from the top",
         .usage = Usage::Glyphs,
     },
@@ -344,7 +345,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::BitOrder,
         .name = "bit-order",
         .kind = ValueKind::Choice,
-        .value = "msb",
+        .choice = Word(glyphs::kBitOrderWords, glyphs::BitOrder::MsbFirst),
         .summary = "the first pixel of a byte (the leftmost, or in columns and pages the topmost) "
                    "is its high bit (the default)",
         .usage = Usage::Glyphs,
@@ -355,7 +356,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::BitOrder,
         .name = "bit-order",
         .kind = ValueKind::Choice,
-        .value = "lsb",
+        .choice = Word(glyphs::kBitOrderWords, glyphs::BitOrder::LsbFirst),
         .summary = "the first pixel of a byte is its low bit",
         .usage = Usage::Glyphs,
     },
@@ -370,7 +371,7 @@ const OptionRow kOptionRows[] = {
         .option = Option::Preview,
         .name = "preview",
         .kind = ValueKind::Text,
-        .value = "FILE",
+        .placeholder = "FILE",
         .summary = "also a PNG picture of the glyphs of --glyphs, enlarged 4 times on a grid in "
                    "table order, wide then narrow: what the display will show",
         .details = "FILE is written only when the whole run succeeds: the picture goes to a new "
@@ -447,15 +448,14 @@ class Table {
     return nullptr;
   }
 
-  // The value as the option keeps it: a choice in its row's spelling.
-  std::string Normalized(const OptionRow& row, std::string_view value) const {
-    if (row.kind == ValueKind::Text) return std::string(value);
+  // The row of `row`'s option whose choice `value` is, in any case.
+  const OptionRow& Chosen(const OptionRow& row, std::string_view value) const {
     const std::string lowered = Lowered(value);
     std::vector<std::string> choices;
     for (const OptionRow& choice : rows_) {
       if (choice.option != row.option) continue;
-      if (choice.value == lowered) return lowered;
-      choices.emplace_back(choice.value);
+      if (ValueText(choice) == lowered) return choice;
+      choices.emplace_back(ValueText(choice));
     }
     throw UsageError("unknown value '" + std::string(value) + "' for " + Name(row.option) + " (" +
                      Listed(choices) + ")");
@@ -468,6 +468,14 @@ class Table {
                        "'");
     }
     slot = std::move(value);
+  }
+
+  // Gives each option that takes a choice and was not given its default row's.
+  void ChooseDefaults(ParsedArguments& parsed) const {
+    for (const OptionRow& row : rows_) {
+      const auto option = static_cast<std::size_t>(row.option);
+      if (row.isDefault && !parsed.values[option]) parsed.choices[option] = row.choice;
+    }
   }
 
   void CheckRules(const ParsedArguments& parsed) const {
@@ -499,6 +507,19 @@ class Table {
 }  // namespace
 
 std::span<const OptionRow> OptionRows() noexcept { return kOptionRows; }
+
+std::string_view ValueText(const OptionRow& row) noexcept {
+  if (row.kind != ValueKind::Choice) return row.placeholder;
+  return std::visit(
+      [](const auto& choice) -> std::string_view {
+        if constexpr (std::is_same_v<std::decay_t<decltype(choice)>, std::monostate>) {
+          return {};
+        } else {
+          return choice.word;
+        }
+      },
+      row.choice);
+}
 
 std::string OptionName(Option option) { return Table(OptionRows()).Name(option); }
 
@@ -547,9 +568,16 @@ ParsedArguments ParseOptions(std::span<const std::string_view> args,
       }
       attached = args[next++];
     }
-    table.Record(parsed, *row, table.Normalized(*row, *attached));
+    if (row->kind == ValueKind::Text) {
+      table.Record(parsed, *row, std::string(*attached));
+      continue;
+    }
+    const OptionRow& chosen = table.Chosen(*row, *attached);
+    table.Record(parsed, *row, std::string(ValueText(chosen)));
+    parsed.choices[static_cast<std::size_t>(row->option)] = chosen.choice;
   }
   table.CheckRules(parsed);
+  table.ChooseDefaults(parsed);
   return parsed;
 }
 

@@ -8,7 +8,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
+
+#include "cli/convert_options.h"
+#include "convert/charset.h"
+#include "convert/choice_word.h"
+#include "emit/output_choice.h"
+#include "glyphs/layout.h"
 
 namespace gbkhex::cli {
 
@@ -57,6 +64,12 @@ enum class Usage {
   Alone,    // --help, --version: nothing else happens
 };
 
+// The value of a row of an option that takes a choice: its word and what the
+// word means, for every enum that an option chooses from.
+using ChoiceValue =
+    std::variant<std::monostate, ChoiceWord<Format>, ChoiceWord<Charset>, ChoiceWord<InputText>,
+                 ChoiceWord<glyphs::Scan>, ChoiceWord<glyphs::BitOrder>>;
+
 // One row of the option table: an option, or one value of an option that takes
 // a choice (each choice is a row of its own, so that --help and the man page
 // can say what each does).
@@ -65,8 +78,10 @@ struct OptionRow {
   std::string_view name{};  // the long name, without "--"
   char shortName = 0;       // '\0', or the letter of "-x"
   ValueKind kind = ValueKind::None;
-  // The choice itself (Choice), the placeholder that --help shows (Text).
-  std::string_view value{};
+  // The choice itself, from the words beside its enum (Choice).
+  ChoiceValue choice{};
+  // The placeholder that --help shows (Text).
+  std::string_view placeholder{};
   // A line or two for --help, written as plain text; the man page starts the
   // option's entry with it.
   std::string_view summary{};
@@ -84,6 +99,9 @@ struct OptionRow {
 // The table itself, in the order of --help and the man page.
 std::span<const OptionRow> OptionRows() noexcept;
 
+// What follows the option's name in --help: the choice's word, or the placeholder.
+std::string_view ValueText(const OptionRow& row) noexcept;
+
 // A bad command line: the message says what is wrong, for exit status 2.
 class UsageError : public std::runtime_error {
  public:
@@ -95,6 +113,8 @@ struct ParsedArguments {
   // Per option: absent, or its value ("" for a switch; a choice in lower case,
   // as its row writes it).
   std::array<std::optional<std::string>, kOptionCount> values;
+  // Per option that takes a choice: the one given, or else its default row's.
+  std::array<ChoiceValue, kOptionCount> choices;
   // Every argument that is no option: the inputs, "-" for standard input.
   std::vector<std::string> operands;
 
@@ -103,6 +123,11 @@ struct ParsedArguments {
   }
   const std::optional<std::string>& Value(Option option) const noexcept {
     return values[static_cast<std::size_t>(option)];
+  }
+  // The choice of an option whose rows choose from `Enum`.
+  template <typename Enum>
+  Enum Choice(Option option) const {
+    return std::get<ChoiceWord<Enum>>(choices[static_cast<std::size_t>(option)]).value;
   }
 };
 

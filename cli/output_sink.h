@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "emit/text_sink.h"
+
 namespace gbkhex::cli {
 
 class OutputFile;
@@ -19,7 +21,7 @@ class OutputFile;
 //
 // Small writes are gathered into large ones; Flush, EndLine and Commit hand
 // on what is gathered, as the report of a fault does before its message.
-class OutputSink {
+class OutputSink final : public TextSink {
  public:
   // Standard output.
   OutputSink(std::ostream& out, bool isTerminal);
@@ -29,13 +31,11 @@ class OutputSink {
   OutputSink& operator=(const OutputSink&) = delete;
   ~OutputSink();
 
-  void Write(std::string_view text);
-  void Flush();
+  void Write(std::string_view text) override;
+  std::string& Gathering() noexcept override { return buffer_; }
+  void Gathered() override;
 
-  // The output gathered so far, for a writer of many small pieces to append
-  // to in place (what Write would copy there); Gathered() after appending.
-  std::string& Gathering() noexcept { return buffer_; }
-  void Gathered();
+  void Flush();
 
   // On a terminal, a line break after output that does not end with one;
   // then flushes, so that what follows on the terminal comes after it.

@@ -12,10 +12,8 @@ namespace {
 // Enough bytes to tell a byte-order mark, whatever the chunk size.
 constexpr std::size_t kStartBytes = 3;
 
-// An array holds C constants whatever format was asked for, and a chunk size
-// of 0 would never make progress.
+// A chunk size of 0 would never make progress.
 ConvertOptions Normalized(ConvertOptions options) {
-  if (!options.arrayName.empty() && !options.literals) options.format = OutputFormat::C;
   if (options.chunkSize == 0) options.chunkSize = kDefaultChunkSize;
   return options;
 }
@@ -26,12 +24,13 @@ bool IsUtf16(InputEncoding encoding) noexcept {
 
 }  // namespace
 
-StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults)
+StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+                                 CharacterTaker* taker)
     : options_(Normalized(std::move(options))),
       out_(out),
       faults_(faults),
-      check_(options_.charset, options_.lossy, faults, options_.taker),
-      output_(MakeTextOutput(options_, out)) {
+      check_(options_.charset, options_.lossy, faults, taker),
+      output_(MakeTextOutput(options_.choice, options_.charset, out)) {
   input_.resize(kMaxCharacterBytes + std::max(options_.chunkSize, kStartBytes));
   // A chunk never decodes to more units than it has bytes.
   units_.resize(input_.size());
@@ -124,7 +123,9 @@ std::optional<Fault> StreamConverter::SubstitutionWarning() const {
 }
 
 void StreamConverter::Finish() {
-  if (!check_.Failed()) output_->Finish(faults_);
+  if (!check_.Failed()) {
+    if (const std::optional<Fault> problem = output_->Finish()) faults_.Add(*problem);
+  }
   out_.Flush();
 }
 

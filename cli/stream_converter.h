@@ -13,7 +13,7 @@
 #include "cli/convert_options.h"
 #include "cli/fault_report.h"
 #include "cli/output_sink.h"
-#include "cli/text_output.h"
+#include "emit/text_output.h"
 #include "text/display_width.h"
 #include "text/input_decoder.h"
 #include "text/text_check.h"
@@ -30,7 +30,10 @@ namespace gbkhex::cli {
 // and nothing after it.
 class StreamConverter {
  public:
-  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults);
+  // With a `taker`, the characters that pass the checks go to it (the glyphs
+  // of --glyphs).
+  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+                  CharacterTaker* taker = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name);

@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "cli/file_input.h"
-#include "cli/text_output.h"
 #include "emit/code_page_936_bytes.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
+#include "emit/text_output.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -76,10 +76,8 @@ std::size_t FindLineFeed(std::u16string_view units) noexcept {
 class HeaderOutput final : public TableOutput {
  public:
   HeaderOutput(const ConvertOptions& options, std::string guard, OutputSink& out)
-      : writer_({options.literals ? ValueForm::Literal : ValueForm::Constants, options.type,
-                 options.attribute},
-                options.nul),
-        literals_(options.literals),
+      : writer_(options.choice.style, options.choice.nul),
+        literals_(options.choice.style.form == ValueForm::Literal),
         charset_(options.charset),
         guard_(std::move(guard)),
         out_(out) {}
@@ -94,13 +92,12 @@ class HeaderOutput final : public TableOutput {
     const std::uint64_t length = writer_.AppendEntry(text, entry.name, entry.text,
                                                      UnitsToWrite(entry.units, charset_, written_));
     out_.Gathered();
-    if (literals_ && length > kLongestPortableLiteral) {
-      faults.Add(Fault{.kind = FaultKind::LongLiteral,
-                       .severity = Severity::Warning,
-                       .input = std::string(entry.input),
-                       .line = entry.place.line,
-                       .column = entry.place.column,
-                       .what = OverlongLiteralWarning(length)});
+    if (!literals_) return;
+    if (std::optional<Fault> warning = OverlongLiteral(length)) {
+      warning->input = entry.input;
+      warning->line = entry.place.line;
+      warning->column = entry.place.column;
+      faults.Add(*warning);
     }
   }
 
@@ -140,7 +137,9 @@ class TextsOutput final : public TableOutput {
     if (!entry.units.empty()) output_->Write(entry.units);
   }
 
-  void Finish() override { output_->Finish(faults_); }
+  void Finish() override {
+    if (const std::optional<Fault> problem = output_->Finish()) faults_.Add(*problem);
+  }
 
  private:
   std::unique_ptr<TextOutput> output_;
@@ -151,11 +150,12 @@ class TextsOutput final : public TableOutput {
 // changes the header.
 std::string OptionsLine(const ConvertOptions& options) {
   std::string line = "table";
-  line.append(options.literals ? " literals" : " constants");
-  line.append(" type=").append(options.type);
-  line.append(" attribute=").append(options.attribute);
-  line.append(options.nul ? " nul" : "");
-  line.append(options.charset == Charset::Gb2312 ? " gb2312" : " gbk");
+  const DeclarationStyle& style = options.choice.style;
+  line.append(style.form == ValueForm::Literal ? " literals" : " constants");
+  line.append(" type=").append(style.type);
+  line.append(" attribute=").append(style.attribute);
+  line.append(options.choice.nul ? " nul" : "");
+  line.append(" ").append(WordOf(kCharsetWords, options.charset));
   line.append(options.from == InputText::CodePage936 ? " from-gbk" : "");
   line.append(options.lossy ? " lossy" : "");
   return line + "\n";
@@ -230,11 +230,11 @@ std::string GuardOf(const ConvertOptions& options, const std::vector<std::string
 }  // namespace
 
 TableConverter::TableConverter(const ConvertOptions& options, TableOutput& output,
-                               FaultReport& faults)
+                               FaultReport& faults, CharacterTaker* taker)
     : options_(options),
       output_(output),
       faults_(faults),
-      check_(options.charset, options.lossy, faults, options.taker),
+      check_(options.charset, options.lossy, faults, taker),
       chunk_(ChunkSize(options)) {}
 
 std::size_t TableConverter::ChunkSize(const ConvertOptions& options) noexcept {
@@ -473,18 +473,20 @@ void TableConverter::Finish() {
 }
 
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
-                  std::istream& standardInput, OutputSink& out, FaultReport& faults) {
+                  std::istream& standardInput, OutputSink& out, FaultReport& faults,
+                  CharacterTaker* taker) {
   const std::vector<std::string> names = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   std::vector<HeldInput> held;
   std::unique_ptr<TableOutput> output;
-  if (options.list || options.taker != nullptr) {
-    output = std::make_unique<TextsOutput>(MakeTextOutput(options, out), faults);
+  if (options.choice.output != Output::Table) {
+    output =
+        std::make_unique<TextsOutput>(MakeTextOutput(options.choice, options.charset, out), faults);
   } else {
     // The guard comes first in the header, from the whole of every input.
     output =
         std::make_unique<HeaderOutput>(options, GuardOf(options, names, standardInput, held), out);
   }
-  TableConverter converter(options, *output, faults);
+  TableConverter converter(options, *output, faults, taker);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i < held.size() && held[i].held) {
       const std::string_view name = names[i] == "-" ? kStandardInputName : names[i];

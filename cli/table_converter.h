@@ -53,7 +53,9 @@ class TableOutput {
 // fault, and nothing after it.
 class TableConverter {
  public:
-  TableConverter(const ConvertOptions& options, TableOutput& output, FaultReport& faults);
+  // With a `taker`, the characters of the texts go to it (the glyphs of --glyphs).
+  TableConverter(const ConvertOptions& options, TableOutput& output, FaultReport& faults,
+                 CharacterTaker* taker = nullptr);
 
   // Reads the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name);
@@ -113,9 +115,10 @@ class TableConverter {
   std::uint64_t lineOffset_ = 0;  // in bytes, of the line's start
 };
 
-// --table: the inputs read as one table, written as a header (or, with
-// --list, the list of its texts' characters) to `out`.
+// --table: the inputs read as one table, written as the output that the
+// options choose (a header, or the list of its texts' characters) to `out`.
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
-                  std::istream& standardInput, OutputSink& out, FaultReport& faults);
+                  std::istream& standardInput, OutputSink& out, FaultReport& faults,
+                  CharacterTaker* taker = nullptr);
 
 }  // namespace gbkhex::cli

@@ -337,11 +337,14 @@ void StringLiteralWriter::Finish(std::string& out) {
   *this = StringLiteralWriter(lastLineReserve_);
 }
 
-std::string OverlongLiteralWarning(std::uint64_t size) {
-  return "the string literal holds " + std::to_string(size) + " bytes, more than the " +
-         std::to_string(kLongestPortableLiteral) +
-         " that C99 and C11 promise to compile (with -pedantic, GCC and Clang warn: "
-         "-Woverlength-strings); --format c writes constants of any length";
+std::optional<Fault> OverlongLiteral(std::uint64_t size) {
+  if (size <= kLongestPortableLiteral) return std::nullopt;
+  return Fault{.kind = FaultKind::LongLiteral,
+               .severity = Severity::Warning,
+               .what = "the string literal holds " + std::to_string(size) +
+                       " bytes, more than the " + std::to_string(kLongestPortableLiteral) +
+                       " that C99 and C11 promise to compile (with -pedantic, GCC and Clang "
+                       "warn: -Woverlength-strings); --format c writes constants of any length"};
 }
 
 LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start,

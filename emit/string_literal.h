@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/fault.h"
+
 namespace gbkhex {
 
 // Lines of literals end as the C format's lines and the headers' lines do, so
@@ -20,8 +22,9 @@ inline constexpr std::size_t kLiteralLineWidth = 80;
 // (-Woverlength-strings).
 inline constexpr std::uint64_t kLongestPortableLiteral = 4095;
 
-// What a warning says of a literal of `size` bytes, more than that.
-std::string OverlongLiteralWarning(std::uint64_t size);
+// The warning for a literal of `size` bytes, if that is more; it has no place
+// until the caller gives it one.
+std::optional<Fault> OverlongLiteral(std::uint64_t size);
 
 // Writes bytes as C string literals, for text that arrives in pieces. Printable
 // ASCII stands as itself, except '"' and '\', which are escaped, and a '?' that

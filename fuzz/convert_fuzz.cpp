@@ -50,10 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t choice = data[0];
   std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
   cli::ConvertOptions options;
-  options.format = (choice & 1) != 0 ? OutputFormat::C : OutputFormat::Hexadecimal;
+  options.choice.format = (choice & 1) != 0 ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.charset = (choice & 2) != 0 ? Charset::Gb2312 : Charset::Gbk;
   options.table = (choice & 0x80) != 0;
-  options.literals = options.table && (choice & 1) != 0;
+  if (options.table) {
+    options.choice.output = Output::Table;
+    if ((choice & 1) != 0) options.choice.style.form = ValueForm::Literal;
+  }
   switch (choice >> 2 & 3) {
     case 1:
       options.from = cli::InputText::CodePage936;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/choice_word.h"
 #include "glyphs/glyph.h"
 
 namespace gbkhex::glyphs {
@@ -23,6 +24,14 @@ enum class Scan {
 // Which bits of a byte hold its first pixel (the leftmost, or in Columns and
 // Pages the topmost): the high ones or the low ones.
 enum class BitOrder { MsbFirst, LsbFirst };
+
+// The words of --scan and --bit-order.
+inline constexpr ChoiceWord<Scan> kScanWords[] = {{Scan::Rows, "rows"},
+                                                  {Scan::Columns, "columns"},
+                                                  {Scan::Pages, "pages"},
+                                                  {Scan::Tiles, "tiles"}};
+inline constexpr ChoiceWord<BitOrder> kBitOrderWords[] = {{BitOrder::MsbFirst, "msb"},
+                                                          {BitOrder::LsbFirst, "lsb"}};
 
 struct ByteLayout {
   Scan scan = Scan::Rows;

@@ -95,9 +95,9 @@ Outcome ConvertInputs(const std::vector<std::string>& inputs, ConvertOptions opt
 ConvertOptions Options(OutputFormat format, std::size_t chunkSize = kDefaultChunkSize,
                        std::string arrayName = "") {
   ConvertOptions options;
-  options.format = format;
+  options.choice.format = format;
   options.chunkSize = chunkSize;
-  options.arrayName = std::move(arrayName);
+  if (!arrayName.empty()) options.choice = {.output = Output::Array, .name = std::move(arrayName)};
   options.lossy = true;
   return options;
 }
@@ -327,20 +327,28 @@ TEST(CommandLine, OptionsAndTheirErrors) {
 
 // The parser reads any table: short options with values, free text kept as
 // given, options that conflict and options that need another, as the rows
-// say; choices in any case; one option twice only with one value.
+// say; choices in any case, each the value of its row, or the default row's
+// when not given; one option twice only with one value.
 TEST(ParseOptions, ReadsWhatTheRowsSay) {
   const OptionRow rows[] = {
-      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "hex"},
-      {.option = Option::Format, .name = "format", .kind = ValueKind::Choice, .value = "string"},
+      {.option = Option::Format,
+       .name = "format",
+       .kind = ValueKind::Choice,
+       .choice = Word(kFormatWords, Format::Hexadecimal)},
+      {.option = Option::Format,
+       .name = "format",
+       .kind = ValueKind::Choice,
+       .choice = Word(kFormatWords, Format::String),
+       .isDefault = true},
       {.option = Option::Array,
        .name = "output",
        .shortName = 'o',
        .kind = ValueKind::Text,
-       .value = "FILE"},
+       .placeholder = "FILE"},
       {.option = Option::Charset,
        .name = "type",
        .kind = ValueKind::Text,
-       .value = "TEXT",
+       .placeholder = "TEXT",
        .requiresAnyOf = OptionSet().set(static_cast<std::size_t>(Option::Array))},
       {.option = Option::Decode,
        .name = "list",
@@ -353,6 +361,7 @@ TEST(ParseOptions, ReadsWhatTheRowsSay) {
     std::string output = "";
     std::string type = "";
     std::vector<std::string> operands = {};
+    Format format = Format::String;
   };
   const Case cases[] = {
       {{"-o", "a.h", "x.txt"}, "", "a.h", "", {"x.txt"}},
@@ -360,6 +369,7 @@ TEST(ParseOptions, ReadsWhatTheRowsSay) {
       {{"--type", "const uint8_t", "-o", "-"}, "", "-", "const uint8_t"},
       {{"--type=Const CODE", "-o", "x", "-", "y"}, "", "x", "Const CODE", {"-", "y"}},
       {{"--format", "STRING", "--format=string", "--nul", "--nul"}, ""},
+      {{"--format=Hex"}, "", "", "", {}, Format::Hexadecimal},
       {{"--type", "t"}, "--type goes only with --output"},
       {{"--list", "--format", "hex"}, "--list cannot be combined with --format"},
       {{"--format", "hex", "--format", "string"},
@@ -378,6 +388,7 @@ TEST(ParseOptions, ReadsWhatTheRowsSay) {
       EXPECT_EQ(parsed.Value(Option::Array).value_or(""), c.output) << c.args.front();
       EXPECT_EQ(parsed.Value(Option::Charset).value_or(""), c.type) << c.args.front();
       EXPECT_EQ(parsed.operands, c.operands) << c.args.front();
+      EXPECT_EQ(parsed.Choice<Format>(Option::Format), c.format) << c.args.front();
     } catch (const UsageError& error) {
       EXPECT_EQ(error.what(), c.error) << c.args.front();
     }

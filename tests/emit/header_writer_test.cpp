@@ -2,40 +2,73 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 
-#include "cli/fault_report.h"
-#include "cli/output_sink.h"
-#include "cli/stream_converter.h"
-#include "convert/unicode.h"
 #include "emit/character_list.h"
 #include "emit/string_literal.h"
+#include "emit/text_output.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
+
+class StringSink final : public TextSink {
+ public:
+  void Write(std::string_view text) override { text_.append(text); }
+  std::string& Gathering() noexcept override { return text_; }
+  void Gathered() override {}
+
+  std::string text_;
+};
+
+// What is wrong with a whole output comes back from Finish, for the caller to
+// report: an array without a byte, a literal longer than C99 promises.
+TEST(TextOutput, ReturnsTheProblemsOfTheWholeAsValues) {
+  struct Case {
+    OutputChoice choice;
+    std::size_t bytes;
+    std::optional<FaultKind> problem;
+  };
+  const OutputChoice array{.output = Output::Array, .name = "a"};
+  OutputChoice literalArray = array;
+  literalArray.style.form = ValueForm::Literal;
+  const Case cases[] = {
+      {array, 0, FaultKind::EmptyArray},
+      {{.output = Output::Array, .name = "a", .nul = true}, 0, std::nullopt},
+      {literalArray, 0, std::nullopt},
+      {array, 5000, std::nullopt},
+      {literalArray, 4095, std::nullopt},
+      {literalArray, 4096, FaultKind::LongLiteral},
+      {{.output = Output::Literals}, 4096, FaultKind::LongLiteral},
+      {{.output = Output::Literals}, 4095, std::nullopt},
+      {{.output = Output::Bytes}, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    StringSink sink;
+    const std::unique_ptr<TextOutput> output = MakeTextOutput(c.choice, Charset::Gbk, sink);
+    output->Write(std::u16string(c.bytes, u'A'));
+    const std::optional<Fault> problem = output->Finish();
+    EXPECT_EQ(problem ? std::optional(problem->kind) : std::nullopt, c.problem) << c.bytes;
+  }
+}
 
 TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
   for (const std::u16string_view text :
        {u"十六进制", u"ABCDEFGHIJKLMNOP", u"ABCDEFGHIJKLMNOPQ", u"欢迎\r\n十六进制 0123\nABC"}) {
-    ConvertOptions options;
-    options.arrayName = "text";
-    std::ostringstream want;
-    std::ostringstream err;
-    OutputSink sink(want, false);
-    FaultReport faults(err);
-    StreamConverter converter(options, sink, faults);
-    std::istringstream in(Utf8FromUtf16(text));
-    converter.Convert(in, "in");
-    converter.Finish();
+    StringSink want;
+    const std::unique_ptr<TextOutput> output =
+        MakeTextOutput({.output = Output::Array, .name = "text"}, Charset::Gbk, want);
+    output->Write(text.substr(0, text.size() / 2));
+    output->Write(text.substr(text.size() / 2));
+    EXPECT_FALSE(output->Finish().has_value());
 
     const std::string bytes = CodePage936Bytes(text);
     std::string got = SingleHeaderOpening("text", {});
     ConstantWriter constants;
     constants.Append(bytes, got);
     got += SingleHeaderClosing("text", {}, bytes.size(), constants.LineIsOpen());
-    EXPECT_EQ(got, want.str());
+    EXPECT_EQ(got, want.text_);
   }
   // A literal, its type and attribute, and <stdint.h> for the type.
   const DeclarationStyle style{ValueForm::Literal, "const uint8_t", "PROGMEM"};
@@ -176,4 +209,4 @@ TEST(HeaderWriter, TypesAndAttributesThatCouldBreakOutAreRefused) {
 }
 
 }  // namespace
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,13 +1,14 @@
-#include "cli/glyph_header.h"
+#include "emit/glyph_header.h"
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "convert/code_format.h"
 #include "gbkhex/product.h"
 #include "text/characters.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::string_view kBreak = kHeaderLineBreak;
@@ -64,28 +65,14 @@ void AppendCode(std::string& out, std::uint16_t code, int digits) {
   out.append("0X").append(NumToStrHex(code, static_cast<std::int16_t>(digits / 2)));
 }
 
-// How --scan and --bit-order lay the pixels out, as the first comment says it.
-std::string_view ScanText(glyphs::Scan scan) noexcept {
-  switch (scan) {
-    case glyphs::Scan::Rows:
-      return "--scan rows: each row from the top, in it bytes of 8 pixels from the left.";
-    case glyphs::Scan::Columns:
-      return "--scan columns: each column from the left, in it bytes of 8 pixels from the top.";
-    case glyphs::Scan::Pages:
-      return "--scan pages: each band of 8 rows from the top, in it a byte a column from the "
-             "left.";
-    case glyphs::Scan::Tiles:
-      return "--scan tiles: each band of 8 columns from the left, in it a byte a row from the "
-             "top.";
-  }
-  return "";
+// How the pixels are laid out, as the first comment says it.
+std::string ScanText(const GlyphLayoutText& layout) {
+  return "--scan " + std::string(layout.scan) + ": " + std::string(layout.scanOrder) + ".";
 }
 
-std::string BitOrderText(const glyphs::ByteLayout& layout) {
-  std::string text = layout.bitOrder == glyphs::BitOrder::MsbFirst
-                         ? "--bit-order msb: the first pixel of a byte in its high bit"
-                         : "--bit-order lsb: the first pixel of a byte in its low bit";
-  return text + (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
+std::string BitOrderText(const GlyphLayoutText& layout) {
+  return "--bit-order " + std::string(layout.bitOrder) + ": " + std::string(layout.bitOrderMeans) +
+         (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
 }
 
 // A name in double quotes, as nothing in it can end the comment it stands in.
@@ -97,35 +84,36 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 class HeaderText {
  public:
-  HeaderText(const GlyphHeaderSettings& settings, OutputSink& out)
+  HeaderText(const GlyphHeaderSettings& settings, TextSink& out)
       : settings_(settings),
         out_(out),
         text_(out.Gathering()),
         codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute},
         linkage_(std::string(header::kLinkageMacro) + " ") {}
 
-  void Write(std::span<const GlyphEntry> wide, std::span<const GlyphEntry> narrow) {
-    text_.append(header::Opening(FirstComment(), "GBKHEX_GLYPHS_" + settings_.name,
+  void Write(const HeaderGlyphTable& wide, const HeaderGlyphTable& narrow) {
+    text_.append(header::Opening(FirstComment(wide.width, narrow.width),
+                                 "GBKHEX_GLYPHS_" + settings_.name,
                                  NeedsStdint(settings_.style.type)));
     text_.append(header::LinkageMacroDefinition());
-    AppendSizes(wide.size(), narrow.size());
-    AppendTable("wide", wide, settings_.wideWidth, 4);
-    AppendTable("narrow", narrow, settings_.narrowWidth, 2);
+    AppendSizes(wide, narrow);
+    AppendTable("wide", wide, 4);
+    AppendTable("narrow", narrow, 2);
     text_.append(header::LinkageMacroEnd()).append(header::Closing());
     out_.Gathered();
   }
 
  private:
-  std::string FirstComment() const {
+  std::string FirstComment(int wideWidth, int narrowWidth) const {
     std::string comment =
         "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
     AppendQuoted(comment, settings_.fontName);
     comment.append(" (family ");
     AppendQuoted(comment, settings_.family);
     comment.append(") at ").append(std::to_string(settings_.pixelSize)).append(" px.");
-    comment.append(kBreak).append("   Wide cells ").append(Size(settings_.wideWidth));
-    comment.append(", narrow cells ").append(Size(settings_.narrowWidth)).append(".");
-    comment.append(kBreak).append("   ").append(ScanText(settings_.layout.scan));
+    comment.append(kBreak).append("   Wide cells ").append(Size(wideWidth));
+    comment.append(", narrow cells ").append(Size(narrowWidth)).append(".");
+    comment.append(kBreak).append("   ").append(ScanText(settings_.layout));
     comment.append(kBreak).append("   ").append(BitOrderText(settings_.layout));
     return comment.append(" */");
   }
@@ -134,14 +122,14 @@ class HeaderText {
     return std::to_string(width) + " x " + std::to_string(settings_.pixelSize) + " pixels";
   }
 
-  void AppendSizes(std::size_t wideCount, std::size_t narrowCount) {
+  void AppendSizes(const HeaderGlyphTable& wide, const HeaderGlyphTable& narrow) {
     const std::string& name = settings_.name;
     const std::pair<std::string, std::size_t> constants[] = {
         {name + "_height", static_cast<std::size_t>(settings_.pixelSize)},
-        {name + "_wide_width", static_cast<std::size_t>(settings_.wideWidth)},
-        {name + "_narrow_width", static_cast<std::size_t>(settings_.narrowWidth)},
-        {name + "_wide_count", wideCount},
-        {name + "_narrow_count", narrowCount},
+        {name + "_wide_width", static_cast<std::size_t>(wide.width)},
+        {name + "_narrow_width", static_cast<std::size_t>(narrow.width)},
+        {name + "_wide_count", wide.codes.size()},
+        {name + "_narrow_count", narrow.codes.size()},
     };
     text_.append("enum {").append(kBreak);
     for (std::size_t i = 0; i < std::size(constants); ++i) {
@@ -152,14 +140,13 @@ class HeaderText {
     text_.append("};").append(kBreak);
   }
 
-  void AppendTable(std::string_view table, std::span<const GlyphEntry> entries, int width,
-                   int codeDigits) {
+  void AppendTable(std::string_view table, const HeaderGlyphTable& glyphs, int codeDigits) {
+    const std::span<const std::uint16_t> codes = glyphs.codes;
     const std::string prefix = settings_.name + "_" + std::string(table);
-    const std::size_t bytes =
-        glyphs::LaidOutSize(width, settings_.pixelSize, settings_.layout.scan);
+    const std::size_t bytes = glyphs.bytesPerGlyph;
     std::string dimensions = "[";
     dimensions.append(std::to_string(bytes)).append("]");
-    if (entries.empty()) {
+    if (codes.empty()) {
       text_.append("/* No ").append(table).append(" glyphs: ").append(prefix);
       text_.append("_count is 0, and each array holds one").append(kBreak);
       text_.append("   placeholder, as C has no empty arrays. */");
@@ -176,46 +163,45 @@ class HeaderText {
     text_.append(kBreak);
     header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
     const std::size_t perLine = codeDigits == 4 ? 10 : 16;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      AppendCode(text_, entries[i].code, codeDigits);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      AppendCode(text_, codes[i], codeDigits);
       text_.append(",");
-      if ((i + 1) % perLine == 0 || i + 1 == entries.size()) text_.append(kBreak);
+      if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_.append(kBreak);
     }
     text_.append("};").append(kBreak);
     text_.append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
     text_.append(" bytes each. */").append(kBreak);
     header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
                                   dimensions);
-    for (const GlyphEntry& entry : entries) AppendGlyph(entry, codeDigits);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      AppendGlyph(codes[i], glyphs.glyph(i), codeDigits);
+    }
     text_.append("};").append(kBreak);
   }
 
-  void AppendGlyph(const GlyphEntry& entry, int codeDigits) {
+  void AppendGlyph(std::uint16_t code, const HeaderGlyph& entry, int codeDigits) {
     text_.append("/* ");
-    AppendCode(text_, entry.code, codeDigits);
+    AppendCode(text_, code, codeDigits);
     text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
-    const glyphs::Glyph& glyph = entry.glyph;
-    for (int y = 0; y < glyph.Height(); ++y) {
-      text_.append("   ");
-      for (int x = 0; x < glyph.Width(); ++x) text_ += glyph.Lit(x, y) ? '#' : '.';
-      text_.append(kBreak);
+    for (std::string_view drawn = entry.drawn; !drawn.empty();) {
+      const std::size_t end = drawn.find('\n');
+      text_.append("   ").append(drawn.substr(0, end)).append(kBreak);
+      drawn.remove_prefix(end == std::string_view::npos ? drawn.size() : end + 1);
     }
     text_.append("*/").append(kBreak).append("{").append(kBreak);
-    bytes_.clear();
-    glyphs::AppendLaidOut(glyph, settings_.layout, bytes_);
     ConstantWriter constants;
-    constants.Append({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
+    constants.Append({reinterpret_cast<const char*>(entry.bytes.data()), entry.bytes.size()},
+                     text_);
     if (constants.LineIsOpen()) text_.append(kBreak);
     text_.append("},").append(kBreak);
     out_.Gathered();
   }
 
   const GlyphHeaderSettings& settings_;
-  OutputSink& out_;
+  TextSink& out_;
   std::string& text_;  // the sink's, written in place
   const DeclarationStyle codeStyle_;
   const std::string linkage_;
-  std::vector<std::uint8_t> bytes_;
 };
 
 }  // namespace
@@ -242,9 +228,9 @@ std::string CodeType(std::string_view type) {
   return codeType.replace(byteType->begin, byteType->end - byteType->begin, "unsigned short");
 }
 
-void WriteGlyphHeader(const GlyphHeaderSettings& settings, std::span<const GlyphEntry> wide,
-                      std::span<const GlyphEntry> narrow, OutputSink& out) {
+void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
+                      const HeaderGlyphTable& narrow, TextSink& out) {
   HeaderText(settings, out).Write(wide, narrow);
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,4 +1,4 @@
-#include "cli/text_output.h"
+#include "emit/text_output.h"
 
 #include <string>
 
@@ -7,29 +7,23 @@
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 constexpr std::u16string_view kNul(u"\0", 1);
 
-Fault OverlongLiteral(std::uint64_t size) {
-  return Fault{.kind = FaultKind::LongLiteral,
-               .severity = Severity::Warning,
-               .what = OverlongLiteralWarning(size)};
-}
-
-// Nothing: the characters went to the options' taker.
+// Nothing: what is written is no text of the bytes.
 class NoOutput final : public TextOutput {
  public:
   void Write(std::u16string_view) override {}
-  void Finish(FaultReport&) override {}
+  std::optional<Fault> Finish() override { return std::nullopt; }
 };
 
 // Hexadecimal pairs or C constants.
 class CodeOutput final : public TextOutput {
  public:
-  CodeOutput(const ConvertOptions& options, OutputSink& out)
-      : writer_(options.format), charset_(options.charset), nul_(options.nul), out_(out) {}
+  CodeOutput(const OutputChoice& choice, Charset charset, TextSink& out)
+      : writer_(choice.format), charset_(charset), nul_(choice.nul), out_(out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
@@ -37,18 +31,19 @@ class CodeOutput final : public TextOutput {
     out_.Write(output_);
   }
 
-  void Finish(FaultReport&) override {
-    if (!nul_) return;
+  std::optional<Fault> Finish() override {
+    if (!nul_) return std::nullopt;
     output_.clear();
     writer_.Append(kNul, output_);
     out_.Write(output_);
+    return std::nullopt;
   }
 
  private:
   CodeWriter writer_;
   Charset charset_;
   bool nul_;
-  OutputSink& out_;
+  TextSink& out_;
   std::u16string written_;
   std::string output_;
 };
@@ -57,8 +52,7 @@ class CodeOutput final : public TextOutput {
 // literal's own, so --nul adds nothing.
 class LiteralOutput final : public TextOutput {
  public:
-  LiteralOutput(const ConvertOptions& options, OutputSink& out)
-      : charset_(options.charset), out_(out) {}
+  LiteralOutput(Charset charset, TextSink& out) : charset_(charset), out_(out) {}
 
   void Write(std::u16string_view units) override {
     bytes_.clear();
@@ -68,18 +62,18 @@ class LiteralOutput final : public TextOutput {
     out_.Write(output_);
   }
 
-  void Finish(FaultReport& faults) override {
+  std::optional<Fault> Finish() override {
     const std::uint64_t size = writer_.BytesWritten();
     output_.clear();
     writer_.Finish(output_);
     out_.Write(output_);
-    if (size > kLongestPortableLiteral) faults.Add(OverlongLiteral(size));
+    return OverlongLiteral(size);
   }
 
  private:
   StringLiteralWriter writer_;
   Charset charset_;
-  OutputSink& out_;
+  TextSink& out_;
   std::string bytes_;
   std::string output_;
 };
@@ -89,13 +83,8 @@ class LiteralOutput final : public TextOutput {
 // half-written behind.
 class ArrayOutput final : public TextOutput {
  public:
-  ArrayOutput(const ConvertOptions& options, OutputSink& out)
-      : name_(options.arrayName),
-        style_{options.literals ? ValueForm::Literal : ValueForm::Constants, options.type,
-               options.attribute},
-        charset_(options.charset),
-        nul_(options.nul),
-        out_(out) {}
+  ArrayOutput(const OutputChoice& choice, Charset charset, TextSink& out)
+      : name_(choice.name), style_(choice.style), charset_(charset), nul_(choice.nul), out_(out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
@@ -112,13 +101,13 @@ class ArrayOutput final : public TextOutput {
     out_.Write(output_);
   }
 
-  void Finish(FaultReport& faults) override {
+  std::optional<Fault> Finish() override {
     const bool constants = style_.form == ValueForm::Constants;
     if (constants && length_ == 0 && !nul_) {
-      faults.Add(Fault{.kind = FaultKind::EmptyArray,
-                       .what = "the input is empty, and a C array needs at least one byte (a "
-                               "string literal or --nul can hold an empty text)"});
-      return;
+      return Fault{.kind = FaultKind::EmptyArray,
+                   .what =
+                       "the input is empty, and a C array needs at least one byte (a "
+                       "string literal or --nul can hold an empty text)"};
     }
     output_.clear();
     Open();
@@ -129,7 +118,8 @@ class ArrayOutput final : public TextOutput {
     }
     output_ += SingleHeaderClosing(name_, style_, length_, constants && constants_.LineIsOpen());
     out_.Write(output_);
-    if (!constants && length_ > kLongestPortableLiteral) faults.Add(OverlongLiteral(length_));
+    if (constants) return std::nullopt;
+    return OverlongLiteral(length_);
   }
 
  private:
@@ -143,7 +133,7 @@ class ArrayOutput final : public TextOutput {
   DeclarationStyle style_;
   Charset charset_;
   bool nul_;
-  OutputSink& out_;
+  TextSink& out_;
   CodeWriter constants_{OutputFormat::C};
   StringLiteralWriter literal_{1};  // a column for the ";"
   std::uint64_t length_ = 0;
@@ -168,31 +158,42 @@ CharacterList::BytesOf ListedBytes(Charset charset) {
 // fault would pass for the list of all of them.
 class ListOutput final : public TextOutput {
  public:
-  ListOutput(const ConvertOptions& options, OutputSink& out)
-      : charset_(options.charset), out_(out) {}
+  ListOutput(Charset charset, TextSink& out) : charset_(charset), out_(out) {}
 
   void Write(std::u16string_view units) override { list_.Count(units); }
 
-  void Finish(FaultReport&) override {
+  std::optional<Fault> Finish() override {
     std::string text;
     list_.Write(text, ListedBytes(charset_));
     out_.Write(text);
+    return std::nullopt;
   }
 
  private:
   CharacterList list_;
   Charset charset_;
-  OutputSink& out_;
+  TextSink& out_;
 };
 
 }  // namespace
 
-std::unique_ptr<TextOutput> MakeTextOutput(const ConvertOptions& options, OutputSink& out) {
-  if (options.taker != nullptr) return std::make_unique<NoOutput>();
-  if (options.list) return std::make_unique<ListOutput>(options, out);
-  if (!options.arrayName.empty()) return std::make_unique<ArrayOutput>(options, out);
-  if (options.literals) return std::make_unique<LiteralOutput>(options, out);
-  return std::make_unique<CodeOutput>(options, out);
+std::unique_ptr<TextOutput> MakeTextOutput(const OutputChoice& choice, Charset charset,
+                                           TextSink& out) {
+  switch (choice.output) {
+    case Output::Bytes:
+      return std::make_unique<CodeOutput>(choice, charset, out);
+    case Output::Literals:
+      return std::make_unique<LiteralOutput>(charset, out);
+    case Output::Array:
+      return std::make_unique<ArrayOutput>(choice, charset, out);
+    case Output::List:
+      return std::make_unique<ListOutput>(charset, out);
+    case Output::Table:
+    case Output::Glyphs:
+    case Output::Decode:
+      break;
+  }
+  return std::make_unique<NoOutput>();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

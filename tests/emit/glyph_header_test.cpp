@@ -1,10 +1,10 @@
-#include "cli/glyph_header.h"
+#include "emit/glyph_header.h"
 
 #include <gtest/gtest.h>
 
 #include <string_view>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 // The codes are declared with the bitmaps' words, their byte type made
@@ -42,4 +42,4 @@ TEST(GlyphHeader, TheCodesTakeTheBitmapsTypeWithUnsignedShort) {
 }
 
 }  // namespace
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

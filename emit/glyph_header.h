@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "emit/header_writer.h"
+#include "emit/text_sink.h"
+
+namespace gbkhex {
+
+// One glyph of the header, drawn and laid out by whoever drew it.
+struct HeaderGlyph {
+  // The character that code page 936 reads at the glyph's code, which the
+  // glyph shows.
+  char16_t character = 0;
+  // The glyph drawn as text, a line a row from the top, '#' for a lit pixel
+  // and '.' for a dark one, each line ended by '\n'.
+  std::string_view drawn;
+  // Its bytes, laid out as the first comment says.
+  std::span<const std::uint8_t> bytes;
+};
+
+// The glyphs of one cell width. Each is drawn and laid out only when the
+// writer comes to it, so that a font's worth of them is never held at once.
+struct HeaderGlyphTable {
+  // Their codes of code page 936, sorted: lead byte * 256 + trail byte, or
+  // the byte.
+  std::span<const std::uint16_t> codes;
+  int width = 0;                  // of a cell, in pixels
+  std::size_t bytesPerGlyph = 0;  // the same for every glyph of a cell
+  // The glyph of codes[index]; what it views stays valid until the next call.
+  std::function<HeaderGlyph(std::size_t index)> glyph;
+};
+
+// How the bytes are laid out, as the first comment tells it: the words of
+// --scan and --bit-order, and what each means.
+struct GlyphLayoutText {
+  std::string_view scan;           // "rows"
+  std::string_view scanOrder;      // "each row from the top, in it ..."
+  std::string_view bitOrder;       // "msb"
+  std::string_view bitOrderMeans;  // "the first pixel of a byte in its high bit"
+  bool invert = false;             // lit pixels are 0 bits
+};
+
+struct GlyphHeaderSettings {
+  std::string name;  // NAME of --glyphs: must pass ArrayNameProblem
+  // The bitmaps' type and attribute (constants); the codes take the same type
+  // with its byte type made unsigned short (CodeType), and the attribute.
+  DeclarationStyle style;
+  GlyphLayoutText layout;
+  // The font as the first comment names it (a file's name without its folder,
+  // or an installed face's name), its family and size.
+  std::string fontName;
+  std::string family;
+  int pixelSize = 0;
+};
+
+// Why `type` (--type) cannot declare the glyphs, or "": beside TypeProblem's
+// reasons, it must name an unsigned byte type (unsigned char, uint8_t,
+// uint_least8_t or uint_fast8_t), since a glyph's bytes reach 0XFF and the
+// codes are declared alike, with unsigned short in its place.
+std::string GlyphTypeProblem(std::string_view type);
+
+// The codes' type for the bitmaps' `type`: "const unsigned char code" gives
+// "const unsigned short code"; "" (the default type) gives
+// "const unsigned short". `type` must pass GlyphTypeProblem.
+std::string CodeType(std::string_view type);
+
+// The header of --glyphs: the font and layout in its first comment, then the
+// sizes and counts as constants (an enum, so that they are constant
+// expressions in C too), and for each table its codes, sorted, and its
+// bitmaps in the same order, each after a comment that shows its character,
+// its code and the glyph drawn in text. A table without glyphs gets a count
+// of 0 and arrays of one placeholder, so that code that searches both tables
+// compiles whatever the text holds.
+void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
+                      const HeaderGlyphTable& narrow, TextSink& out);
+
+}  // namespace gbkhex

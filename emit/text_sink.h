@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gbkhex {
+
+// Where a writer's text goes: a file, standard output, a window's text. A
+// writer hands it text a piece at a time (a chunk, an entry, a glyph), never a
+// character at a time.
+class TextSink {
+ public:
+  virtual void Write(std::string_view text) = 0;
+
+  // The text gathered so far, for a writer of many small pieces to append to
+  // in place (what Write would copy there); Gathered() after appending.
+  virtual std::string& Gathering() noexcept = 0;
+  virtual void Gathered() = 0;
+
+ protected:
+  ~TextSink() = default;
+};
+
+}  // namespace gbkhex
