@@ -114,7 +114,14 @@ win32::UniqueDeviceContext ScreenCompatibleDc() {
 }
 
 [[noreturn]] void FailNotInstalled(std::string_view family) {
-  throw FontError(NotInstalledMessage(family, NearestFamilies(family, InstalledFamilies())));
+  // A name that GDI only stands another family in for is no family of its own
+  // to suggest.
+  std::vector<std::string> families = InstalledFamilies();
+  const std::wstring wanted = win32::WideFromUtf8(family).value_or(std::wstring());
+  std::erase_if(families, [&wanted](const std::string& installed) {
+    return SameText(win32::WideFromUtf8(installed).value_or(std::wstring()), wanted);
+  });
+  throw FontError(NotInstalledMessage(family, NearestFamilies(family, families)));
 }
 
 // The face a request asks for among its family's: the one of that style, else

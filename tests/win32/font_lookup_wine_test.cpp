@@ -116,10 +116,10 @@ struct Refused {
 };
 
 constexpr Refused kRefused[] = {
-    {"WenQuanYi Micro Hie", "\"WenQuanYi Micro Hei\""},
-    {"Noto Sans CJK", "\"Noto Sans CJK "},
+    {"WenQuanYi Micro Hie", "'WenQuanYi Micro Hei'"},
+    {"Noto Sans CJK", "'Noto Sans CJK "},
     // Wine stands Noto Sans Mono CJK SC in for it (tests/win32/wine-settings.reg).
-    {"SimSun", "no installed font family is named \"SimSun\""},
+    {"SimSun", "no installed font family is named 'SimSun'"},
     {"Noto Sans CJK SC:style=Heavy", "Bold"},
     {"Noto Sans CJK SC:weight=bold", "style"},
     {":style=Bold", "no font family"},
