@@ -5,14 +5,13 @@
 
 #include "convert/charset.h"
 #include "convert/code_format.h"
+#include "text/input_reader.h"
 
 namespace gbkhex {
 class CharacterTaker;
 }
 
 namespace gbkhex::cli {
-
-inline constexpr std::size_t kDefaultChunkSize = 64 * 1024;
 
 // What the inputs are written in.
 enum class InputText {
