@@ -83,10 +83,8 @@ InputReader::InputReader(TextCheck& check, bool codePage936, std::size_t chunkSi
     : check_(check),
       codePage936_(codePage936),
       chunkSize_(chunkSize == 0 ? kDefaultChunkSize : chunkSize),
-      // A cut-off character, then a chunk; it never decodes to more units
-      // than it has bytes.
-      bytes_(kMaxCharacterBytes + std::max(chunkSize_, kStartBytes)),
-      units_(bytes_.size(), u'\0') {}
+      // A cut-off character, then a chunk.
+      bytes_(kMaxCharacterBytes + std::max(chunkSize_, kStartBytes)) {}
 
 // Reads a chunk after the bytes that wait for more (a cut-off character, the
 // start of a line), which move to the front first. The first chunk of an
@@ -123,7 +121,8 @@ InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view nam
 template <typename Run, typename PlaceAfter>
 InputReader::Decoded InputReader::Decode(std::span<const std::uint8_t> bytes, std::uint64_t offset,
                                          bool atEnd, Run&& run, PlaceAfter&& placeAfter) {
-  if (units_.size() < bytes.size()) units_.resize(std::max(bytes.size(), 2 * units_.size()));
+  // The bytes are some of those held, which never decode to more units.
+  if (units_.size() < bytes_.size()) units_.resize(bytes_.size());
   Decoded decoded;
   for (;;) {
     const std::span<const std::uint8_t> rest = bytes.subspan(decoded.bytes);
@@ -226,12 +225,12 @@ std::optional<std::string_view> InputReader::NextLine() {
         static_cast<const char*>(std::memchr(bytes_.data() + scanned_, '\n', end_ - scanned_));
     scanned_ = found == nullptr ? end_ : static_cast<std::size_t>(found - bytes_.data());
   } else {
+    const char* const bytes = bytes_.data();
     const std::size_t high = encoding_ == InputEncoding::Utf16Be ? 0 : 1;
     // scanned_ stays at an even distance from start_.
-    while (scanned_ + 1 < end_ &&
-           !(bytes_[scanned_ + 1 - high] == '\n' && bytes_[scanned_ + high] == '\0')) {
-      scanned_ += 2;
-    }
+    std::size_t at = scanned_;
+    while (at + 1 < end_ && !(bytes[at + 1 - high] == '\n' && bytes[at + high] == '\0')) at += 2;
+    scanned_ = at;
   }
   const std::size_t lineFeedSize = utf16 ? 2 : 1;
   if (scanned_ + lineFeedSize > end_) return std::nullopt;
