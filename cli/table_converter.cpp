@@ -8,7 +8,6 @@
 #include "emit/code_page_936_bytes.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
-#include "text/characters.h"
 #include "text/utf8.h"
 
 namespace gbkhex::cli {

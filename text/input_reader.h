@@ -79,6 +79,8 @@ class TextReceiver {
   ~TextReceiver() = default;
 };
 
+// What takes the lines that a reader hands on, for a reader of lines to find
+// its parts in.
 class LineReceiver {
  public:
   // Every line that holds nothing but text, in input order.
@@ -124,7 +126,6 @@ class InputReader {
   };
 
   Piece ReadPiece(std::istream& in, std::string_view name, bool first);
-  std::span<const std::uint8_t> Held(std::size_t size) const noexcept;
   template <typename Run, typename PlaceAfter>
   Decoded Decode(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool atEnd, Run&& run,
                  PlaceAfter&& placeAfter);
