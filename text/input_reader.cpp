@@ -114,15 +114,13 @@ InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view nam
   return {read.size < asked, std::move(read.failure)};
 }
 
-// Decodes `bytes`, which start `offset` bytes into the input, to units_, one
-// run of well-formed text at a time: each goes to `run(first unit, units,
-// whether it may hold U+0000)`, then the ill-formed bytes after it are
-// reported at `placeAfter(units so far)`, which moves past them.
+// Decodes `bytes`, which start `offset` bytes into the input, to units_ (room
+// for as many units as bytes), one run of well-formed text at a time: each goes to `run(first unit,
+// units, whether it may hold U+0000)`, then the ill-formed bytes after it are reported at
+// `placeAfter(units so far)`, which moves past them.
 template <typename Run, typename PlaceAfter>
 InputReader::Decoded InputReader::Decode(std::span<const std::uint8_t> bytes, std::uint64_t offset,
                                          bool atEnd, Run&& run, PlaceAfter&& placeAfter) {
-  // The bytes are some of those held, which never decode to more units.
-  if (units_.size() < bytes_.size()) units_.resize(bytes_.size());
   Decoded decoded;
   for (;;) {
     const std::span<const std::uint8_t> rest = bytes.subspan(decoded.bytes);
@@ -152,6 +150,8 @@ InputReader::Decoded InputReader::Decode(std::span<const std::uint8_t> bytes, st
 
 void InputReader::ReadText(std::istream& in, std::string_view name, TextReceiver& receiver) {
   position_ = TextPosition{};
+  // The bytes held never decode to more units.
+  units_.resize(bytes_.size());
   for (bool first = true;; first = false) {
     const Piece piece = ReadPiece(in, name, first);
     // A character that a failed read cuts short is the failure's fault, not
@@ -285,6 +285,8 @@ void InputReader::Line(std::string_view raw, bool last, LineReceiver& receiver) 
 // line can end inside one.
 std::optional<std::u16string_view> InputReader::DecodeLine(std::string_view raw, bool last) {
   const std::size_t lineFeedSize = last ? 0 : IsUtf16(encoding_) ? 2 : 1;
+  const std::size_t size = raw.size() + lineFeedSize;
+  if (units_.size() < size) units_.resize(std::max(size, 2 * units_.size()));
   TextPosition place{lineNumber_, 1};
   std::size_t placed = 0;  // the units that `place` stands after
   const auto placeAfter = [&](std::size_t unit) -> TextPosition& {
@@ -294,7 +296,7 @@ std::optional<std::u16string_view> InputReader::DecodeLine(std::string_view raw,
   };
   bool clean = true;
   const Decoded decoded = Decode(
-      {BytesOf(raw.data()), raw.size() + lineFeedSize}, lineOffset_, true,
+      {BytesOf(raw.data()), size}, lineOffset_, true,
       [&](std::size_t first, std::u16string_view units, bool mayHoldNul) {
         if (!mayHoldNul) return;
         for (std::size_t nul = units.find(u'\0'); nul != std::u16string_view::npos;

@@ -145,7 +145,7 @@ class InputReader {
   std::size_t start_ = 0;
   std::size_t end_ = 0;
   std::size_t scanned_ = 0;
-  std::u16string units_;  // of the bytes held, or of a line decoded alone
+  std::u16string units_;  // of a chunk, or of a line decoded alone
   // Of the whole lines that follow, decoded at once as far as they are UTF-8.
   std::u16string bulkUnits_;
   struct {
