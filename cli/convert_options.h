@@ -5,10 +5,9 @@
 #include "convert/charset.h"
 #include "convert/choice_word.h"
 #include "emit/output_choice.h"
+#include "text/input_reader.h"
 
 namespace gbkhex::cli {
-
-inline constexpr std::size_t kDefaultChunkSize = 64 * 1024;
 
 // What the inputs are written in.
 enum class InputText {

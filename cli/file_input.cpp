@@ -59,22 +59,6 @@ FilePointer OpenForReading(const std::string& utf8Name) {
 #endif
 }
 
-ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
-  ReadResult result;
-  try {
-    while (result.size < count) {
-      const auto got = static_cast<std::size_t>(
-          in.sgetn(buffer + result.size, static_cast<std::streamsize>(count - result.size)));
-      if (got == 0) break;
-      result.size += got;
-    }
-  } catch (const std::exception& failure) {
-    // ReadFailure, or whatever a stream buffer of the caller's throws.
-    result.failure = std::string("read error: ") + failure.what();
-  }
-  return result;
-}
-
 WholeInput ReadWhole(std::istream& in) {
   constexpr std::size_t kStep = 64 * 1024;
   std::string text;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/fault_report.h"
+#include "text/input_reader.h"
 
 namespace gbkhex::cli {
 
@@ -48,16 +49,6 @@ using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a file for reading in binary mode by its UTF-8 name (through the wide
 // file API on Windows, so that any name works). Null on failure, with errno set.
 FilePointer OpenForReading(const std::string& utf8Name);
-
-struct ReadResult {
-  std::size_t size = 0;
-  // Empty, or "read error: <reason>" when a read failed after `size` bytes.
-  std::string failure;
-};
-
-// Reads `count` bytes into `buffer`, fewer only at the end of the input or
-// when a read fails; the bytes read before the failure are in `buffer` too.
-ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count);
 
 struct WholeInput {
   std::string text;

@@ -1,21 +1,15 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
-#include <span>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/convert_options.h"
 #include "cli/fault_report.h"
 #include "cli/output_sink.h"
 #include "emit/text_output.h"
-#include "text/display_width.h"
-#include "text/input_decoder.h"
+#include "text/input_reader.h"
 #include "text/text_check.h"
 
 namespace gbkhex::cli {
@@ -28,7 +22,7 @@ namespace gbkhex::cli {
 // Every fault is handed to the FaultReport as it is found, and the conversion
 // goes on to find the next: the output holds the text before the first fault,
 // and nothing after it.
-class StreamConverter {
+class StreamConverter final : TextReceiver {
  public:
   // With a `taker`, the characters that pass the checks go to it (the glyphs
   // of --glyphs).
@@ -36,11 +30,11 @@ class StreamConverter {
                   CharacterTaker* taker = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
-  void Convert(std::istream& in, std::string_view name);
+  void Convert(std::istream& in, std::string_view name) { reader_.ReadText(in, name, *this); }
 
   // A fault of an input that the caller could not open: it stops the output
   // as any other fault does.
-  void Refuse(const Fault& fault);
+  void Refuse(const Fault& fault) { check_.Report(fault); }
 
   // Ends the output (closes the array declaration, writes the list), if there
   // were no faults, and flushes.
@@ -48,23 +42,17 @@ class StreamConverter {
 
   // After a lossy conversion that substituted characters, the warning that
   // says how many and where the first is.
-  std::optional<Fault> SubstitutionWarning() const;
+  std::optional<Fault> SubstitutionWarning() const { return check_.SubstitutionWarning(); }
 
  private:
-  std::size_t Decode(std::size_t begin, std::size_t end, bool atEnd);
-  void Check(std::u16string_view units, bool mayHoldNul);
+  void Text(std::u16string_view units) override { output_->Write(units); }
 
   ConvertOptions options_;
   OutputSink& out_;
   FaultReport& faults_;
   TextCheck check_;
+  InputReader reader_;
   std::unique_ptr<TextOutput> output_;
-  std::vector<std::uint8_t> input_;
-  std::u16string units_;
-  // Of the current input.
-  InputEncoding encoding_ = InputEncoding::Utf8;
-  TextPosition position_;     // of the next character
-  std::uint64_t offset_ = 0;  // in bytes, of the next byte to decode
 };
 
 }  // namespace gbkhex::cli

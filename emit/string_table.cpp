@@ -133,44 +133,6 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   into.plain = line.substr(text, end - text);
 }
 
-void TableLines::Append(std::string_view bytes) {
-  if (start_ > 0) {
-    buffer_.erase(0, start_);
-    scanned_ -= start_;
-    start_ = 0;
-  }
-  buffer_.append(bytes);
-}
-
-std::size_t TableLines::FindLineFeed() const noexcept {
-  if (lineFeed_ == LineFeed::Byte) return buffer_.find('\n', scanned_);
-  const std::size_t high = lineFeed_ == LineFeed::Utf16Be ? 0 : 1;
-  // scanned_ stays at an even distance from start_.
-  for (std::size_t at = scanned_; at + 1 < buffer_.size(); at += 2) {
-    if (buffer_[at + 1 - high] == '\n' && buffer_[at + high] == '\0') return at;
-  }
-  return std::string::npos;
-}
-
-std::optional<std::string_view> TableLines::Next() {
-  const std::size_t lineFeed = FindLineFeed();
-  if (lineFeed == std::string::npos) {
-    scanned_ =
-        lineFeed_ == LineFeed::Byte ? buffer_.size() : start_ + (buffer_.size() - start_) / 2 * 2;
-    return std::nullopt;
-  }
-  const std::string_view line = std::string_view(buffer_).substr(start_, lineFeed - start_);
-  start_ = scanned_ = lineFeed + LineFeedSize();
-  return line;
-}
-
-std::optional<std::string_view> TableLines::Rest() {
-  if (start_ == buffer_.size()) return std::nullopt;
-  const std::string_view line = std::string_view(buffer_).substr(start_);
-  start_ = scanned_ = buffer_.size();
-  return line;
-}
-
 std::string_view TableNames::NameAt(std::size_t index) const noexcept {
   const std::uint64_t end = index + 1 < names_.size() ? names_[index + 1].offset : text_.size();
   return std::string_view(text_).substr(names_[index].offset, end - names_[index].offset);

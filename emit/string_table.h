@@ -51,41 +51,6 @@ struct TableLine {
 TableLine ReadTableLine(std::string_view line);
 void ReadTableLine(std::string_view line, TableLine& into);
 
-// How a line feed stands in the bytes of a text: one byte 0A (UTF-8, code
-// page 936, whose trail bytes are never 0A), or a UTF-16 unit of either byte
-// order, at an even offset.
-enum class LineFeed { Byte, Utf16Le, Utf16Be };
-
-// Cuts text that arrives in pieces into lines; holds one line at most beyond
-// what it has handed out.
-class TableLines {
- public:
-  explicit TableLines(LineFeed lineFeed = LineFeed::Byte) noexcept : lineFeed_(lineFeed) {}
-
-  void Append(std::string_view bytes);
-
-  // The next whole line, without its line feed, valid until the next call;
-  // nothing when the bytes so far end inside a line.
-  std::optional<std::string_view> Next();
-
-  // The bytes from the next line on, whole lines and the start of one.
-  std::string_view Unread() const noexcept { return std::string_view(buffer_).substr(start_); }
-
-  // The bytes that a line feed takes.
-  std::size_t LineFeedSize() const noexcept { return lineFeed_ == LineFeed::Byte ? 1 : 2; }
-
-  // At the end of the input: the last line, if the input does not end in LF.
-  std::optional<std::string_view> Rest();
-
- private:
-  std::size_t FindLineFeed() const noexcept;
-
-  LineFeed lineFeed_;
-  std::string buffer_;
-  std::size_t start_ = 0;    // of the next line in buffer_
-  std::size_t scanned_ = 0;  // where to look for its line feed from
-};
-
 // The names of a table's entries so far, to find a name given twice and a
 // name that another entry's NAME_len takes.
 class TableNames {

@@ -10,6 +10,10 @@ namespace gbkhex {
 // How an input's bytes encode its text.
 enum class InputEncoding { Utf8, Utf16Le, Utf16Be, CodePage936 };
 
+constexpr bool IsUtf16(InputEncoding encoding) noexcept {
+  return encoding == InputEncoding::Utf16Le || encoding == InputEncoding::Utf16Be;
+}
+
 // What the start of an input says of it.
 struct InputStart {
   InputEncoding encoding = InputEncoding::Utf8;

@@ -13,10 +13,6 @@ std::string WhatTheCharsetLacks(Charset charset, bool many = false) {
   return std::string(many ? "have" : "has") + " no exact code in GBK (code page 936)";
 }
 
-bool IsUtf16(InputEncoding encoding) noexcept {
-  return encoding == InputEncoding::Utf16Le || encoding == InputEncoding::Utf16Be;
-}
-
 }  // namespace
 
 void TextCheck::StartInput(std::string_view name, InputEncoding encoding) {

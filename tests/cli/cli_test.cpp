@@ -102,88 +102,27 @@ ConvertOptions Options(OutputFormat format, std::size_t chunkSize = kDefaultChun
   return options;
 }
 
-Outcome Convert(const std::string& utf8, OutputFormat format, std::size_t chunkSize) {
-  return ConvertInputs({utf8}, Options(format, chunkSize));
-}
-
-// Every chunk size from 1 byte up cuts each sample at every position: sequences,
-// tokens and C lines split anywhere must still give the window's output.
-TEST(StreamConverter, EqualsTheWindowAtEveryCut) {
+// Inputs are one text, whose output runs on from one input into the next: a
+// text cut into two inputs at any character gives the window's output. (The
+// reader's chunks cut it anywhere; see input_reader_test.)
+TEST(StreamConverter, EqualsTheWindowWhereverInputsCutTheText) {
   for (const Sample& sample : Samples()) {
     for (const OutputFormat format : {kHex, kC}) {
       const std::string expected = FormatNameToMac(sample.units, format);
-      for (std::size_t chunk = 1; chunk <= sample.utf8.size() + 1; ++chunk) {
-        const Outcome outcome = Convert(sample.utf8, format, chunk);
+      for (std::size_t cut = 0; cut <= sample.utf8.size(); ++cut) {
+        if (cut < sample.utf8.size() && (sample.utf8[cut] & 0xC0) == 0x80) continue;
+        const Outcome outcome =
+            ConvertInputs({sample.utf8.substr(0, cut), sample.utf8.substr(cut)}, Options(format));
         EXPECT_EQ(outcome.error, "");
-        EXPECT_EQ(outcome.output, expected) << sample.utf8 << " chunk " << chunk;
+        EXPECT_EQ(outcome.output, expected) << sample.utf8 << " cut " << cut;
       }
     }
   }
-}
-
-TEST(StreamConverter, SeveralInputsAreOneTextWithEachByteOrderMarkSkipped) {
-  const std::string bom = "\xEF\xBB\xBF";
-  for (std::size_t chunk = 1; chunk <= 5; ++chunk) {
-    const ConvertOptions options = Options(kC, chunk);
-    EXPECT_EQ(ConvertInputs({bom + "ABCDEFGHIJ", bom + "KLMN十六" + bom}, options).output,
-              FormatNameToMac(u"ABCDEFGHIJKLMN十六\uFEFF", kC));
-    EXPECT_EQ(ConvertInputs({bom, "", bom + bom}, options).output, FormatNameToMac(u"\uFEFF", kC));
-  }
-}
-
-// Each maximal subpart of an ill-formed sequence is one fault, placed in
-// display columns (an editor shows a replacement character for each).
-TEST(StreamConverter, BadUtf8KeepsTheOutputBeforeItAndListsEveryFault) {
-  const std::string valid = "\xEF\xBB\xBF十六A";  // 10 bytes
-  struct Case {
-    std::string bad;
-    std::string error;
-  };
-  const Case cases[] = {
-      {"\xED\xA0\x80进制\xC0",
-       // ED A0 reads as a character of code page 936, hence the hint.
-       "in.txt:1:6: error: invalid UTF-8 (byte ED) at byte offset 10; the file looks like GBK "
-       "already: use --from gbk\n"
-       "in.txt:1:7: error: invalid UTF-8 (byte A0) at byte offset 11\n"
-       "in.txt:1:8: error: invalid UTF-8 (byte 80) at byte offset 12\n"
-       "in.txt:1:13: error: invalid UTF-8 (byte C0) at byte offset 19"},
-      {"\xF0\x9F\x98\n\xE8\xBF",
-       "in.txt:1:6: error: invalid UTF-8 (bytes F0 9F 98) at byte offset 10; the file looks "
-       "like GBK already: use --from gbk\n"
-       "in.txt:2:1: error: invalid UTF-8 (bytes E8 BF) at byte offset 14; the input ends inside "
-       "a character"},
-  };
-  for (const Case& c : cases) {
-    for (std::size_t chunk = 1; chunk <= valid.size() + c.bad.size() + 1; ++chunk) {
-      const Outcome outcome = Convert(valid + c.bad, kC, chunk);
-      EXPECT_EQ(outcome.output, FormatNameToMac(u"十六A", kC)) << chunk;
-      EXPECT_EQ(outcome.error, c.error) << chunk;
-    }
-  }
-}
-
-TEST(StreamConverter, LargeInputInManyChunksEqualsOnePiece) {
-  std::mt19937 random(936);
-  const char32_t pool[] = {U'A', U'z', U'\n', U'\r', U'€', U'µ', U'\U0001F600', U'\uE765'};
-  std::string utf8;
-  std::u16string units;
-  for (int i = 0; i < 1'500'000; ++i) {
-    const std::uint32_t pick = random() % 20;
-    const char32_t cp = pick < 12 ? 0x4E00 + random() % 0x51A6 : pool[pick - 12];
-    utf8 += EncodeUtf8(cp);
-    if (cp >= 0x10000) {
-      units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      units += static_cast<char16_t>(cp);
-    }
-  }
-  for (const OutputFormat format : {kHex, kC}) {
-    const std::string expected = FormatNameToMac(units, format);
-    for (const std::size_t chunk : {kDefaultChunkSize, std::size_t{4093}}) {
-      EXPECT_TRUE(Convert(utf8, format, chunk).output == expected) << chunk;
-    }
-  }
+  // GB 2312's own readings of A1 AA and A1 A4, beside code page 936's.
+  ConvertOptions gb2312 = Options(kHex);
+  gb2312.lossy = false;
+  gb2312.charset = Charset::Gb2312;
+  EXPECT_EQ(ConvertInputs({"—·―・中\n"}, gb2312).output, "A1 AA A1 A4 A1 AA A1 A4 D6 D0 0A ");
 }
 
 std::string ArrayOpening(const std::string& name) {
@@ -440,60 +379,6 @@ TEST(CommandLine, FilesStandardInputAndFailures) {
   EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << err.str();
   const std::vector<std::string_view> version = {"--version"};
   EXPECT_EQ(cli::Run(version, in, brokenOut, err), kExitFailure);
-}
-
-TEST(StreamConverter, ListsEveryCharacterTheCharsetLacksInInputOrder) {
-  struct Case {
-    std::string utf8;
-    Charset charset;
-    std::string output;  // for the text before the first fault
-    std::string error;
-  };
-  const std::string noGbk = " has no exact code in GBK (code page 936)";
-  const Case cases[] = {
-      {"ab\n十\xC2\xB5\tx\xC3\xBE", Charset::Gbk, "61 62 0A CA AE ",
-       "in.txt:2:3: error: U+00B5 'µ'" + noGbk + "\nin.txt:2:10: error: U+00FE 'þ'" + noGbk},
-      {"\xEF\xBB\xBFx\r\n\xF0\x9F\x98\x80\xC2\x85", Charset::Gbk, "78 0D 0A ",
-       "in.txt:2:1: error: U+1F600 '\xF0\x9F\x98\x80'" + noGbk + "\nin.txt:2:3: error: U+0085" +
-           noGbk},
-      {"\xEE\x80\x80\xE2\x82\xAC中\n\n啰", Charset::Gb2312, "",
-       "in.txt:1:1: error: U+E000 '\xEE\x80\x80' is not in GB2312\n"
-       "in.txt:1:2: error: U+20AC '€' is not in GB2312\n"
-       "in.txt:3:1: error: U+5570 '啰' is not in GB2312"},
-      // GB 2312's own readings of A1 AA and A1 A4, beside code page 936's.
-      {"—·―・中\n\n啰", Charset::Gb2312, "A1 AA A1 A4 A1 AA A1 A4 D6 D0 0A 0A ",
-       "in.txt:3:1: error: U+5570 '啰' is not in GB2312"},
-      {"―・", Charset::Gbk, "A8 44 ", "in.txt:1:2: error: U+30FB '・'" + noGbk},
-      // A NUL is a fault whatever the charset, and a fault is one of many.
-      {"a"s + '\0' + "\xC2\xB5\xFF" + '\0', Charset::Gbk, "61 ",
-       "in.txt:1:2: error: U+0000 (NUL), which would end a C string early; the input looks like "
-       "UTF-16 without a byte-order mark\n"
-       "in.txt:1:3: error: U+00B5 'µ'" +
-           noGbk +
-           "\n"
-           "in.txt:1:4: error: invalid UTF-8 (byte FF) at byte offset 4\n"
-           "in.txt:1:5: error: U+0000 (NUL), which would end a C string early"},
-  };
-  for (const Case& c : cases) {
-    for (std::size_t chunk = 1; chunk <= c.utf8.size() + 1; ++chunk) {
-      ConvertOptions options = Options(kHex, chunk);
-      options.lossy = false;
-      options.charset = c.charset;
-      const Outcome outcome = ConvertInputs({c.utf8}, options);
-      EXPECT_EQ(outcome.output, c.output) << c.utf8 << " chunk " << chunk;
-      EXPECT_EQ(outcome.error, c.error) << c.utf8 << " chunk " << chunk;
-    }
-  }
-  // Long lines, counted across chunks and in more than one block of counting.
-  const std::string longLine(70'000, 'a');
-  ConvertOptions strict = Options(kHex, 100'000);
-  strict.lossy = false;
-  EXPECT_EQ(
-      ConvertInputs({longLine + "\n" + longLine + "\n" + longLine + "\xC2\xB5"}, strict).error,
-      "in.txt:3:70001: error: U+00B5 'µ'" + noGbk);
-  // Lines count from 1 again in every input.
-  EXPECT_EQ(ConvertInputs({"a\nb\n", "c\xC2\xB5"}, strict).error,
-            "in.txt:1:2: error: U+00B5 'µ'" + noGbk);
 }
 
 // The first 100 errors are listed, then one line says how many more there are.

@@ -43,28 +43,16 @@ struct Read {
   std::string faults;
 };
 
-// Reads `inputs`, named a.txt, b.txt, ..., as one table: from streams, or
-// `held` in memory in the converter's pieces, as standard input is.
-Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {},
-                bool held = false) {
+// Reads `inputs`, named a.txt, b.txt, ..., as one table.
+Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options = {}) {
   Read read;
   std::ostringstream err;
   FaultReport faults(err);
   Recorder recorder(read.entries);
   TableConverter converter(options, recorder, faults);
-  const std::size_t size = TableConverter::ChunkSize(options);
   for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const std::string name = std::string(1, static_cast<char>('a' + i)) + ".txt";
-    if (!held) {
-      std::istringstream in(inputs[i]);
-      converter.Convert(in, name);
-      continue;
-    }
-    std::vector<std::string> pieces;
-    for (std::size_t at = 0; at <= inputs[i].size(); at += size) {
-      pieces.push_back(inputs[i].substr(at, size));
-    }
-    converter.Convert(pieces, name);
+    std::istringstream in(inputs[i]);
+    converter.Convert(in, std::string(1, static_cast<char>('a' + i)) + ".txt");
   }
   converter.Finish();
   read.faults = err.str();
@@ -86,10 +74,11 @@ std::string Utf16(std::string_view utf8, bool bigEndian) {
   return bytes;
 }
 
-// One table in every encoding and cut into chunks of every size gives the
-// same entries and the same faults, each at its display column: tabs, Chinese
-// characters, escapes and CR LF included; a comment is no text to check.
-TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
+// One table in every encoding gives the same entries and the same faults,
+// each at its display column: tabs, Chinese characters, escapes and CR LF
+// included; a comment is no text to check. (The reader gives the same lines
+// at every chunk size; see input_reader_test.)
+TEST(TableConverter, EveryEncodingReadsTheSameTable) {
   const std::string table =
       "# 注释 with € and 😀, which no entry holds\n"
       "\tmenu = 主菜单\t \r\n"
@@ -109,14 +98,9 @@ TEST(TableConverter, EveryEncodingAndChunkSizeReadsTheSameTable) {
   const std::vector<std::string> encodings = {table, "\xEF\xBB\xBF" + table, Utf16(table, false),
                                               Utf16(table, true)};
   for (const std::string& input : encodings) {
-    for (const std::size_t chunk : {1, 2, 3, 5, 8, 64 * 1024}) {
-      ConvertOptions options;
-      options.chunkSize = chunk;
-      for (const Read& read : {ReadTables({input}, options), ReadTables({input}, options, true)}) {
-        EXPECT_EQ(read.entries, entries) << chunk;
-        EXPECT_EQ(read.faults, faults) << chunk;
-      }
-    }
+    const Read read = ReadTables({input});
+    EXPECT_EQ(read.entries, entries) << input;
+    EXPECT_EQ(read.faults, faults) << input;
   }
   // Code page 936 input, as Notepad's "ANSI" saves it, with --from gbk.
   ConvertOptions gbk;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -73,25 +72,6 @@ TEST(StringTable, ALineOfAnyOtherShapeIsAFaultAtItsPlace) {
     ASSERT_EQ(got.kind, Kind::Fault) << want.line;
     EXPECT_EQ(got.faultOffset, want.offset) << want.line;
     EXPECT_NE(got.fault.find(want.what), std::string::npos) << want.line << ": " << got.fault;
-  }
-}
-
-TEST(StringTable, LinesComeWholeFromChunksOfAnySize) {
-  const std::string table = "a = 1\r\n\nb = 主菜单\n# c\r\nlast = x";
-  const std::vector<std::string> want = {"a = 1\r", "", "b = 主菜单", "# c\r", "last = x"};
-  std::mt19937 random(14);
-  for (int round = 0; round < 50; ++round) {
-    TableLines lines;
-    std::vector<std::string> got;
-    for (std::size_t at = 0; at < table.size();) {
-      const std::size_t size = std::uniform_int_distribution<std::size_t>(0, 7)(random);
-      lines.Append(std::string_view(table).substr(at, size));
-      at += size;
-      while (const auto line = lines.Next()) got.emplace_back(*line);
-    }
-    if (const auto rest = lines.Rest()) got.emplace_back(*rest);
-    ASSERT_EQ(got, want);
-    EXPECT_FALSE(lines.Rest());
   }
 }
 
