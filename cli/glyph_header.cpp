@@ -5,6 +5,7 @@
 
 #include "convert/code_format.h"
 #include "gbkhex/product.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
 
 namespace gbkhex::cli {
@@ -19,10 +20,6 @@ struct ByteType {
   bool isUnsigned = false;
 };
 
-bool IsWordCharacter(char c) noexcept {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 std::optional<ByteType> FindByteType(std::string_view type) {
   struct Word {
     std::size_t begin;
@@ -30,12 +27,12 @@ std::optional<ByteType> FindByteType(std::string_view type) {
   };
   std::vector<Word> words;
   for (std::size_t at = 0; at < type.size();) {
-    if (!IsWordCharacter(type[at])) {
+    if (!IsIdentifierCharacter(type[at])) {
       ++at;
       continue;
     }
     std::size_t end = at;
-    while (end < type.size() && IsWordCharacter(type[end])) ++end;
+    while (end < type.size() && IsIdentifierCharacter(type[end])) ++end;
     words.push_back({at, type.substr(at, end - at)});
     at = end;
   }

@@ -10,6 +10,7 @@
 #include "emit/code_page_936_bytes.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -31,8 +32,6 @@ LineFeed LineFeedOf(InputEncoding encoding) noexcept {
   }
   return LineFeed::Byte;
 }
-
-constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
 
 // The column after `ascii`, tab stops every 8, as Advance counts it.
 std::uint64_t AsciiColumn(std::string_view ascii) noexcept {
@@ -422,7 +421,7 @@ void TableConverter::Entry(std::string_view line) {
   if (entry_.quoted) {
     std::string_view rest = line;
     if (rest.ends_with('\r')) rest.remove_suffix(1);
-    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    while (!rest.empty() && IsSpaceOrTab(rest.back())) rest.remove_suffix(1);
     textEnd = rest.size() - 1;
   }
   const std::size_t start = entry_.textOffset;

@@ -11,6 +11,7 @@
 #include "emit/c_names.h"
 #include "emit/code_page_936_bytes.h"
 #include "emit/string_literal.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
 
 namespace gbkhex {
@@ -120,12 +121,9 @@ std::string TypeProblem(std::string_view text) {
 std::string AttributeProblem(std::string_view text) { return DeclarationTextProblem(text); }
 
 bool NeedsStdint(std::string_view type) {
-  const auto isWordChar = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  };
   for (std::size_t at = 0; at < type.size();) {
     std::size_t end = at;
-    while (end < type.size() && isWordChar(type[end])) ++end;
+    while (end < type.size() && IsIdentifierCharacter(type[end])) ++end;
     if (end > at && IsStdintType(type.substr(at, end - at))) return true;
     at = end + 1;
   }
