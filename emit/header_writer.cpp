@@ -13,6 +13,7 @@
 #include "emit/string_literal.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
+#include "text/utf8.h"
 
 namespace gbkhex {
 namespace {
@@ -23,24 +24,6 @@ constexpr std::size_t kConstantsPerLine = 16;
 std::string Line(std::string_view text) {
   std::string line(text);
   return line.append(kHeaderLineBreak);
-}
-
-// The code point of the UTF-8 sequence at text[at] and its length, or a
-// length of 0 where no well-formed sequence starts.
-std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at) noexcept {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned lead = byte(at);
-  if (lead < 0x80) return {lead, 1};
-  const std::size_t size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-  if (lead < 0xC2 || lead > 0xF4 || at + size > text.size()) return {0, 0};
-  char32_t code = lead & (0x7F >> size);
-  for (std::size_t i = 1; i < size; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
-    code = code << 6 | (byte(at + i) & 0x3F);
-  }
-  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < smallest[size] || code > 0x10FFFF || IsSurrogate(code)) return {0, 0};
-  return {code, size};
 }
 
 // Why `text` cannot stand in a declaration, checked character by character.
@@ -216,7 +199,8 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
     out.append(utf8Text.substr(at, run - at));
     at = run;
     if (at == utf8Text.size()) break;
-    const auto [code, size] = DecodeAt(utf8Text, at);
+    const auto [code, size] = DecodeUtf8Character(
+        {reinterpret_cast<const std::uint8_t*>(utf8Text.data()) + at, utf8Text.size() - at});
     const char previous = out.back();
     if (size == 0) {
       // The byte and the continuation bytes that it leads.

@@ -512,6 +512,15 @@ std::size_t IllFormedUtf8Length(std::span<const std::uint8_t> bytes) noexcept {
   return present;
 }
 
+Utf8Character DecodeUtf8Character(std::span<const std::uint8_t> bytes) noexcept {
+  if (bytes.empty()) return {};
+  const std::size_t length = kLeads[bytes[0]].length;
+  if (length == 0 || bytes.size() < length || !PrefixIsWellFormed(bytes.data(), length)) return {};
+  std::uint8_t seq[4] = {};
+  std::memcpy(seq, bytes.data(), length);
+  return {CodePointOf(seq[0], seq[1], seq[2], seq[3], static_cast<std::uint32_t>(length)), length};
+}
+
 Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexcept {
   return Utf8DecodersForThisCpu().back().decode(bytes, out);
 }
