@@ -200,8 +200,8 @@ class HeaderText {
     text_.append("*/").append(kBreak).append("{").append(kBreak);
     bytes_.clear();
     glyphs::AppendLaidOut(glyph, settings_.layout, bytes_);
-    ConstantWriter constants;
-    constants.Append({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
+    CodeWriter constants(OutputFormat::C);
+    constants.AppendBytes({reinterpret_cast<const char*>(bytes_.data()), bytes_.size()}, text_);
     if (constants.LineIsOpen()) text_.append(kBreak);
     text_.append("},").append(kBreak);
     out_.Gathered();

@@ -1,13 +1,13 @@
 #include "emit/header_writer.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "convert/code_format.h"
-#include "convert/code_page_936_table.h"
 #include "emit/c_names.h"
 #include "emit/code_page_936_bytes.h"
 #include "emit/string_literal.h"
@@ -19,7 +19,6 @@ namespace gbkhex {
 namespace {
 
 constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
-constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
   std::string line(text);
@@ -247,74 +246,6 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
 
 }  // namespace header
 
-void ConstantWriter::Append(std::string_view bytes, std::string& out) {
-  // Each token is stored as eight characters, of which the first five count:
-  // one store a byte, the next token over the rest.
-  static constexpr std::size_t kToken = 5;
-  static constexpr auto kTokens = [] {
-    std::array<std::array<char, 8>, 256> tokens{};
-    for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ','};
-    }
-    return tokens;
-  }();
-  const std::size_t start = out.size();
-  const std::size_t lineBreaks =
-      (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
-  const std::size_t size = bytes.size() * kToken + lineBreaks * kHeaderLineBreak.size();
-  out.resize(start + size + kTokens[0].size());
-  char* at = out.data() + start;
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (std::size_t left = bytes.size(); left > 0;) {
-    // The bytes up to the end of the line, without a test after each.
-    const std::size_t room = kConstantsPerLine - bytesWritten_ % kConstantsPerLine;
-    const std::size_t run = std::min(room, left);
-    for (std::size_t i = 0; i < run; ++i, at += kToken) std::memcpy(at, kTokens[in[i]].data(), 8);
-    in += run;
-    left -= run;
-    bytesWritten_ += run;
-    if (run == room) {
-      std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
-      at += kHeaderLineBreak.size();
-    }
-  }
-  out.resize(start + size);
-}
-
-void ConstantWriter::AppendCodesOf(std::u16string_view units, std::string& out) {
-  // Each token is stored as eight characters with the line break after it:
-  // the next token overwrites the break but after a line's last token. The
-  // place of every token follows from its index, and a one-byte code's lead
-  // token (a 00) is overwritten by its own byte: no branch a unit, which text
-  // mixing ASCII and Chinese at random would mispredict.
-  static constexpr auto kTokens = [] {
-    std::array<std::array<char, 8>, 256> tokens{};
-    for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ',', '\r', '\n'};
-    }
-    return tokens;
-  }();
-  // Where the token of `index` starts, from the start of its line's run.
-  const auto offset = [](std::uint64_t index) {
-    return static_cast<std::size_t>(index * 5 + index / kConstantsPerLine * 2);
-  };
-  const std::uint64_t first = bytesWritten_ % kConstantsPerLine;
-  const std::size_t start = out.size();
-  out.resize(start + offset(first + 2 * units.size()) - offset(first) + kTokens[0].size());
-  char* const at = out.data() + start;
-  const std::size_t origin = offset(first);
-  std::uint64_t index = first;
-  for (const char16_t unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(unit);
-    std::memcpy(at + (offset(index) - origin), kTokens[code >> 8].data(), 8);
-    index += code > 0xFF ? 1 : 0;
-    std::memcpy(at + (offset(index) - origin), kTokens[code & 0xFF].data(), 8);
-    ++index;
-  }
-  out.resize(start + offset(index) - origin);
-  bytesWritten_ += index - first;
-}
-
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
   std::string text =
       header::Opening("/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */",
@@ -418,10 +349,10 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view 
   std::uint64_t length = 0;
   bool lineIsOpen = false;
   if (style_.form == ValueForm::Constants) {
-    ConstantWriter constants;
-    constants.AppendCodesOf(units, out);
+    CodeWriter constants(OutputFormat::C);
+    constants.Append(units, out);
     length = constants.BytesWritten();
-    if (nul_) constants.Append(std::string_view("\0", 1), out);
+    if (nul_) constants.AppendBytes(std::string_view("\0", 1), out);
     lineIsOpen = constants.LineIsOpen();
   } else {
     bytes_.clear();
