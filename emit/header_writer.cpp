@@ -198,8 +198,12 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
     out.append(utf8Text.substr(at, run - at));
     at = run;
     if (at == utf8Text.size()) break;
-    const auto [code, size] = DecodeUtf8Character(
-        {reinterpret_cast<const std::uint8_t*>(utf8Text.data()) + at, utf8Text.size() - at});
+    // ASCII, most of what needs attention in usual text, is its own code.
+    const auto [code, size] =
+        byte(at) < 0x80
+            ? Utf8Character{byte(at), 1}
+            : DecodeUtf8Character({reinterpret_cast<const std::uint8_t*>(utf8Text.data()) + at,
+                                   utf8Text.size() - at});
     const char previous = out.back();
     if (size == 0) {
       // The byte and the continuation bytes that it leads.
