@@ -21,13 +21,13 @@ constexpr bool IsDecimalDigit(Unit c) noexcept {
 // type, and a word of text that a double click selects are made of.
 template <class Unit>
 constexpr bool IsIdentifierCharacter(Unit c) noexcept {
-  return IsIdentifierStart(c) || IsDecimalDigit(c);
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
 // 0-9, A-F or a-f.
 template <class Unit>
 constexpr bool IsHexDigit(Unit c) noexcept {
-  return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // The value of a hexadecimal digit; only for units that IsHexDigit admits.
