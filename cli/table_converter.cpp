@@ -8,12 +8,12 @@
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
 #include "emit/text_output.h"
+#include "text/character_classes.h"
 #include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {
 
-constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
 
 // The column after `ascii`, tab stops every 8, as Advance counts it.
 std::uint64_t AsciiColumn(std::string_view ascii) noexcept {
@@ -201,7 +201,7 @@ void TableConverter::Line(const InputLine& line) {
   if (entry_.quoted) {
     std::string_view rest = line.utf8;
     if (rest.ends_with('\r')) rest.remove_suffix(1);
-    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    while (!rest.empty() && IsSpaceOrTab(rest.back())) rest.remove_suffix(1);
     textEnd = rest.size() - 1;
   }
   const std::size_t start = entry_.textOffset;

@@ -1,6 +1,8 @@
 #include "code_format.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cwchar>
 
 #include "code_page_936_table.h"
@@ -46,8 +48,7 @@ std::uint16_t CodeOf(In unit) noexcept {
 // of its high byte and then the token of its low byte; for a one-byte code the
 // low token lands on the same place and overwrites the high one. A C token is
 // likewise always followed by a line break, which survives only where the next
-// token starts a new line, so C output needs the room of one line break spare
-// after its end.
+// token starts a new line, so C output needs spare room after its end.
 
 template <class Out>
 void PutHexToken(Out* out, std::uint8_t byte) noexcept {
@@ -80,20 +81,31 @@ constexpr std::size_t CTokenOffset(std::size_t index) noexcept {
   return index * kCTokenSize + index / kCLineBytes * SizeOf(kBreak);
 }
 
+// Every C token with its line break, padded to eight units: one copy of a
+// whole token costs less than a store for each of its units.
+constexpr std::size_t kCTokenRoom = 8;
+// The room that a C text needs after its end for the last token's copy.
+constexpr std::size_t kCTokenSpare = kCTokenRoom - kCTokenSize;
+
+template <LineBreak kBreak, class Out>
+constexpr auto kCTokens = [] {
+  std::array<std::array<Out, kCTokenRoom>, 256> tokens{};
+  for (std::size_t b = 0; b < tokens.size(); ++b) {
+    tokens[b] = {Out{'0'}, Out{'X'}, static_cast<Out>(kHexDigits[b >> 4]),
+                 static_cast<Out>(kHexDigits[b & 0xF]), Out{','}};
+    if constexpr (kBreak == LineBreak::CrLf) {
+      tokens[b][5] = Out{'\r'};
+      tokens[b][6] = Out{'\n'};
+    } else {
+      tokens[b][5] = Out{'\n'};
+    }
+  }
+  return tokens;
+}();
+
 template <LineBreak kBreak, class Out>
 void PutCToken(Out* out, std::uint8_t byte) noexcept {
-  const auto& digits = kDigitPairs[byte];
-  out[0] = static_cast<Out>('0');
-  out[1] = static_cast<Out>('X');
-  out[2] = static_cast<Out>(digits[0]);
-  out[3] = static_cast<Out>(digits[1]);
-  out[4] = static_cast<Out>(',');
-  if constexpr (kBreak == LineBreak::CrLf) {
-    out[5] = static_cast<Out>('\r');
-    out[6] = static_cast<Out>('\n');
-  } else {
-    out[5] = static_cast<Out>('\n');
-  }
+  std::memcpy(out, kCTokens<kBreak, Out>[byte].data(), sizeof(kCTokens<kBreak, Out>[byte]));
 }
 
 // `firstIndex` is the number of bytes already on the current line: the output
@@ -121,10 +133,41 @@ std::size_t AppendC(std::basic_string_view<In> units, std::basic_string<Out>& ou
                     std::size_t onLine) {
   const std::size_t start = out.size();
   const std::size_t most = 2 * units.size();
-  out.resize(start + CTokenOffset<kBreak>(onLine + most) + SizeOf(kBreak));
+  out.resize(start + CTokenOffset<kBreak>(onLine + most) + kCTokenSpare);
   const std::size_t index = WriteC<kInput, kBreak>(units, out.data() + start, onLine);
   out.resize(start + CTokenOffset<kBreak>(index) - CTokenOffset<kBreak>(onLine));
   return index - onLine;
+}
+
+// The same for bytes, a token each, a line's at a time: no test after each
+// token, and the line break that the last one brings stays.
+template <LineBreak kBreak>
+void AppendCBytes(std::string_view bytes, std::string& out, std::size_t onLine) {
+  const std::size_t size =
+      CTokenOffset<kBreak>(onLine + bytes.size()) - CTokenOffset<kBreak>(onLine);
+  const std::size_t start = out.size();
+  out.resize(start + size + kCTokenSpare);
+  char* at = out.data() + start;
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  for (std::size_t left = bytes.size(); left > 0;) {
+    // The remainder bounds the run by a line, which lets the compiler unroll it.
+    const std::size_t room = kCLineBytes - onLine % kCLineBytes;
+    const std::size_t run = std::min(room, left);
+    for (std::size_t i = 0; i < run; ++i, at += kCTokenSize) PutCToken<kBreak>(at, in[i]);
+    in += run;
+    left -= run;
+    onLine += run;
+    if (run == room) at += SizeOf(kBreak);
+  }
+  out.resize(start + size);
+}
+
+void AppendHexBytes(std::string_view bytes, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size() * kHexTokenSize);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    PutHexToken(out.data() + start + i * kHexTokenSize, static_cast<std::uint8_t>(bytes[i]));
+  }
 }
 
 // Returns the number of bytes written.
@@ -194,6 +237,18 @@ void CodeWriter::Append(std::basic_string_view<In> units, std::basic_string<Out>
           AppendOutput<InputLineBreak::Separator>(units, out, format_, lineBreak_, onLine);
       break;
   }
+}
+
+void CodeWriter::AppendBytes(std::string_view bytes, std::string& out) {
+  const std::size_t onLine = bytesWritten_ % kCLineBytes;
+  if (format_ == OutputFormat::Hexadecimal) {
+    AppendHexBytes(bytes, out);
+  } else if (lineBreak_ == LineBreak::CrLf) {
+    AppendCBytes<LineBreak::CrLf>(bytes, out, onLine);
+  } else {
+    AppendCBytes<LineBreak::Lf>(bytes, out, onLine);
+  }
+  bytesWritten_ += bytes.size();
 }
 
 bool CodeWriter::LineIsOpen() const noexcept { return bytesWritten_ % kCLineBytes != 0; }

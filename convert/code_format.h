@@ -71,6 +71,10 @@ class CodeWriter {
   void Append(std::basic_string_view<In> units, std::basic_string<Out>& out);
   void Append(std::u16string_view units, std::string& out) { Append<char16_t, char>(units, out); }
 
+  // Appends `bytes` as they are, a token each, on the same lines as the text:
+  // for what is not text, such as a terminating 00 or the bits of a glyph.
+  void AppendBytes(std::string_view bytes, std::string& out);
+
   // Code page 936 bytes written so far.
   std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
 

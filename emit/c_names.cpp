@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "text/character_classes.h"
+
 namespace gbkhex {
 namespace {
 
@@ -225,15 +227,9 @@ bool IsKeyword(std::string_view name) {
   return refused != nullptr && refused->kind == Refused::Keyword;
 }
 
-bool IsIdentifierStart(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
-
 bool IsIdentifierShape(std::string_view name) {
   return !name.empty() && IsIdentifierStart(name.front()) &&
-         std::all_of(name.begin(), name.end(), IsIdentifierChar);
+         std::all_of(name.begin(), name.end(), IsIdentifierCharacter<char>);
 }
 
 constexpr std::string_view kOwnMacroPrefix = "GBKHEX_";

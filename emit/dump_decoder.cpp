@@ -8,23 +8,13 @@
 #include "convert/code_format.h"
 #include "convert/code_page_936.h"
 #include "emit/string_literal.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
 
 namespace gbkhex {
 namespace {
 
-constexpr bool IsBlank(char c) noexcept {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-bool IsSeparator(char c) { return IsBlank(c) || c == ','; }
-
-std::optional<unsigned> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  return std::nullopt;
-}
+bool IsSeparator(char c) { return IsCWhiteSpace(c) || c == ','; }
 
 bool StartsComment(std::string_view text, std::size_t at) {
   return text[at] == '/' && at + 1 < text.size() && (text[at + 1] == '*' || text[at + 1] == '/');
@@ -77,9 +67,10 @@ std::optional<std::uint8_t> ByteConstant(std::string_view token) {
   unsigned value = 0;
   const std::size_t digitsStart = at;
   for (; at < token.size(); ++at) {
-    const std::optional<unsigned> digit = HexDigit(token[at]);
-    if (!digit || *digit >= base) break;
-    value = value * base + *digit;
+    if (!IsHexDigit(token[at])) break;
+    const unsigned digit = HexDigitValue(token[at]);
+    if (digit >= base) break;
+    value = value * base + digit;
     if (value > 0xFF) return std::nullopt;
   }
   if (at == digitsStart) return std::nullopt;
@@ -150,7 +141,7 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
     if (!byte) return decoder.Fail("malformed number" + Quoted(token), offset);
     return decoder.Add(*byte, offset);
   }
-  if (!std::all_of(token.begin(), token.end(), [](char c) { return HexDigit(c).has_value(); })) {
+  if (!std::all_of(token.begin(), token.end(), IsHexDigit<char>)) {
     return decoder.Fail("malformed number" + Quoted(token), offset);
   }
   if (token.size() % 2 != 0) {
@@ -158,7 +149,7 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
   }
   for (std::size_t at = 0; at < token.size(); at += 2) {
     const auto byte =
-        static_cast<std::uint8_t>(*HexDigit(token[at]) << 4 | *HexDigit(token[at + 1]));
+        static_cast<std::uint8_t>(HexDigitValue(token[at]) << 4 | HexDigitValue(token[at + 1]));
     if (!decoder.Add(byte, offset + at)) return false;
   }
   return true;
@@ -168,7 +159,7 @@ std::size_t SkipBlanksAndComments(std::string_view text, std::size_t at) {
   while (at < text.size()) {
     if (StartsComment(text, at)) {
       at = SkipComment(text, at);
-    } else if (IsBlank(text[at])) {
+    } else if (IsCWhiteSpace(text[at])) {
       ++at;
     } else {
       break;

@@ -6,6 +6,7 @@
 
 #include "convert/code_format.h"
 #include "gbkhex/product.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
 
 namespace gbkhex {
@@ -20,10 +21,6 @@ struct ByteType {
   bool isUnsigned = false;
 };
 
-bool IsWordCharacter(char c) noexcept {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 std::optional<ByteType> FindByteType(std::string_view type) {
   struct Word {
     std::size_t begin;
@@ -31,12 +28,12 @@ std::optional<ByteType> FindByteType(std::string_view type) {
   };
   std::vector<Word> words;
   for (std::size_t at = 0; at < type.size();) {
-    if (!IsWordCharacter(type[at])) {
+    if (!IsIdentifierCharacter(type[at])) {
       ++at;
       continue;
     }
     std::size_t end = at;
-    while (end < type.size() && IsWordCharacter(type[end])) ++end;
+    while (end < type.size() && IsIdentifierCharacter(type[end])) ++end;
     words.push_back({at, type.substr(at, end - at)});
     at = end;
   }
@@ -189,9 +186,9 @@ class HeaderText {
       drawn.remove_prefix(end == std::string_view::npos ? drawn.size() : end + 1);
     }
     text_.append("*/").append(kBreak).append("{").append(kBreak);
-    ConstantWriter constants;
-    constants.Append({reinterpret_cast<const char*>(entry.bytes.data()), entry.bytes.size()},
-                     text_);
+    CodeWriter constants(OutputFormat::C);
+    constants.AppendBytes({reinterpret_cast<const char*>(entry.bytes.data()), entry.bytes.size()},
+                          text_);
     if (constants.LineIsOpen()) text_.append(kBreak);
     text_.append("},").append(kBreak);
     out_.Gathered();

@@ -1,45 +1,28 @@
 #include "emit/header_writer.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "convert/code_format.h"
-#include "convert/code_page_936_table.h"
 #include "emit/c_names.h"
 #include "emit/code_page_936_bytes.h"
 #include "emit/string_literal.h"
+#include "text/character_classes.h"
 #include "text/characters.h"
+#include "text/utf8.h"
 
 namespace gbkhex {
 namespace {
 
 constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
-constexpr std::size_t kConstantsPerLine = 16;
 
 std::string Line(std::string_view text) {
   std::string line(text);
   return line.append(kHeaderLineBreak);
-}
-
-// The code point of the UTF-8 sequence at text[at] and its length, or a
-// length of 0 where no well-formed sequence starts.
-std::pair<char32_t, std::size_t> DecodeAt(std::string_view text, std::size_t at) noexcept {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned lead = byte(at);
-  if (lead < 0x80) return {lead, 1};
-  const std::size_t size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-  if (lead < 0xC2 || lead > 0xF4 || at + size > text.size()) return {0, 0};
-  char32_t code = lead & (0x7F >> size);
-  for (std::size_t i = 1; i < size; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
-    code = code << 6 | (byte(at + i) & 0x3F);
-  }
-  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < smallest[size] || code > 0x10FFFF || IsSurrogate(code)) return {0, 0};
-  return {code, size};
 }
 
 // Why `text` cannot stand in a declaration, checked character by character.
@@ -120,12 +103,9 @@ std::string TypeProblem(std::string_view text) {
 std::string AttributeProblem(std::string_view text) { return DeclarationTextProblem(text); }
 
 bool NeedsStdint(std::string_view type) {
-  const auto isWordChar = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  };
   for (std::size_t at = 0; at < type.size();) {
     std::size_t end = at;
-    while (end < type.size() && isWordChar(type[end])) ++end;
+    while (end < type.size() && IsIdentifierCharacter(type[end])) ++end;
     if (end > at && IsStdintType(type.substr(at, end - at))) return true;
     at = end + 1;
   }
@@ -218,7 +198,12 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
     out.append(utf8Text.substr(at, run - at));
     at = run;
     if (at == utf8Text.size()) break;
-    const auto [code, size] = DecodeAt(utf8Text, at);
+    // ASCII, most of what needs attention in usual text, is its own code.
+    const auto [code, size] =
+        byte(at) < 0x80
+            ? Utf8Character{byte(at), 1}
+            : DecodeUtf8Character({reinterpret_cast<const std::uint8_t*>(utf8Text.data()) + at,
+                                   utf8Text.size() - at});
     const char previous = out.back();
     if (size == 0) {
       // The byte and the continuation bytes that it leads.
@@ -264,74 +249,6 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
 }
 
 }  // namespace header
-
-void ConstantWriter::Append(std::string_view bytes, std::string& out) {
-  // Each token is stored as eight characters, of which the first five count:
-  // one store a byte, the next token over the rest.
-  static constexpr std::size_t kToken = 5;
-  static constexpr auto kTokens = [] {
-    std::array<std::array<char, 8>, 256> tokens{};
-    for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ','};
-    }
-    return tokens;
-  }();
-  const std::size_t start = out.size();
-  const std::size_t lineBreaks =
-      (bytesWritten_ % kConstantsPerLine + bytes.size()) / kConstantsPerLine;
-  const std::size_t size = bytes.size() * kToken + lineBreaks * kHeaderLineBreak.size();
-  out.resize(start + size + kTokens[0].size());
-  char* at = out.data() + start;
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (std::size_t left = bytes.size(); left > 0;) {
-    // The bytes up to the end of the line, without a test after each.
-    const std::size_t room = kConstantsPerLine - bytesWritten_ % kConstantsPerLine;
-    const std::size_t run = std::min(room, left);
-    for (std::size_t i = 0; i < run; ++i, at += kToken) std::memcpy(at, kTokens[in[i]].data(), 8);
-    in += run;
-    left -= run;
-    bytesWritten_ += run;
-    if (run == room) {
-      std::memcpy(at, kHeaderLineBreak.data(), kHeaderLineBreak.size());
-      at += kHeaderLineBreak.size();
-    }
-  }
-  out.resize(start + size);
-}
-
-void ConstantWriter::AppendCodesOf(std::u16string_view units, std::string& out) {
-  // Each token is stored as eight characters with the line break after it:
-  // the next token overwrites the break but after a line's last token. The
-  // place of every token follows from its index, and a one-byte code's lead
-  // token (a 00) is overwritten by its own byte: no branch a unit, which text
-  // mixing ASCII and Chinese at random would mispredict.
-  static constexpr auto kTokens = [] {
-    std::array<std::array<char, 8>, 256> tokens{};
-    for (std::size_t b = 0; b < tokens.size(); ++b) {
-      tokens[b] = {'0', 'X', kHexDigits[b >> 4], kHexDigits[b & 0xF], ',', '\r', '\n'};
-    }
-    return tokens;
-  }();
-  // Where the token of `index` starts, from the start of its line's run.
-  const auto offset = [](std::uint64_t index) {
-    return static_cast<std::size_t>(index * 5 + index / kConstantsPerLine * 2);
-  };
-  const std::uint64_t first = bytesWritten_ % kConstantsPerLine;
-  const std::size_t start = out.size();
-  out.resize(start + offset(first + 2 * units.size()) - offset(first) + kTokens[0].size());
-  char* const at = out.data() + start;
-  const std::size_t origin = offset(first);
-  std::uint64_t index = first;
-  for (const char16_t unit : units) {
-    const std::uint16_t code = detail::CodePage936Code(unit);
-    std::memcpy(at + (offset(index) - origin), kTokens[code >> 8].data(), 8);
-    index += code > 0xFF ? 1 : 0;
-    std::memcpy(at + (offset(index) - origin), kTokens[code & 0xFF].data(), 8);
-    ++index;
-  }
-  out.resize(start + offset(index) - origin);
-  bytesWritten_ += index - first;
-}
 
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
   std::string text =
@@ -436,10 +353,10 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view 
   std::uint64_t length = 0;
   bool lineIsOpen = false;
   if (style_.form == ValueForm::Constants) {
-    ConstantWriter constants;
-    constants.AppendCodesOf(units, out);
+    CodeWriter constants(OutputFormat::C);
+    constants.Append(units, out);
     length = constants.BytesWritten();
-    if (nul_) constants.Append(std::string_view("\0", 1), out);
+    if (nul_) constants.AppendBytes(std::string_view("\0", 1), out);
     lineIsOpen = constants.LineIsOpen();
   } else {
     bytes_.clear();

@@ -93,23 +93,8 @@ inline constexpr std::string_view kCommentClosing = "\" */";
 
 }  // namespace header
 
-// Writes bytes as the C format writes them: "0XCA," 16 to a line, a line
-// break after every full line. For bytes that arrive in pieces.
-class ConstantWriter {
- public:
-  void Append(std::string_view bytes, std::string& out);
-  // The same for the code page 936 bytes of `units` (CodePage936Bytes),
-  // looked up as they are written.
-  void AppendCodesOf(std::u16string_view units, std::string& out);
-  bool LineIsOpen() const noexcept { return bytesWritten_ % 16 != 0; }
-  std::uint64_t BytesWritten() const noexcept { return bytesWritten_; }
-
- private:
-  std::uint64_t bytesWritten_ = 0;
-};
-
 // The header of --array: one text, its bytes streamed between the opening and
-// the closing by a ConstantWriter or a StringLiteralWriter (whose last line
+// the closing by a CodeWriter of the C format or a StringLiteralWriter (whose last line
 // keeps one column for the ";": StringLiteralWriter(1)). With the default
 // style, the header is byte for byte what --array has always written.
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/code_format.h"
+#include "text/character_classes.h"
 
 namespace gbkhex {
 namespace {
@@ -49,21 +50,7 @@ constexpr auto kTokens = [] {
   return tokens;
 }();
 
-constexpr bool IsHexDigit(char c) noexcept {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-constexpr unsigned HexValue(char c) noexcept {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  return static_cast<unsigned>(c - 'A' + 10);
-}
-
 constexpr bool IsOctalDigit(char c) noexcept { return c >= '0' && c <= '7'; }
-
-constexpr bool IsBlank(char c) noexcept {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 // The byte of a simple escape: the character after the backslash.
 std::optional<char> SimpleEscape(char c) noexcept {
@@ -102,7 +89,7 @@ class LiteralReader {
   // fault and the end of the text.
   std::size_t SkipBlanksAndComments(std::size_t at) {
     while (at < text_.size()) {
-      if (IsBlank(text_[at])) {
+      if (IsCWhiteSpace(text_[at])) {
         ++at;
       } else if (text_.substr(at, 2) == "//") {
         at = text_.find('\n', at);
@@ -228,7 +215,7 @@ class LiteralReader {
     std::size_t end = at + 2;
     unsigned value = 0;
     while (end < text_.size() && IsHexDigit(text_[end])) {
-      value = value * 16 + HexValue(text_[end++]);
+      value = value * 16 + HexDigitValue(text_[end++]);
       if (value > 0xFF) {
         Fail(at, "the escape " + std::string(text_.substr(at, end - at)) +
                      "... is above \\xFF, the largest byte");

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "emit/c_names.h"
+#include "text/character_classes.h"
 
 namespace gbkhex {
 namespace {
@@ -17,14 +18,8 @@ std::string Concat(const Parts&... parts) {
   return text;
 }
 
-constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-constexpr bool IsNameChar(char c) noexcept {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
-  while (at < line.size() && IsBlank(line[at])) ++at;
+  while (at < line.size() && IsSpaceOrTab(line[at])) ++at;
   return at;
 }
 
@@ -108,7 +103,7 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   if (start == line.size() || line[start] == '#') return;
 
   std::size_t nameEnd = start;
-  while (nameEnd < line.size() && IsNameChar(line[nameEnd])) ++nameEnd;
+  while (nameEnd < line.size() && IsIdentifierCharacter(line[nameEnd])) ++nameEnd;
   if (nameEnd == start) {
     return Fault(into, start,
                  "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
@@ -128,7 +123,7 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   const std::size_t text = SkipBlanks(line, equals + 1);
   if (text < line.size() && line[text] == '"') return ReadQuoted(line, text, into);
   std::size_t end = line.size();
-  while (end > text && IsBlank(line[end - 1])) --end;
+  while (end > text && IsSpaceOrTab(line[end - 1])) --end;
   into.textOffset = text;
   into.plain = line.substr(text, end - text);
 }

@@ -40,6 +40,16 @@ Utf8Result DecodeUtf8(std::span<const std::uint8_t> bytes, char16_t* out) noexce
 // after them, as the Unicode Standard recommends for replacing faults.
 std::size_t IllFormedUtf8Length(std::span<const std::uint8_t> bytes) noexcept;
 
+struct Utf8Character {
+  char32_t code = 0;
+  std::size_t length = 0;  // of its sequence, in bytes
+};
+
+// The character whose sequence starts `bytes`, for a reader that stops at each
+// character; a length of 0 where no well-formed sequence starts, or where
+// `bytes` ends before the sequence does.
+Utf8Character DecodeUtf8Character(std::span<const std::uint8_t> bytes) noexcept;
+
 // One implementation of DecodeUtf8. All give the same result on every input.
 struct Utf8Decoder {
   std::string_view name;

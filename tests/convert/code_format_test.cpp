@@ -288,6 +288,40 @@ TEST(CodeWriter, WritesTheInputsLineBreaksAsCrLf) {
   EXPECT_EQ(out, "0A 0D 3F ");
 }
 
+// Bytes written as they are take the tokens and the lines of the text whose
+// codes they are, in any mix of the two, in every format and line break.
+TEST(CodeWriter, BytesAsTheyAreRunOnTheTextsLines) {
+  const std::u16string text = MixedText(400);
+  for (const auto format : {kHex, kC}) {
+    for (const auto lineBreak : {LineBreak::CrLf, LineBreak::Lf}) {
+      std::string expected;
+      FormatNameToMac(std::u16string_view(text), format, lineBreak, expected);
+      CodeWriter writer(format, lineBreak);
+      std::string joined;
+      for (std::size_t pos = 0, piece = 1; pos < text.size();
+           pos += piece, piece = piece % 37 + 3) {
+        const std::u16string_view units = std::u16string_view(text).substr(pos, piece);
+        if (piece % 2 == 0) {
+          writer.Append(units, joined);
+          continue;
+        }
+        std::string bytes;
+        for (const char16_t unit : units) {
+          const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
+          if (code > 0xFF) bytes += static_cast<char>(code >> 8);
+          bytes += static_cast<char>(code & 0xFF);
+        }
+        writer.AppendBytes(bytes, joined);
+      }
+      EXPECT_EQ(joined, expected) << static_cast<int>(format) << static_cast<int>(lineBreak);
+      CodeWriter whole(format, lineBreak);
+      std::string unused;
+      whole.Append(text, unused);
+      EXPECT_EQ(writer.BytesWritten(), whole.BytesWritten());
+    }
+  }
+}
+
 TEST(CodeWriter, CountsBytesAndKnowsWhenALineIsOpen) {
   CodeWriter writer(kC);
   std::string out;

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "convert/code_format.h"
 #include "emit/character_list.h"
 #include "emit/string_literal.h"
 #include "emit/text_output.h"
@@ -65,8 +66,8 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
 
     const std::string bytes = CodePage936Bytes(text);
     std::string got = SingleHeaderOpening("text", {});
-    ConstantWriter constants;
-    constants.Append(bytes, got);
+    CodeWriter constants(OutputFormat::C);
+    constants.AppendBytes(bytes, got);
     got += SingleHeaderClosing("text", {}, bytes.size(), constants.LineIsOpen());
     EXPECT_EQ(got, want.text_);
   }
@@ -98,14 +99,14 @@ TEST(HeaderWriter, TheConstantsOfUnitsAreTheConstantsOfTheirBytes) {
     for (std::size_t i = 0; i < size; ++i) {
       units += static_cast<char16_t>(kinds[random() % std::size(kinds)] + random() % 3);
     }
-    ConstantWriter fromBytes;
+    CodeWriter fromBytes(OutputFormat::C);
     std::string want;
-    fromBytes.Append(CodePage936Bytes(units), want);
-    ConstantWriter fromUnits;
+    fromBytes.AppendBytes(CodePage936Bytes(units), want);
+    CodeWriter fromUnits(OutputFormat::C);
     std::string got;
     for (std::size_t at = 0; at < units.size();) {
       const std::size_t piece = std::uniform_int_distribution<std::size_t>(0, 9)(random);
-      fromUnits.AppendCodesOf(std::u16string_view(units).substr(at, piece), got);
+      fromUnits.Append(std::u16string_view(units).substr(at, piece), got);
       at += piece;
     }
     ASSERT_EQ(got, want) << round;

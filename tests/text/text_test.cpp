@@ -296,6 +296,52 @@ TEST(Utf8Decoders, RandomlyDamagedText) {
   }
 }
 
+// The first character as the reference reads it: the shortest start of the
+// bytes that it decodes whole.
+Utf8Character ReferenceFirstCharacter(std::string_view bytes) {
+  for (std::size_t length = 1; length <= std::min<std::size_t>(bytes.size(), 4); ++length) {
+    std::u16string units;
+    const Utf8Result r = ReferenceDecode(bytes.substr(0, length), units);
+    if (r.status == Utf8Status::Invalid) return {};
+    if (r.status == Utf8Status::Complete) {
+      const char32_t code = units.size() == 1
+                                ? units[0]
+                                : 0x10000 + ((units[0] - 0xD800) << 10) + (units[1] - 0xDC00);
+      return {code, length};
+    }
+  }
+  return {};
+}
+
+// Every one- and two-byte input, and every lead byte before the bytes that
+// tell a tail apart.
+TEST(DecodeUtf8Character, ReadsTheFirstCharacterAsTheReferenceDoes) {
+  const std::uint8_t telling[] = {0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+  std::vector<std::string> inputs;
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    inputs.push_back({static_cast<char>(lead)});
+    for (unsigned second = 0; second < 256; ++second) {
+      inputs.push_back({static_cast<char>(lead), static_cast<char>(second)});
+    }
+    for (const std::uint8_t second : telling) {
+      for (const std::uint8_t third : telling) {
+        const std::string three = {static_cast<char>(lead), static_cast<char>(second),
+                                   static_cast<char>(third)};
+        inputs.push_back(three);
+        for (const std::uint8_t fourth : telling)
+          inputs.push_back(three + static_cast<char>(fourth));
+      }
+    }
+  }
+  for (const std::string& bytes : inputs) {
+    const Utf8Character expected = ReferenceFirstCharacter(bytes);
+    const Utf8Character got =
+        DecodeUtf8Character({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    ASSERT_EQ(got.length, expected.length) << Hex(bytes);
+    ASSERT_EQ(got.code, expected.code) << Hex(bytes);
+  }
+}
+
 // Columns as the GNU Coding Standards count them: tab stops every 8, wide
 // characters two columns, combining marks none, a pair one character.
 TEST(Advance, ColumnsAreDisplayColumns) {

@@ -4,13 +4,10 @@
 #include <utility>
 
 #include "convert/unicode.h"
+#include "text/character_classes.h"
 
 namespace gbkhex {
 namespace {
-
-// Blanks hang at the end of a line instead of wrapping it, and a line may
-// break after them.
-bool IsBlank(char16_t unit) noexcept { return unit == u' ' || unit == u'\t' || unit == 0x3000; }
 
 // Chinese, Japanese and Korean text breaks between any two of its characters.
 bool IsWide(char16_t unit) noexcept {
@@ -25,12 +22,11 @@ enum class CharacterClass { Blank, Word, Punctuation, LineBreak };
 
 CharacterClass ClassOf(char16_t unit) noexcept {
   if (unit == u'\r' || unit == u'\n') return CharacterClass::LineBreak;
-  if (IsBlank(unit)) return CharacterClass::Blank;
-  const bool asciiWord = (unit >= u'0' && unit <= u'9') || (unit >= u'A' && unit <= u'Z') ||
-                         (unit >= u'a' && unit <= u'z') || unit == u'_';
+  if (IsWrappingBlank(unit)) return CharacterClass::Blank;
   const bool wideWord =
       unit >= 0x80 && !(unit >= 0x3000 && unit <= 0x303F) && !(unit >= 0xFF00 && unit <= 0xFF0F);
-  return asciiWord || wideWord ? CharacterClass::Word : CharacterClass::Punctuation;
+  return IsIdentifierCharacter(unit) || wideWord ? CharacterClass::Word
+                                                 : CharacterClass::Punctuation;
 }
 
 constexpr Advance kTabStopBlanks = 8;
@@ -188,7 +184,7 @@ std::size_t TextBoxModel::NextLineStart(std::size_t start) const {
       // Most of any output: one unit each, and never wide.
       if (unit == breakUnit && IsLineBreakAt(i)) return i + lineBreak_.size();
       const Advance advance = asciiAdvances_[unit];
-      if (unit == u' ' || unit == u'\t') {
+      if (IsSpaceOrTab(unit)) {
         x += advance;
         breakAt = ++i;
         continue;
@@ -198,7 +194,7 @@ std::size_t TextBoxModel::NextLineStart(std::size_t start) const {
       ++i;
       continue;
     }
-    if (IsBlank(unit)) {
+    if (IsWrappingBlank(unit)) {
       x += AdvanceAt(i, 1);
       breakAt = ++i;
       continue;
