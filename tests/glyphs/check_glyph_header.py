@@ -148,8 +148,10 @@ def check_header(cli, work, compilers, hex_glyphs, font, text, name, layouts):
                       for c in set(text) - {"\n", "\r"}}
         check(drawn == want_drawn, f"{name} {layout}: the comments draw other glyphs "
               f"({len(drawn)} drawn, {len(want_drawn)} wanted)")
-        check(header.startswith('/* Glyphs written by gbkhex-cli from the font "unifont.otf" '
-                                '(family "Unifont") at 16 px.\r\n'),
+        check(header.startswith('/* Glyphs written by gbkhex-cli from the font "unifont.otf":\r\n'
+                                '   family "Unifont", style "Regular", at 16 px, 1 bit a pixel;\r\n'
+                                "   baseline 14 rows from the cell's top, from the extent of the "
+                                "font's ideographs.\r\n"),
               f"{name}: the first comment does not name the font: {header[:120]!r}")
 
 
