@@ -125,6 +125,8 @@ std::string_view RuleText(glyphs::BaselineRule rule) noexcept {
   return "";
 }
 
+// Whether the header names the face: in a collection's file, where the face
+// read is one of several, even when it is the first.
 bool IsCollection(const std::string& font) {
   return std::ranges::any_of(kCollectionExtensions, [&font](std::string_view extension) {
     return Lowered(font).ends_with(extension);
