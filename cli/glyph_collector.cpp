@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "cli/fault_report.h"
 #include "convert/code_page_936.h"
@@ -17,10 +19,35 @@ bool IsLineBreak(char16_t unit) noexcept { return unit == u'\n' || unit == u'\r'
 
 bool IsControl(char16_t unit) noexcept { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); }
 
+// "6 pixels below its cell", or for several sides "2 pixels above its cell
+// and 1 pixel right of its cell".
+std::string LostText(const glyphs::LostPixels& lost) {
+  const std::pair<int, std::string_view> sides[] = {{lost.above, "above"},
+                                                    {lost.below, "below"},
+                                                    {lost.left, "left of"},
+                                                    {lost.right, "right of"}};
+  std::vector<std::string> parts;
+  for (const auto& [pixels, side] : sides) {
+    if (pixels == 0) continue;
+    parts.push_back(std::to_string(pixels) + (pixels == 1 ? " pixel " : " pixels ") +
+                    std::string(side) + " its cell");
+  }
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
+    text += parts[i];
+  }
+  return text;
+}
+
 }  // namespace
 
-GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset)
-    : font_(font), charset_(charset), states_(kUnits, State::Unseen), codeDrawn_(kUnits, false) {}
+GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset, bool clip)
+    : font_(font),
+      charset_(charset),
+      clip_(clip),
+      states_(kUnits, State::Unseen),
+      codeDrawn_(kUnits, false) {}
 
 std::uint16_t GlyphCollector::CodeOf(char16_t unit) const noexcept {
   return static_cast<std::uint16_t>(CharacterCode(UnitToWrite(charset_, unit)));
@@ -50,6 +77,15 @@ GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
     throw FatalFault(Fault{.kind = FaultKind::Undrawable, .what = error.what()});
   }
   if (!drawn) return State::NoGlyph;
+  if (drawn->Blank() && !glyphs::IsBlankCharacter(*character)) return State::Empty;
+  if (const int lost = drawn->lost.Total(); lost != 0) {
+    if (!clip_) {
+      cuts_.emplace(unit, drawn->lost);
+      return State::Cut;
+    }
+    ++clipped_.glyphs;
+    clipped_.pixels += static_cast<std::uint64_t>(lost);
+  }
   entries_.push_back(
       GlyphEntry{.code = code, .character = *character, .glyph = std::move(drawn->glyph)});
   codeDrawn_[code] = true;
@@ -65,7 +101,16 @@ std::string GlyphCollector::Refusal(char16_t unit) const {
   std::string what = DescribeCharacter(unit);
   const std::optional<char16_t> written = DecodeCodePage936(CodeOf(unit));
   if (written && *written != unit) what += ", written as " + DescribeCharacter(*written) + ",";
-  return what + " has no glyph in the font '" + font_.Name() + "' (" + font_.Family() + ")";
+  const std::string font = " in the font '" + font_.Name() + "' (" + font_.Family() + ")";
+  switch (states_[unit]) {
+    case State::Empty:
+      return what + " has an empty glyph" + font;
+    case State::Cut:
+      return what + " would lose " + LostText(cuts_.at(unit)) +
+             "; use --baseline, a monospaced face, or --clip to accept the cut";
+    default:
+      return what + " has no glyph" + font;
+  }
 }
 
 GlyphCollector::Tables GlyphCollector::Sorted() {

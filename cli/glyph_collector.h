@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/charset.h"
@@ -27,12 +28,14 @@ struct GlyphEntry {
 // character that code page 936 reads there, which is the character itself but
 // for --lossy's substitutes and GB 2312's own readings of A1 AA and A1 A4.
 //
-// Line breaks (LF and CR) are taken and not drawn. A control character, or a
-// character whose glyph the font lacks, is refused.
+// Line breaks (LF and CR) are taken and not drawn. A control character, a
+// character whose glyph the font lacks, one other than a blank whose glyph is
+// empty, and one whose glyph would lose lit pixels outside its cell (unless
+// `clip`, which keeps what the cell holds and counts the rest) are refused.
 class GlyphCollector final : public CharacterTaker {
  public:
   // `font` must outlive the collector.
-  GlyphCollector(glyphs::Font& font, Charset charset);
+  GlyphCollector(glyphs::Font& font, Charset charset, bool clip = false);
 
   // Throws FatalFault when the font fails to draw a glyph that it has.
   std::size_t Take(std::u16string_view units) override;
@@ -45,15 +48,25 @@ class GlyphCollector final : public CharacterTaker {
   // The glyphs taken so far, each table sorted by code, valid until the next Take.
   Tables Sorted();
 
+  // What `clip` let the cells cut.
+  struct Cut {
+    std::uint64_t glyphs = 0;
+    std::uint64_t pixels = 0;
+  };
+  Cut Clipped() const noexcept { return clipped_; }
+
  private:
-  enum class State : std::uint8_t { Unseen, Taken, Control, NoGlyph };
+  enum class State : std::uint8_t { Unseen, Taken, Control, NoGlyph, Empty, Cut };
 
   State Judge(char16_t unit);
   std::uint16_t CodeOf(char16_t unit) const noexcept;
 
   glyphs::Font& font_;
   Charset charset_;
-  std::vector<State> states_;    // by unit
+  bool clip_;
+  Cut clipped_;
+  std::unordered_map<char16_t, glyphs::LostPixels> cuts_;  // of the units refused as Cut
+  std::vector<State> states_;                              // by unit
   std::vector<bool> codeDrawn_;  // by code: whether entries_ holds its glyph
   std::vector<GlyphEntry> entries_;
 };

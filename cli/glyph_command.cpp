@@ -1,6 +1,9 @@
 #include "cli/glyph_command.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -16,26 +19,73 @@
 namespace gbkhex::cli {
 namespace {
 
-int ParsePixelSize(const std::string& value) {
-  int size = 0;
+constexpr std::string_view kFontExtensions[] = {".ttf", ".otf", ".ttc",   ".otc",
+                                                ".bdf", ".pcf", ".pcf.gz"};
+constexpr std::string_view kCollectionExtensions[] = {".ttc", ".otc"};
+
+std::string Lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return text;
+}
+
+// `value` as a whole number from `low` to `high`, or nothing.
+std::optional<int> WholeNumber(const std::string& value, int low, int high) {
+  int number = 0;
   const char* end = value.data() + value.size();
-  const auto [stop, error] = std::from_chars(value.data(), end, size);
-  if (value.empty() || error != std::errc() || stop != end || size < glyphs::kMinPixelSize ||
-      size > glyphs::kMaxPixelSize) {
+  const auto [stop, error] = std::from_chars(value.data(), end, number);
+  if (value.empty() || error != std::errc() || stop != end || number < low || number > high) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+int ParsePixelSize(const std::string& value) {
+  const std::optional<int> size = WholeNumber(value, glyphs::kMinPixelSize, glyphs::kMaxPixelSize);
+  if (!size) {
     throw UsageError("--size '" + value + "' is no pixel size from " +
                      std::to_string(glyphs::kMinPixelSize) + " to " +
                      std::to_string(glyphs::kMaxPixelSize));
   }
-  return size;
+  return *size;
+}
+
+bool EndsInFontExtension(const std::string& font) {
+  const std::string lowered = Lowered(font);
+  return std::ranges::any_of(kFontExtensions, [&lowered](std::string_view extension) {
+    return lowered.ends_with(extension);
+  });
+}
+
+// Whether --font names a file rather than an installed family: a family name
+// holds no folder and no font file's extension, and a file of that name in
+// the working folder would be the font asked for.
+bool NamesAFile(const std::string& font) {
+#ifdef _WIN32
+  if (font.find('\\') != std::string::npos) return true;
+#endif
+  if (font.find('/') != std::string::npos || EndsInFontExtension(font)) return true;
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::path(std::u8string(font.begin(), font.end())),
+                                 error);
+}
+
+glyphs::FontSource OpenedSource(const GlyphOptions& options) {
+  glyphs::FontSource source =
+      options.family.empty() ? options.font : glyphs::FindInstalledFont(options.family);
+  if (options.face) source.faceIndex = *options.face;
+  return source;
 }
 
 // What the header's first comment says each scan does.
-std::string_view ScanOrder(glyphs::Scan scan) noexcept {
+std::string ScanOrder(glyphs::Scan scan, int bitsPerPixel) {
+  const std::string perByte = std::to_string(8 / bitsPerPixel);
   switch (scan) {
     case glyphs::Scan::Rows:
-      return "each row from the top, in it bytes of 8 pixels from the left";
+      return "each row from the top, in it bytes of " + perByte + " pixels from the left";
     case glyphs::Scan::Columns:
-      return "each column from the left, in it bytes of 8 pixels from the top";
+      return "each column from the left, in it bytes of " + perByte + " pixels from the top";
     case glyphs::Scan::Pages:
       return "each band of 8 rows from the top, in it a byte a column from the left";
     case glyphs::Scan::Tiles:
@@ -44,27 +94,54 @@ std::string_view ScanOrder(glyphs::Scan scan) noexcept {
   return "";
 }
 
-GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout) {
+GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout, int bitsPerPixel) {
+  const bool high = layout.bitOrder == glyphs::BitOrder::MsbFirst;
+  const std::string bits = bitsPerPixel == 1 ? " bit" : " bits";
   return GlyphLayoutText{
       .scan = WordOf(glyphs::kScanWords, layout.scan),
-      .scanOrder = ScanOrder(layout.scan),
+      .scanOrder = ScanOrder(layout.scan, bitsPerPixel),
       .bitOrder = WordOf(glyphs::kBitOrderWords, layout.bitOrder),
-      .bitOrderMeans = layout.bitOrder == glyphs::BitOrder::MsbFirst
-                           ? "the first pixel of a byte in its high bit"
-                           : "the first pixel of a byte in its low bit",
+      .bitOrderMeans =
+          std::string("the first pixel of a byte in its ") + (high ? "high" : "low") + bits,
       .invert = layout.invert,
+      .bitsPerPixel = bitsPerPixel,
   };
+}
+
+// How the header names the rule that placed the baseline.
+std::string_view RuleText(glyphs::BaselineRule rule) noexcept {
+  switch (rule) {
+    case glyphs::BaselineRule::Given:
+      return "as --baseline gives it";
+    case glyphs::BaselineRule::IdeographicEmBox:
+      return "from the font's ideographic em box";
+    case glyphs::BaselineRule::Ideographs:
+      return "from the extent of the font's ideographs";
+    case glyphs::BaselineRule::AscenderDescender:
+      return "from the font's ascender and descender";
+    case glyphs::BaselineRule::BitmapFont:
+      return "at the bitmap font's ascent";
+  }
+  return "";
+}
+
+// Whether the header names the face: in a collection's file, where the face
+// read is one of several, even when it is the first.
+bool IsCollection(const std::string& font) {
+  return std::ranges::any_of(kCollectionExtensions, [&font](std::string_view extension) {
+    return Lowered(font).ends_with(extension);
+  });
 }
 
 // A table of the header, each glyph drawn as text and laid out when the
 // writer comes to it, into buffers that the next one reuses.
 class LaidOutTable {
  public:
-  LaidOutTable(std::span<const GlyphEntry> entries, int width, int height,
+  LaidOutTable(std::span<const GlyphEntry> entries, int width, int height, int bitsPerPixel,
                const glyphs::ByteLayout& layout)
       : entries_(entries),
         width_(width),
-        bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan)),
+        bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan, bitsPerPixel)),
         layout_(layout) {
     codes_.reserve(entries.size());
     for (const GlyphEntry& entry : entries) codes_.push_back(entry.code);
@@ -126,9 +203,32 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
     options.style.type = *type;
   }
   options.style.attribute = parsed.Value(Option::Attribute).value_or("");
+  options.bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
+  if (const std::string problem = glyphs::LayoutProblem(options.layout.scan, options.bitsPerPixel);
+      !problem.empty()) {
+    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, options.layout.scan)) +
+                     " cannot go with --bpp " + std::to_string(options.bitsPerPixel) + ": " +
+                     problem);
+  }
+  if (const std::optional<std::string>& baseline = parsed.Value(Option::Baseline)) {
+    options.baseline = WholeNumber(*baseline, 0, options.pixelSize);
+    if (!options.baseline) {
+      throw UsageError("--baseline '" + *baseline + "' is no number of rows from 0 to " +
+                       std::to_string(options.pixelSize) + " (--size)");
+    }
+  }
+  options.clip = parsed.Has(Option::Clip);
+  if (const std::optional<std::string>& face = parsed.Value(Option::Face)) {
+    options.face = WholeNumber(*face, 0, std::numeric_limits<int>::max());
+    if (!options.face) throw UsageError("--face '" + *face + "' is no face number from 0");
+  }
   if (const std::optional<std::string>& font = parsed.Value(Option::Font)) {
-    options.font.file = *font;
-    options.font.shownAs = *font;
+    if (NamesAFile(*font)) {
+      options.font.file = *font;
+      options.font.shownAs = *font;
+    } else {
+      options.family = *font;
+    }
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
     options.font = std::move(*found);
   } else {
@@ -142,12 +242,14 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
                  const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
   try {
-    font.emplace(glyphs::Font::Open(options.font, {.pixelSize = options.pixelSize}));
+    font.emplace(glyphs::Font::Open(OpenedSource(options), {.pixelSize = options.pixelSize,
+                                                            .bitsPerPixel = options.bitsPerPixel,
+                                                            .baseline = options.baseline}));
   } catch (const glyphs::FontError& error) {
     faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
     return;
   }
-  GlyphCollector collector(*font, charset);
+  GlyphCollector collector(*font, charset, options.clip);
   takeInputs(collector);
   if (faults.Errors() != 0) return;
   const GlyphCollector::Tables tables = collector.Sorted();
@@ -178,17 +280,32 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
   const GlyphHeaderSettings settings{
       .name = options.name,
       .style = options.style,
-      .layout = LayoutText(options.layout),
+      .layout = LayoutText(options.layout, font->BitsPerPixel()),
       .fontName = NameInHeader(font->Name()),
       .family = font->Family(),
+      .fontStyle = font->Style(),
+      .face = font->FaceIndex() > 0 || IsCollection(font->Name())
+                  ? std::optional<int>(font->FaceIndex())
+                  : std::nullopt,
       .pixelSize = font->PixelSize(),
+      .baseline = font->Baseline(),
+      .baselineRule = std::string(RuleText(font->RuleOfBaseline())),
   };
+  const int bitsPerPixel = font->BitsPerPixel();
   LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
-                    options.layout);
+                    bitsPerPixel, options.layout);
   LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
-                      options.layout);
+                      bitsPerPixel, options.layout);
   WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out);
   out.Flush();
+  if (const GlyphCollector::Cut cut = collector.Clipped(); cut.glyphs != 0) {
+    faults.Add(Fault{
+        .kind = FaultKind::Undrawable,
+        .severity = Severity::Warning,
+        .what = std::to_string(cut.glyphs) + (cut.glyphs == 1 ? " glyph" : " glyphs") + " lost " +
+                std::to_string(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
+                (cut.glyphs == 1 ? " outside its cell" : " outside their cells") + " (--clip)"});
+  }
   if (preview) {
     try {
       preview->Commit();

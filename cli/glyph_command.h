@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "cli/fault_report.h"
@@ -17,20 +18,28 @@ namespace gbkhex::cli {
 // What --glyphs and the options that go with it ask for.
 struct GlyphOptions {
   std::string name;
-  glyphs::FontSource font;  // --font, or the default font
+  glyphs::FontSource font;  // --font's file, or the default font
+  std::string family;       // --font's installed family, looked up when the run opens it
+  std::optional<int> face;  // --face
   int pixelSize = 0;
+  int bitsPerPixel = 1;
+  std::optional<int> baseline;
+  bool clip = false;
   glyphs::ByteLayout layout;
   std::string preview;  // the picture's file, or "" for none
   DeclarationStyle style;
 };
 
-// Throws UsageError for a name that cannot compile, a size that is no whole
-// number in range, and no --font where the default font is not installed.
+// Throws UsageError for a name that cannot compile, a size, face or baseline
+// that is no whole number in range, a --scan that cannot hold --bpp, and no
+// --font where the default font is not installed.
 GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 
 // The run of --glyphs: opens the font, has `takeInputs` pass every input's
 // characters to the taker that it is given, and when no fault was found,
-// writes the header to `out` and the preview picture. Faults go to `faults`.
+// writes the header to `out` and the preview picture. Faults go to `faults`:
+// a family that is not installed, or a font that cannot be opened, as one
+// that cannot be read; with --clip, the glyphs cut as a warning at the end.
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, FaultReport& faults,
                  const std::function<void(CharacterTaker&)>& takeInputs);
 

@@ -256,13 +256,15 @@ const OptionRow kOptionRows[] = {
             "Each table is sorted by code, for a binary search: a wide code is lead byte * 256 + "
             "trail byte, a narrow one the byte itself. Each bitmap follows a comment that shows "
             "its character, its code and the glyph drawn in text, a line a row, # for a lit "
-            "pixel and . for a dark one. The sizes and counts are the constants of an enum, so "
+            "pixel and . for a dark one (with --bpp above 1, its levels). The sizes and counts are "
+            "the constants of an enum, so "
             "that they are constant expressions in C too. A table without glyphs has a count of "
             "0 and arrays of one placeholder, so that the header compiles in C and C++ whatever "
             "the text holds. Linkage and names as for --array.\n\n"
             "The characters pass the same checks as for the bytes (--charset, --from, --lossy). "
             "Line breaks are left out; any other control character is an error, and so is a "
-            "character that the font has no glyph for, each at its FILE:LINE:COLUMN. A glyph "
+            "character that the font has no glyph for, or whose glyph is empty, or would lose "
+            "lit pixels outside its cell (unless --clip), each at its FILE:LINE:COLUMN. A glyph "
             "belongs to a code and shows the character that code page 936 reads there: with "
             "--lossy, the substitute that the bytes would hold. Nothing is written unless every "
             "character has its glyph.\n\n"
@@ -277,21 +279,41 @@ const OptionRow kOptionRows[] = {
         .option = Option::Font,
         .name = "font",
         .kind = ValueKind::Text,
-        .placeholder = "FILE",
-        .summary = "the font of --glyphs: a TrueType, OpenType or TTC file, on Linux also BDF or "
-                   "PCF, on Windows also the face name of an installed font (--font SimSun); by "
-                   "default GNU Unifont, where it is installed",
+        .placeholder = "FONT",
+        .summary = "the font of --glyphs: a TrueType, OpenType, TTC, BDF or PCF file, or the "
+                   "family name of an installed font (--font \"Noto Sans CJK SC\"); by default "
+                   "GNU Unifont, where it is installed",
         .details =
-            "The default is the file that Debian's package fonts-unifont installs, "
-            "/usr/share/fonts/opentype/unifont/unifont.otf, or on Windows an installed font "
-            "named Unifont; where it is missing, --font is required. Glyphs are drawn 1 bit a "
-            "pixel, hinted for monochrome, on Linux by FreeType and on Windows by GDI, into "
+            "FONT is a file when such a file exists, when it holds a / (or on Windows a \\), or "
+            "when it ends in .ttf, .otf, .ttc, .otc, .bdf, .pcf or .pcf.gz; else it is the "
+            "family name of an installed font, on Linux as fontconfig reads it (style words "
+            "after a colon: \"Noto Sans CJK SC:style=Bold\"), on Windows among the installed "
+            "fonts. A family that is not installed is an error that names the nearest ones "
+            "that are: no other font stands in for it. The default is the file that Debian's "
+            "package fonts-unifont installs, /usr/share/fonts/opentype/unifont/unifont.otf, or "
+            "on Windows an installed font named Unifont; where it is missing, --font is "
+            "required.\n\n"
+            "FreeType draws the glyphs on every system, so one font file gives the same bytes "
+            "on Linux and Windows. A scalable font is drawn at --size pixels to the em into "
             "cells --size pixels high: wide cells as wide, narrow cells half as wide, rounded "
-            "up. The baseline lies as far below the cell's top as the font's ascender at that "
-            "size; whatever falls outside the cell is cut. The header's first comment names the "
-            "font (a file by its name, without its folder), its family and the size.",
+            "up. One baseline serves every glyph of a font (see --baseline). A glyph that would "
+            "lose lit pixels outside its cell is an error at its place in the text, unless "
+            "--clip accepts the cut. A character other than a blank whose glyph is empty is an "
+            "error too. The header's first comment names the font (a file by its name, without "
+            "its folder), its family and style, the face, the size, the bits a pixel and the "
+            "baseline with the rule that placed it.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Face,
+        .name = "face",
+        .kind = ValueKind::Text,
+        .placeholder = "N",
+        .summary = "face N, from 0, of a font collection (a TTC file holds several), instead of "
+                   "its first or the one that a family name finds",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Font}),
     },
     {
         .option = Option::Size,
@@ -300,6 +322,77 @@ const OptionRow kOptionRows[] = {
         .placeholder = "PX",
         .summary = "the glyphs' height in pixels, 1 to 256 (16 by default); a bitmap font must "
                    "have that size",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::BitsPerPixel,
+        .name = "bpp",
+        .kind = ValueKind::Choice,
+        .choice = Word(glyphs::kDepthWords, glyphs::Depth::One),
+        .summary = "1 bit a pixel, each pixel lit or dark, hinted for monochrome displays (the "
+                   "default)",
+        .usage = Usage::Glyphs,
+        .isDefault = true,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::BitsPerPixel,
+        .name = "bpp",
+        .kind = ValueKind::Choice,
+        .choice = Word(glyphs::kDepthWords, glyphs::Depth::Two),
+        .summary = "2 bits a pixel: 4 grey levels, 4 pixels a byte",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::BitsPerPixel,
+        .name = "bpp",
+        .kind = ValueKind::Choice,
+        .choice = Word(glyphs::kDepthWords, glyphs::Depth::Four),
+        .summary = "4 bits a pixel: 16 grey levels, 2 pixels a byte, as colour TFT and grey OLED "
+                   "displays blend them",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::BitsPerPixel,
+        .name = "bpp",
+        .kind = ValueKind::Choice,
+        .choice = Word(glyphs::kDepthWords, glyphs::Depth::Eight),
+        .summary = "8 bits a pixel: 256 grey levels, a pixel a byte",
+        .details = "Grey levels are FreeType's anti-aliased coverage scaled to the levels and "
+                   "rounded to the nearest: 0 is dark, the top level fully lit (--invert swaps "
+                   "them). A byte holds 8 / bpp pixels, the first in its high bits with "
+                   "--bit-order msb and in its low bits with lsb; each row (--scan rows) or "
+                   "column (--scan columns) starts on a byte. --scan pages and tiles hold 1 bit "
+                   "a pixel only. The comment before each bitmap draws its levels with "
+                   "\" .,:-=+*#%@\", dark to fully lit, and --preview shows them in grey.",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::Baseline,
+        .name = "baseline",
+        .kind = ValueKind::Text,
+        .placeholder = "PX",
+        .summary = "the baseline PX rows below the cell's top, 0 to --size, instead of where the "
+                   "font's own rule puts it",
+        .details =
+            "By default the cell is placed so that the font's ideographs fill it as they fill "
+            "the em: where the font states its ideographic em box (a BASE table, as Noto Sans "
+            "CJK has) on that box, else on the extent of the font's own ideographs, else, in a "
+            "font without ideographs, on its ascender and descender. The baseline lies a whole "
+            "number of rows below the cell's top, the same for every glyph; the header's first "
+            "comment says where and by which rule.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Clip,
+        .name = "clip",
+        .summary = "accept glyphs that lose lit pixels outside their cells, cut at the cell's "
+                   "edges, and say on standard error how many glyphs lost how many pixels",
+        .details = "Without --clip such a glyph is an error at its place in the text, as a "
+                   "missing glyph is: a descender or an accent cut off can change what a "
+                   "character reads as.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },

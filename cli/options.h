@@ -36,7 +36,11 @@ enum class Option : std::size_t {
   Decode,
   Glyphs,
   Font,
+  Face,
   Size,
+  BitsPerPixel,
+  Baseline,
+  Clip,
   Scan,
   BitOrder,
   Invert,
@@ -68,7 +72,7 @@ enum class Usage {
 // word means, for every enum that an option chooses from.
 using ChoiceValue =
     std::variant<std::monostate, ChoiceWord<Format>, ChoiceWord<Charset>, ChoiceWord<InputText>,
-                 ChoiceWord<glyphs::Scan>, ChoiceWord<glyphs::BitOrder>>;
+                 ChoiceWord<glyphs::Scan>, ChoiceWord<glyphs::BitOrder>, ChoiceWord<glyphs::Depth>>;
 
 // One row of the option table: an option, or one value of an option that takes
 // a choice (each choice is a row of its own, so that --help and the man page

@@ -68,8 +68,14 @@ std::string ScanText(const GlyphLayoutText& layout) {
 }
 
 std::string BitOrderText(const GlyphLayoutText& layout) {
-  return "--bit-order " + std::string(layout.bitOrder) + ": " + std::string(layout.bitOrderMeans) +
-         (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
+  std::string text = "--bit-order " + std::string(layout.bitOrder) + ": " + layout.bitOrderMeans;
+  if (layout.bitsPerPixel == 1) {
+    return text + (layout.invert ? "; lit pixels 0 (--invert)." : "; lit pixels 1.");
+  }
+  const std::string top = std::to_string((1 << layout.bitsPerPixel) - 1);
+  text.append(".").append(kBreak).append("   ");
+  return text + (layout.invert ? "Levels from " + top + ", dark, to 0, fully lit (--invert)."
+                               : "Levels from 0, dark, to " + top + ", fully lit.");
 }
 
 // A name in double quotes, as nothing in it can end the comment it stands in.
@@ -105,9 +111,20 @@ class HeaderText {
     std::string comment =
         "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
     AppendQuoted(comment, settings_.fontName);
-    comment.append(" (family ");
+    comment.append(":").append(kBreak).append("   family ");
     AppendQuoted(comment, settings_.family);
-    comment.append(") at ").append(std::to_string(settings_.pixelSize)).append(" px.");
+    comment.append(", style ");
+    AppendQuoted(comment, settings_.fontStyle);
+    if (settings_.face) {
+      comment.append(", face ")
+          .append(std::to_string(*settings_.face))
+          .append(" of the collection");
+    }
+    comment.append(", at ").append(std::to_string(settings_.pixelSize)).append(" px, ");
+    const int bits = settings_.layout.bitsPerPixel;
+    comment.append(std::to_string(bits)).append(bits == 1 ? " bit a pixel;" : " bits a pixel;");
+    comment.append(kBreak).append("   baseline ").append(std::to_string(settings_.baseline));
+    comment.append(" rows from the cell's top, ").append(settings_.baselineRule).append(".");
     comment.append(kBreak).append("   Wide cells ").append(Size(wideWidth));
     comment.append(", narrow cells ").append(Size(narrowWidth)).append(".");
     comment.append(kBreak).append("   ").append(ScanText(settings_.layout));

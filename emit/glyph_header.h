@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,8 +18,9 @@ struct HeaderGlyph {
   // The character that code page 936 reads at the glyph's code, which the
   // glyph shows.
   char16_t character = 0;
-  // The glyph drawn as text, a line a row from the top, '#' for a lit pixel
-  // and '.' for a dark one, each line ended by '\n'.
+  // The glyph drawn as text, a line a row from the top, each ended by '\n':
+  // '#' for a lit pixel and '.' for a dark one, or with grey levels a
+  // character of each level.
   std::string_view drawn;
   // Its bytes, laid out as the first comment says.
   std::span<const std::uint8_t> bytes;
@@ -39,11 +41,12 @@ struct HeaderGlyphTable {
 // How the bytes are laid out, as the first comment tells it: the words of
 // --scan and --bit-order, and what each means.
 struct GlyphLayoutText {
-  std::string_view scan;           // "rows"
-  std::string_view scanOrder;      // "each row from the top, in it ..."
-  std::string_view bitOrder;       // "msb"
-  std::string_view bitOrderMeans;  // "the first pixel of a byte in its high bit"
-  bool invert = false;             // lit pixels are 0 bits
+  std::string_view scan;      // "rows"
+  std::string scanOrder;      // "each row from the top, in it ..."
+  std::string_view bitOrder;  // "msb"
+  std::string bitOrderMeans;  // "the first pixel of a byte in its high bit"
+  bool invert = false;        // lit pixels are 0 bits
+  int bitsPerPixel = 1;       // above 1, levels from 0 (dark) to all bits set (fully lit)
 };
 
 struct GlyphHeaderSettings {
@@ -53,10 +56,17 @@ struct GlyphHeaderSettings {
   DeclarationStyle style;
   GlyphLayoutText layout;
   // The font as the first comment names it (a file's name without its folder,
-  // or an installed face's name), its family and size.
+  // or an installed face's name), its family, style, face within a
+  // collection (none for a single face) and size.
   std::string fontName;
   std::string family;
+  std::string fontStyle;
+  std::optional<int> face;
   int pixelSize = 0;
+  // Rows from the cell's top to the baseline, and what placed it there
+  // ("from the font's ideographic em box").
+  int baseline = 0;
+  std::string baselineRule;
 };
 
 // Why `type` (--type) cannot declare the glyphs, or "": beside TypeProblem's

@@ -33,6 +33,11 @@ inline constexpr ChoiceWord<Scan> kScanWords[] = {{Scan::Rows, "rows"},
 inline constexpr ChoiceWord<BitOrder> kBitOrderWords[] = {{BitOrder::MsbFirst, "msb"},
                                                           {BitOrder::LsbFirst, "lsb"}};
 
+// The bits a pixel that --bpp chooses, by their number.
+enum class Depth { One = 1, Two = 2, Four = 4, Eight = 8 };
+inline constexpr ChoiceWord<Depth> kDepthWords[] = {
+    {Depth::One, "1"}, {Depth::Two, "2"}, {Depth::Four, "4"}, {Depth::Eight, "8"}};
+
 struct ByteLayout {
   Scan scan = Scan::Rows;
   BitOrder bitOrder = BitOrder::MsbFirst;

@@ -17,7 +17,8 @@ C++, and a program built from it prints its tables back. Checks:
 - with --readme, the README's Make and CMake recipes as they stand there, and
   its firmware code drawing the table's strings;
 - with --same-as, that another build (Linux, for the .exe under Wine) writes
-  the very same header.
+  the very same header, from Unifont and, 1 bit and 4 bits a pixel, from Noto
+  Sans CJK SC and WenQuanYi Zen Hei.
 Runs natively, or the .exe under Wine with --launcher. Prints "N passed, N failed".
 """
 
@@ -148,8 +149,10 @@ def check_header(cli, work, compilers, hex_glyphs, font, text, name, layouts):
                       for c in set(text) - {"\n", "\r"}}
         check(drawn == want_drawn, f"{name} {layout}: the comments draw other glyphs "
               f"({len(drawn)} drawn, {len(want_drawn)} wanted)")
-        check(header.startswith('/* Glyphs written by gbkhex-cli from the font "unifont.otf" '
-                                '(family "Unifont") at 16 px.\r\n'),
+        check(header.startswith('/* Glyphs written by gbkhex-cli from the font "unifont.otf":\r\n'
+                                '   family "Unifont", style "Regular", at 16 px, 1 bit a pixel;\r\n'
+                                "   baseline 14 rows from the cell's top, from the extent of the "
+                                "font's ideographs.\r\n"),
               f"{name}: the first comment does not name the font: {header[:120]!r}")
 
 
@@ -332,6 +335,34 @@ def check_same_as(cli, other, font, other_font):
               f"header ({len(theirs)} bytes, here {len(mine)})")
 
 
+# Chinese fonts that Debian users have, by file and face: a Windows build must
+# write the very same header from the same file, 1 bit a pixel and grey.
+CJK_FONTS = [("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", 2),
+             ("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 0)]
+
+
+def check_same_as_for_cjk_fonts(cli, other, work, folder):
+    hanzi = [bytes([lead, trail]).decode("gb2312") for lead in range(0xB0, 0xF8)
+             for trail in range(0xA1, 0xFF, 7) if (lead, trail) < (0xD7, 0xFA)]
+    with open(os.path.join(work, "cjk.txt"), "w", encoding="utf-8", newline="") as text_file:
+        text_file.write("".join(hanzi[::3]) + "\nMenu gjy 0123，。\n")
+    for path, face in CJK_FONTS:
+        if not os.path.exists(path):
+            check(False, f"{path} is not installed")
+            continue
+        shutil.copy(path, folder)
+        copy = cli.path(os.path.join(folder, os.path.basename(path)))
+        for depth in ("1", "4"):
+            options = ["--face", str(face), "--size", "16", "--bpp", depth, "--clip", "cjk.txt"]
+            status, mine, my_err = cli.run("--glyphs", "g", "--font", copy, *options)
+            other_status, theirs, their_err = other.run("--glyphs", "g", "--font", path, *options)
+            check(status == 0 and other_status == 0 and mine == theirs and my_err == their_err and
+                  len(mine) > 10000,
+                  f"{os.path.basename(path)} --bpp {depth}: {other.command[-1]} writes another "
+                  f"header ({len(theirs)} bytes, here {len(mine)}; status {status})",
+                  my_err + their_err)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True, help="gbkhex-cli")
@@ -367,6 +398,8 @@ def main():
         shutil.copy(args.font, folder)
         copy = cli.path(os.path.join(folder, os.path.basename(args.font)))
         check_same_as(cli, Cli(args.same_as, None, args.work, False), copy, args.font)
+        check_same_as_for_cjk_fonts(cli, Cli(args.same_as, None, args.work, False), args.work,
+                                    folder)
     if args.compare_only:
         return finish()
     check_header(cli, args.work, compilers, hex_glyphs, font, text, "wide and narrow",
