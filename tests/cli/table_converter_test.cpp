@@ -11,8 +11,8 @@
 
 #include "cli/command_line.h"
 #include "emit/dump_decoder.h"
+#include "harness/utf16_bytes.h"
 #include "text/characters.h"
-#include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -59,21 +59,6 @@ Read ReadTables(const std::vector<std::string>& inputs, ConvertOptions options =
   return read;
 }
 
-std::string Utf16(std::string_view utf8, bool bigEndian) {
-  std::u16string units(utf8.size(), u'\0');
-  units.resize(
-      DecodeUtf8({reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()}, units.data())
-          .unitsWritten);
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char16_t unit : units) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? high : low;
-    bytes += bigEndian ? low : high;
-  }
-  return bytes;
-}
-
 // One table in every encoding gives the same entries and the same faults,
 // each at its display column: tabs, Chinese characters, escapes and CR LF
 // included; a comment is no text to check. (The reader gives the same lines
@@ -95,8 +80,9 @@ TEST(TableConverter, EveryEncodingReadsTheSameTable) {
       "a.txt:5:7: error: U+00B5 'µ' has no exact code in GBK (code page 936)\n"
       "a.txt:5:9: error: U+1F600 '😀' has no exact code in GBK (code page 936)\n"
       "a.txt:7:10: error: U+00B5 'µ' has no exact code in GBK (code page 936)\n";
-  const std::vector<std::string> encodings = {table, "\xEF\xBB\xBF" + table, Utf16(table, false),
-                                              Utf16(table, true)};
+  const std::vector<std::string> encodings = {table, "\xEF\xBB\xBF" + table,
+                                              harness::Utf16WithByteOrderMark(table, false),
+                                              harness::Utf16WithByteOrderMark(table, true)};
   for (const std::string& input : encodings) {
     const Read read = ReadTables({input});
     EXPECT_EQ(read.entries, entries) << input;
@@ -123,7 +109,8 @@ TEST(TableConverter, BytesThatAreNoTextAreFaultsAtTheirPlace) {
             "a.txt:3:6: error: invalid UTF-8 (byte F7) at byte offset 25\n"
             "a.txt:4:14: error: U+0000 (NUL), which would end a C string early\n"
             "a.txt:5:5: error: invalid UTF-8 (byte C0) at byte offset 40\n");
-  const Read utf16 = ReadTables({Utf16("a = 1\nb = 2", false).insert(10, "\x00\xD8", 2)});
+  const Read utf16 = ReadTables(
+      {harness::Utf16WithByteOrderMark("a = 1\nb = 2", false).insert(10, "\x00\xD8", 2)});
   EXPECT_EQ(utf16.entries, "");
   EXPECT_EQ(utf16.faults,
             "a.txt:1:5: error: invalid UTF-16 (bytes 00 D8, a surrogate half alone) at byte "

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "harness/utf16_bytes.h"
 #include "text/characters.h"
-#include "text/utf8.h"
 
 namespace gbkhex {
 namespace {
@@ -81,21 +81,6 @@ Transcript ReadLines(const std::string& input, const Options& options, bool held
   std::istream in(held ? static_cast<std::streambuf*>(&heldInput) : stream.rdbuf());
   reader.ReadLines(in, "a.txt", read);
   return read;
-}
-
-std::string Utf16(std::string_view utf8, bool bigEndian) {
-  std::u16string units(utf8.size(), u'\0');
-  units.resize(
-      DecodeUtf8({reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()}, units.data())
-          .unitsWritten);
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char16_t unit : units) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? high : low;
-    bytes += bigEndian ? low : high;
-  }
-  return bytes;
 }
 
 // Every chunk size from 1 byte up cuts each text at every position: sequences
@@ -256,19 +241,22 @@ TEST(InputReader, ReadsTheSameLinesAtEveryCut) {
   } cases[] = {
       {table, lines},
       {"\xEF\xBB\xBF" + table, lines},
-      {Utf16(table, false), lines},
-      {Utf16(table, true), lines},
+      {harness::Utf16WithByteOrderMark(table, false), lines},
+      {harness::Utf16WithByteOrderMark(table, true), lines},
       {"#\xD7\xA2\xCA\xCD\n\tmenu = \xD6\xF7\xB2\xCB\xB5\xA5\t \r\n\nlast=\xC4\xA9",
        "1:#注释|#注释\n2:\tmenu = 主菜单\t \r|\tmenu = 主菜单\t \r\n3:|\n4:last=末|last=末\n",
        true},
       {utf8Faults, utf8FaultsRead},
-      {Utf16("a = 1\nb = 2\nc = 3", false).insert(10, "\x00\xD8", 2).insert(28, "\0\0", 2) + "\x41",
+      {harness::Utf16WithByteOrderMark("a = 1\nb = 2\nc = 3", false)
+               .insert(10, "\x00\xD8", 2)
+               .insert(28, "\0\0", 2) +
+           "\x41",
        "a.txt:1:5: error: invalid UTF-16 (bytes 00 D8, a surrogate half alone) at byte offset 10\n"
        "2:b = 2|b = 2\n"
        "a.txt:3:1: error: U+0000 (NUL), which would end a C string early\n"
        "a.txt:3:7: error: invalid UTF-16 (byte 41) at byte offset 40; the input ends inside a "
        "character\n"},
-      {Utf16("a\xF0\x9F\x98\x80\nb", true).insert(6, "\xD8\x3D"),
+      {harness::Utf16WithByteOrderMark("a\xF0\x9F\x98\x80\nb", true).insert(6, "\xD8\x3D"),
        "a.txt:1:2: error: invalid UTF-16 (bytes D8 3D, a surrogate half alone) at byte offset 4\n"
        "2:b|b\n"},
       {"A\n\xD6\xD0\x81\x0A\xA1\x7F\xFE",
