@@ -7,8 +7,8 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { launch, openForm, pageUrl, siteDir } from '../../harness/web/browser.mjs';
-import { serve } from '../../tools/serve-web.mjs';
+import { launch, openForm, pageUrl, siteDir } from '../../../harness/web/browser.mjs';
+import { serve } from '../../../tools/serve-web.mjs';
 
 const oracle = process.env.GBKHEX_NATIVE_ORACLE ?? 'build/release/tests/window/web/native_oracle';
 const sampleText = process.env.GBKHEX_SAMPLE_TEXT ?? 'build/release/harness/sample_text';
