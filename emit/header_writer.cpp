@@ -163,6 +163,13 @@ void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t
   out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
 }
 
+void AppendUnsignedMacro(std::string& out, std::string_view name, std::uint64_t value) {
+  std::array<char, 20> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  out.append("#define ").append(name).append(" ").append(digits.data(), end);
+  out.append(value <= 0xFFFF ? "u" : "UL").append(kHeaderLineBreak);
+}
+
 void AppendTextComment(std::string& out, std::string_view utf8Text) {
   out.append(kCommentOpening);
   AppendCommentText(out, utf8Text);

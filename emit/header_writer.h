@@ -77,6 +77,11 @@ void AppendDeclarationHead(std::string& out, std::string_view linkage,
 void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen);
 // "static const unsigned long NAME_len = LENGTH;"
 void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length);
+// "#define NAME 6u", or "#define NAME 70000UL" above 65535: a constant
+// expression in C and C++ that takes no storage, of a type that holds the value
+// where int has 16 bits and stays unsigned int, as cheap as a counter can be
+// there, where it can.
+void AppendUnsignedMacro(std::string& out, std::string_view name, std::uint64_t value);
 
 // Appends a comment line that shows `utf8Text` between double quotes, whatever
 // it holds: '\', '"', control characters and invisible and reordering
