@@ -167,7 +167,8 @@ void AppendUnsignedMacro(std::string& out, std::string_view name, std::uint64_t 
   std::array<char, 20> digits{};
   const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
   out.append("#define ").append(name).append(" ").append(digits.data(), end);
-  out.append(value <= 0xFFFF ? "u" : "UL").append(kHeaderLineBreak);
+  const std::string_view suffix = value <= 0xFFFF ? "u" : value <= 0xFFFFFFFF ? "UL" : "ULL";
+  out.append(suffix).append(kHeaderLineBreak);
 }
 
 void AppendTextComment(std::string& out, std::string_view utf8Text) {

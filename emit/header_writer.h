@@ -77,7 +77,7 @@ void AppendDeclarationHead(std::string& out, std::string_view linkage,
 void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen);
 // "static const unsigned long NAME_len = LENGTH;"
 void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length);
-// "#define NAME 6u", or "#define NAME 70000UL" above 65535: a constant
+// "#define NAME 6u", "#define NAME 70000UL" above 65535, ULL above 2^32 - 1: a constant
 // expression in C and C++ that takes no storage, of a type that holds the value
 // where int has 16 bits and stays unsigned int, as cheap as a counter can be
 // there, where it can.
