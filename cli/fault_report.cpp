@@ -34,8 +34,10 @@ void FaultReport::Add(const Fault& fault) {
 
 void FaultReport::Finish() {
   if (errors_ <= kMaxListed) return;
-  Write(std::string(product::kCliName) + ": " + std::to_string(errors_ - kMaxListed) +
-        " more errors not listed, " + std::to_string(errors_) + " in all");
+  const auto unlisted = errors_ - kMaxListed;
+  Write(std::string(product::kCliName) + ": " + std::to_string(unlisted) +
+        (unlisted == 1 ? " more error not listed, " : " more errors not listed, ") +
+        std::to_string(errors_) + " in all");
 }
 
 void FaultReport::Write(const std::string& line) {

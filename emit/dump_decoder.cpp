@@ -195,9 +195,7 @@ bool AddLiteral(Decoder& decoder, const LiteralBytes& literal,
 DecodedDump DecodeLiterals(std::string_view dump) {
   Decoder decoder;
   std::vector<std::size_t> offsets;
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  const std::size_t first =
-      SkipBlanksAndComments(dump, dump.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0);
+  const std::size_t first = SkipBlanksAndComments(dump, 0);
   if (first < dump.size() && dump[first] == '"') {
     AddLiteral(decoder, DecodeStringLiterals(dump, &offsets), offsets);
     return decoder.Finish();
@@ -227,9 +225,7 @@ DecodedDump DecodeLiterals(std::string_view dump) {
   return decoder.Finish();
 }
 
-}  // namespace
-
-DecodedDump DecodeDump(std::string_view dump) {
+DecodedDump DecodeWithoutByteOrderMark(std::string_view dump) {
   const bool declaration = HasBraces(dump);
   if (!declaration && HoldsStringLiteral(dump)) return DecodeLiterals(dump);
   Decoder decoder;
@@ -273,6 +269,18 @@ DecodedDump DecodeDump(std::string_view dump) {
     at = end;
   }
   return decoder.Finish();
+}
+
+}  // namespace
+
+// An editor may save a dump with a UTF-8 byte-order mark, whatever it holds.
+DecodedDump DecodeDump(std::string_view dump) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (!dump.starts_with(kByteOrderMark)) return DecodeWithoutByteOrderMark(dump);
+  DecodedDump decoded = DecodeWithoutByteOrderMark(dump.substr(kByteOrderMark.size()));
+  if (decoded.fault && decoded.fault->byteOffset)
+    *decoded.fault->byteOffset += kByteOrderMark.size();
+  return decoded;
 }
 
 }  // namespace gbkhex

@@ -397,6 +397,11 @@ TEST(CommandLine, ListsAHundredFaultsThenCountsTheRest) {
   EXPECT_EQ(lines[1], "standard input:2:3: error: invalid UTF-8 (byte FF) at byte offset 6");
   EXPECT_EQ(lines[99], "standard input:51:3: error: invalid UTF-8 (byte FF) at byte offset 251");
   EXPECT_EQ(lines[100], "gbkhex-cli: 50 more errors not listed, 150 in all");
+
+  std::string oneTooMany;
+  for (int fault = 0; fault < 101; ++fault) oneTooMany += "\xFF";
+  const RunResult justOver = RunWith({"-"}, oneTooMany, 7);
+  EXPECT_TRUE(justOver.err.ends_with("\ngbkhex-cli: 1 more error not listed, 101 in all\n"));
 }
 
 // Every UTF-16 unit, in UTF-16LE and UTF-16BE with a byte-order mark, gives

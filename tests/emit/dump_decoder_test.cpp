@@ -13,6 +13,7 @@ TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
     std::string text;
     std::string fault;
   };
+  const std::string bom = "\xEF\xBB\xBF";
   const Case cases[] = {
       {"CA AE C1 F9", "十六", ""},
       {"caaec1f9\n0d0a80ff", "十六\r\n\xE2\x82\xAC\xEF\xA3\xB5", ""},
@@ -31,6 +32,12 @@ TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
       {"x[] = { 0x41, 256 };", "A", "malformed number '256' at byte offset 14"},
       {"41 81 20 41", "A", "the bytes 81 20 are no character of code page 936 at byte offset 3"},
       {"41 CA", "A", "the dump ends inside a character, after the lead byte CA at byte offset 3"},
+      // A byte-order mark an editor put before any form of dump is skipped.
+      {bom + "CA AE", "十", ""},
+      {bom + "0XCA,0XAE,", "十", ""},
+      {bom + "x[] = { 0xca, 0xae };", "十", ""},
+      {bom + "\"\\xCA\\xAE\"", "十", ""},
+      {bom + "41 4G", "A", "malformed number '4G' at byte offset 6"},
   };
   for (const Case& c : cases) {
     const DecodedDump decoded = DecodeDump(c.dump);
