@@ -39,8 +39,9 @@ constexpr std::string_view kDetails[] = {
     "(--table) or no dump of code page 936 bytes (--decode), holds a character that the font "
     "has no glyph for or a control character other than a line break (--glyphs), for a font "
     "that cannot be opened, and for output that cannot be written; 2 for a bad command line, "
-    "such as an option given twice with different values, a name, --type or --attribute that "
-    "cannot compile, or --glyphs without --font where the default font is not installed.",
+    "such as an option given twice with different values, a name, --type, --attribute or "
+    "--include that cannot compile, two outputs that name one file, --source without -o FILE, "
+    "or --glyphs without --font where the default font is not installed.",
 };
 
 // `text` cut into lines of at most kLineWidth characters at blanks, the

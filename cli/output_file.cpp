@@ -522,9 +522,10 @@ std::filesystem::path PathOf(const std::string& utf8) {
 // followed; as given where the system cannot say.
 std::filesystem::path Resolved(const std::filesystem::path& path) {
   std::error_code error;
-  std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-  if (error) resolved = std::filesystem::absolute(path, error).lexically_normal();
-  return error ? path.lexically_normal() : resolved;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path.lexically_normal();
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute.lexically_normal() : resolved;
 }
 
 }  // namespace
