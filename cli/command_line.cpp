@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
 #include "cli/file_input.h"
 #include "cli/help.h"
+#include "cli/output_file.h"
 #include "cli/stream_converter.h"
 #include "cli/table_converter.h"
 #include "emit/c_names.h"
@@ -36,14 +38,72 @@ std::string ParseDeclarationText(const ParsedArguments& parsed, Option option,
   return *value;
 }
 
+std::vector<std::string> ParseIncludes(const ParsedArguments& parsed) {
+  const std::vector<std::string>& includes =
+      parsed.repeated[static_cast<std::size_t>(Option::Include)];
+  for (const std::string& include : includes) {
+    if (const std::string problem = IncludeProblem(include); !problem.empty()) {
+      throw UsageError(OptionName(Option::Include) + " '" + include + "' " + problem);
+    }
+  }
+  return includes;
+}
+
+// --source FILE.c, which includes the header of -o by the name it returns.
+std::string ParseSource(const std::string& source, const std::optional<std::string>& header,
+                        Output output) {
+  const std::string option = OptionName(Option::Source);
+  if (source.empty()) throw UsageError(option + " needs a file name");
+  if (source == "-") {
+    throw UsageError(option +
+                     " - cannot be: the definitions are a file that the build "
+                     "compiles, not standard output");
+  }
+  if (!header) {
+    throw UsageError(option + " needs -o FILE, a file for the header that " + source + " includes");
+  }
+  if (output == Output::List || output == Output::Decode) {
+    throw UsageError(option + " cannot be combined with " +
+                     OptionName(output == Output::List ? Option::List : Option::Decode) +
+                     ", which writes no arrays");
+  }
+  const std::string name = IncludedName(*header, source);
+  if (const std::string problem = IncludeProblem("\"" + name + "\""); !problem.empty()) {
+    throw UsageError("-o '" + *header + "' cannot be included from " + source + ": its name " +
+                     problem);
+  }
+  return name;
+}
+
+// One output file of a run, and the option that names it.
+struct NamedOutput {
+  Option option;
+  std::optional<std::string> path;
+};
+
+// Two outputs that name one file would overwrite each other: refused. Every
+// output of a run is one entry here.
+void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
+  for (auto first = outputs.begin(); first != outputs.end(); ++first) {
+    for (auto second = first + 1; second != outputs.end(); ++second) {
+      if (first->path && second->path && NameOneFile(*first->path, *second->path)) {
+        throw UsageError(OptionName(first->option) + " '" + *first->path + "' and " +
+                         OptionName(second->option) + " '" + *second->path +
+                         "' name the same file");
+      }
+    }
+  }
+}
+
 // Reads the inputs, and writes what the options choose; with a `taker`, the
 // characters go to it.
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             FaultReport& faults, CharacterTaker* taker = nullptr) {
+             OutputSink* source, FaultReport& faults, CharacterTaker* taker = nullptr) {
   if (invocation.options.table) {
-    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker);
+    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker,
+                        source);
   }
-  StreamConverter converter(invocation.options, out, faults, taker);
+  StreamConverter converter(invocation.options, out, faults, taker, source);
   ForEachInput(
       invocation.inputs, standardInput,
       [&converter](std::istream& in, std::string_view name) { converter.Convert(in, name); },
@@ -81,15 +141,16 @@ void Decode(const Invocation& invocation, std::istream& standardInput, OutputSin
 }
 
 void Write(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-           FaultReport& faults) {
+           OutputSink* source, FaultReport& faults) {
   switch (invocation.options.choice.output) {
     case Output::Decode:
       return Decode(invocation, standardInput, out, faults);
     case Output::Glyphs:
 #ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(
-          invocation.glyphs, invocation.options.charset, out, faults,
-          [&](CharacterTaker& taker) { Convert(invocation, standardInput, out, faults, &taker); });
+      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, source, faults,
+                  [&](CharacterTaker& taker) {
+                    Convert(invocation, standardInput, out, nullptr, faults, &taker);
+                  });
 #endif
       return;
     case Output::Bytes:
@@ -97,12 +158,12 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
     case Output::Array:
     case Output::Table:
     case Output::List:
-      return Convert(invocation, standardInput, out, faults);
+      return Convert(invocation, standardInput, out, source, faults);
   }
 }
 
 void Execute(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             FaultReport& faults) {
+             OutputSink* source, FaultReport& faults) {
   switch (invocation.action) {
     case Action::Help:
       out.Write(HelpText());
@@ -111,9 +172,17 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
       out.Write(std::string(kProgramName) + " " + std::string(kVersion) + "\n");
       break;
     case Action::Write:
-      Write(invocation, standardInput, out, faults);
+      Write(invocation, standardInput, out, source, faults);
       break;
   }
+}
+
+// Whether standard output holds the output until the run is known good: a
+// header (--array, --table) cut short by a fault would leave an open #ifndef
+// or a declaration that compiles to the wrong bytes.
+bool HoldsOutput(const Invocation& invocation) {
+  const Output output = invocation.options.choice.output;
+  return invocation.action == Action::Write && (output == Output::Array || output == Output::Table);
 }
 
 // What the options ask to be written; of the outputs that go together, the
@@ -155,10 +224,15 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   choice.style.form = format == Format::String ? ValueForm::Literal : ValueForm::Constants;
   choice.style.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
   choice.style.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
+  choice.style.includes = ParseIncludes(parsed);
   choice.nul = parsed.Has(Option::Nul);
   if (const auto& file = parsed.Value(Option::Output)) {
     if (file->empty()) throw UsageError(OptionName(Option::Output) + " needs a file name");
-    invocation.outputFile = *file;
+    if (*file != "-") invocation.outputFile = *file;
+  }
+  if (const auto& source = parsed.Value(Option::Source)) {
+    choice.headerName = ParseSource(*source, invocation.outputFile, choice.output);
+    invocation.sourceFile = *source;
   }
   options.charset = parsed.Choice<Charset>(Option::Charset);
   options.from = parsed.Choice<InputText>(Option::From);
@@ -166,11 +240,18 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   if (choice.output == Output::Glyphs && invocation.action == Action::Write) {
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);
+    invocation.glyphs.style.includes = choice.style.includes;
+    invocation.glyphs.headerName = choice.headerName;
 #else
     throw UsageError("--glyphs is not in this build of " + std::string(kProgramName) +
                      ", which was made without FreeType and libpng");
 #endif
   }
+  RefuseSharedFiles({
+      {Option::Output, invocation.outputFile},
+      {Option::Source, invocation.sourceFile},
+      {Option::Preview, parsed.Value(Option::Preview)},
+  });
   return invocation;
 }
 
@@ -188,12 +269,14 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
 
   // Where the output goes is chosen here, once, for every action.
   std::optional<OutputSink> out;
+  std::optional<OutputSink> source;
   try {
     if (invocation.outputFile) {
       out.emplace(*invocation.outputFile);
     } else {
-      out.emplace(standardOutput, settings.outputIsTerminal);
+      out.emplace(standardOutput, settings.outputIsTerminal, HoldsOutput(invocation));
     }
+    if (invocation.sourceFile) source.emplace(*invocation.sourceFile);
   } catch (const FatalFault& fatal) {
     standardError << FaultLine(fatal.fault()) << '\n';
     return kExitFailure;
@@ -201,10 +284,18 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
   // What the output holds so far reaches the terminal before a message after it.
   FaultReport faults(standardError, [&out] { out->EndLine(); });
   try {
-    Execute(invocation, standardInput, *out, faults);
+    Execute(invocation, standardInput, *out, source ? &*source : nullptr, faults);
     out->EndLine();
-    // A file takes the output of a run without errors only.
-    if (faults.Errors() == 0) out->Commit();
+    // A file takes the output of a run without errors only, and the header
+    // and its source go in place together, once both are complete.
+    if (faults.Errors() == 0) {
+      if (source) {
+        source->Prepare();
+        out->Prepare();
+        source->Commit();
+      }
+      out->Commit();
+    }
   } catch (const FatalFault& fatal) {
     // The output is gone, so nothing is flushed before the message.
     standardError << FaultLine(fatal.fault()) << '\n';

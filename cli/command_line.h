@@ -37,12 +37,16 @@ struct Invocation {
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
   // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.
+  // Absent for standard output (-o - included).
   std::optional<std::string> outputFile;
+  // --source FILE.c, in UTF-8: the arrays' definitions, written with -o's.
+  std::optional<std::string> sourceFile;
 };
 
 // Throws UsageError for an unknown option, a missing or bad option value, an
-// option given twice with different values, an array name, --type or
-// --attribute that cannot compile, or options that do not go together.
+// option given twice with different values, an array name, --type,
+// --attribute or --include that cannot compile, options that do not go
+// together, or two outputs that name one file.
 Invocation ParseArguments(std::span<const std::string_view> args);
 
 // How the process meets the program.

@@ -196,6 +196,11 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
   options.layout.invert = parsed.Has(Option::Invert);
   options.preview = parsed.Value(Option::Preview).value_or("");
+  if (options.preview == "-") {
+    throw UsageError(
+        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
+        "name a file");
+  }
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
     if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
       throw UsageError("--type '" + *type + "' " + problem);
@@ -238,8 +243,8 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   return options;
 }
 
-void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, FaultReport& faults,
-                 const std::function<void(CharacterTaker&)>& takeInputs) {
+void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
+                 FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
   try {
     font.emplace(glyphs::Font::Open(OpenedSource(options), {.pixelSize = options.pixelSize,
@@ -290,14 +295,16 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
       .pixelSize = font->PixelSize(),
       .baseline = font->Baseline(),
       .baselineRule = std::string(RuleText(font->RuleOfBaseline())),
+      .headerName = options.headerName,
   };
   const int bitsPerPixel = font->BitsPerPixel();
   LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
                     bitsPerPixel, options.layout);
   LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
                       bitsPerPixel, options.layout);
-  WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out);
+  WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out, source);
   out.Flush();
+  if (source != nullptr) source->Flush();
   if (const GlyphCollector::Cut cut = collector.Clipped(); cut.glyphs != 0) {
     faults.Add(Fault{
         .kind = FaultKind::Undrawable,

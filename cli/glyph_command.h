@@ -28,6 +28,8 @@ struct GlyphOptions {
   glyphs::ByteLayout layout;
   std::string preview;  // the picture's file, or "" for none
   DeclarationStyle style;
+  // With --source, the name by which the source includes the header.
+  std::string headerName;
 };
 
 // Throws UsageError for a name that cannot compile, a size, face or baseline
@@ -37,10 +39,11 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 
 // The run of --glyphs: opens the font, has `takeInputs` pass every input's
 // characters to the taker that it is given, and when no fault was found,
-// writes the header to `out` and the preview picture. Faults go to `faults`:
+// writes the header to `out` (the arrays' definitions to `source`, if any)
+// and the preview picture. Faults go to `faults`:
 // a family that is not installed, or a font that cannot be opened, as one
 // that cannot be read; with --clip, the glyphs cut as a warning at the end.
-void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, FaultReport& faults,
-                 const std::function<void(CharacterTaker&)>& takeInputs);
+void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
+                 FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs);
 
 }  // namespace gbkhex::cli

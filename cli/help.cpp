@@ -32,14 +32,16 @@ constexpr std::string_view kDetails[] = {
     "U+0000, which would end a C string early. Columns count as editors count them: tab stops "
     "every 8, Chinese and other wide characters two columns, combining marks none. After 100 "
     "errors one line says how many more there are. The output for the text before the first "
-    "fault stands; with -o FILE, nothing is written and FILE is as it was.",
+    "fault stands, but for a header (--array, --table, --glyphs), of which nothing is written; "
+    "with -o FILE (and --source FILE.c), nothing is written and FILE is as it was.",
     "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
     "in its encoding, holds U+0000 or a character that the charset lacks, is no string table "
     "(--table) or no dump of code page 936 bytes (--decode), holds a character that the font "
     "has no glyph for or a control character other than a line break (--glyphs), for a font "
     "that cannot be opened, and for output that cannot be written; 2 for a bad command line, "
-    "such as an option given twice with different values, a name, --type or --attribute that "
-    "cannot compile, or --glyphs without --font where the default font is not installed.",
+    "such as an option given twice with different values, a name, --type, --attribute or "
+    "--include that cannot compile, two outputs that name one file, --source without -o FILE, "
+    "or --glyphs without --font where the default font is not installed.",
 };
 
 // `text` cut into lines of at most kLineWidth characters at blanks, the

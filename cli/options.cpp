@@ -105,7 +105,8 @@ const OptionRow kOptionRows[] = {
         .placeholder = "TEXT",
         .summary = "the words before each array's name, in place of const unsigned char (const "
                    "char for a literal): const uint8_t, const unsigned char code (Keil C51's "
-                   "ROM), __flash const unsigned char (IAR AVR)",
+                   "ROM), const unsigned char __code (SDCC), __flash const unsigned char (IAR "
+                   "AVR)",
         .details =
             "TEXT is refused, with exit status 2 and the reason, if it could break the header "
             "out of the declaration: if it is empty or holds ;, {, }, =, #, a comment, a line "
@@ -127,7 +128,48 @@ const OptionRow kOptionRows[] = {
         .summary = "the words after each array's [], such as PROGMEM or "
                    "__attribute__((section(\".rodata.lcd\")))",
         .details = "TEXT is refused as --type's is, but may be empty. With --glyphs every array "
-                   "of the header takes it.",
+                   "of the header takes it. With --source, the declarations and the definitions "
+                   "take --type and --attribute alike, as the compilers of small MCUs need "
+                   "(SDCC's __code, IAR's __flash, PROGMEM).",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
+    },
+    {
+        .option = Option::Include,
+        .name = "include",
+        .kind = ValueKind::Text,
+        .placeholder = "HEADER",
+        .summary = "#include <HEADER> at the top of the header, or #include \"HEADER\" when "
+                   "HEADER is given in double quotes, for what --type and --attribute need: "
+                   "--include avr/pgmspace.h for PROGMEM; may be given many times",
+        .details = "The headers are included after the include guard, in the order given. "
+                   "HEADER is refused, with exit status 2 and the reason, if it is empty or "
+                   "holds a line break or another control character, a comment, a backslash, a "
+                   "quote, two question marks in a row, or what would end the name early: > (or "
+                   "\" inside the quotes).",
+        .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
+        .repeatable = true,
+    },
+    {
+        .option = Option::Source,
+        .name = "source",
+        .kind = ValueKind::Text,
+        .placeholder = "FILE.c",
+        .summary = "the arrays defined once, in FILE.c, which includes the header of -o; the "
+                   "header then only declares them (extern, with their sizes, with C linkage "
+                   "for C++), so that a program holds one copy of each whatever number of files "
+                   "include it: what C on a small MCU needs",
+        .details =
+            "Without --source the header stands alone and defines its arrays: static in C, so "
+            "that every C file that includes it holds a copy of all of them (an 8051 program "
+            "of two C files holds the table twice), and inline in C++17 and later. With "
+            "--source the header declares each array as extern TYPE NAME[SIZE] ATTRIBUTE, the "
+            "size included so that sizeof works, inside extern \"C\" for C++ (an Arduino "
+            "sketch among them), and keeps NAME_len; FILE.c includes the header by the name "
+            "-o gives it (without its folder when both files are in one folder) and defines "
+            "each array once. Compile FILE.c as C and link it with the program.\n\n"
+            "--source needs -o FILE, the header to include. Both files are written only when "
+            "the whole run succeeds, and then both together: after a failure both are as they "
+            "were.",
         .requiresAnyOf = Set({Option::Array, Option::Table, Option::Glyphs}),
     },
     {
@@ -218,7 +260,10 @@ const OptionRow kOptionRows[] = {
             "file (/dev/null, a pipe, NUL on Windows) is written directly. On POSIX systems the "
             "new file gets FILE's permissions, and a symbolic link is followed. Builds should "
             "use it rather than a shell's >, which leaves a half-written header behind when a "
-            "run fails (and in Windows PowerShell 5.1 writes UTF-16).",
+            "run fails (and in Windows PowerShell 5.1 writes UTF-16). FILE - is standard "
+            "output.\n\n"
+            "Two outputs of one run (-o, --source, --preview) that name the same file, by the "
+            "same path or by two names of one existing file, are refused with exit status 2.",
         .usage = Usage::Any,
     },
     {
@@ -469,7 +514,8 @@ const OptionRow kOptionRows[] = {
                    "table order, wide then narrow: what the display will show",
         .details = "FILE is written only when the whole run succeeds: the picture goes to a new "
                    "file in FILE's folder, renamed over FILE at the end, and after a failure "
-                   "FILE is as it was.",
+                   "FILE is as it was. A picture is no text for a terminal or a pipe: FILE - is "
+                   "refused.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
@@ -556,6 +602,11 @@ class Table {
 
   void Record(ParsedArguments& parsed, const OptionRow& row, std::string value) const {
     std::optional<std::string>& slot = parsed.values[static_cast<std::size_t>(row.option)];
+    if (row.repeatable) {
+      parsed.repeated[static_cast<std::size_t>(row.option)].push_back(value);
+      slot = std::move(value);
+      return;
+    }
     if (slot && *slot != value) {
       throw UsageError(Name(row.option) + " is given twice, as '" + *slot + "' and as '" + value +
                        "'");

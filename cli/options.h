@@ -28,6 +28,8 @@ enum class Option : std::size_t {
   Nul,
   Type,
   Attribute,
+  Include,
+  Source,
   Charset,
   From,
   Lossy,
@@ -98,6 +100,7 @@ struct OptionRow {
   // each option is enough.
   OptionSet conflicts{};
   OptionSet requiresAnyOf{};
+  bool repeatable = false;  // may be given many times, each value kept (Text)
 };
 
 // The table itself, in the order of --help and the man page.
@@ -119,6 +122,8 @@ struct ParsedArguments {
   std::array<std::optional<std::string>, kOptionCount> values;
   // Per option that takes a choice: the one given, or else its default row's.
   std::array<ChoiceValue, kOptionCount> choices;
+  // Per repeatable option: every value, in the order given.
+  std::array<std::vector<std::string>, kOptionCount> repeated;
   // Every argument that is no option: the inputs, "-" for standard input.
   std::vector<std::string> operands;
 
@@ -137,7 +142,8 @@ struct ParsedArguments {
 
 // Reads "--name value", "--name=value", "-x value", "-xvalue", and "--" after
 // which every argument is an operand. Throws UsageError for an unknown option,
-// a missing or unknown value, one option given twice with different values,
+// a missing or unknown value, one option that is not repeatable given twice
+// with different values,
 // options that conflict, and an option given without one that it needs.
 // `rows` is the option table, or in a test another one.
 ParsedArguments ParseOptions(std::span<const std::string_view> args,

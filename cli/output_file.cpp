@@ -1,8 +1,10 @@
 #include "cli/output_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <streambuf>
 #include <system_error>
@@ -436,10 +438,16 @@ class OutputFile::Impl {
 
   std::ostream& Stream() noexcept { return stream_; }
 
-  void Commit() {
-    if (committed_) return;
+  void Prepare() {
+    if (prepared_ || committed_) return;
     if (!buffer_.Drain()) Fail("cannot write", buffer_.Failure());
     if (const int error = sink_.CloseKeeping()) Fail("cannot write", error);
+    prepared_ = true;
+  }
+
+  void Commit() {
+    if (committed_) return;
+    Prepare();
     if (!direct_) {
       const SignalBlock block;
       if (const int error = sink_.ReplaceWith(target_.path)) Fail("cannot replace", error);
@@ -490,6 +498,7 @@ class OutputFile::Impl {
   std::string temporary_;
   std::unique_ptr<SignalGuard> signals_;
   bool direct_ = false;
+  bool prepared_ = false;
   bool committed_ = false;
 };
 
@@ -499,6 +508,50 @@ OutputFile::~OutputFile() = default;
 
 std::ostream& OutputFile::Stream() noexcept { return impl_->Stream(); }
 
+void OutputFile::Prepare() { impl_->Prepare(); }
+
 void OutputFile::Commit() { impl_->Commit(); }
+
+namespace {
+
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// The path made absolute and normalised, with the links of its existing part
+// followed; as given where the system cannot say.
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return path.lexically_normal();
+  std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute.lexically_normal() : resolved;
+}
+
+}  // namespace
+
+bool NameOneFile(const std::string& a, const std::string& b) {
+  const std::filesystem::path first = PathOf(a);
+  const std::filesystem::path second = PathOf(b);
+  std::error_code error;
+  if (std::filesystem::equivalent(first, second, error) && !error) return true;
+  return Resolved(first) == Resolved(second);
+}
+
+std::string IncludedName(const std::string& headerPath, const std::string& sourcePath) {
+  const std::string headerFolder = FolderPrefix(headerPath);
+  const std::string sourceFolder = FolderPrefix(sourcePath);
+  const auto folderOf = [](const std::string& folder) {
+    return Resolved(PathOf(folder.empty() ? "." : folder));
+  };
+  if (headerFolder == sourceFolder || folderOf(headerFolder) == folderOf(sourceFolder)) {
+    return headerPath.substr(headerFolder.size());
+  }
+  std::string name = headerPath;
+#ifdef _WIN32
+  std::replace(name.begin(), name.end(), '\\', '/');
+#endif
+  return name;
+}
 
 }  // namespace gbkhex::cli

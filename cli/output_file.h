@@ -38,9 +38,14 @@ class OutputFile {
   // the system's reason, as writing to standard output does; Commit reports it.
   std::ostream& Stream() noexcept;
 
-  // Writes what is buffered and puts the file in place of FILE. Throws
-  // OutputFileError, after which FILE is as it was; nothing more may be
-  // written then.
+  // Writes what is buffered and closes the new file, without putting it in
+  // place yet: of two files that go together, both are complete before
+  // either replaces its FILE. Throws OutputFileError, after which FILE is as
+  // it was; nothing more may be written then.
+  void Prepare();
+
+  // Prepares, then puts the file in place of FILE. Throws OutputFileError,
+  // after which FILE is as it was.
   void Commit();
 
  private:
@@ -51,5 +56,14 @@ class OutputFile {
 // The folder part of `path` (UTF-8), its last separator included; "" for a
 // bare name. On Windows '\' and a drive's ':' separate too.
 std::string FolderPrefix(const std::string& path);
+
+// Whether two paths (UTF-8) name one file: the same path once made absolute
+// and normalised, symbolic links followed, or two names of one existing file.
+bool NameOneFile(const std::string& a, const std::string& b);
+
+// The name by which a file in `sourcePath`'s folder includes `headerPath`:
+// its name alone when both are in one folder, else the path as given (with
+// '/' for '\', which C leaves undefined in a header's name).
+std::string IncludedName(const std::string& headerPath, const std::string& sourcePath);
 
 }  // namespace gbkhex::cli

@@ -25,11 +25,15 @@ std::unique_ptr<OutputFile> OpenOutputFile(const std::string& utf8Path) {
 
 }  // namespace
 
-OutputSink::OutputSink(std::ostream& out, bool isTerminal)
-    : out_(out), name_("the output"), isTerminal_(isTerminal) {}
+OutputSink::OutputSink(std::ostream& out, bool isTerminal, bool hold)
+    : out_(out), name_("the output"), isTerminal_(isTerminal), holding_(hold) {}
 
 OutputSink::OutputSink(const std::string& utf8Path)
-    : file_(OpenOutputFile(utf8Path)), out_(file_->Stream()), name_(utf8Path), isTerminal_(false) {}
+    : file_(OpenOutputFile(utf8Path)),
+      out_(file_->Stream()),
+      name_(utf8Path),
+      isTerminal_(false),
+      holding_(false) {}
 
 OutputSink::~OutputSink() = default;
 
@@ -37,7 +41,7 @@ void OutputSink::Write(std::string_view text) {
   if (text.empty()) return;
   last_ = text.back();
   if (buffer_.size() + text.size() > kGathered) Drain();
-  if (text.size() >= kGathered) {
+  if (text.size() >= kGathered && !holding_) {
     errno = 0;
     if (!out_.write(text.data(), static_cast<std::streamsize>(text.size()))) Refused(name_, errno);
     return;
@@ -52,7 +56,7 @@ void OutputSink::Gathered() {
 }
 
 void OutputSink::Drain() {
-  if (buffer_.empty()) return;
+  if (buffer_.empty() || holding_) return;
   errno = 0;
   const bool written =
       static_cast<bool>(out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size())));
@@ -62,6 +66,7 @@ void OutputSink::Drain() {
 
 void OutputSink::Flush() {
   Drain();
+  if (holding_) return;
   errno = 0;
   if (!out_.flush()) Refused(name_, errno);
 }
@@ -71,8 +76,19 @@ void OutputSink::EndLine() {
   Flush();
 }
 
-void OutputSink::Commit() {
+void OutputSink::Prepare() {
+  holding_ = false;
   Flush();
+  if (!file_) return;
+  try {
+    file_->Prepare();
+  } catch (const OutputFileError& error) {
+    throw FatalFault(Fault{.kind = FaultKind::Output, .what = error.what()});
+  }
+}
+
+void OutputSink::Commit() {
+  Prepare();
   if (!file_) return;
   try {
     file_->Commit();

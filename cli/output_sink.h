@@ -23,8 +23,10 @@ class OutputFile;
 // on what is gathered, as the report of a fault does before its message.
 class OutputSink final : public TextSink {
  public:
-  // Standard output.
-  OutputSink(std::ostream& out, bool isTerminal);
+  // Standard output; with `hold`, nothing reaches it before Commit, so that a
+  // run that fails writes nothing there either (a header cut short would
+  // still compile, wrongly, or leave an #ifndef open).
+  OutputSink(std::ostream& out, bool isTerminal, bool hold = false);
   // FILE, named in UTF-8 (see OutputFile).
   explicit OutputSink(const std::string& utf8Path);
   OutputSink(const OutputSink&) = delete;
@@ -42,6 +44,9 @@ class OutputSink final : public TextSink {
   void EndLine();
 
   // At the end of a run without errors: flushes, and puts FILE in place.
+  // Prepare first, for each of two files, puts neither in place before both
+  // are complete.
+  void Prepare();
   void Commit();
 
  private:
@@ -51,6 +56,7 @@ class OutputSink final : public TextSink {
   std::ostream& out_;
   std::string name_;  // as messages name the output
   bool isTerminal_;
+  bool holding_;
   std::string buffer_;
   char last_ = '\n';  // nothing written counts as a line ended
 };

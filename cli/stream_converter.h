@@ -25,9 +25,9 @@ namespace gbkhex::cli {
 class StreamConverter final : TextReceiver {
  public:
   // With a `taker`, the characters that pass the checks go to it (the glyphs
-  // of --glyphs).
+  // of --glyphs); with a `source`, the array is defined there (--source).
   StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
-                  CharacterTaker* taker = nullptr);
+                  CharacterTaker* taker = nullptr, OutputSink* source = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name) { reader_.ReadText(in, name, *this); }
@@ -53,6 +53,7 @@ class StreamConverter final : TextReceiver {
   TextCheck check_;
   InputReader reader_;
   std::unique_ptr<TextOutput> output_;
+  OutputSink* source_;
 };
 
 }  // namespace gbkhex::cli

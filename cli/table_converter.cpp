@@ -14,7 +14,6 @@
 namespace gbkhex::cli {
 namespace {
 
-
 // The column after `ascii`, tab stops every 8, as Advance counts it.
 std::uint64_t AsciiColumn(std::string_view ascii) noexcept {
   std::uint64_t column = 1;
@@ -33,15 +32,19 @@ std::size_t UnitsOfUtf8(std::string_view text) noexcept {
   return units;
 }
 
-// The header, written entry by entry as they come.
+// The header, written entry by entry as they come, and with a source file
+// the definitions beside it.
 class HeaderOutput final : public TableOutput {
  public:
-  HeaderOutput(const ConvertOptions& options, std::string guard, OutputSink& out)
-      : writer_(options.choice.style, options.choice.nul),
+  HeaderOutput(const ConvertOptions& options, std::string guard, OutputSink& out,
+               OutputSink* source)
+      : writer_(options.choice.style, options.choice.nul,
+                source != nullptr ? options.choice.headerName : ""),
         literals_(options.choice.style.form == ValueForm::Literal),
         charset_(options.charset),
         guard_(std::move(guard)),
-        out_(out) {}
+        out_(out),
+        source_(source) {}
 
   std::string Problem(const TableEntry& entry) const override {
     return writer_.EntryProblem(entry.text);
@@ -50,8 +53,15 @@ class HeaderOutput final : public TableOutput {
   void Entry(const TableEntry& entry, FaultReport& faults) override {
     std::string& text = out_.Gathering();
     Open(text);
-    const std::uint64_t length = writer_.AppendEntry(text, entry.name, entry.text,
-                                                     UnitsToWrite(entry.units, charset_, written_));
+    const std::u16string_view units = UnitsToWrite(entry.units, charset_, written_);
+    std::uint64_t length = 0;
+    if (source_ != nullptr) {
+      std::string& definitions = source_->Gathering();
+      length = writer_.AppendEntry(text, definitions, entry.name, entry.text, units);
+      source_->Gathered();
+    } else {
+      length = writer_.AppendEntry(text, entry.name, entry.text, units);
+    }
     out_.Gathered();
     if (!literals_) return;
     if (std::optional<Fault> warning = OverlongLiteral(length)) {
@@ -73,6 +83,10 @@ class HeaderOutput final : public TableOutput {
   void Open(std::string& text) {
     if (opened_) return;
     text += writer_.Opening(guard_);
+    if (source_ != nullptr) {
+      source_->Gathering() += writer_.SourceOpening();
+      source_->Gathered();
+    }
     opened_ = true;
   }
 
@@ -81,6 +95,7 @@ class HeaderOutput final : public TableOutput {
   Charset charset_;
   std::string guard_;
   OutputSink& out_;
+  OutputSink* source_;
   bool opened_ = false;
   std::u16string written_;
 };
@@ -115,6 +130,9 @@ std::string OptionsLine(const ConvertOptions& options) {
   line.append(style.form == ValueForm::Literal ? " literals" : " constants");
   line.append(" type=").append(style.type);
   line.append(" attribute=").append(style.attribute);
+  for (const std::string& include : style.includes) line.append(" include=").append(include);
+  if (!options.choice.headerName.empty())
+    line.append(" source-of=").append(options.choice.headerName);
   line.append(options.choice.nul ? " nul" : "");
   line.append(" ").append(WordOf(kCharsetWords, options.charset));
   line.append(options.from == InputText::CodePage936 ? " from-gbk" : "");
@@ -247,7 +265,7 @@ void TableConverter::Finish() {
 
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
                   std::istream& standardInput, OutputSink& out, FaultReport& faults,
-                  CharacterTaker* taker) {
+                  CharacterTaker* taker, OutputSink* source) {
   const std::vector<std::string> names = inputs.empty() ? std::vector<std::string>{"-"} : inputs;
   std::vector<std::unique_ptr<HeldInput>> held;
   std::unique_ptr<TableOutput> output;
@@ -256,8 +274,8 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
         std::make_unique<TextsOutput>(MakeTextOutput(options.choice, options.charset, out), faults);
   } else {
     // The guard comes first in the header, from the whole of every input.
-    output =
-        std::make_unique<HeaderOutput>(options, GuardOf(options, names, standardInput, held), out);
+    output = std::make_unique<HeaderOutput>(options, GuardOf(options, names, standardInput, held),
+                                            out, source);
   }
   TableConverter converter(options, *output, faults, taker);
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -279,6 +297,7 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
   converter.Finish();
   if (const std::optional<Fault> warning = converter.SubstitutionWarning()) faults.Add(*warning);
   out.Flush();
+  if (source != nullptr) source->Flush();
 }
 
 }  // namespace gbkhex::cli

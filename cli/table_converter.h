@@ -82,9 +82,10 @@ class TableConverter final : LineReceiver {
 };
 
 // --table: the inputs read as one table, written as the output that the
-// options choose (a header, or the list of its texts' characters) to `out`.
+// options choose (a header, or the list of its texts' characters) to `out`;
+// with a `source`, the header declares and the source defines the arrays.
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
                   std::istream& standardInput, OutputSink& out, FaultReport& faults,
-                  CharacterTaker* taker = nullptr);
+                  CharacterTaker* taker = nullptr, OutputSink* source = nullptr);
 
 }  // namespace gbkhex::cli

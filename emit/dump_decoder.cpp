@@ -52,6 +52,28 @@ bool HasBraces(std::string_view text) {
   return false;
 }
 
+// Whether the brace at `at` opens a block of C linkage (extern "C" {), as a
+// header with a source file of its own has around its declarations: it holds
+// no initialiser.
+bool OpensLinkageBlock(std::string_view text, std::size_t at) {
+  const auto skipBlanksBack = [&text](std::size_t end) {
+    while (end > 0 && std::string_view(" \t\r\n").find(text[end - 1]) != std::string_view::npos) {
+      --end;
+    }
+    return end;
+  };
+  std::size_t end = skipBlanksBack(at);
+  constexpr std::string_view kLanguage = "\"C\"";
+  constexpr std::string_view kExtern = "extern";
+  if (end < kLanguage.size() ||
+      text.substr(end - kLanguage.size(), kLanguage.size()) != kLanguage) {
+    return false;
+  }
+  end = skipBlanksBack(end - kLanguage.size());
+  return end >= kExtern.size() && text.substr(end - kExtern.size(), kExtern.size()) == kExtern &&
+         (end == kExtern.size() || !IsIdentifierCharacter(text[end - kExtern.size() - 1]));
+}
+
 // A C integer constant (hexadecimal, octal or decimal, with an optional
 // u/l suffix) of 0 to 255.
 std::optional<std::uint8_t> ByteConstant(std::string_view token) {
@@ -237,7 +259,7 @@ DecodedDump DecodeWithoutByteOrderMark(std::string_view dump) {
       continue;
     }
     if (IsSeparator(c) || (declaration && (c == '{' || c == '}'))) {
-      if (c == '{') ++depth;
+      if (c == '{' && (depth > 0 || !OpensLinkageBlock(dump, at))) ++depth;
       if (c == '}' && depth > 0) --depth;
       ++at;
       continue;

@@ -1,5 +1,6 @@
 #include "emit/glyph_header.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -87,23 +88,41 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 class HeaderText {
  public:
-  HeaderText(const GlyphHeaderSettings& settings, TextSink& out)
+  HeaderText(const GlyphHeaderSettings& settings, TextSink& out, TextSink* source)
       : settings_(settings),
-        out_(out),
-        text_(out.Gathering()),
-        codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute},
-        linkage_(std::string(header::kLinkageMacro) + " ") {}
+        header_(out),
+        arrays_(source != nullptr ? *source : out),
+        text_(&out.Gathering()),
+        codeStyle_{ValueForm::Constants, CodeType(settings.style.type), settings.style.attribute,
+                   settings.style.includes},
+        linkage_(source != nullptr ? "" : std::string(header::kLinkageMacro) + " ") {}
 
   void Write(const HeaderGlyphTable& wide, const HeaderGlyphTable& narrow) {
-    text_.append(header::Opening(FirstComment(wide.width, narrow.width),
-                                 "GBKHEX_GLYPHS_" + settings_.name,
-                                 NeedsStdint(settings_.style.type)));
-    text_.append(header::LinkageMacroDefinition());
+    text_->append(header::Opening(FirstComment(wide.width, narrow.width),
+                                  "GBKHEX_GLYPHS_" + settings_.name, settings_.style));
+    if (&arrays_ == &header_) {
+      text_->append(header::LinkageMacroDefinition());
+      AppendSizes(wide, narrow);
+      AppendTable("wide", wide, 4);
+      AppendTable("narrow", narrow, 2);
+      text_->append(header::LinkageMacroEnd()).append(header::Closing());
+      header_.Gathered();
+      return;
+    }
     AppendSizes(wide, narrow);
+    text_->append(header::CLinkageOpening());
+    AppendDeclarations("wide", wide);
+    AppendDeclarations("narrow", narrow);
+    text_->append(header::CLinkageClosing()).append(header::Closing());
+    header_.Gathered();
+    text_ = &arrays_.Gathering();
+    text_->append(header::SourceOpening(
+        "/* Glyphs written by " + std::string(product::kCliName) +
+            ": the one definition of each array that their header declares. */",
+        settings_.headerName));
     AppendTable("wide", wide, 4);
     AppendTable("narrow", narrow, 2);
-    text_.append(header::LinkageMacroEnd()).append(header::Closing());
-    out_.Gathered();
+    arrays_.Gathered();
   }
 
  private:
@@ -145,13 +164,20 @@ class HeaderText {
         {name + "_wide_count", wide.codes.size()},
         {name + "_narrow_count", narrow.codes.size()},
     };
-    text_.append("enum {").append(kBreak);
-    for (std::size_t i = 0; i < std::size(constants); ++i) {
-      text_.append("  ").append(constants[i].first).append(" = ");
-      text_.append(std::to_string(constants[i].second));
-      text_.append(i + 1 < std::size(constants) ? "," : "").append(kBreak);
+    for (const auto& [constant, value] : constants) {
+      header::AppendUnsignedMacro(*text_, constant, value);
     }
-    text_.append("};").append(kBreak);
+  }
+
+  // A table without glyphs keeps a placeholder, as AppendTable writes it.
+  void AppendDeclarations(std::string_view table, const HeaderGlyphTable& glyphs) {
+    const std::string prefix = settings_.name + "_" + std::string(table);
+    const std::size_t count = std::max<std::size_t>(glyphs.codes.size(), 1);
+    header::AppendExternDeclaration(*text_, codeStyle_, prefix + "_codes", count);
+    std::string dimensions = "[";
+    dimensions.append(std::to_string(glyphs.bytesPerGlyph)).append("]");
+    header::AppendExternDeclaration(*text_, settings_.style, prefix + "_bitmaps", count,
+                                    dimensions);
   }
 
   void AppendTable(std::string_view table, const HeaderGlyphTable& glyphs, int codeDigits) {
@@ -161,59 +187,60 @@ class HeaderText {
     std::string dimensions = "[";
     dimensions.append(std::to_string(bytes)).append("]");
     if (codes.empty()) {
-      text_.append("/* No ").append(table).append(" glyphs: ").append(prefix);
-      text_.append("_count is 0, and each array holds one").append(kBreak);
-      text_.append("   placeholder, as C has no empty arrays. */");
-      text_.append(kBreak);
-      header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
-      text_.append("0").append(kBreak).append("};").append(kBreak);
-      header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
+      text_->append("/* No ").append(table).append(" glyphs: ").append(prefix);
+      text_->append("_count is 0, and each array holds one").append(kBreak);
+      text_->append("   placeholder, as C has no empty arrays. */");
+      text_->append(kBreak);
+      header::AppendDeclarationHead(*text_, linkage_, codeStyle_, prefix + "_codes");
+      text_->append("0").append(kBreak).append("};").append(kBreak);
+      header::AppendDeclarationHead(*text_, linkage_, settings_.style, prefix + "_bitmaps",
                                     dimensions);
-      text_.append("{0}").append(kBreak).append("};").append(kBreak);
+      text_->append("{0}").append(kBreak).append("};").append(kBreak);
       return;
     }
-    text_.append("/* The codes of the ").append(table).append(" glyphs, sorted: ");
-    text_.append(codeDigits == 4 ? "lead byte * 256 + trail byte. */" : "the byte. */");
-    text_.append(kBreak);
-    header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
+    text_->append("/* The codes of the ").append(table).append(" glyphs, sorted: ");
+    text_->append(codeDigits == 4 ? "lead byte * 256 + trail byte. */" : "the byte. */");
+    text_->append(kBreak);
+    header::AppendDeclarationHead(*text_, linkage_, codeStyle_, prefix + "_codes");
     const std::size_t perLine = codeDigits == 4 ? 10 : 16;
     for (std::size_t i = 0; i < codes.size(); ++i) {
-      AppendCode(text_, codes[i], codeDigits);
-      text_.append(",");
-      if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_.append(kBreak);
+      AppendCode(*text_, codes[i], codeDigits);
+      text_->append(",");
+      if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_->append(kBreak);
     }
-    text_.append("};").append(kBreak);
-    text_.append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
-    text_.append(" bytes each. */").append(kBreak);
-    header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
+    text_->append("};").append(kBreak);
+    text_->append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
+    text_->append(" bytes each. */").append(kBreak);
+    header::AppendDeclarationHead(*text_, linkage_, settings_.style, prefix + "_bitmaps",
                                   dimensions);
     for (std::size_t i = 0; i < codes.size(); ++i) {
       AppendGlyph(codes[i], glyphs.glyph(i), codeDigits);
     }
-    text_.append("};").append(kBreak);
+    text_->append("};").append(kBreak);
   }
 
   void AppendGlyph(std::uint16_t code, const HeaderGlyph& entry, int codeDigits) {
-    text_.append("/* ");
-    AppendCode(text_, code, codeDigits);
-    text_.append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
+    text_->append("/* ");
+    AppendCode(*text_, code, codeDigits);
+    text_->append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
     for (std::string_view drawn = entry.drawn; !drawn.empty();) {
       const std::size_t end = drawn.find('\n');
-      text_.append("   ").append(drawn.substr(0, end)).append(kBreak);
+      text_->append("   ").append(drawn.substr(0, end)).append(kBreak);
       drawn.remove_prefix(end == std::string_view::npos ? drawn.size() : end + 1);
     }
-    text_.append("*/").append(kBreak).append("{").append(kBreak);
+    text_->append("*/").append(kBreak).append("{").append(kBreak);
     CodeWriter constants(OutputFormat::C);
     constants.AppendBytes({reinterpret_cast<const char*>(entry.bytes.data()), entry.bytes.size()},
-                          text_);
-    if (constants.LineIsOpen()) text_.append(kBreak);
-    text_.append("},").append(kBreak);
-    out_.Gathered();
+                          *text_);
+    if (constants.LineIsOpen()) text_->append(kBreak);
+    text_->append("},").append(kBreak);
+    arrays_.Gathered();
   }
 
   const GlyphHeaderSettings& settings_;
-  TextSink& out_;
-  std::string& text_;  // the sink's, written in place
+  TextSink& header_;
+  TextSink& arrays_;   // the header's sink, or the source file's
+  std::string* text_;  // the gathering of the sink being written, written in place
   const DeclarationStyle codeStyle_;
   const std::string linkage_;
 };
@@ -243,8 +270,8 @@ std::string CodeType(std::string_view type) {
 }
 
 void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
-                      const HeaderGlyphTable& narrow, TextSink& out) {
-  HeaderText(settings, out).Write(wide, narrow);
+                      const HeaderGlyphTable& narrow, TextSink& out, TextSink* source) {
+  HeaderText(settings, out, source).Write(wide, narrow);
 }
 
 }  // namespace gbkhex

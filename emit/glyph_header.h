@@ -67,6 +67,8 @@ struct GlyphHeaderSettings {
   // ("from the font's ideographic em box").
   int baseline = 0;
   std::string baselineRule;
+  // The name by which the source file includes the header, with a source file.
+  std::string headerName;
 };
 
 // Why `type` (--type) cannot declare the glyphs, or "": beside TypeProblem's
@@ -81,13 +83,14 @@ std::string GlyphTypeProblem(std::string_view type);
 std::string CodeType(std::string_view type);
 
 // The header of --glyphs: the font and layout in its first comment, then the
-// sizes and counts as constants (an enum, so that they are constant
-// expressions in C too), and for each table its codes, sorted, and its
-// bitmaps in the same order, each after a comment that shows its character,
-// its code and the glyph drawn in text. A table without glyphs gets a count
-// of 0 and arrays of one placeholder, so that code that searches both tables
-// compiles whatever the text holds.
+// sizes and counts as macros (AppendUnsignedMacro: constant expressions that
+// take no storage), and for each table its codes, sorted, and its bitmaps in
+// the same order, each after a comment that shows its character, its code and
+// the glyph drawn in text. A table without glyphs gets a count of 0 and arrays
+// of one placeholder, so that code that searches both tables compiles
+// whatever the text holds. With a `source`, the header declares the arrays
+// and the source, which includes it as settings.headerName, defines them.
 void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
-                      const HeaderGlyphTable& narrow, TextSink& out);
+                      const HeaderGlyphTable& narrow, TextSink& out, TextSink* source = nullptr);
 
 }  // namespace gbkhex

@@ -102,6 +102,37 @@ std::string TypeProblem(std::string_view text) {
 
 std::string AttributeProblem(std::string_view text) { return DeclarationTextProblem(text); }
 
+std::string IncludeProblem(std::string_view text) {
+  const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+  const std::string_view name = quoted ? text.substr(1, text.size() - 2) : text;
+  if (name.find_first_not_of(" \t") == std::string_view::npos) return "is empty";
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const std::string_view next = name.substr(i + 1, 1);
+    if (c == '\n' || c == '\r') return "holds a line break";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    if (c == '>' && !quoted) {
+      return "holds '>', which would end the name (give it without angle brackets)";
+    }
+    if (c == '"') {
+      return quoted ? "holds '\"' inside the quotes, which would end the name"
+                    : "holds '\"' (give the whole name in double quotes for #include \"...\")";
+    }
+    if (c == '\'') return "holds a quote, which C leaves undefined in a header's name";
+    if (c == '\\') return "holds a backslash, which C leaves undefined in a header's name (use /)";
+    if (c == '/' && (next == "*" || next == "/")) return "holds a comment";
+    if (c == '?' && next == "?")
+      return "holds two question marks in a row, which C99 may read as a trigraph";
+  }
+  return "";
+}
+
+std::string IncludeDirective(std::string_view text) {
+  const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+  std::string line = "#include ";
+  return quoted ? line.append(text) : line.append("<").append(text).append(">");
+}
+
 bool NeedsStdint(std::string_view type) {
   for (std::size_t at = 0; at < type.size();) {
     std::size_t end = at;
@@ -114,11 +145,13 @@ bool NeedsStdint(std::string_view type) {
 
 namespace header {
 
-std::string Opening(std::string_view comment, std::string_view guard, bool includeStdint) {
+std::string Opening(std::string_view comment, std::string_view guard,
+                    const DeclarationStyle& style) {
   std::string text = Line(comment);
   text.append(Line(std::string("#ifndef ").append(guard)));
   text.append(Line(std::string("#define ").append(guard)));
-  if (includeStdint) text.append(Line("#include <stdint.h>"));
+  if (NeedsStdint(style.type)) text.append(Line("#include <stdint.h>"));
+  for (const std::string& include : style.includes) text.append(Line(IncludeDirective(include)));
   return text;
 }
 
@@ -135,6 +168,25 @@ std::string LinkageMacroDefinition() {
 }
 
 std::string LinkageMacroEnd() { return Line("#undef " + std::string(kLinkageMacro)); }
+
+std::string CLinkageOpening() {
+  return Line("#ifdef __cplusplus") + Line("extern \"C\" {") + Line("#endif");
+}
+
+std::string CLinkageClosing() { return Line("#ifdef __cplusplus") + Line("}") + Line("#endif"); }
+
+std::string SourceOpening(std::string_view comment, std::string_view headerName) {
+  return Line(comment) + Line(std::string("#include \"").append(headerName).append("\""));
+}
+
+void AppendExternDeclaration(std::string& out, const DeclarationStyle& style, std::string_view name,
+                             std::uint64_t size, std::string_view dimensions) {
+  out.append("extern ").append(style.type.empty() ? DefaultType(style.form) : style.type);
+  out.append(" ").append(name).append("[").append(std::to_string(size)).append("]");
+  out.append(dimensions);
+  if (!style.attribute.empty()) out.append(" ").append(style.attribute);
+  out.append(";").append(kHeaderLineBreak);
+}
 
 void AppendDeclarationHead(std::string& out, std::string_view linkage,
                            const DeclarationStyle& style, std::string_view name,
@@ -153,14 +205,6 @@ void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIs
   }
   if (constantLineIsOpen) out.append(kHeaderLineBreak);
   out.append("};").append(kHeaderLineBreak);
-}
-
-void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length) {
-  // Every entry of a table has one: no string is made for it.
-  std::array<char, 20> digits{};
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), length).ptr;
-  out.append("static const unsigned long ").append(name).append(kLengthSuffix).append(" = ");
-  out.append(digits.data(), end).append(";").append(kHeaderLineBreak);
 }
 
 void AppendUnsignedMacro(std::string& out, std::string_view name, std::uint64_t value) {
@@ -258,10 +302,21 @@ void AppendCommentText(std::string& out, std::string_view utf8Text) {
 
 }  // namespace header
 
+namespace {
+
+constexpr std::string_view kSingleComment =
+    "/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */";
+
+std::string SingleGuard(std::string_view name) { return std::string("GBKHEX_ARRAY_").append(name); }
+
+void AppendLengthMacro(std::string& out, std::string_view name, std::uint64_t length) {
+  header::AppendUnsignedMacro(out, std::string(name).append(kLengthSuffix), length);
+}
+
+}  // namespace
+
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style) {
-  std::string text =
-      header::Opening("/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli. */",
-                      std::string("GBKHEX_ARRAY_").append(name), NeedsStdint(style.type));
+  std::string text = header::Opening(kSingleComment, SingleGuard(name), style);
   header::AppendDeclarationHead(text, header::LinkageLines(), style, name);
   return text;
 }
@@ -270,7 +325,27 @@ std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& s
                                 std::uint64_t length, bool constantLineIsOpen) {
   std::string text;
   header::AppendDeclarationTail(text, style.form, constantLineIsOpen);
-  header::AppendLengthConstant(text, name, length);
+  AppendLengthMacro(text, name, length);
+  return text.append(header::Closing());
+}
+
+std::string SingleSourceOpening(std::string_view name, const DeclarationStyle& style,
+                                std::string_view headerName) {
+  std::string text = header::SourceOpening(
+      "/* The code page 936 (GBK) bytes of a text, written by gbkhex-cli: the one definition "
+      "of the array that its header declares. */",
+      headerName);
+  header::AppendDeclarationHead(text, "", style, name);
+  return text;
+}
+
+std::string SingleDeclarationHeader(std::string_view name, const DeclarationStyle& style,
+                                    std::uint64_t length, bool hasTerminator) {
+  std::string text = header::Opening(kSingleComment, SingleGuard(name), style);
+  text.append(header::CLinkageOpening());
+  header::AppendExternDeclaration(text, style, name, length + (hasTerminator ? 1 : 0));
+  text.append(header::CLinkageClosing());
+  AppendLengthMacro(text, name, length);
   return text.append(header::Closing());
 }
 
@@ -323,13 +398,14 @@ std::string TableGuard::Name() const {
   return name;
 }
 
-TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul)
-    : style_(std::move(style)), nul_(nul) {
+TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul, std::string headerName)
+    : style_(std::move(style)), nul_(nul), headerName_(std::move(headerName)) {
   // What AppendDeclarationHead writes around a name (here "\x01", which it
   // never writes), cut there.
   constexpr std::string_view kName = "\x01";
   std::string head = std::string(header::kCommentClosing).append(kHeaderLineBreak);
-  header::AppendDeclarationHead(head, kLinkageMacroPrefix, style_, kName);
+  header::AppendDeclarationHead(head, headerName_.empty() ? kLinkageMacroPrefix : "", style_,
+                                kName);
   const std::size_t name = head.find(kName);
   head_.assign(head, 0, name);
   afterName_.assign(head, name + kName.size());
@@ -346,12 +422,26 @@ std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
 std::string TableHeaderWriter::Opening(std::string_view guard) const {
   std::string text = header::Opening(
       "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli. */", guard,
-      NeedsStdint(style_.type));
-  return text.append(header::LinkageMacroDefinition());
+      style_);
+  return text.append(headerName_.empty() ? header::LinkageMacroDefinition()
+                                         : header::CLinkageOpening());
 }
 
-std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view name,
+std::string TableHeaderWriter::SourceOpening() const {
+  return header::SourceOpening(
+      "/* The code page 936 (GBK) bytes of a string table, written by gbkhex-cli: the one "
+      "definition of each array that its header declares. */",
+      headerName_);
+}
+
+std::uint64_t TableHeaderWriter::AppendEntry(std::string& header, std::string_view name,
                                              std::string_view utf8Text,
+                                             std::u16string_view units) const {
+  return AppendEntry(header, header, name, utf8Text, units);
+}
+
+std::uint64_t TableHeaderWriter::AppendEntry(std::string& header, std::string& out,
+                                             std::string_view name, std::string_view utf8Text,
                                              std::u16string_view units) const {
   // The same lines as AppendTextComment and AppendDeclarationHead write, from
   // pieces made once: a table has thousands.
@@ -375,12 +465,18 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& out, std::string_view 
     literal.Finish(out);
   }
   header::AppendDeclarationTail(out, style_.form, lineIsOpen);
-  header::AppendLengthConstant(out, name, length);
+  if (!headerName_.empty()) {
+    header::AppendTextComment(header, utf8Text);
+    const bool terminated = nul_ || style_.form == ValueForm::Literal;
+    header::AppendExternDeclaration(header, style_, name, length + (terminated ? 1 : 0));
+  }
+  AppendLengthMacro(header, name, length);
   return length;
 }
 
 std::string TableHeaderWriter::Closing() const {
-  return header::LinkageMacroEnd() + header::Closing();
+  return (headerName_.empty() ? header::LinkageMacroEnd() : header::CLinkageClosing()) +
+         header::Closing();
 }
 
 }  // namespace gbkhex

@@ -5,14 +5,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gbkhex {
 
 // Every header that gbkhex-cli writes compiles as C (C99 to C23) and C++
 // (C++11 to C++23), included any number of times from any number of files of
-// one program, and its lines end in CR LF, as the C format's do. C++17 and
-// later keep one copy of each array for the whole program (inline); C, which
-// has no inline variables, keeps one in each file that uses it (static).
+// one program, and its lines end in CR LF, as the C format's do. A header that
+// stands alone defines its arrays: C++17 and later keep one copy of each for
+// the whole program (inline); C, which has no inline variables, keeps one in
+// each file that uses it (static). A header with a source file of its own
+// only declares them, with C linkage, and the source defines each once: the
+// one copy that a small ROM can afford, in C as in C++.
 
 inline constexpr std::string_view kHeaderLineBreak = "\r\n";
 
@@ -26,6 +30,9 @@ struct DeclarationStyle {
   std::string type;
   // The words after "[]", "" for none. Must pass AttributeProblem.
   std::string attribute;
+  // The headers that the type and attribute need, as --include gives them
+  // ("avr/pgmspace.h", or "\"board.h\"" in quotes); each must pass IncludeProblem.
+  std::vector<std::string> includes{};
 };
 
 // "const unsigned char" for constants, "const char" for literals, which pass
@@ -40,6 +47,16 @@ std::string_view DefaultType(ValueForm form) noexcept;
 std::string TypeProblem(std::string_view text);
 std::string AttributeProblem(std::string_view text);
 
+// Why TEXT cannot stand as --include, or "" when it can: the name goes
+// between <> (or, given in double quotes, between those), so it may not hold
+// what would end it early ('>', or a '"' inside the quotes), nor a line
+// break, a control character, a comment, a backslash, a quote or a trigraph,
+// which C leaves undefined or reads as something else there.
+std::string IncludeProblem(std::string_view text);
+
+// "#include <TEXT>", or for TEXT in double quotes "#include TEXT".
+std::string IncludeDirective(std::string_view text);
+
 // Whether `type` names a type of <stdint.h>, which the header then includes so
 // that it compiles on its own.
 bool NeedsStdint(std::string_view type);
@@ -47,8 +64,10 @@ bool NeedsStdint(std::string_view type);
 // The pieces that every header is made of, for any writer of declarations.
 namespace header {
 
-// The top comment line, the include guard, and <stdint.h> where asked.
-std::string Opening(std::string_view comment, std::string_view guard, bool includeStdint);
+// The top comment line, the include guard, <stdint.h> where `style`'s type
+// needs it, and the headers of --include in their order.
+std::string Opening(std::string_view comment, std::string_view guard,
+                    const DeclarationStyle& style);
 // The end of the include guard.
 std::string Closing();
 
@@ -66,17 +85,30 @@ inline constexpr std::string_view kLinkageMacro = "GBKHEX_LINKAGE";
 std::string LinkageMacroDefinition();
 std::string LinkageMacroEnd();
 
+// The lines that give the declarations between them C linkage in C++, so
+// that C++ files find the definitions that a C file holds.
+std::string CLinkageOpening();
+std::string CLinkageClosing();
+
+// The first lines of a source file: its comment, and the header it defines
+// the arrays of, by the name that `headerName` gives it.
+std::string SourceOpening(std::string_view comment, std::string_view headerName);
+
+// "extern TYPE NAME[SIZE]DIMENSIONS ATTRIBUTE;" and its line break: the
+// size, so that sizeof works where only the header is seen.
+void AppendExternDeclaration(std::string& out, const DeclarationStyle& style, std::string_view name,
+                             std::uint64_t size, std::string_view dimensions = {});
+
 // "LINKAGE TYPE NAME[]DIMENSIONS ATTRIBUTE = {" or "... =", and its line
 // break; the linkage is LinkageLines() or a macro that stands for it, with its
-// blank, and the dimensions are those of an array of arrays after the first
+// blank, or "" for the definition in a source file, and the dimensions are those of an array of
+// arrays after the first
 // ("[32]"), or none.
 void AppendDeclarationHead(std::string& out, std::string_view linkage,
                            const DeclarationStyle& style, std::string_view name,
                            std::string_view dimensions = {});
 // "};" (after the line break that an open line of constants needs) or ";".
 void AppendDeclarationTail(std::string& out, ValueForm form, bool constantLineIsOpen);
-// "static const unsigned long NAME_len = LENGTH;"
-void AppendLengthConstant(std::string& out, std::string_view name, std::uint64_t length);
 // "#define NAME 6u", "#define NAME 70000UL" above 65535, ULL above 2^32 - 1: a constant
 // expression in C and C++ that takes no storage, of a type that holds the value
 // where int has 16 bits and stays unsigned int, as cheap as a counter can be
@@ -100,12 +132,20 @@ inline constexpr std::string_view kCommentClosing = "\" */";
 
 // The header of --array: one text, its bytes streamed between the opening and
 // the closing by a CodeWriter of the C format or a StringLiteralWriter (whose last line
-// keeps one column for the ";": StringLiteralWriter(1)). With the default
-// style, the header is byte for byte what --array has always written.
+// keeps one column for the ";": StringLiteralWriter(1)), then NAME_len, the
+// number of bytes without any terminator, as AppendUnsignedMacro writes it.
 std::string SingleHeaderOpening(std::string_view name, const DeclarationStyle& style);
-// `length` is the number of bytes without any terminator.
 std::string SingleHeaderClosing(std::string_view name, const DeclarationStyle& style,
                                 std::uint64_t length, bool constantLineIsOpen);
+
+// --array with a source file: the source's opening and the definition's
+// head, its bytes streamed as above, the definition's end (AppendDeclarationTail),
+// and the header, written once the length is known. `hasTerminator`: a
+// literal's NUL or the 00 byte of --nul follows the bytes.
+std::string SingleSourceOpening(std::string_view name, const DeclarationStyle& style,
+                                std::string_view headerName);
+std::string SingleDeclarationHeader(std::string_view name, const DeclarationStyle& style,
+                                    std::uint64_t length, bool hasTerminator);
 
 // The include guard of a string table's header: a hash of the options that
 // shape the header and of the table's input, so that two different tables of
@@ -131,26 +171,35 @@ class TableGuard {
 
 // The header of a string table: after the opening, for each entry in order, a
 // comment showing the text, the declaration and NAME_len, then the closing.
+// With a source file, the header declares each entry and holds NAME_len, and
+// the source, after SourceOpening, holds the comment and the definition.
 class TableHeaderWriter {
  public:
   // With `nul`, constants get a 00 byte after each text; a literal has its
-  // own.
-  TableHeaderWriter(DeclarationStyle style, bool nul);
+  // own. `headerName` is the name by which the source file includes the
+  // header, or "" for a header that stands alone.
+  TableHeaderWriter(DeclarationStyle style, bool nul, std::string headerName = {});
 
   // Why `bytes` cannot make an entry, or "": an empty text would make an empty
   // array, which C does not allow.
   std::string EntryProblem(std::string_view bytes) const;
 
   std::string Opening(std::string_view guard) const;
+  std::string SourceOpening() const;
   // `utf8Text` is what the comment shows, `units` the units whose code page
-  // 936 bytes the entry holds. Returns the number of those bytes.
-  std::uint64_t AppendEntry(std::string& out, std::string_view name, std::string_view utf8Text,
+  // 936 bytes the entry holds. Returns the number of those bytes. The header
+  // takes the entry whole, or with a source file its declaration, and the
+  // source its definition.
+  std::uint64_t AppendEntry(std::string& header, std::string_view name, std::string_view utf8Text,
                             std::u16string_view units) const;
+  std::uint64_t AppendEntry(std::string& header, std::string& source, std::string_view name,
+                            std::string_view utf8Text, std::u16string_view units) const;
   std::string Closing() const;
 
  private:
   DeclarationStyle style_;
   bool nul_;
+  std::string headerName_;
   // What every entry's declaration holds around its name, made once.
   std::string head_;           // the comment's end, "GBKHEX_LINKAGE TYPE "
   std::string afterName_;      // "[] ATTRIBUTE = {" and its line break

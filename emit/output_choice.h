@@ -40,6 +40,9 @@ struct OutputChoice {
   // Of Bytes, Array and Table: a 00 byte after the text (after each entry's),
   // which NAME_len does not count; a literal ends in its own.
   bool nul = false;
+  // Of Array and Table with a source file: the name by which the source
+  // includes the header, which then only declares; "" for a header alone.
+  std::string headerName{};
 };
 
 }  // namespace gbkhex

@@ -80,11 +80,18 @@ class LiteralOutput final : public TextOutput {
 
 // --array: one declaration of constants or of a literal, opened with the
 // first byte, so that a run that fails before any leaves no declaration
-// half-written behind.
+// half-written behind. With a source file, the definition streams there and
+// the header, which needs the length, is written at the end.
 class ArrayOutput final : public TextOutput {
  public:
-  ArrayOutput(const OutputChoice& choice, Charset charset, TextSink& out)
-      : name_(choice.name), style_(choice.style), charset_(charset), nul_(choice.nul), out_(out) {}
+  ArrayOutput(const OutputChoice& choice, Charset charset, TextSink& out, TextSink* source)
+      : name_(choice.name),
+        style_(choice.style),
+        headerName_(source != nullptr ? choice.headerName : ""),
+        charset_(charset),
+        nul_(choice.nul),
+        header_(out),
+        out_(source != nullptr ? *source : out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
@@ -116,8 +123,15 @@ class ArrayOutput final : public TextOutput {
     } else {
       literal_.Finish(output_);
     }
-    output_ += SingleHeaderClosing(name_, style_, length_, constants && constants_.LineIsOpen());
-    out_.Write(output_);
+    const bool lineIsOpen = constants && constants_.LineIsOpen();
+    if (headerName_.empty()) {
+      output_ += SingleHeaderClosing(name_, style_, length_, lineIsOpen);
+      out_.Write(output_);
+    } else {
+      header::AppendDeclarationTail(output_, style_.form, lineIsOpen);
+      out_.Write(output_);
+      header_.Write(SingleDeclarationHeader(name_, style_, length_, nul_ || !constants));
+    }
     if (constants) return std::nullopt;
     return OverlongLiteral(length_);
   }
@@ -125,15 +139,18 @@ class ArrayOutput final : public TextOutput {
  private:
   void Open() {
     if (opened_) return;
-    output_ += SingleHeaderOpening(name_, style_);
+    output_ += headerName_.empty() ? SingleHeaderOpening(name_, style_)
+                                   : SingleSourceOpening(name_, style_, headerName_);
     opened_ = true;
   }
 
   std::string name_;
   DeclarationStyle style_;
+  std::string headerName_;
   Charset charset_;
   bool nul_;
-  TextSink& out_;
+  TextSink& header_;
+  TextSink& out_;  // where the array is defined
   CodeWriter constants_{OutputFormat::C};
   StringLiteralWriter literal_{1};  // a column for the ";"
   std::uint64_t length_ = 0;
@@ -178,14 +195,14 @@ class ListOutput final : public TextOutput {
 }  // namespace
 
 std::unique_ptr<TextOutput> MakeTextOutput(const OutputChoice& choice, Charset charset,
-                                           TextSink& out) {
+                                           TextSink& out, TextSink* source) {
   switch (choice.output) {
     case Output::Bytes:
       return std::make_unique<CodeOutput>(choice, charset, out);
     case Output::Literals:
       return std::make_unique<LiteralOutput>(charset, out);
     case Output::Array:
-      return std::make_unique<ArrayOutput>(choice, charset, out);
+      return std::make_unique<ArrayOutput>(choice, charset, out, source);
     case Output::List:
       return std::make_unique<ListOutput>(charset, out);
     case Output::Table:

@@ -29,8 +29,10 @@ class TextOutput {
 // The output that `choice` asks for, its characters held to `charset`, written
 // to `out`. Of the outputs that are no text of the bytes, none is written
 // here: Table's header is written entry by entry, Glyphs' once the glyphs are
-// drawn, Decode's from a dump; this output of theirs writes nothing.
+// drawn, Decode's from a dump; this output of theirs writes nothing. With a
+// `source` (and choice.headerName), Array's definition goes there and `out`
+// takes the header that declares it.
 std::unique_ptr<TextOutput> MakeTextOutput(const OutputChoice& choice, Charset charset,
-                                           TextSink& out);
+                                           TextSink& out, TextSink* source = nullptr);
 
 }  // namespace gbkhex

@@ -139,8 +139,7 @@ std::string ArrayOpening(const std::string& name) {
 
 TEST(StreamConverter, ArrayDeclarationAndLength) {
   EXPECT_EQ(ConvertInputs({"中A"}, Options(kC, kDefaultChunkSize, "msg")).output,
-            ArrayOpening("msg") +
-                "0XD6,0XD0,0X41,\r\n};\r\nstatic const unsigned long msg_len = 3;\r\n#endif\r\n");
+            ArrayOpening("msg") + "0XD6,0XD0,0X41,\r\n};\r\n#define msg_len 3u\r\n#endif\r\n");
   for (std::size_t length = 1; length <= 40; ++length) {
     const std::string text(length, 'Q');
     const std::string body = FormatNameToMac(std::u16string(length, u'Q'), kC);
@@ -149,8 +148,8 @@ TEST(StreamConverter, ArrayDeclarationAndLength) {
     EXPECT_EQ(ConvertInputs({text.substr(0, 7), text.substr(std::min<std::size_t>(7, length))},
                             Options(kC, 3, "t"))
                   .output,
-              ArrayOpening("t") + body + close + "static const unsigned long t_len = " +
-                  std::to_string(length) + ";\r\n#endif\r\n");
+              ArrayOpening("t") + body + close + "#define t_len " + std::to_string(length) +
+                  "u\r\n#endif\r\n");
   }
   const Outcome empty = ConvertInputs({"\xEF\xBB\xBF", ""}, Options(kC, kDefaultChunkSize, "t"));
   EXPECT_EQ(empty.output, "");
@@ -200,9 +199,8 @@ TEST(CommandLine, OptionsAndTheirErrors) {
   // Values in any case; the same value twice is no conflict.
   EXPECT_EQ(RunWith({"--format", "C", "--format=c", "--charset=GB2312"}, "A").out, "0X41,");
   EXPECT_EQ(RunWith({"--FROM=GBK"}, "A").status, kExitUsage);  // names are not values
-  EXPECT_EQ(
-      RunWith({"--array=s"}, "A").out,
-      ArrayOpening("s") + "0X41,\r\n};\r\nstatic const unsigned long s_len = 1;\r\n#endif\r\n");
+  EXPECT_EQ(RunWith({"--array=s"}, "A").out,
+            ArrayOpening("s") + "0X41,\r\n};\r\n#define s_len 1u\r\n#endif\r\n");
   EXPECT_EQ(RunWith({"--version"}).out, "gbkhex-cli 1.00\n");
   const RunResult help = RunWith({"--help"});
   EXPECT_EQ(help.status, kExitOk);

@@ -551,6 +551,35 @@ def add_output_cases():
     case("out-decode-fault", "--decode", "-o", "text.txt", stdin=b"CA AE 81 20", files={"text.txt": b"old\n"})
     case("out-empty-result", "-o", "out.txt", stdin=b"", files={"out.txt": b"old\n"})
     case("out-nul-device-name", "-o", "NUL", stdin=SAMPLE)
+    case("out-dash-is-stdout", "--array", "x", "-o", "-", stdin=SAMPLE)
+    case("table-fault-stdout-empty", "--table", stdin=u8("a = 十\nb = µ\nc = 六\n"))
+    case("array-fault-stdout-empty", "--array", "x", stdin=u8("十六µ"))
+
+
+def add_source_cases():
+    faulty = u8("menu_main = 主菜单\nmenu_temp = 温度µ\n")
+    case("source-table", "--table", "strings.txt", "-o", "strings.h", "--source", "strings.c",
+         files={"strings.txt": MENU})
+    case("source-table-sdcc-literals", "--table", "--format", "string", "--type",
+         "const unsigned char __code", "strings.txt", "-o", "strings.h", "--source", "strings.c",
+         files={"strings.txt": MENU})
+    case("source-array-progmem", "--array", "t", "--attribute", "PROGMEM", "--include", "avr/pgmspace.h",
+         "--include", '"board.h"', "--nul", "-o", "t.h", "--source", "t.c", stdin=SAMPLE)
+    case("source-glyphs", "--table", "--glyphs", "font", "--font", "unifont.otf", "strings.txt",
+         "-o", "font.h", "--source", "font.c", files=dict(FONT, **{"strings.txt": MENU}))
+    case("source-other-folder", "--array", "t", "-o", "inc/t.h", "--source", "src/t.c", stdin=SAMPLE,
+         files={"inc": Folder(), "src": Folder()})
+    case("source-fault-untouched", "--table", "strings.txt", "-o", "strings.h", "--source", "strings.c",
+         files={"strings.txt": faulty, "strings.h": b"old h\n", "strings.c": b"old c\n"})
+    case("source-without-output", "--array", "t", "--source", "t.c", stdin=SAMPLE)
+    case("source-output-dash", "--array", "t", "-o", "-", "--source", "t.c", stdin=SAMPLE)
+    case("source-dash", "--array", "t", "-o", "t.h", "--source", "-", stdin=SAMPLE)
+    case("source-same-as-output", "--array", "t", "-o", "t.h", "--source", "./t.h", stdin=SAMPLE)
+    case("source-with-list", "--table", "--list", "-o", "l.h", "--source", "l.c", stdin=MENU)
+    case("source-alone", "--source", "t.c", stdin=SAMPLE)
+    case("include-angle-brackets", "--array", "t", "--include", "<avr/io.h>", stdin=SAMPLE)
+    case("include-line-break", "--array", "t", "--include", "a.h\n#define x", stdin=SAMPLE)
+    case("include-without-header", "--include", "a.h", stdin=SAMPLE)
 
 
 def add_decode_cases():
@@ -658,6 +687,8 @@ def add_glyph_cases():
          "nowhere/font.png", stdin=text, files=FONT)
     case("glyphs-preview-same-as-output", "--glyphs", "font", "--font", "unifont.otf", "--preview", "font.h",
          "-o", "font.h", stdin=text, files=FONT)
+    case("glyphs-preview-dash", "--glyphs", "font", "--font", "unifont.otf", "--preview", "-",
+         stdin=text, files=FONT)
     case("glyphs-preview-without-glyphs", "--preview", "font.png", stdin=text)
     case("glyphs-preview-empty-input", "--glyphs", "font", "--font", "unifont.otf", "--preview", "font.png",
          stdin=b"", files=FONT)
@@ -810,6 +841,7 @@ add_output_cases()
 add_decode_cases()
 add_glyph_cases()
 add_usage_cases()
+add_source_cases()
 add_large_cases()
 
 # ---------------------------------------------------------------------------

@@ -6,7 +6,10 @@
 # every header twice, with -Wall -Wextra -Werror -pedantic, under C99 to C23
 # and C++11 to C++23, with GCC and Clang; each file prints every entry's bytes,
 # which must be the texts as iconv encodes them, and the 00 byte where one is
-# asked. MinGW links the same program for Windows.
+# asked. The same again with --source: each header declares, a C file of its
+# own defines, and the C++ files link to those C definitions; NAME_len is an
+# array bound, a case label and a static initialiser in C. MinGW links the
+# program for Windows.
 # Usage: header_oracle.sh GBKHEX_CLI
 # GBKHEX_CLI_LAUNCHER, when set, runs the program (e.g. wine for the .exe).
 set -euo pipefail
@@ -16,7 +19,7 @@ cli() { $launcher "$cli_program" "$@"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-mkdir text
+mkdir text split
 
 # The texts: how the table writes each one, and the text itself (printf's
 # escapes). The last two need --nul or a literal, which can be empty.
@@ -54,6 +57,8 @@ for style in "${styles[@]}"; do
     done
   } > "t_$name.txt"
   cli "$@" -o "h_$name.h" "t_$name.txt" 2>cli.log || { echo "FAIL: $name: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
+  cli "$@" -o "split/h_$name.h" --source "split/s_$name.c" "t_$name.txt" 2>cli.log ||
+    { echo "FAIL: $name --source: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
 done
 # One text as --array writes it: constants, with --nul, and a literal.
 printf "${texts[8]}" > text.txt
@@ -62,6 +67,8 @@ for single in "single_c 0" "single_n 1 --nul" \
   read -r name terminated options <<<"$single"
   eval "set -- $options"
   cli --array "$name" "$@" -o "h_$name.h" text.txt 2>cli.log || { echo "FAIL: $name: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
+  cli --array "$name" "$@" -o "split/h_$name.h" --source "split/s_$name.c" text.txt 2>cli.log ||
+    { echo "FAIL: $name --source: exit $?: $(cat cli.log)"; failures=$((failures + 1)); }
   cp text.txt "text/$name"
   echo "$name $terminated" >> entries
 done
@@ -101,6 +108,20 @@ for unit in c1 c2 p1 p2; do
   } > "$unit.${unit:0:1}"
 done
 mv p1.p p1.cpp; mv p2.p p2.cpp
+cat >> c1.c <<'C'
+/* NAME_len is a constant expression in C: an array bound, a case label and a
+   static initialiser. */
+unsigned char bound[v1_0_len];
+static const unsigned long initialised = v3_1_len;
+int length_case(unsigned long n);
+int length_case(unsigned long n) {
+  switch (n) {
+    case v1_0_len: return bound[0] + (int)sizeof bound;
+    case single_c_len: return 1;
+    default: return (int)initialised;
+  }
+}
+C
 cat >> p1.cpp <<'CPP'
 extern "C" {
 void print_c1(void);
@@ -118,23 +139,33 @@ CPP
 
 flags="-Wall -Wextra -Werror -pedantic"
 programs=0
-# Builds one program: C compiler and standard, C++ compiler and standard.
-build() {
-  local cc=$1 cstd=$2 cxx=$3 cxxstd=$4 out=$5
-  $cc -std="$cstd" $flags -c c1.c -o "$out.c1.o" && $cc -std="$cstd" $flags -c c2.c -o "$out.c2.o" &&
-    $cxx -std="$cxxstd" $flags -c p1.cpp -o "$out.p1.o" &&
-    $cxx -std="$cxxstd" $flags -c p2.cpp -o "$out.p2.o" &&
-    $cxx "$out".*.o -o "$out"
-}
+cp all.h print.inc c1.c c2.c p1.cpp p2.cpp split/
+# Builds one program: C compiler and standard, C++ compiler and standard; in
+# split/, with the definitions of --source compiled as C.
+build() (
+  local cc=$1 cstd=$2 cxx=$3 cxxstd=$4 out=$5 dir=${out%%/*} name=${out#*/} source
+  [ "$dir" != "$out" ] || dir=.
+  cd "$dir" &&
+    $cc -std="$cstd" $flags -c c1.c -o "$name.c1.o" && $cc -std="$cstd" $flags -c c2.c -o "$name.c2.o" &&
+    $cxx -std="$cxxstd" $flags -c p1.cpp -o "$name.p1.o" &&
+    $cxx -std="$cxxstd" $flags -c p2.cpp -o "$name.p2.o" || return 1
+  for source in s_*.c; do
+    [ -e "$source" ] || continue
+    $cc -std="$cstd" $flags -c "$source" -o "$name.${source%.c}.o" || return 1
+  done
+  $cxx "$name".*.o -o "$name"
+)
 pids=() names=()
 for pair in gcc:g++ clang:clang++; do
   cc=${pair%:*} cxx=${pair#*:}
   command -v "$cc" >/dev/null && command -v "$cxx" >/dev/null || continue
-  for standards in c99:c++11 c11:c++17 c17:c++2b c2x:c++17; do
-    out="$cc-${standards/:/-}"
-    ( build "$cc" "${standards%:*}" "$cxx" "${standards#*:}" "$out" > "$out.log" 2>&1 ) &
-    pids+=($!) names+=("$out")
-    if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}" || true; pids=("${pids[@]:1}"); fi
+  for standards in c99:c++11 c11:c++17 c17:c++2b c2x:c++17 c99:c++14 c2x:c++20; do
+    for dir in . split; do
+      out="$dir/$cc-${standards/:/-}"
+      ( build "$cc" "${standards%:*}" "$cxx" "${standards#*:}" "$out" > "$out.log" 2>&1 ) &
+      pids+=($!) names+=("$out")
+      if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}" || true; pids=("${pids[@]:1}"); fi
+    done
   done
 done
 wait || true
@@ -142,7 +173,7 @@ for out in "${names[@]}"; do
   programs=$((programs + 1))
   if [ ! -x "$out" ]; then
     echo "FAIL: $out does not build:"; head -20 "$out.log"; failures=$((failures + 1))
-  elif ! ./"$out" > "$out.got" || ! cmp -s want "$out.got"; then
+  elif ! "./$out" > "$out.got" || ! cmp -s want "$out.got"; then
     echo "FAIL: $out prints other bytes:"; diff want "$out.got" | head -10; failures=$((failures + 1))
   fi
 done
@@ -151,6 +182,7 @@ done
 if command -v x86_64-w64-mingw32-gcc >/dev/null && command -v x86_64-w64-mingw32-g++ >/dev/null; then
   for standards in c99:c++11 c2x:c++2b; do
     out="mingw-${standards/:/-}.exe"
+    [ "$standards" = c99:c++11 ] || out="split/$out"
     if build x86_64-w64-mingw32-gcc "${standards%:*}" x86_64-w64-mingw32-g++ "${standards#*:}" \
       "$out" > mingw.log 2>&1; then
       programs=$((programs + 1))
@@ -160,4 +192,4 @@ if command -v x86_64-w64-mingw32-gcc >/dev/null && command -v x86_64-w64-mingw32
   done
 fi
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
-echo "$programs programs of two C and two C++ files built; each printed the bytes of $(wc -l < entries) entries"
+echo "$programs programs of two C and two C++ files built, half of them with --source; each printed the bytes of $(wc -l < entries) entries"

@@ -221,7 +221,7 @@ TEST(DecodeDump, StringLiteralsAndTheirDeclarations) {
           "\t\?")",
        "十AA\n\t?"},
       {"const char s[] __attribute__((section(\".x\"))) =\r\n\"\\xCA\\xAE\";\r\n"
-       "static const unsigned long s_len = 2;",
+       "#define s_len 2u",
        "十"},
       {"/* \"shown\" */ GBKHEX_LINKAGE const char a[] =\n\"A\";\nconst char b[] = \"B\" \"C\";",
        "ABC"},

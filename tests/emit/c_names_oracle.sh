@@ -36,12 +36,12 @@ for header in $headers; do
     echo '#endif'
     for name in $accepted; do
       echo "GBKHEX_LINKAGE const unsigned char $name[] = {0X41,};"
-      echo "static const unsigned long ${name}_len = 1;"
+      echo "#define ${name}_len 1u"
     done
     n=0
     for name in $(awk -v h="$header" '$1 == h { print $2 }' refused); do
       echo "GBKHEX_LINKAGE const unsigned char $name[] = {0X41,}; /* name $name */"
-      echo "static const unsigned long ${name}_len = 1; /* name $name */"
+      echo "#define ${name}_len 1u /* name $name */"
       echo "GBKHEX_LINKAGE const unsigned char gbkhex_ok_$n[] = {0X41,};"
       n=$((n + 1))
     done

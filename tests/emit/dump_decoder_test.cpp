@@ -23,6 +23,13 @@ TEST(DecodeDump, FormsOfDumpAndTheirFaults) {
        "unsigned int t_txt_len = 4; /* { */",
        "十十", ""},
       {"const unsigned char a[] = {\r\n0X41u,\r\n};", "A", ""},
+      // A header of --source declares within a block of C linkage, and its
+      // source defines.
+      {"#ifdef __cplusplus\r\nextern \"C\" {\r\n#endif\r\nextern const unsigned char a[1];\r\n"
+       "#ifdef __cplusplus\r\n}\r\n#endif\r\n#define a_len 1u\r\n"
+       "#include \"a.h\"\r\nconst unsigned char a[] = {\r\n0X41,\r\n};",
+       "A", ""},
+      {"extern\"C\"{ #include \"x{\" const unsigned char a[] = {0X41,}; }", "A", ""},
       {"", "", ""},
       {"41 4G", "A", "malformed number '4G' at byte offset 3"},
       {"41 }", "A", "malformed number '}' at byte offset 3"},

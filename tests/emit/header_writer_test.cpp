@@ -83,7 +83,7 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
   got += SingleHeaderClosing("s", style, 2, false);
   EXPECT_NE(got.find("#define GBKHEX_ARRAY_s\r\n#include <stdint.h>\r\n#if "), std::string::npos);
   EXPECT_NE(got.find("#endif\r\nconst uint8_t s[] PROGMEM =\r\n\"\\xB5\" \"A\";\r\n"
-                     "static const unsigned long s_len = 2;\r\n#endif\r\n"),
+                     "#define s_len 2u\r\n#endif\r\n"),
             std::string::npos)
       << got;
 }
@@ -129,9 +129,9 @@ TEST(HeaderWriter, TheTableHeaderAndItsGuard) {
                 "#endif\r\n"
                 "/* \"主菜单 *\\/\" */\r\n"
                 "GBKHEX_LINKAGE const char title[] =\r\n\"\\xD6\\xF7\\xB2\\xCB\\xB5\\xA5 */\";\r\n"
-                "static const unsigned long title_len = 9;\r\n"
+                "#define title_len 9u\r\n"
                 "/* \"\" */\r\nGBKHEX_LINKAGE const char empty[] =\r\n\"\";\r\n"
-                "static const unsigned long empty_len = 0;\r\n"
+                "#define empty_len 0u\r\n"
                 "#undef GBKHEX_LINKAGE\r\n#endif\r\n");
 
   // The guard depends on the bytes alone, however they come in pieces.
@@ -207,6 +207,30 @@ TEST(HeaderWriter, TypesAndAttributesThatCouldBreakOutAreRefused) {
   EXPECT_TRUE(NeedsStdint("uint_least8_t const"));
   EXPECT_FALSE(NeedsStdint("const unsigned char"));
   EXPECT_FALSE(NeedsStdint("const my_uint8_t"));
+}
+
+TEST(HeaderWriter, IncludedHeadersThatCouldBreakOutAreRefused) {
+  EXPECT_EQ(IncludeDirective("avr/pgmspace.h"), "#include <avr/pgmspace.h>");
+  EXPECT_EQ(IncludeDirective("\"my board.h\""), "#include \"my board.h\"");
+  const struct {
+    std::string_view text;
+    std::string_view why;  // "" for none
+  } cases[] = {
+      {"avr/pgmspace.h", ""}, {"\"board>x.h\"", ""},     {"a.h>", "'>'"},
+      {"<a.h>", "'>'"},       {"\"a\"b.h\"", "'\"'"},    {"a\"b.h", "'\"'"},
+      {"\"a.h", "'\"'"},      {"a.h\n#x", "line break"}, {"a\t.h", "control"},
+      {"a/*.h", "comment"},   {"a//b.h", "comment"},     {"a\\b.h", "backslash"},
+      {"a'b.h", "quote"},     {"a?\?/.h", "question"},   {"", "empty"},
+      {"\"\"", "empty"},
+  };
+  for (const auto& c : cases) {
+    const std::string problem = IncludeProblem(c.text);
+    if (c.why.empty()) {
+      EXPECT_EQ(problem, "") << c.text;
+    } else {
+      EXPECT_NE(problem.find(c.why), std::string::npos) << c.text << ": " << problem;
+    }
+  }
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ static void print(char kind, unsigned count, const unsigned short *codes,
 int main(void) {
   /* Constant expressions in C too. */
   static const unsigned char row[g_height * g_wide_width] = {0};
-  printf("height %d wide %d narrow %d counts %d %d %u\n", g_height, g_wide_width, g_narrow_width,
+  printf("height %u wide %u narrow %u counts %u %u %u\n", g_height, g_wide_width, g_narrow_width,
          g_wide_count, g_narrow_count, (unsigned)sizeof row);
   print('W', g_wide_count, g_wide_codes, (const unsigned char *)g_wide_bitmaps,
         sizeof g_wide_bitmaps[0]);
