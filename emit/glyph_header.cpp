@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/code_format.h"
+#include "convert/code_space.h"
 #include "gbkhex/product.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
@@ -106,7 +107,6 @@ class HeaderText {
     out_.Gathered();
   }
 
- private:
   std::string FirstComment(int wideWidth, int narrowWidth) const {
     std::string comment =
         "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
@@ -132,6 +132,7 @@ class HeaderText {
     return comment.append(" */");
   }
 
+ private:
   std::string Size(int width) const {
     return std::to_string(width) + " x " + std::to_string(settings_.pixelSize) + " pixels";
   }
@@ -152,6 +153,27 @@ class HeaderText {
       text_.append(i + 1 < std::size(constants) ? "," : "").append(kBreak);
     }
     text_.append("};").append(kBreak);
+    if (settings_.bitmapsInImage) AppendImagePlaces(wide, narrow);
+  }
+
+  // Where glyph i of each table lies in the image: the wide glyphs first.
+  void AppendImagePlaces(const HeaderGlyphTable& wide, const HeaderGlyphTable& narrow) {
+    const std::string& name = settings_.name;
+    const std::uint64_t narrowOffset = wide.codes.size() * wide.bytesPerGlyph;
+    text_.append("/* The glyphs are in the image, each table's in the order of its codes: glyph i");
+    text_.append(kBreak)
+        .append("   of the wide table at ")
+        .append(name)
+        .append("_wide_offset + i * ");
+    text_.append(name).append("_wide_bytes, of the narrow").append(kBreak);
+    text_.append("   table at ").append(name).append("_narrow_offset + i * ").append(name);
+    text_.append("_narrow_bytes. */").append(kBreak);
+    header::AppendUnsignedMacro(text_, name + "_wide_bytes", wide.bytesPerGlyph);
+    header::AppendUnsignedMacro(text_, name + "_narrow_bytes", narrow.bytesPerGlyph);
+    header::AppendUnsignedMacro(text_, name + "_wide_offset", 0);
+    header::AppendUnsignedMacro(text_, name + "_narrow_offset", narrowOffset);
+    header::AppendUnsignedMacro(text_, name + "_image_size",
+                                narrowOffset + narrow.codes.size() * narrow.bytesPerGlyph);
   }
 
   void AppendTable(std::string_view table, const HeaderGlyphTable& glyphs, int codeDigits) {
@@ -162,14 +184,17 @@ class HeaderText {
     dimensions.append(std::to_string(bytes)).append("]");
     if (codes.empty()) {
       text_.append("/* No ").append(table).append(" glyphs: ").append(prefix);
-      text_.append("_count is 0, and each array holds one").append(kBreak);
-      text_.append("   placeholder, as C has no empty arrays. */");
+      text_.append(settings_.bitmapsInImage ? "_count is 0, and the array holds one"
+                                            : "_count is 0, and each array holds one");
+      text_.append(kBreak).append("   placeholder, as C has no empty arrays. */");
       text_.append(kBreak);
       header::AppendDeclarationHead(text_, linkage_, codeStyle_, prefix + "_codes");
       text_.append("0").append(kBreak).append("};").append(kBreak);
-      header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
-                                    dimensions);
-      text_.append("{0}").append(kBreak).append("};").append(kBreak);
+      if (!settings_.bitmapsInImage) {
+        header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
+                                      dimensions);
+        text_.append("{0}").append(kBreak).append("};").append(kBreak);
+      }
       return;
     }
     text_.append("/* The codes of the ").append(table).append(" glyphs, sorted: ");
@@ -183,6 +208,7 @@ class HeaderText {
       if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_.append(kBreak);
     }
     text_.append("};").append(kBreak);
+    if (settings_.bitmapsInImage) return;
     text_.append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
     text_.append(" bytes each. */").append(kBreak);
     header::AppendDeclarationHead(text_, linkage_, settings_.style, prefix + "_bitmaps",
@@ -245,6 +271,127 @@ std::string CodeType(std::string_view type) {
 void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
                       const HeaderGlyphTable& narrow, TextSink& out) {
   HeaderText(settings, out).Write(wide, narrow);
+}
+
+std::size_t FontImageGeometry::WideCells() const noexcept { return GridOf(charset).Cells(); }
+
+std::uint64_t FontImageGeometry::NarrowOffset() const noexcept {
+  return std::uint64_t{WideCells()} * wideBytes;
+}
+
+std::uint64_t FontImageGeometry::ImageSize() const noexcept {
+  return NarrowOffset() + std::uint64_t{kNarrowCells} * narrowBytes;
+}
+
+namespace {
+
+std::string HexByte(unsigned byte) {
+  return "0x" + NumToStrHex(static_cast<std::int32_t>(byte), 1);
+}
+
+// What the image holds, for the reader of the header.
+std::string ImageComment(const std::string& name, Charset charset) {
+  const CodeGrid grid = GridOf(charset);
+  const unsigned lastTrail = grid.firstTrail + grid.columns - 1 + (grid.skipsDelete ? 1 : 0);
+  const auto hex = [](unsigned byte) { return NumToStrHex(static_cast<std::int32_t>(byte), 1); };
+  std::string text = charset == Charset::Gb2312
+                         ? "/* A whole font image of GB 2312, its 94 zones x 94 positions: the "
+                           "glyph of every code,"
+                         : "/* A whole font image of GBK (code page 936): the glyph of every "
+                           "two-byte code,";
+  text.append(kBreak).append("   lead bytes ").append(hex(grid.firstLead)).append(" to ");
+  text.append(hex(grid.firstLead + grid.rows - 1)).append(" by trail bytes ");
+  text.append(hex(grid.firstTrail)).append(" to ").append(hex(lastTrail));
+  text.append(grid.skipsDelete ? " without 7F" : "").append(", in code order, ");
+  text.append(name).append("_wide_bytes each").append(kBreak);
+  text.append("   from ").append(name).append("_wide_offset; then those of 20 to 7E, ");
+  text.append(name).append("_narrow_bytes each from ").append(name).append("_narrow_offset.");
+  text.append(kBreak).append("   A code that reads no character, or whose character the font ");
+  text.append("has no glyph for,").append(kBreak).append("   keeps its cell, all dark. */");
+  return text.append(kBreak);
+}
+
+// NAME_offset: the lead byte's range and the trail byte's, in long arithmetic.
+std::string OffsetFunction(const std::string& name, Charset charset) {
+  const CodeGrid grid = GridOf(charset);
+  const std::string lastLead = HexByte(grid.firstLead + grid.rows - 1);
+  const std::string lastTrail =
+      HexByte(grid.firstTrail + grid.columns - 1 + (grid.skipsDelete ? 1 : 0));
+  std::string text = "/* The offset in the image of the glyph of the character that starts at s ";
+  text.append("(two bytes").append(kBreak);
+  text.append("   from a lead byte, else one), or -1 where s starts no code of ");
+  text.append(charset == Charset::Gb2312 ? "GB 2312" : "GBK").append(". */").append(kBreak);
+  text.append("#ifdef __cplusplus").append(kBreak).append("inline").append(kBreak);
+  text.append("#else").append(kBreak).append("static inline").append(kBreak);
+  text.append("#endif").append(kBreak);
+  text.append("long ").append(name).append("_offset(const unsigned char *s) {").append(kBreak);
+  text.append("  const unsigned char lead = s[0];").append(kBreak);
+  text.append("  if (lead >= 0x20 && lead <= 0x7E) {").append(kBreak);
+  text.append("    return (long)").append(name).append("_narrow_offset + (long)(lead - 0x20) * ");
+  text.append("(long)").append(name).append("_narrow_bytes;").append(kBreak);
+  text.append("  }").append(kBreak);
+  text.append("  if (lead >= ").append(HexByte(grid.firstLead)).append(" && lead <= ");
+  text.append(lastLead).append(") {").append(kBreak);
+  text.append("    const unsigned char trail = s[1];").append(kBreak);
+  text.append("    if (trail < ").append(HexByte(grid.firstTrail)).append(" || trail > ");
+  text.append(lastTrail).append(grid.skipsDelete ? " || trail == 0x7F" : "");
+  text.append(") return -1;").append(kBreak);
+  text.append("    return (long)").append(name).append("_wide_offset +").append(kBreak);
+  text.append("           ((long)(lead - ").append(HexByte(grid.firstLead)).append(") * ");
+  text.append(std::to_string(grid.columns)).append("L + (long)(trail - ");
+  text.append(HexByte(grid.firstTrail)).append(grid.skipsDelete ? " - (trail > 0x7F)" : "");
+  text.append(")) *").append(kBreak);
+  text.append("               (long)").append(name).append("_wide_bytes;").append(kBreak);
+  text.append("  }").append(kBreak).append("  return -1;").append(kBreak);
+  text.append("}").append(kBreak);
+  return text;
+}
+
+}  // namespace
+
+FontImageHeader::FontImageHeader(const GlyphHeaderSettings& settings,
+                                 const FontImageGeometry& geometry, bool holdsImage, TextSink& out)
+    : settings_(settings), geometry_(geometry), holdsImage_(holdsImage), out_(out) {}
+
+void FontImageHeader::Begin() {
+  const std::string& name = settings_.name;
+  std::string& text = out_.Gathering();
+  const std::string comment =
+      HeaderText(settings_, out_).FirstComment(geometry_.wideWidth, geometry_.narrowWidth);
+  text.append(header::Opening(comment, "GBKHEX_GLYPHS_" + name,
+                              holdsImage_ && NeedsStdint(settings_.style.type)));
+  text.append(ImageComment(name, geometry_.charset));
+  const std::pair<std::string, std::uint64_t> macros[] = {
+      {name + "_height", static_cast<std::uint64_t>(settings_.pixelSize)},
+      {name + "_wide_width", static_cast<std::uint64_t>(geometry_.wideWidth)},
+      {name + "_narrow_width", static_cast<std::uint64_t>(geometry_.narrowWidth)},
+      {name + "_wide_bytes", geometry_.wideBytes},
+      {name + "_narrow_bytes", geometry_.narrowBytes},
+      {name + "_wide_offset", 0},
+      {name + "_narrow_offset", geometry_.NarrowOffset()},
+      {name + "_image_size", geometry_.ImageSize()},
+  };
+  for (const auto& [macro, value] : macros) header::AppendUnsignedMacro(text, macro, value);
+  text.append(OffsetFunction(name, geometry_.charset));
+  if (holdsImage_) {
+    text.append("/* The image, ").append(name).append("_image_size bytes. */").append(kBreak);
+    header::AppendDeclarationHead(text, header::LinkageLines(), settings_.style, name + "_image");
+  }
+  out_.Gathered();
+}
+
+void FontImageHeader::Append(std::span<const std::uint8_t> bytes) {
+  constants_.AppendBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                         out_.Gathering());
+  out_.Gathered();
+}
+
+void FontImageHeader::End() {
+  std::string& text = out_.Gathering();
+  if (holdsImage_)
+    header::AppendDeclarationTail(text, ValueForm::Constants, constants_.LineIsOpen());
+  text.append(header::Closing());
+  out_.Gathered();
 }
 
 }  // namespace gbkhex
