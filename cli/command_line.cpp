@@ -163,6 +163,10 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   options.charset = parsed.Choice<Charset>(Option::Charset);
   options.from = parsed.Choice<InputText>(Option::From);
   options.lossy = parsed.Has(Option::Lossy);
+  if (parsed.Has(Option::Whole) && !invocation.inputs.empty()) {
+    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
+                     invocation.inputs.front() + "'");
+  }
   if (choice.output == Output::Glyphs && invocation.action == Action::Write) {
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);

@@ -26,7 +26,9 @@ struct GlyphOptions {
   std::optional<int> baseline;
   bool clip = false;
   glyphs::ByteLayout layout;
-  std::string preview;  // the picture's file, or "" for none
+  std::string preview;           // the picture's file, or "" for none
+  std::string image;             // the glyphs' own file (--image), or "" for none
+  std::optional<Charset> whole;  // the charset of --whole's image
   DeclarationStyle style;
 };
 
@@ -36,8 +38,10 @@ struct GlyphOptions {
 GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 
 // The run of --glyphs: opens the font, has `takeInputs` pass every input's
-// characters to the taker that it is given, and when no fault was found,
-// writes the header to `out` and the preview picture. Faults go to `faults`:
+// characters to the taker that it is given (with --whole, every code of the
+// charset is drawn instead, and `takeInputs` is not called), and when no
+// fault was found, writes the header to `out`, the image and the preview
+// picture. Faults go to `faults`:
 // a family that is not installed, or a font that cannot be opened, as one
 // that cannot be read; with --clip, the glyphs cut as a warning at the end.
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, FaultReport& faults,
