@@ -237,6 +237,32 @@ class Checker:
             check(done.returncode == 0 and quiet, f"{charset}: {compiler} compiles the header",
                   done.stdout + done.stderr)
 
+    def check_other_forms(self):
+        """The image inside the header, without --image, and a text's glyphs in
+        an image of their own: the same bytes as the bitmaps of the header."""
+        header, image, _ = self.run("gb2312-offsets-again", "--whole", "gb2312")
+        inside = f"{self.work}/gb2312-inside.h"
+        status, _, err = self.cli.capture(["--glyphs", "font", "--whole", "gb2312", "-o",
+                                           self.cli.path(inside)])
+        with open(inside, newline="") as text:
+            array = text.read()
+        numbers = array[array.index("font_image[]"):]
+        check(status == 0 and bytes(int(n, 16) for n in re.findall(r"0X([0-9A-F]{2})", numbers))
+              == image and array.startswith(header[:-len("#endif\r\n")]),
+              "without --image the header holds the image as font_image[]", err)
+        text_file = f"{self.work}/text.txt"
+        with open(text_file, "w", encoding="utf-8") as text:
+            text.write("字形abc中文\n")
+        status, out, _ = self.cli.capture(["--glyphs", "font", self.cli.path(text_file)])
+        bitmaps = [bytes(int(n, 16) for n in re.findall(r"0X([0-9A-F]{2})", body))
+                   for body in re.findall(r"\*/\r\n\{\r\n(.*?)\}", out.decode(), re.DOTALL)]
+        header, image, _ = self.run("text", self.cli.path(text_file))
+        sizes = macros(header)
+        check(image == b"".join(bitmaps) and len(bitmaps) == 7 and
+              sizes["narrow_offset"] == 4 * 32 and sizes["image_size"] == len(image) and
+              "font_wide_bitmaps" not in header and "font_wide_codes" in header,
+              "a text's --image holds the header's bitmaps in its order", header)
+
     def check_readme_sizes(self):
         with open(self.args.readme, encoding="utf-8") as readme:
             text = readme.read()
@@ -303,6 +329,7 @@ def main():
         checker.check_preview(gb2312, hex_glyphs)
         checker.check_offsets("gb2312", 94 * 94)
         checker.check_offsets("gbk", 126 * 190)
+        checker.check_other_forms()
         if args.readme:
             checker.check_readme_sizes()
         checker.check_usage()
