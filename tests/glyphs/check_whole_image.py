@@ -290,11 +290,13 @@ class Checker:
 
     def same_as(self, other):
         native = Program(other, None, False)
+        font = ["--font", self.args.font]
         for options in (["--whole", "gbk"],
                         ["--whole", "gb2312", "--scan", "columns", "--bit-order", "lsb"]):
-            mine = self.run("same-" + options[1], *options)
+            mine = self.run("same-" + options[1], "--font", self.cli.path(self.args.font),
+                            *options)
             theirs = f"{self.work}/native-{options[1]}"
-            native.capture(["--glyphs", "font", *options, "--image", theirs + ".bin",
+            native.capture(["--glyphs", "font", *font, *options, "--image", theirs + ".bin",
                             "-o", theirs + ".h"])
             with open(theirs + ".h", newline="") as header, open(theirs + ".bin", "rb") as image:
                 check(mine[:2] == (header.read(), image.read()),
@@ -306,6 +308,7 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--launcher")
     parser.add_argument("--hex", default="/usr/share/unifont/unifont.hex")
+    parser.add_argument("--font", default="/usr/share/fonts/opentype/unifont/unifont.otf")
     parser.add_argument("--reference", required=True)
     parser.add_argument("--readme")
     parser.add_argument("--cc", default="cc")
