@@ -289,18 +289,23 @@ class Checker:
             check(status == 2 and says in err and not out, f"{args}: exit 2 naming {says!r}", err)
 
     def same_as(self, other):
+        """The header, the image and the picture, byte for byte."""
         native = Program(other, None, False)
-        font = ["--font", self.args.font]
         for options in (["--whole", "gbk"],
                         ["--whole", "gb2312", "--scan", "columns", "--bit-order", "lsb"]):
-            mine = self.run("same-" + options[1], "--font", self.cli.path(self.args.font),
-                            *options)
-            theirs = f"{self.work}/native-{options[1]}"
-            native.capture(["--glyphs", "font", *font, *options, "--image", theirs + ".bin",
+            mine, theirs = f"{self.work}/same-{options[1]}", f"{self.work}/native-{options[1]}"
+            header, image, _ = self.run("same-" + options[1], "--font",
+                                        self.cli.path(self.args.font), *options,
+                                        "--preview", self.cli.path(mine + ".png"))
+            native.capture(["--glyphs", "font", "--font", self.args.font, *options,
+                            "--preview", theirs + ".png", "--image", theirs + ".bin",
                             "-o", theirs + ".h"])
-            with open(theirs + ".h", newline="") as header, open(theirs + ".bin", "rb") as image:
-                check(mine[:2] == (header.read(), image.read()),
-                      f"{options}: the same header and image as {other}")
+            with open(theirs + ".h", newline="") as other_header, \
+                    open(theirs + ".bin", "rb") as other_image, \
+                    open(theirs + ".png", "rb") as other_png, open(mine + ".png", "rb") as png:
+                check((header, image, png.read()) ==
+                      (other_header.read(), other_image.read(), other_png.read()),
+                      f"{options}: the same header, image and picture as {other}")
 
 
 def main():
