@@ -24,6 +24,8 @@ struct CodeGrid {
   bool skipsDelete = false;  // whether trail byte 7F is left out of the columns
 
   std::size_t Cells() const noexcept { return std::size_t{rows} * columns; }
+  unsigned LastLead() const noexcept { return firstLead + rows - 1; }
+  unsigned LastTrail() const noexcept { return firstTrail + columns - (skipsDelete ? 0 : 1); }
 };
 
 CodeGrid GridOf(Charset charset) noexcept;

@@ -161,13 +161,9 @@ class HeaderText {
     const std::string& name = settings_.name;
     const std::uint64_t narrowOffset = wide.codes.size() * wide.bytesPerGlyph;
     text_.append("/* The glyphs are in the image, each table's in the order of its codes: glyph i");
-    text_.append(kBreak)
-        .append("   of the wide table at ")
-        .append(name)
-        .append("_wide_offset + i * ");
-    text_.append(name).append("_wide_bytes, of the narrow").append(kBreak);
-    text_.append("   table at ").append(name).append("_narrow_offset + i * ").append(name);
-    text_.append("_narrow_bytes. */").append(kBreak);
+    text_.append(kBreak).append("   of the wide table at " + name + "_wide_offset + i * " + name);
+    text_.append("_wide_bytes, of the narrow").append(kBreak).append("   table at " + name);
+    text_.append("_narrow_offset + i * " + name + "_narrow_bytes. */").append(kBreak);
     header::AppendUnsignedMacro(text_, name + "_wide_bytes", wide.bytesPerGlyph);
     header::AppendUnsignedMacro(text_, name + "_narrow_bytes", narrow.bytesPerGlyph);
     header::AppendUnsignedMacro(text_, name + "_wide_offset", 0);
@@ -285,23 +281,21 @@ std::uint64_t FontImageGeometry::ImageSize() const noexcept {
 
 namespace {
 
-std::string HexByte(unsigned byte) {
-  return "0x" + NumToStrHex(static_cast<std::int32_t>(byte), 1);
-}
+// "A1", as the comments write a byte, and "0xA1", as the code does.
+std::string Hex(unsigned byte) { return NumToStrHex(static_cast<std::int32_t>(byte), 1); }
+std::string HexByte(unsigned byte) { return "0x" + Hex(byte); }
 
 // What the image holds, for the reader of the header.
 std::string ImageComment(const std::string& name, Charset charset) {
   const CodeGrid grid = GridOf(charset);
-  const unsigned lastTrail = grid.firstTrail + grid.columns - 1 + (grid.skipsDelete ? 1 : 0);
-  const auto hex = [](unsigned byte) { return NumToStrHex(static_cast<std::int32_t>(byte), 1); };
   std::string text = charset == Charset::Gb2312
                          ? "/* A whole font image of GB 2312, its 94 zones x 94 positions: the "
                            "glyph of every code,"
                          : "/* A whole font image of GBK (code page 936): the glyph of every "
                            "two-byte code,";
-  text.append(kBreak).append("   lead bytes ").append(hex(grid.firstLead)).append(" to ");
-  text.append(hex(grid.firstLead + grid.rows - 1)).append(" by trail bytes ");
-  text.append(hex(grid.firstTrail)).append(" to ").append(hex(lastTrail));
+  text.append(kBreak).append("   lead bytes ").append(Hex(grid.firstLead)).append(" to ");
+  text.append(Hex(grid.LastLead())).append(" by trail bytes ");
+  text.append(Hex(grid.firstTrail)).append(" to ").append(Hex(grid.LastTrail()));
   text.append(grid.skipsDelete ? " without 7F" : "").append(", in code order, ");
   text.append(name).append("_wide_bytes each").append(kBreak);
   text.append("   from ").append(name).append("_wide_offset; then those of 20 to 7E, ");
@@ -314,9 +308,8 @@ std::string ImageComment(const std::string& name, Charset charset) {
 // NAME_offset: the lead byte's range and the trail byte's, in long arithmetic.
 std::string OffsetFunction(const std::string& name, Charset charset) {
   const CodeGrid grid = GridOf(charset);
-  const std::string lastLead = HexByte(grid.firstLead + grid.rows - 1);
-  const std::string lastTrail =
-      HexByte(grid.firstTrail + grid.columns - 1 + (grid.skipsDelete ? 1 : 0));
+  const std::string lastLead = HexByte(grid.LastLead());
+  const std::string lastTrail = HexByte(grid.LastTrail());
   std::string text = "/* The offset in the image of the glyph of the character that starts at s ";
   text.append("(two bytes").append(kBreak);
   text.append("   from a lead byte, else one), or -1 where s starts no code of ");
