@@ -4,7 +4,10 @@
 // and the usual few hundred with their preview picture. From Noto Sans CJK SC
 // at 24 px, 4 bits a pixel (a colour display's glyphs): every GB 2312
 // character, beside FreeType alone loading and rendering the same glyphs, the
-// least that drawing them can cost.
+// least that drawing them can cost. A whole GBK font image, every cell in code
+// order as --whole draws it: from the default font at 16 px, 1 bit, and from
+// Noto Sans CJK SC at 24 px, 4 bits beside FreeType alone on the same
+// characters.
 
 #include <benchmark/benchmark.h>
 #include <ft2build.h>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "convert/code_page_936.h"
+#include "convert/code_space.h"
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
@@ -112,6 +116,70 @@ void Gb2312FourBitsAPixel(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * characters.size()));
 }
 
+// The cells of the whole GBK image, in its order: the character that each
+// code reads, and its cell; codes that read none stay out, as they draw nothing.
+struct ImageCell {
+  char16_t character;
+  gbkhex::glyphs::Cell cell;
+};
+
+std::vector<ImageCell> WholeGbkCells() {
+  const gbkhex::CodeGrid grid = gbkhex::GridOf(gbkhex::Charset::Gbk);
+  std::vector<ImageCell> cells;
+  const auto add = [&cells](std::uint16_t code, gbkhex::glyphs::Cell cell) {
+    if (const auto character = gbkhex::ReadCode(gbkhex::Charset::Gbk, code)) {
+      cells.push_back({*character, cell});
+    }
+  };
+  for (std::size_t index = 0; index < grid.Cells(); ++index) {
+    add(gbkhex::CodeOfCell(grid, index), gbkhex::glyphs::Cell::Wide);
+  }
+  for (unsigned code = gbkhex::kFirstNarrowCode;
+       code < gbkhex::kFirstNarrowCode + gbkhex::kNarrowCells; ++code) {
+    add(static_cast<std::uint16_t>(code), gbkhex::glyphs::Cell::Narrow);
+  }
+  return cells;
+}
+
+// Every cell drawn and laid out into one reused buffer, as --whole streams them.
+void DrawImage(Font& font, const std::vector<ImageCell>& cells) {
+  std::vector<std::uint8_t> bytes;
+  for (const ImageCell& cell : cells) {
+    bytes.clear();
+    if (std::optional<DrawnGlyph> drawn = font.Draw(cell.character, cell.cell)) {
+      gbkhex::glyphs::AppendLaidOut(drawn->glyph, {}, bytes);
+    }
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+
+void WholeGbkImage(benchmark::State& state) {
+  const std::optional<FontSource> source = gbkhex::glyphs::FindDefaultFont();
+  if (!source) return state.SkipWithError("the default font is not installed");
+  const std::vector<ImageCell> cells = WholeGbkCells();
+  for (auto _ : state) {
+    Font font = Font::Open(*source);
+    DrawImage(font, cells);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * cells.size()));
+}
+
+FontSource NotoChinese() {
+  FontSource source;
+  source.file = kNotoCollection;
+  source.shownAs = kNotoCollection;
+  source.faceIndex = kNotoChineseFace;
+  return source;
+}
+
+void WholeGbkImageFourBitsAPixel(benchmark::State& state) {
+  if (!NotoInstalled(state)) return;
+  Font font = Font::Open(NotoChinese(), {.pixelSize = kGreyPixelSize, .bitsPerPixel = 4});
+  const std::vector<ImageCell> cells = WholeGbkCells();
+  for (auto _ : state) DrawImage(font, cells);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * cells.size()));
+}
+
 struct LibraryDone {
   void operator()(FT_Library library) const noexcept { FT_Done_FreeType(library); }
 };
@@ -142,11 +210,38 @@ void Gb2312FreeTypeAlone(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * characters.size()));
 }
 
+void WholeGbkFreeTypeAlone(benchmark::State& state) {
+  if (!NotoInstalled(state)) return;
+  FT_Library rawLibrary = nullptr;
+  FT_Face rawFace = nullptr;
+  if (FT_Init_FreeType(&rawLibrary) != 0) return state.SkipWithError("FreeType failed");
+  const std::unique_ptr<FT_LibraryRec_, LibraryDone> library(rawLibrary);
+  if (FT_New_Face(rawLibrary, kNotoCollection, kNotoChineseFace, &rawFace) != 0) {
+    return state.SkipWithError("FreeType cannot open the font");
+  }
+  const std::unique_ptr<FT_FaceRec_, FaceDone> face(rawFace);
+  FT_Set_Pixel_Sizes(rawFace, 0, kGreyPixelSize);
+  const std::vector<ImageCell> cells = WholeGbkCells();
+  for (auto _ : state) {
+    for (const ImageCell& cell : cells) {
+      // A character without a glyph is drawn by neither (no .notdef box).
+      const FT_UInt index = FT_Get_Char_Index(rawFace, cell.character);
+      if (index == 0 || FT_Load_Glyph(rawFace, index, FT_LOAD_TARGET_NORMAL) != 0) continue;
+      FT_Render_Glyph(rawFace->glyph, FT_RENDER_MODE_NORMAL);
+      benchmark::DoNotOptimize(rawFace->glyph->bitmap.buffer);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * cells.size()));
+}
+
 BENCHMARK(EveryGbkCharacter)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(FewHundred)->Unit(benchmark::kMillisecond);
 BENCHMARK(FewHundredWithPreview)->Unit(benchmark::kMillisecond);
 BENCHMARK(Gb2312FourBitsAPixel)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(Gb2312FreeTypeAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(WholeGbkImage)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(WholeGbkImageFourBitsAPixel)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(WholeGbkFreeTypeAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

@@ -2,7 +2,8 @@
 # gbkhex-cli --glyphs end to end, whole processes timed by hyperfine: the glyphs
 # of every GBK character (21,886: a whole font for a display) and of a usual
 # firmware's few hundred, beside --format c over the same texts as a baseline
-# of reading and checking them. Environment: RUNS (20), JOBS (2).
+# of reading and checking them, and a whole GBK font image. Environment: RUNS
+# (20), JOBS (2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,3 +53,18 @@ print(f"  {glyphs['command']}: median {glyphs['median'] * 1000:.1f} ms "
       f"ratio {glyphs['median'] / baseline['median']:.1f}")
 PY
 done
+
+# A whole font image: every cell of GBK from the default font, and from Noto
+# Sans CJK SC at 24 px, 4 bits a pixel, as firmware's external flash takes it.
+noto=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
+hyperfine -N --warmup 2 --runs "$runs" --export-json "$work/whole.json" \
+  -n "whole-gbk-unifont-16" "$cli --glyphs g --whole gbk --image $work/whole.bin -o $work/whole.h" \
+  -n "whole-gbk-noto-24-4bpp" \
+  "$cli --glyphs g --whole gbk --font $noto --face 2 --size 24 --bpp 4 --clip --image $work/whole.bin -o $work/whole.h" \
+  2>/dev/null >/dev/null
+python3 - "$work/whole.json" <<'PY'
+import json, sys
+for r in json.load(open(sys.argv[1]))["results"]:
+    print(f"  {r['command']}: median {r['median'] * 1000:.0f} ms "
+          f"(min {r['min'] * 1000:.0f}, max {r['max'] * 1000:.0f})")
+PY

@@ -182,7 +182,11 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
 // or a declaration that compiles to the wrong bytes.
 bool HoldsOutput(const Invocation& invocation) {
   const Output output = invocation.options.choice.output;
-  return invocation.action == Action::Write && (output == Output::Array || output == Output::Table);
+  // A whole font's header is written as its cells are drawn, and a cut glyph
+  // fails the run after it has begun.
+  return invocation.action == Action::Write &&
+         (output == Output::Array || output == Output::Table ||
+          (output == Output::Glyphs && invocation.glyphs.whole));
 }
 
 // What the options ask to be written; of the outputs that go together, the
@@ -237,6 +241,15 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   options.charset = parsed.Choice<Charset>(Option::Charset);
   options.from = parsed.Choice<InputText>(Option::From);
   options.lossy = parsed.Has(Option::Lossy);
+  if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && invocation.sourceFile) {
+    throw UsageError(
+        "--source has nothing to define: with --whole and --image, the header holds "
+        "no array");
+  }
+  if (parsed.Has(Option::Whole) && !invocation.inputs.empty()) {
+    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
+                     invocation.inputs.front() + "'");
+  }
   if (choice.output == Output::Glyphs && invocation.action == Action::Write) {
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);
@@ -251,6 +264,7 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
       {Option::Output, invocation.outputFile},
       {Option::Source, invocation.sourceFile},
       {Option::Preview, parsed.Value(Option::Preview)},
+      {Option::Image, parsed.Value(Option::Image)},
   });
   return invocation;
 }

@@ -19,8 +19,8 @@ bool IsLineBreak(char16_t unit) noexcept { return unit == u'\n' || unit == u'\r'
 
 bool IsControl(char16_t unit) noexcept { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); }
 
-// "6 pixels below its cell", or for several sides "2 pixels above its cell
-// and 1 pixel right of its cell".
+}  // namespace
+
 std::string LostText(const glyphs::LostPixels& lost) {
   const std::pair<int, std::string_view> sides[] = {{lost.above, "above"},
                                                     {lost.below, "below"},
@@ -40,7 +40,15 @@ std::string LostText(const glyphs::LostPixels& lost) {
   return text;
 }
 
-}  // namespace
+std::string WithThousands(std::uint64_t count) {
+  const std::string digits = std::to_string(count);
+  std::string text;
+  for (std::size_t at = 0; at < digits.size(); ++at) {
+    if (at > 0 && (digits.size() - at) % 3 == 0) text += ',';
+    text += digits[at];
+  }
+  return text;
+}
 
 GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset, bool clip)
     : font_(font),

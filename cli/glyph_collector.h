@@ -15,6 +15,13 @@
 
 namespace gbkhex::cli {
 
+// "6 pixels below its cell", or for several sides "2 pixels above its cell and
+// 1 pixel right of its cell".
+std::string LostText(const glyphs::LostPixels& lost);
+
+// "2,150": a count as a reader takes it in at a glance.
+std::string WithThousands(std::uint64_t count);
+
 // One glyph of the header: a code of code page 936 (lead byte * 256 + trail
 // byte, or the byte), the character that the code stands for, and its glyph.
 struct GlyphEntry {

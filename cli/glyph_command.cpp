@@ -11,6 +11,7 @@
 
 #include "cli/glyph_collector.h"
 #include "cli/output_file.h"
+#include "cli/whole_font.h"
 #include "emit/c_names.h"
 #include "emit/glyph_header.h"
 #include "glyphs/font.h"
@@ -201,6 +202,11 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
         "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
         "name a file");
   }
+  options.image = parsed.Value(Option::Image).value_or("");
+  if (parsed.Has(Option::Image) && options.image.empty()) {
+    throw UsageError("--image needs a file name");
+  }
+  if (parsed.Has(Option::Whole)) options.whole = parsed.Choice<Charset>(Option::Whole);
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
     if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
       throw UsageError("--type '" + *type + "' " + problem);
@@ -243,6 +249,82 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   return options;
 }
 
+namespace {
+
+GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::Font& font) {
+  return GlyphHeaderSettings{
+      .name = options.name,
+      .style = options.style,
+      .layout = LayoutText(options.layout, font.BitsPerPixel()),
+      .fontName = NameInHeader(font.Name()),
+      .family = font.Family(),
+      .fontStyle = font.Style(),
+      .face = font.FaceIndex() > 0 || IsCollection(font.Name())
+                  ? std::optional<int>(font.FaceIndex())
+                  : std::nullopt,
+      .pixelSize = font.PixelSize(),
+      .baseline = font.Baseline(),
+      .baselineRule = std::string(RuleText(font.RuleOfBaseline())),
+      .headerName = options.headerName,
+      .bitmapsInImage = !options.image.empty(),
+  };
+}
+
+// The picture of --preview: with an image, every cell at 1:1, a band for each
+// lead byte and one for the narrow glyphs; else the glyphs enlarged in table order.
+void WritePreview(const GlyphCollector::Tables& tables, bool image, std::ostream& out) {
+  if (!image) {
+    std::vector<glyphs::Glyph> glyphs;
+    glyphs.reserve(tables.wide.size() + tables.narrow.size());
+    for (const auto table : {tables.wide, tables.narrow}) {
+      for (const GlyphEntry& entry : table) glyphs.push_back(entry.glyph);
+    }
+    const std::vector<std::uint8_t> png = glyphs::PreviewPng(glyphs);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    return;
+  }
+  // Bands of entries that share a lead byte, the narrow ones as one.
+  std::vector<std::span<const GlyphEntry>> bands;
+  for (std::size_t at = 0; at < tables.wide.size();) {
+    std::size_t end = at;
+    while (end < tables.wide.size() && tables.wide[end].code >> 8 == tables.wide[at].code >> 8) {
+      ++end;
+    }
+    bands.push_back(tables.wide.subspan(at, end - at));
+    at = end;
+  }
+  if (!tables.narrow.empty()) bands.push_back(tables.narrow);
+  std::int64_t width = 0;
+  int height = 1;
+  for (const auto band : bands) {
+    std::int64_t across = 1;
+    for (const GlyphEntry& entry : band) across += entry.glyph.Width() + 1;
+    width = std::max(width, across);
+    height = band.front().glyph.Height();
+  }
+  glyphs::GridPreview preview(std::max<std::int64_t>(width, 1), height,
+                              static_cast<std::int64_t>(bands.size()), out);
+  for (const auto band : bands) {
+    for (const GlyphEntry& entry : band) preview.Add(entry.glyph);
+    preview.EndBand();
+  }
+}
+
+void WriteImage(const GlyphCollector::Tables& tables, const glyphs::ByteLayout& layout,
+                std::ostream& out) {
+  std::vector<std::uint8_t> bytes;
+  for (const auto table : {tables.wide, tables.narrow}) {
+    for (const GlyphEntry& entry : table) {
+      bytes.clear();
+      glyphs::AppendLaidOut(entry.glyph, layout, bytes);
+      out.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
+    }
+  }
+}
+
+}  // namespace
+
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
                  FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
@@ -254,49 +336,35 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
     faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
     return;
   }
+  const GlyphHeaderSettings settings = HeaderSettings(options, *font);
+  if (options.whole) return WriteWholeFont(options, *font, settings, out, source, faults);
+
   GlyphCollector collector(*font, charset, options.clip);
   takeInputs(collector);
   if (faults.Errors() != 0) return;
   const GlyphCollector::Tables tables = collector.Sorted();
 
-  // The picture is made before the header is written and put in place after
-  // it, so that a failure anywhere leaves the old one as it was.
+  // The picture and the image are made before the header is written and put
+  // in place after it, so that a failure anywhere leaves the old ones as they were.
   std::optional<OutputFile> preview;
-  if (!options.preview.empty()) {
-    std::vector<glyphs::Glyph> glyphs;
-    glyphs.reserve(tables.wide.size() + tables.narrow.size());
-    for (const auto table : {tables.wide, tables.narrow}) {
-      for (const GlyphEntry& entry : table) glyphs.push_back(entry.glyph);
-    }
-    try {
-      const std::vector<std::uint8_t> png = glyphs::PreviewPng(glyphs);
+  std::optional<OutputFile> image;
+  try {
+    if (!options.preview.empty()) {
       preview.emplace(options.preview);
-      preview->Stream().write(reinterpret_cast<const char*>(png.data()),
-                              static_cast<std::streamsize>(png.size()));
-    } catch (const glyphs::PreviewError& error) {
-      ReportOutput(faults, options.preview, error.what());
-      return;
-    } catch (const OutputFileError& error) {
-      ReportOutput(faults, "", error.what());
-      return;
+      WritePreview(tables, !options.image.empty(), preview->Stream());
     }
+    if (!options.image.empty()) {
+      image.emplace(options.image);
+      WriteImage(tables, options.layout, image->Stream());
+    }
+  } catch (const glyphs::PreviewError& error) {
+    ReportOutput(faults, options.preview, error.what());
+    return;
+  } catch (const OutputFileError& error) {
+    ReportOutput(faults, "", error.what());
+    return;
   }
 
-  const GlyphHeaderSettings settings{
-      .name = options.name,
-      .style = options.style,
-      .layout = LayoutText(options.layout, font->BitsPerPixel()),
-      .fontName = NameInHeader(font->Name()),
-      .family = font->Family(),
-      .fontStyle = font->Style(),
-      .face = font->FaceIndex() > 0 || IsCollection(font->Name())
-                  ? std::optional<int>(font->FaceIndex())
-                  : std::nullopt,
-      .pixelSize = font->PixelSize(),
-      .baseline = font->Baseline(),
-      .baselineRule = std::string(RuleText(font->RuleOfBaseline())),
-      .headerName = options.headerName,
-  };
   const int bitsPerPixel = font->BitsPerPixel();
   LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
                     bitsPerPixel, options.layout);
@@ -313,12 +381,11 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
                 std::to_string(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
                 (cut.glyphs == 1 ? " outside its cell" : " outside their cells") + " (--clip)"});
   }
-  if (preview) {
-    try {
-      preview->Commit();
-    } catch (const OutputFileError& error) {
-      ReportOutput(faults, "", error.what());
-    }
+  try {
+    if (preview) preview->Commit();
+    if (image) image->Commit();
+  } catch (const OutputFileError& error) {
+    ReportOutput(faults, "", error.what());
   }
 }
 

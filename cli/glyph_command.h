@@ -26,7 +26,9 @@ struct GlyphOptions {
   std::optional<int> baseline;
   bool clip = false;
   glyphs::ByteLayout layout;
-  std::string preview;  // the picture's file, or "" for none
+  std::string preview;           // the picture's file, or "" for none
+  std::string image;             // the glyphs' own file (--image), or "" for none
+  std::optional<Charset> whole;  // the charset of --whole's image
   DeclarationStyle style;
   // With --source, the name by which the source includes the header.
   std::string headerName;
@@ -38,9 +40,10 @@ struct GlyphOptions {
 GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 
 // The run of --glyphs: opens the font, has `takeInputs` pass every input's
-// characters to the taker that it is given, and when no fault was found,
-// writes the header to `out` (the arrays' definitions to `source`, if any)
-// and the preview picture. Faults go to `faults`:
+// characters to the taker that it is given (with --whole, every code of the
+// charset is drawn instead, and `takeInputs` is not called), and when no
+// fault was found, writes the header to `out` (the arrays' definitions to
+// `source`, if any), the image and the preview picture. Faults go to `faults`:
 // a family that is not installed, or a font that cannot be opened, as one
 // that cannot be read; with --clip, the glyphs cut as a warning at the end.
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,

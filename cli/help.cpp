@@ -18,8 +18,8 @@ constexpr char kUnbreakable = '\x01';
 constexpr std::string_view kDescription =
     "Writes the code page 936 (GBK) bytes of UTF-8 text as hexadecimal pairs, C constants or C "
     "string literals, as one array or as a header for a whole string table, to standard output "
-    "or a file; with --glyphs, the glyphs of its characters from a font, as a C header; or, with "
-    "--decode, the text back.";
+    "or a file; with --glyphs, the glyphs of its characters from a font, as a C header (with "
+    "--whole, a whole font image for external flash); or, with --decode, the text back.";
 
 constexpr std::string_view kDetails[] = {
     "With no FILE, or for FILE -, reads standard input. Several files are one text: their "

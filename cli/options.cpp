@@ -506,13 +506,70 @@ const OptionRow kOptionRows[] = {
         .requiresAnyOf = Set({Option::Glyphs}),
     },
     {
+        .option = Option::Whole,
+        .name = "whole",
+        .kind = ValueKind::Choice,
+        .choice = Word(kCharsetWords, Charset::Gb2312),
+        .summary = "read no input and draw a whole font image instead: a glyph for every code of "
+                   "GB 2312's 94 zones x 94 positions, the cell of zone Q and position W at "
+                   "((Q - 1) x 94 + (W - 1)) x NAME_wide_bytes, then the 95 narrow cells of 20 "
+                   "to 7E",
+        .details =
+            "Each cell holds the character that GB 2312 assigns there (as --charset gb2312 reads "
+            "it). With --image the glyphs go to FILE and the header holds no bitmaps, only what "
+            "firmware needs to find them: NAME_height, NAME_wide_width, NAME_narrow_width, "
+            "NAME_wide_bytes, NAME_narrow_bytes, NAME_wide_offset, NAME_narrow_offset and "
+            "NAME_image_size as macros, and long NAME_offset(const unsigned char *s), the offset "
+            "in the image of the glyph of the character that starts at s (two bytes from a lead "
+            "byte, else one), or -1 where s starts no code of the set. Without --image the header "
+            "holds the image as NAME_image[] too.\n\n"
+            "A code that reads no character, or whose character the font has no glyph for or "
+            "only a blank one, keeps its cell, all dark (with --invert all lit); standard error "
+            "counts them, a line for each reason, and the run succeeds. A glyph that would lose "
+            "lit pixels outside its cell is an error, unless --clip accepts the cut.",
+        .usage = Usage::Glyphs,
+        .conflicts = Set({Option::Table, Option::Charset, Option::From, Option::Lossy}),
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Whole,
+        .name = "whole",
+        .kind = ValueKind::Choice,
+        .choice = Word(kCharsetWords, Charset::Gbk),
+        .summary = "the same for GBK: 126 lead bytes 81 to FE x 190 trail bytes 40 to FE without "
+                   "7F, the cell of lead L and trail T at ((L - 0x81) x 190 + (T - 0x40 - (T > "
+                   "0x7F))) x NAME_wide_bytes, each the character that code page 936 reads there",
+        .usage = Usage::Glyphs,
+    },
+    {
+        .option = Option::Image,
+        .name = "image",
+        .kind = ValueKind::Text,
+        .placeholder = "FILE",
+        .summary = "the glyphs' bytes into FILE, raw, as firmware reads them from external flash, "
+                   "instead of the header's arrays",
+        .details =
+            "FILE is written as the glyphs are drawn, and put in place with the header and the "
+            "picture, only when the whole run succeeds. With --whole, FILE is the whole font "
+            "image. Without it, FILE holds the text's glyphs in the header's order, wide then "
+            "narrow, and the header keeps the sorted codes with NAME_wide_bytes, "
+            "NAME_narrow_bytes, NAME_wide_offset, NAME_narrow_offset and NAME_image_size: the "
+            "glyph of index i of a table lies at its offset + i x its bytes.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
         .option = Option::Preview,
         .name = "preview",
         .kind = ValueKind::Text,
         .placeholder = "FILE",
         .summary = "also a PNG picture of the glyphs of --glyphs, enlarged 4 times on a grid in "
                    "table order, wide then narrow: what the display will show",
-        .details = "FILE is written only when the whole run succeeds: the picture goes to a new "
+        .details = "With --whole or --image, the picture shows every cell of the image at 1:1 "
+                   "on a thin grid, a row of cells for each zone or lead byte and one for the "
+                   "narrow cells at the end, written as it is drawn; scroll it to check a whole "
+                   "font.\n\n"
+                   "FILE is written only when the whole run succeeds: the picture goes to a new "
                    "file in FILE's folder, renamed over FILE at the end, and after a failure "
                    "FILE is as it was. A picture is no text for a terminal or a pipe: FILE - is "
                    "refused.",

@@ -46,6 +46,8 @@ enum class Option : std::size_t {
   Scan,
   BitOrder,
   Invert,
+  Whole,
+  Image,
   Preview,
   Help,
   Version,

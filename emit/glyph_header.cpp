@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/code_format.h"
+#include "convert/code_space.h"
 #include "gbkhex/product.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
@@ -125,7 +126,6 @@ class HeaderText {
     arrays_.Gathered();
   }
 
- private:
   std::string FirstComment(int wideWidth, int narrowWidth) const {
     std::string comment =
         "/* Glyphs written by " + std::string(product::kCliName) + " from the font ";
@@ -151,6 +151,7 @@ class HeaderText {
     return comment.append(" */");
   }
 
+ private:
   std::string Size(int width) const {
     return std::to_string(width) + " x " + std::to_string(settings_.pixelSize) + " pixels";
   }
@@ -167,6 +168,24 @@ class HeaderText {
     for (const auto& [constant, value] : constants) {
       header::AppendUnsignedMacro(*text_, constant, value);
     }
+    if (settings_.bitmapsInImage) AppendImagePlaces(wide, narrow);
+  }
+
+  // Where glyph i of each table lies in the image: the wide glyphs first.
+  void AppendImagePlaces(const HeaderGlyphTable& wide, const HeaderGlyphTable& narrow) {
+    const std::string& name = settings_.name;
+    const std::uint64_t narrowOffset = wide.codes.size() * wide.bytesPerGlyph;
+    text_->append(
+        "/* The glyphs are in the image, each table's in the order of its codes: glyph i");
+    text_->append(kBreak).append("   of the wide table at " + name + "_wide_offset + i * " + name);
+    text_->append("_wide_bytes, of the narrow").append(kBreak).append("   table at " + name);
+    text_->append("_narrow_offset + i * " + name + "_narrow_bytes. */").append(kBreak);
+    header::AppendUnsignedMacro(*text_, name + "_wide_bytes", wide.bytesPerGlyph);
+    header::AppendUnsignedMacro(*text_, name + "_narrow_bytes", narrow.bytesPerGlyph);
+    header::AppendUnsignedMacro(*text_, name + "_wide_offset", 0);
+    header::AppendUnsignedMacro(*text_, name + "_narrow_offset", narrowOffset);
+    header::AppendUnsignedMacro(*text_, name + "_image_size",
+                                narrowOffset + narrow.codes.size() * narrow.bytesPerGlyph);
   }
 
   // A table without glyphs keeps a placeholder, as AppendTable writes it.
@@ -174,6 +193,7 @@ class HeaderText {
     const std::string prefix = settings_.name + "_" + std::string(table);
     const std::size_t count = std::max<std::size_t>(glyphs.codes.size(), 1);
     header::AppendExternDeclaration(*text_, codeStyle_, prefix + "_codes", count);
+    if (settings_.bitmapsInImage) return;
     std::string dimensions = "[";
     dimensions.append(std::to_string(glyphs.bytesPerGlyph)).append("]");
     header::AppendExternDeclaration(*text_, settings_.style, prefix + "_bitmaps", count,
@@ -188,14 +208,17 @@ class HeaderText {
     dimensions.append(std::to_string(bytes)).append("]");
     if (codes.empty()) {
       text_->append("/* No ").append(table).append(" glyphs: ").append(prefix);
-      text_->append("_count is 0, and each array holds one").append(kBreak);
-      text_->append("   placeholder, as C has no empty arrays. */");
+      text_->append(settings_.bitmapsInImage ? "_count is 0, and the array holds one"
+                                             : "_count is 0, and each array holds one");
+      text_->append(kBreak).append("   placeholder, as C has no empty arrays. */");
       text_->append(kBreak);
       header::AppendDeclarationHead(*text_, linkage_, codeStyle_, prefix + "_codes");
       text_->append("0").append(kBreak).append("};").append(kBreak);
-      header::AppendDeclarationHead(*text_, linkage_, settings_.style, prefix + "_bitmaps",
-                                    dimensions);
-      text_->append("{0}").append(kBreak).append("};").append(kBreak);
+      if (!settings_.bitmapsInImage) {
+        header::AppendDeclarationHead(*text_, linkage_, settings_.style, prefix + "_bitmaps",
+                                      dimensions);
+        text_->append("{0}").append(kBreak).append("};").append(kBreak);
+      }
       return;
     }
     text_->append("/* The codes of the ").append(table).append(" glyphs, sorted: ");
@@ -209,6 +232,7 @@ class HeaderText {
       if ((i + 1) % perLine == 0 || i + 1 == codes.size()) text_->append(kBreak);
     }
     text_->append("};").append(kBreak);
+    if (settings_.bitmapsInImage) return;
     text_->append("/* Their glyphs, in the same order, ").append(std::to_string(bytes));
     text_->append(" bytes each. */").append(kBreak);
     header::AppendDeclarationHead(*text_, linkage_, settings_.style, prefix + "_bitmaps",
@@ -272,6 +296,147 @@ std::string CodeType(std::string_view type) {
 void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
                       const HeaderGlyphTable& narrow, TextSink& out, TextSink* source) {
   HeaderText(settings, out, source).Write(wide, narrow);
+}
+
+std::size_t FontImageGeometry::WideCells() const noexcept { return GridOf(charset).Cells(); }
+
+std::uint64_t FontImageGeometry::NarrowOffset() const noexcept {
+  return std::uint64_t{WideCells()} * wideBytes;
+}
+
+std::uint64_t FontImageGeometry::ImageSize() const noexcept {
+  return NarrowOffset() + std::uint64_t{kNarrowCells} * narrowBytes;
+}
+
+namespace {
+
+// "A1", as the comments write a byte, and "0xA1", as the code does.
+std::string Hex(unsigned byte) { return NumToStrHex(static_cast<std::int32_t>(byte), 1); }
+std::string HexByte(unsigned byte) { return "0x" + Hex(byte); }
+
+// What the image holds, for the reader of the header.
+std::string ImageComment(const std::string& name, Charset charset) {
+  const CodeGrid grid = GridOf(charset);
+  std::string text = charset == Charset::Gb2312
+                         ? "/* A whole font image of GB 2312, its 94 zones x 94 positions: the "
+                           "glyph of every code,"
+                         : "/* A whole font image of GBK (code page 936): the glyph of every "
+                           "two-byte code,";
+  text.append(kBreak).append("   lead bytes ").append(Hex(grid.firstLead)).append(" to ");
+  text.append(Hex(grid.LastLead())).append(" by trail bytes ");
+  text.append(Hex(grid.firstTrail)).append(" to ").append(Hex(grid.LastTrail()));
+  text.append(grid.skipsDelete ? " without 7F" : "").append(", in code order, ");
+  text.append(name).append("_wide_bytes each").append(kBreak);
+  text.append("   from ").append(name).append("_wide_offset; then those of 20 to 7E, ");
+  text.append(name).append("_narrow_bytes each from ").append(name).append("_narrow_offset.");
+  text.append(kBreak).append("   A code that reads no character, or whose character the font ");
+  text.append("has no glyph for,").append(kBreak).append("   keeps its cell, all dark. */");
+  return text.append(kBreak);
+}
+
+// NAME_offset: the lead byte's range and the trail byte's, in long arithmetic.
+std::string OffsetFunction(const std::string& name, Charset charset) {
+  const CodeGrid grid = GridOf(charset);
+  const std::string lastLead = HexByte(grid.LastLead());
+  const std::string lastTrail = HexByte(grid.LastTrail());
+  std::string text = "/* The offset in the image of the glyph of the character that starts at s ";
+  text.append("(two bytes").append(kBreak);
+  text.append("   from a lead byte, else one), or -1 where s starts no code of ");
+  text.append(charset == Charset::Gb2312 ? "GB 2312" : "GBK").append(". */").append(kBreak);
+  text.append("#ifdef __cplusplus").append(kBreak).append("inline").append(kBreak);
+  text.append("#else").append(kBreak).append("static inline").append(kBreak);
+  text.append("#endif").append(kBreak);
+  text.append("long ").append(name).append("_offset(const unsigned char *s) {").append(kBreak);
+  text.append("  const unsigned char lead = s[0];").append(kBreak);
+  text.append("  if (lead >= 0x20 && lead <= 0x7E) {").append(kBreak);
+  text.append("    return (long)").append(name).append("_narrow_offset + (long)(lead - 0x20) * ");
+  text.append("(long)").append(name).append("_narrow_bytes;").append(kBreak);
+  text.append("  }").append(kBreak);
+  text.append("  if (lead >= ").append(HexByte(grid.firstLead)).append(" && lead <= ");
+  text.append(lastLead).append(") {").append(kBreak);
+  text.append("    const unsigned char trail = s[1];").append(kBreak);
+  text.append("    if (trail < ").append(HexByte(grid.firstTrail)).append(" || trail > ");
+  text.append(lastTrail).append(grid.skipsDelete ? " || trail == 0x7F" : "");
+  text.append(") return -1;").append(kBreak);
+  text.append("    return (long)").append(name).append("_wide_offset +").append(kBreak);
+  text.append("           ((long)(lead - ").append(HexByte(grid.firstLead)).append(") * ");
+  text.append(std::to_string(grid.columns)).append("L + (long)(trail - ");
+  text.append(HexByte(grid.firstTrail)).append(grid.skipsDelete ? " - (trail > 0x7F)" : "");
+  text.append(")) *").append(kBreak);
+  text.append("               (long)").append(name).append("_wide_bytes;").append(kBreak);
+  text.append("  }").append(kBreak).append("  return -1;").append(kBreak);
+  text.append("}").append(kBreak);
+  return text;
+}
+
+}  // namespace
+
+FontImageHeader::FontImageHeader(const GlyphHeaderSettings& settings,
+                                 const FontImageGeometry& geometry, bool holdsImage, TextSink& out,
+                                 TextSink* source)
+    : settings_(settings),
+      geometry_(geometry),
+      holdsImage_(holdsImage),
+      out_(out),
+      source_(holdsImage ? source : nullptr) {}
+
+void FontImageHeader::Begin() {
+  const std::string& name = settings_.name;
+  std::string& text = out_.Gathering();
+  const std::string comment =
+      HeaderText(settings_, out_, nullptr).FirstComment(geometry_.wideWidth, geometry_.narrowWidth);
+  text.append(header::Opening(comment, "GBKHEX_GLYPHS_" + name, settings_.style));
+  text.append(ImageComment(name, geometry_.charset));
+  const std::pair<std::string, std::uint64_t> macros[] = {
+      {name + "_height", static_cast<std::uint64_t>(settings_.pixelSize)},
+      {name + "_wide_width", static_cast<std::uint64_t>(geometry_.wideWidth)},
+      {name + "_narrow_width", static_cast<std::uint64_t>(geometry_.narrowWidth)},
+      {name + "_wide_bytes", geometry_.wideBytes},
+      {name + "_narrow_bytes", geometry_.narrowBytes},
+      {name + "_wide_offset", 0},
+      {name + "_narrow_offset", geometry_.NarrowOffset()},
+      {name + "_image_size", geometry_.ImageSize()},
+  };
+  for (const auto& [macro, value] : macros) header::AppendUnsignedMacro(text, macro, value);
+  text.append(OffsetFunction(name, geometry_.charset));
+  const std::string imageComment =
+      std::string("/* The image, ").append(name).append("_image_size bytes. */");
+  if (source_ != nullptr) {
+    text.append(imageComment).append(kBreak).append(header::CLinkageOpening());
+    header::AppendExternDeclaration(text, settings_.style, name + "_image", geometry_.ImageSize());
+    text.append(header::CLinkageClosing()).append(header::Closing());
+    out_.Gathered();
+    std::string& definition = source_->Gathering();
+    definition.append(
+        header::SourceOpening("/* A whole font image written by " + std::string(product::kCliName) +
+                                  ": the one definition of the array that its header declares. */",
+                              settings_.headerName));
+    header::AppendDeclarationHead(definition, "", settings_.style, name + "_image");
+    source_->Gathered();
+    return;
+  }
+  if (holdsImage_) {
+    text.append(imageComment).append(kBreak);
+    header::AppendDeclarationHead(text, header::LinkageLines(), settings_.style, name + "_image");
+  }
+  out_.Gathered();
+}
+
+void FontImageHeader::Append(std::span<const std::uint8_t> bytes) {
+  TextSink& arrays = source_ != nullptr ? *source_ : out_;
+  constants_.AppendBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                         arrays.Gathering());
+  arrays.Gathered();
+}
+
+void FontImageHeader::End() {
+  TextSink& arrays = source_ != nullptr ? *source_ : out_;
+  std::string& text = arrays.Gathering();
+  if (holdsImage_) {
+    header::AppendDeclarationTail(text, ValueForm::Constants, constants_.LineIsOpen());
+  }
+  if (source_ == nullptr) text.append(header::Closing());
+  arrays.Gathered();
 }
 
 }  // namespace gbkhex

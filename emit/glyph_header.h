@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/charset.h"
+#include "convert/code_format.h"
 #include "emit/header_writer.h"
 #include "emit/text_sink.h"
 
@@ -69,6 +71,9 @@ struct GlyphHeaderSettings {
   std::string baselineRule;
   // The name by which the source file includes the header, with a source file.
   std::string headerName;
+  // Whether the bitmaps go to an image file of their own (--image): the
+  // header then keeps the codes, and says where glyph i of each table lies.
+  bool bitmapsInImage = false;
 };
 
 // Why `type` (--type) cannot declare the glyphs, or "": beside TypeProblem's
@@ -90,7 +95,61 @@ std::string CodeType(std::string_view type);
 // of one placeholder, so that code that searches both tables compiles
 // whatever the text holds. With a `source`, the header declares the arrays
 // and the source, which includes it as settings.headerName, defines them.
+//
+// With settings.bitmapsInImage, the tables hold their codes only, and macros
+// give the bytes a glyph of each width takes and where the narrow glyphs
+// start in the image (the wide ones start it), so that the glyph of index i
+// lies at NAME_narrow_offset + i * NAME_narrow_bytes; the table's `glyph` is
+// not called.
 void WriteGlyphHeader(const GlyphHeaderSettings& settings, const HeaderGlyphTable& wide,
                       const HeaderGlyphTable& narrow, TextSink& out, TextSink* source = nullptr);
+
+// A whole font image: the glyph of every two-byte code of a charset's grid
+// (GridOf), in code order, then those of 20 to 7E, every cell kept, so that a
+// glyph's offset follows from its code alone.
+struct FontImageGeometry {
+  Charset charset = Charset::Gbk;
+  int wideWidth = 0;
+  int narrowWidth = 0;
+  std::size_t wideBytes = 0;
+  std::size_t narrowBytes = 0;
+
+  std::size_t WideCells() const noexcept;
+  std::uint64_t NarrowOffset() const noexcept;
+  std::uint64_t ImageSize() const noexcept;
+};
+
+// The header of a whole font image (--whole), for firmware that finds a glyph
+// by arithmetic on its code: the first comment as WriteGlyphHeader's, the
+// sizes and offsets as macros (NAME_height, NAME_wide_width,
+// NAME_narrow_width, NAME_wide_bytes, NAME_narrow_bytes, NAME_wide_offset,
+// NAME_narrow_offset, NAME_image_size), and
+//   long NAME_offset(const unsigned char *s)
+// which gives the offset in the image of the glyph of the character that
+// starts at s, or -1 where s starts no code of the charset; it compiles in C99
+// and later (static inline) and C++ (inline), its arithmetic in long for a
+// 16-bit int. Unless the image goes to a file of its own, the header holds it
+// too, as NAME_image[], its bytes appended as they are drawn; with a `source`,
+// the header declares NAME_image and the source, which includes it as
+// settings.headerName, defines it.
+class FontImageHeader {
+ public:
+  FontImageHeader(const GlyphHeaderSettings& settings, const FontImageGeometry& geometry,
+                  bool holdsImage, TextSink& out, TextSink* source = nullptr);
+
+  // Everything before the image's bytes.
+  void Begin();
+  // The next glyph's bytes (holdsImage).
+  void Append(std::span<const std::uint8_t> bytes);
+  void End();
+
+ private:
+  const GlyphHeaderSettings& settings_;
+  FontImageGeometry geometry_;
+  bool holdsImage_;
+  TextSink& out_;
+  TextSink* source_;  // of the image's definition, or none
+  CodeWriter constants_{OutputFormat::C};
+};
 
 }  // namespace gbkhex

@@ -72,3 +72,49 @@ std::vector<std::uint8_t> PreviewPng(std::span<const Glyph> glyphs, const Previe
 }
 
 }  // namespace gbkhex::glyphs
+
+namespace gbkhex::glyphs {
+
+GridPreview::GridPreview(std::int64_t width, int cellHeight, std::int64_t bands, std::ostream& out)
+    : width_(0), cellHeight_(cellHeight), bandsLeft_(bands) {
+  const std::int64_t height = bands * (std::int64_t{cellHeight} + 1) + 1;
+  if (width > kMaxSide || height > kMaxSide || width < 1 || cellHeight < 1) {
+    throw PreviewError("a font image's preview would be " + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels, more than a PNG encoder takes");
+  }
+  width_ = static_cast<int>(width);
+  band_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(cellHeight + 1),
+               kPreviewGrid);
+  png_ = std::make_unique<detail::PngRowWriter>(width_, static_cast<int>(height), out);
+  WriteRow(band_.data());  // the grid line above the first band
+  if (bandsLeft_ == 0) png_->Finish();
+}
+
+GridPreview::~GridPreview() = default;
+
+void GridPreview::Add(const Glyph& glyph) {
+  if (x_ + std::int64_t{glyph.Width()} + 1 > width_ || glyph.Height() != cellHeight_) {
+    throw PreviewError("a glyph does not fit the font image's preview");
+  }
+  const auto width = static_cast<std::size_t>(width_);
+  for (int y = 0; y < cellHeight_; ++y) {
+    std::uint8_t* row = band_.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < glyph.Width(); ++x) row[x_ + x] = Grey(glyph.Level(x, y), glyph.MaxLevel());
+  }
+  x_ += glyph.Width() + 1;
+}
+
+void GridPreview::EndBand() {
+  const auto width = static_cast<std::size_t>(width_);
+  for (int y = 0; y <= cellHeight_; ++y)
+    WriteRow(band_.data() + static_cast<std::size_t>(y) * width);
+  std::fill(band_.begin(), band_.end(), kPreviewGrid);
+  x_ = 1;
+  if (--bandsLeft_ == 0) png_->Finish();
+}
+
+void GridPreview::WriteRow(const std::uint8_t* row) {
+  png_->WriteRow({row, static_cast<std::size_t>(width_)});
+}
+
+}  // namespace gbkhex::glyphs

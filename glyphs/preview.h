@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <ostream>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -49,6 +51,59 @@ std::vector<std::uint8_t> PreviewPng(std::span<const Glyph> glyphs,
 
 namespace detail {
 std::vector<std::uint8_t> EncodePng(const PreviewImage& image);
-}
+
+// An 8-bit grey PNG written to a stream a row at a time, so that a picture
+// larger than memory should hold never is held. Throws PreviewError when the
+// encoder fails; a stream that fails keeps its badbit for its owner to see.
+class PngRowWriter {
+ public:
+  PngRowWriter(int width, int height, std::ostream& out);
+  PngRowWriter(const PngRowWriter&) = delete;
+  PngRowWriter& operator=(const PngRowWriter&) = delete;
+  ~PngRowWriter();
+
+  // The next row from the top: `width` levels.
+  void WriteRow(std::span<const std::uint8_t> row);
+  // After the last row.
+  void Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+}  // namespace detail
+
+// The picture of a whole font image, drawn band by band as its cells come and
+// written as a PNG to `out`: every cell at 1:1 (a glyph pixel a picture
+// pixel), one band of cells for each row of the image's grid (a zone, or a lead
+// byte), each cell as wide as its glyph, thin grid lines around and between
+// them. Only one band is held at a time.
+class GridPreview {
+ public:
+  // A picture `width` pixels across, grid lines included, of `bands` bands of
+  // cells `cellHeight` high. Throws PreviewError when a side would exceed a
+  // million pixels, or when the encoder fails.
+  GridPreview(std::int64_t width, int cellHeight, std::int64_t bands, std::ostream& out);
+  GridPreview(const GridPreview&) = delete;
+  GridPreview& operator=(const GridPreview&) = delete;
+  ~GridPreview();
+
+  // Draws `glyph`, `cellHeight` high, in the band's next cell. Throws
+  // PreviewError when the band has no room left for it.
+  void Add(const Glyph& glyph);
+  // Writes the band out; the next cell starts a new one. The last band ends
+  // the picture.
+  void EndBand();
+
+ private:
+  void WriteRow(const std::uint8_t* row);
+
+  int width_;
+  int cellHeight_;
+  std::int64_t bandsLeft_;
+  int x_ = 1;                       // where the band's next cell starts
+  std::vector<std::uint8_t> band_;  // the band's rows, the grid line below them last
+  std::unique_ptr<detail::PngRowWriter> png_;
+};
 
 }  // namespace gbkhex::glyphs

@@ -1,0 +1,31 @@
+#include "convert/code_space.h"
+
+#include "convert/code_page_936.h"
+
+namespace gbkhex {
+
+CodeGrid GridOf(Charset charset) noexcept {
+  if (charset == Charset::Gb2312) {
+    return CodeGrid{.firstLead = 0xA1, .rows = 94, .firstTrail = 0xA1, .columns = 94};
+  }
+  return CodeGrid{
+      .firstLead = 0x81, .rows = 126, .firstTrail = 0x40, .columns = 190, .skipsDelete = true};
+}
+
+std::uint16_t CodeOfCell(const CodeGrid& grid, std::size_t index) noexcept {
+  const auto lead = static_cast<unsigned>(grid.firstLead + index / grid.columns);
+  auto trail = static_cast<unsigned>(grid.firstTrail + index % grid.columns);
+  if (grid.skipsDelete && trail >= 0x7F) ++trail;
+  return static_cast<std::uint16_t>(lead << 8 | trail);
+}
+
+std::optional<char16_t> ReadCode(Charset charset, std::uint16_t code) noexcept {
+  if (charset == Charset::Gb2312) {
+    if (code >= 0x80 && !IsGb2312Code(code)) return std::nullopt;
+    if (code == 0xA1AA) return u'\u2015';
+    if (code == 0xA1A4) return u'\u30FB';
+  }
+  return DecodeCodePage936(code);
+}
+
+}  // namespace gbkhex
