@@ -262,7 +262,8 @@ const OptionRow kOptionRows[] = {
             "use it rather than a shell's >, which leaves a half-written header behind when a "
             "run fails (and in Windows PowerShell 5.1 writes UTF-16). FILE - is standard "
             "output.\n\n"
-            "Two outputs of one run (-o, --source, --preview) that name the same file, by the "
+            "Two outputs of one run (-o, --source, --preview, --image) that name the same file, by "
+            "the "
             "same path or by two names of one existing file, are refused with exit status 2.",
         .usage = Usage::Any,
     },
@@ -522,7 +523,8 @@ const OptionRow kOptionRows[] = {
             "NAME_image_size as macros, and long NAME_offset(const unsigned char *s), the offset "
             "in the image of the glyph of the character that starts at s (two bytes from a lead "
             "byte, else one), or -1 where s starts no code of the set. Without --image the header "
-            "holds the image as NAME_image[] too.\n\n"
+            "holds the image as NAME_image[] too, or, with --source, declares it for FILE.c to "
+            "define once.\n\n"
             "A code that reads no character, or whose character the font has no glyph for or "
             "only a blank one, keeps its cell, all dark (with --invert all lit); standard error "
             "counts them, a line for each reason, and the run succeeds. A glyph that would lose "
