@@ -187,7 +187,10 @@ struct FaceDone {
   void operator()(FT_Face face) const noexcept { FT_Done_Face(face); }
 };
 
-void Gb2312FreeTypeAlone(benchmark::State& state) {
+// FreeType alone loading and rendering `characters` as the glyph library
+// does, from Noto's Chinese face at the grey size; a character without a glyph
+// is drawn by neither (no .notdef box).
+void RenderWithFreeTypeAlone(benchmark::State& state, const std::vector<char16_t>& characters) {
   if (!NotoInstalled(state)) return;
   FT_Library rawLibrary = nullptr;
   FT_Face rawFace = nullptr;
@@ -198,7 +201,6 @@ void Gb2312FreeTypeAlone(benchmark::State& state) {
   }
   const std::unique_ptr<FT_FaceRec_, FaceDone> face(rawFace);
   FT_Set_Pixel_Sizes(rawFace, 0, kGreyPixelSize);
-  const std::vector<char16_t> characters = gbkhex::harness::Gb2312Characters();
   for (auto _ : state) {
     for (const char16_t character : characters) {
       const FT_UInt index = FT_Get_Char_Index(rawFace, character);
@@ -210,28 +212,14 @@ void Gb2312FreeTypeAlone(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * characters.size()));
 }
 
+void Gb2312FreeTypeAlone(benchmark::State& state) {
+  RenderWithFreeTypeAlone(state, gbkhex::harness::Gb2312Characters());
+}
+
 void WholeGbkFreeTypeAlone(benchmark::State& state) {
-  if (!NotoInstalled(state)) return;
-  FT_Library rawLibrary = nullptr;
-  FT_Face rawFace = nullptr;
-  if (FT_Init_FreeType(&rawLibrary) != 0) return state.SkipWithError("FreeType failed");
-  const std::unique_ptr<FT_LibraryRec_, LibraryDone> library(rawLibrary);
-  if (FT_New_Face(rawLibrary, kNotoCollection, kNotoChineseFace, &rawFace) != 0) {
-    return state.SkipWithError("FreeType cannot open the font");
-  }
-  const std::unique_ptr<FT_FaceRec_, FaceDone> face(rawFace);
-  FT_Set_Pixel_Sizes(rawFace, 0, kGreyPixelSize);
-  const std::vector<ImageCell> cells = WholeGbkCells();
-  for (auto _ : state) {
-    for (const ImageCell& cell : cells) {
-      // A character without a glyph is drawn by neither (no .notdef box).
-      const FT_UInt index = FT_Get_Char_Index(rawFace, cell.character);
-      if (index == 0 || FT_Load_Glyph(rawFace, index, FT_LOAD_TARGET_NORMAL) != 0) continue;
-      FT_Render_Glyph(rawFace->glyph, FT_RENDER_MODE_NORMAL);
-      benchmark::DoNotOptimize(rawFace->glyph->bitmap.buffer);
-    }
-  }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * cells.size()));
+  std::vector<char16_t> characters;
+  for (const ImageCell& cell : WholeGbkCells()) characters.push_back(cell.character);
+  RenderWithFreeTypeAlone(state, characters);
 }
 
 BENCHMARK(EveryGbkCharacter)->Unit(benchmark::kMillisecond)->MinTime(2.0);

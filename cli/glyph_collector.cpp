@@ -50,6 +50,19 @@ std::string WithThousands(std::uint64_t count) {
   return text;
 }
 
+Fault ClipWarning(const CutGlyphs& cut) {
+  return Fault{
+      .kind = FaultKind::Undrawable,
+      .severity = Severity::Warning,
+      .what = WithThousands(cut.glyphs) + (cut.glyphs == 1 ? " glyph lost " : " glyphs lost ") +
+              WithThousands(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
+              (cut.glyphs == 1 ? " outside its cell" : " outside their cells") + " (--clip)"};
+}
+
+Fault OutputFault(const std::string& input, const std::string& what) {
+  return Fault{.kind = FaultKind::Output, .input = input, .what = what};
+}
+
 GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset, bool clip)
     : font_(font),
       charset_(charset),

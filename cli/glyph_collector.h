@@ -11,6 +11,7 @@
 #include "convert/charset.h"
 #include "glyphs/font.h"
 #include "glyphs/glyph.h"
+#include "text/fault.h"
 #include "text/text_check.h"
 
 namespace gbkhex::cli {
@@ -21,6 +22,18 @@ std::string LostText(const glyphs::LostPixels& lost);
 
 // "2,150": a count as a reader takes it in at a glance.
 std::string WithThousands(std::uint64_t count);
+
+// The glyphs that --clip let their cells cut, and the lit pixels they lost.
+struct CutGlyphs {
+  std::uint64_t glyphs = 0;
+  std::uint64_t pixels = 0;
+};
+
+// The one warning at the end of a run with --clip that cut glyphs.
+Fault ClipWarning(const CutGlyphs& cut);
+
+// A picture or an image that could not be written.
+Fault OutputFault(const std::string& input, const std::string& what);
 
 // One glyph of the header: a code of code page 936 (lead byte * 256 + trail
 // byte, or the byte), the character that the code stands for, and its glyph.
@@ -56,11 +69,7 @@ class GlyphCollector final : public CharacterTaker {
   Tables Sorted();
 
   // What `clip` let the cells cut.
-  struct Cut {
-    std::uint64_t glyphs = 0;
-    std::uint64_t pixels = 0;
-  };
-  Cut Clipped() const noexcept { return clipped_; }
+  CutGlyphs Clipped() const noexcept { return clipped_; }
 
  private:
   enum class State : std::uint8_t { Unseen, Taken, Control, NoGlyph, Empty, Cut };
@@ -71,7 +80,7 @@ class GlyphCollector final : public CharacterTaker {
   glyphs::Font& font_;
   Charset charset_;
   bool clip_;
-  Cut clipped_;
+  CutGlyphs clipped_;
   std::unordered_map<char16_t, glyphs::LostPixels> cuts_;  // of the units refused as Cut
   std::vector<State> states_;                              // by unit
   std::vector<bool> codeDrawn_;  // by code: whether entries_ holds its glyph

@@ -179,10 +179,6 @@ class LaidOutTable {
 // header does not change with the folder that a build keeps the font in.
 std::string NameInHeader(const std::string& font) { return font.substr(FolderPrefix(font).size()); }
 
-void ReportOutput(FaultReport& faults, const std::string& input, const std::string& what) {
-  faults.Add(Fault{.kind = FaultKind::Output, .input = input, .what = what});
-}
-
 }  // namespace
 
 GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
@@ -358,10 +354,10 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
       WriteImage(tables, options.layout, image->Stream());
     }
   } catch (const glyphs::PreviewError& error) {
-    ReportOutput(faults, options.preview, error.what());
+    faults.Add(OutputFault(options.preview, error.what()));
     return;
   } catch (const OutputFileError& error) {
-    ReportOutput(faults, "", error.what());
+    faults.Add(OutputFault("", error.what()));
     return;
   }
 
@@ -373,19 +369,12 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
   WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out, source);
   out.Flush();
   if (source != nullptr) source->Flush();
-  if (const GlyphCollector::Cut cut = collector.Clipped(); cut.glyphs != 0) {
-    faults.Add(Fault{
-        .kind = FaultKind::Undrawable,
-        .severity = Severity::Warning,
-        .what = std::to_string(cut.glyphs) + (cut.glyphs == 1 ? " glyph" : " glyphs") + " lost " +
-                std::to_string(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
-                (cut.glyphs == 1 ? " outside its cell" : " outside their cells") + " (--clip)"});
-  }
+  if (const CutGlyphs cut = collector.Clipped(); cut.glyphs != 0) faults.Add(ClipWarning(cut));
   try {
     if (preview) preview->Commit();
     if (image) image->Commit();
   } catch (const OutputFileError& error) {
-    ReportOutput(faults, "", error.what());
+    faults.Add(OutputFault("", error.what()));
   }
 }
 

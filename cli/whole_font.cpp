@@ -82,16 +82,7 @@ class CellDrawer {
       faults_.Add(
           Fault{.kind = FaultKind::Undrawable, .severity = Severity::Warning, .what = what});
     }
-    if (clipped_.glyphs != 0) {
-      faults_.Add(Fault{
-          .kind = FaultKind::Undrawable,
-          .severity = Severity::Warning,
-          .what = WithThousands(clipped_.glyphs) +
-                  (clipped_.glyphs == 1 ? " glyph lost " : " glyphs lost ") +
-                  WithThousands(clipped_.pixels) + (clipped_.pixels == 1 ? " pixel" : " pixels") +
-                  (clipped_.glyphs == 1 ? " outside its cell" : " outside their cells") +
-                  " (--clip)"});
-    }
+    if (clipped_.glyphs != 0) faults_.Add(ClipWarning(clipped_));
   }
 
  private:
@@ -110,15 +101,8 @@ class CellDrawer {
   bool clip_;
   FaultReport& faults_;
   std::uint64_t empty_[kEmptyKinds] = {};
-  struct {
-    std::uint64_t glyphs = 0;
-    std::uint64_t pixels = 0;
-  } clipped_;
+  CutGlyphs clipped_;
 };
-
-void ReportOutput(FaultReport& faults, const std::string& input, const std::string& what) {
-  faults.Add(Fault{.kind = FaultKind::Output, .input = input, .what = what});
-}
 
 }  // namespace
 
@@ -153,9 +137,9 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
       preview.emplace(width, height, std::int64_t{grid.rows} + 1, picture->Stream());
     }
   } catch (const OutputFileError& error) {
-    return ReportOutput(faults, "", error.what());
+    return faults.Add(OutputFault("", error.what()));
   } catch (const glyphs::PreviewError& error) {
-    return ReportOutput(faults, options.preview, error.what());
+    return faults.Add(OutputFault(options.preview, error.what()));
   }
 
   FontImageHeader header(settings, geometry, !image, out, source);
@@ -186,7 +170,7 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
     }
     if (preview) preview->EndBand();
   } catch (const glyphs::PreviewError& error) {
-    return ReportOutput(faults, options.preview, error.what());
+    return faults.Add(OutputFault(options.preview, error.what()));
   }
   header.End();
   out.Flush();
@@ -197,7 +181,7 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
     if (image) image->Commit();
     if (picture) picture->Commit();
   } catch (const OutputFileError& error) {
-    ReportOutput(faults, "", error.what());
+    faults.Add(OutputFault("", error.what()));
   }
 }
 
