@@ -215,7 +215,7 @@ class Checker:
         source = f"{folder}/use.c"
         with open(source, "w") as out:
             out.write('#include "image.h"\nlong at(const unsigned char *s) '
-                      "{ return font_offset(s); }\n")
+                      "{ return font_offset(s); }\n" + self.readme_flash_read())
         strict = ["-Wall", "-Wextra", "-pedantic", "-Werror", "-fsyntax-only"]
         for compiler, standards, language in ((self.args.cc, ("c99", "c11", "c17", "c2x"), "c"),
                                               (self.args.cxx, ("c++11", "c++14", "c++17",
@@ -236,6 +236,20 @@ class Checker:
             quiet = "warning" not in (done.stdout + done.stderr).lower()
             check(done.returncode == 0 and quiet, f"{charset}: {compiler} compiles the header",
                   done.stdout + done.stderr)
+
+    def readme_flash_read(self):
+        """The README's read of one glyph from the flash, with the SPI functions
+        it leaves to the firmware declared, as a C file that uses it."""
+        if not self.args.readme:
+            return ""
+        with open(self.args.readme, encoding="utf-8") as readme:
+            found = re.search(r'```c\n#include "font.h"\n(\n#define FONT_BASE.*?)```',
+                              readme.read(), re.DOTALL)
+        check(found is not None, "the README reads a glyph from the flash in C")
+        return ("void spi_select(void);\nvoid spi_deselect(void);\n"
+                "unsigned char spi_transfer(unsigned char byte);\n" + (found.group(1) if found else "")
+                + "int use(const unsigned char *s, unsigned char *glyph) "
+                  "{ return font_glyph(s, glyph); }\n")
 
     def check_other_forms(self):
         """The image inside the header, without --image, and a text's glyphs in
