@@ -61,7 +61,7 @@ string_value ProductName "$product"
 string_value OriginalFilename "$product.exe"
 
 check "it imports nothing but Windows' own DLLs" \
-  "$(dirname "$0")/check-imports.sh" "$exe" "$objdump"
+  "$(dirname "$0")/../../win32/check-imports.sh" "$exe" "$objdump"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
