@@ -343,8 +343,11 @@ std::string OffsetFunction(const std::string& name, Charset charset) {
   text.append("(two bytes").append(kBreak);
   text.append("   from a lead byte, else one), or -1 where s starts no code of ");
   text.append(charset == Charset::Gb2312 ? "GB 2312" : "GBK").append(". */").append(kBreak);
-  text.append("#ifdef __cplusplus").append(kBreak).append("inline").append(kBreak);
-  text.append("#else").append(kBreak).append("static inline").append(kBreak);
+  // C90 compilers, Keil C51's among them, know no inline.
+  text.append("#if defined(__cplusplus)").append(kBreak).append("inline").append(kBreak);
+  text.append("#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 199901L").append(kBreak);
+  text.append("static inline").append(kBreak);
+  text.append("#else").append(kBreak).append("static").append(kBreak);
   text.append("#endif").append(kBreak);
   text.append("long ").append(name).append("_offset(const unsigned char *s) {").append(kBreak);
   text.append("  const unsigned char lead = s[0];").append(kBreak);

@@ -127,7 +127,7 @@ struct FontImageGeometry {
 //   long NAME_offset(const unsigned char *s)
 // which gives the offset in the image of the glyph of the character that
 // starts at s, or -1 where s starts no code of the charset; it compiles in C99
-// and later (static inline) and C++ (inline), its arithmetic in long for a
+// and later (static inline), C90 (static) and C++ (inline), its arithmetic in long for a
 // 16-bit int. Unless the image goes to a file of its own, the header holds it
 // too, as NAME_image[], its bytes appended as they are drawn; with a `source`,
 // the header declares NAME_image and the source, which includes it as

@@ -218,7 +218,8 @@ class Checker:
             out.write('#include "image.h"\nlong at(const unsigned char *s) '
                       "{ return font_offset(s); }\n" + self.readme_flash_read())
         strict = ["-Wall", "-Wextra", "-pedantic", "-Werror", "-fsyntax-only"]
-        for compiler, standards, language in ((self.args.cc, ("c99", "c11", "c17", "c2x"), "c"),
+        for compiler, standards, language in ((self.args.cc, ("c89", "c99", "c11", "c17", "c2x"),
+                                               "c"),
                                               (self.args.cxx, ("c++11", "c++14", "c++17",
                                                                "c++20", "c++2b"), "c++")):
             for standard in standards:
