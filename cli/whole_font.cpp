@@ -137,9 +137,11 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
       preview.emplace(width, height, std::int64_t{grid.rows} + 1, picture->Stream());
     }
   } catch (const OutputFileError& error) {
-    return faults.Add(OutputFault("", error.what()));
+    faults.Add(OutputFault("", error.what()));
+    return;
   } catch (const glyphs::PreviewError& error) {
-    return faults.Add(OutputFault(options.preview, error.what()));
+    faults.Add(OutputFault(options.preview, error.what()));
+    return;
   }
 
   FontImageHeader header(settings, geometry, !image, out, source);
@@ -170,7 +172,8 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
     }
     if (preview) preview->EndBand();
   } catch (const glyphs::PreviewError& error) {
-    return faults.Add(OutputFault(options.preview, error.what()));
+    faults.Add(OutputFault(options.preview, error.what()));
+    return;
   }
   header.End();
   out.Flush();
