@@ -115,40 +115,49 @@ int Median(std::vector<int>& values) {
   return *middle;
 }
 
-// The medians of the bottoms and tops of the sample's outline boxes, in font
-// units; nothing when the font has too few of them.
-std::optional<sfnt::VerticalExtent> IdeographExtent(FT_Face face) {
+// The medians of the tops and bottoms that `measure` reads from the sample's
+// ideographs, each loaded with `loadFlags` (it gives nothing for a glyph that
+// it cannot measure); nothing when the font has too few of them.
+template <class Measure>
+std::optional<sfnt::VerticalExtent> SampleExtent(FT_Face face, FT_Int32 loadFlags,
+                                                 Measure measure) {
   std::vector<int> bottoms;
   std::vector<int> tops;
   for (const char16_t ideograph : SampleIdeographs()) {
     const FT_UInt index = FT_Get_Char_Index(face, ideograph);
-    if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE) != 0) continue;
-    if (face->glyph->format != FT_GLYPH_FORMAT_OUTLINE || face->glyph->outline.n_points == 0) {
-      continue;
+    if (index == 0 || FT_Load_Glyph(face, index, loadFlags) != 0) continue;
+    if (const std::optional<sfnt::VerticalExtent> extent = measure(face->glyph)) {
+      tops.push_back(extent->top);
+      bottoms.push_back(extent->bottom);
     }
-    FT_BBox box;
-    if (FT_Outline_Get_BBox(&face->glyph->outline, &box) != 0) continue;
-    bottoms.push_back(static_cast<int>(box.yMin));
-    tops.push_back(static_cast<int>(box.yMax));
   }
   if (bottoms.size() < kMinIdeographs) return std::nullopt;
   return sfnt::VerticalExtent{Median(tops), Median(bottoms)};
 }
 
-// The same for a bitmap font's strike, in rows above the baseline.
+// Of the outline boxes, in font units.
+std::optional<sfnt::VerticalExtent> IdeographExtent(FT_Face face) {
+  return SampleExtent(
+      face, FT_LOAD_NO_SCALE, [](FT_GlyphSlot slot) -> std::optional<sfnt::VerticalExtent> {
+        FT_BBox box;
+        if (slot->format != FT_GLYPH_FORMAT_OUTLINE || slot->outline.n_points == 0 ||
+            FT_Outline_Get_BBox(&slot->outline, &box) != 0) {
+          return std::nullopt;
+        }
+        return sfnt::VerticalExtent{static_cast<int>(box.yMax), static_cast<int>(box.yMin)};
+      });
+}
+
+// Of a bitmap font's strike, in rows above the baseline.
 std::optional<sfnt::VerticalExtent> IdeographRows(FT_Face face) {
-  std::vector<int> bottoms;
-  std::vector<int> tops;
-  for (const char16_t ideograph : SampleIdeographs()) {
-    const FT_UInt index = FT_Get_Char_Index(face, ideograph);
-    if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) continue;
-    const FT_GlyphSlot slot = face->glyph;
-    if (slot->format != FT_GLYPH_FORMAT_BITMAP || slot->bitmap.rows == 0) continue;
-    tops.push_back(slot->bitmap_top);
-    bottoms.push_back(slot->bitmap_top - static_cast<int>(slot->bitmap.rows));
-  }
-  if (bottoms.size() < kMinIdeographs) return std::nullopt;
-  return sfnt::VerticalExtent{Median(tops), Median(bottoms)};
+  return SampleExtent(
+      face, FT_LOAD_DEFAULT, [](FT_GlyphSlot slot) -> std::optional<sfnt::VerticalExtent> {
+        if (slot->format != FT_GLYPH_FORMAT_BITMAP || slot->bitmap.rows == 0) {
+          return std::nullopt;
+        }
+        return sfnt::VerticalExtent{slot->bitmap_top,
+                                    slot->bitmap_top - static_cast<int>(slot->bitmap.rows)};
+      });
 }
 
 struct EmPlacement {
