@@ -321,6 +321,16 @@ void WriteImage(const GlyphCollector::Tables& tables, const glyphs::ByteLayout& 
 
 }  // namespace
 
+void CommitPictureAndImage(std::optional<OutputFile>& picture, std::optional<OutputFile>& image,
+                           FaultReport& faults) {
+  try {
+    if (picture) picture->Commit();
+    if (image) image->Commit();
+  } catch (const OutputFileError& error) {
+    faults.Add(OutputFault("", error.what()));
+  }
+}
+
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
                  FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
@@ -370,12 +380,7 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
   out.Flush();
   if (source != nullptr) source->Flush();
   if (const CutGlyphs cut = collector.Clipped(); cut.glyphs != 0) faults.Add(ClipWarning(cut));
-  try {
-    if (preview) preview->Commit();
-    if (image) image->Commit();
-  } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-  }
+  CommitPictureAndImage(preview, image, faults);
 }
 
 }  // namespace gbkhex::cli

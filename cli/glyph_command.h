@@ -6,6 +6,7 @@
 
 #include "cli/fault_report.h"
 #include "cli/options.h"
+#include "cli/output_file.h"
 #include "cli/output_sink.h"
 #include "convert/charset.h"
 #include "emit/header_writer.h"
@@ -46,6 +47,11 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 // `source`, if any), the image and the preview picture. Faults go to `faults`:
 // a family that is not installed, or a font that cannot be opened, as one
 // that cannot be read; with --clip, the glyphs cut as a warning at the end.
+// Puts the picture and the image of a run without errors in place; a
+// failure is a fault.
+void CommitPictureAndImage(std::optional<OutputFile>& picture, std::optional<OutputFile>& image,
+                           FaultReport& faults);
+
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
                  FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs);
 

@@ -179,13 +179,7 @@ void WriteWholeFont(const GlyphOptions& options, glyphs::Font& font,
   out.Flush();
   if (source != nullptr) source->Flush();
   drawer.Report(charset);
-  if (faults.Errors() != 0) return;
-  try {
-    if (image) image->Commit();
-    if (picture) picture->Commit();
-  } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-  }
+  if (faults.Errors() == 0) CommitPictureAndImage(picture, image, faults);
 }
 
 }  // namespace gbkhex::cli
