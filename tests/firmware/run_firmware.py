@@ -489,8 +489,9 @@ def read_back(header):
     """{"wide"|"narrow": {code: glyph bytes}} from a --glyphs header's text."""
     tables = {}
     for kind in ("wide", "narrow"):
-        codes = re.search(rf"font_{kind}_codes\[\] = \{{(.*?)\}};", header, re.S).group(1)
-        bitmaps = re.search(rf"font_{kind}_bitmaps\[\]\[\d+\] = \{{(.*?)\n\}};", header, re.S).group(1)
+        codes = re.search(rf"font_{kind}_codes\[\][^=]*= \{{(.*?)\}};", header, re.S).group(1)
+        bitmaps = re.search(rf"font_{kind}_bitmaps\[\]\[\d+\][^=]*= \{{(.*?)\n\}};", header,
+                            re.S).group(1)
         glyphs = [bytes(int(n, 16) for n in re.findall(r"0X([0-9A-F]{2})", body))
                   for body in re.findall(r"\{\r?\n(0X.*?)\}", re.sub(r"/\*.*?\*/", "", bitmaps, flags=re.S), re.S)]
         tables[kind] = dict(zip((int(n, 16) for n in re.findall(r"0X([0-9A-F]+)", codes)), glyphs))
@@ -638,14 +639,35 @@ class Build:
             check(got == line, f"{what}: line {number + 1}", f"got  {got}\nwant {line}")
         print(f"{what}: {len(lines)} lines in {seconds:.1f} s")
 
+    @staticmethod
+    def tables(folder, source):
+        """The bytes of every array of the strings and of both glyph headers, each
+        as the compilers lay it out (the codes as 16-bit words, low byte first)."""
+        blocks = [gbk(text) for _, text in TABLE]
+        for glyphs in ("g1", "g4"):
+            with open(os.path.join(folder, glyphs, "font.c" if source else "font.h"),
+                      encoding="utf-8") as header:
+                for table in read_back(header.read()).values():
+                    blocks.append(b"".join(code.to_bytes(2, "little") for code in table))
+                    blocks.append(b"".join(table.values()))
+        return blocks
+
     def measure(self, target, folder, source):
-        """Flash and RAM of the program, and how often each string stands in its image."""
+        """Flash and RAM of the program; the bytes of the strings' and glyphs'
+        arrays in its flash and in its RAM, and how often each string stands in
+        its flash."""
         path = os.path.join(folder, "prog.bin")
+        ram_image = b""
         if target.name == "mcs51":
             memory = open(os.path.join(folder, "prog.mem")).read()
             flash = int(re.search(r"ROM/EPROM/FLASH\s+\S+\s+\S+\s+(\d+)", memory).group(1))
             ram = int(re.search(r"EXTERNAL RAM\s+\S+\s+\S+\s+(\d+)", memory).group(1))
             run(["objcopy", "-I", "ihex", "-O", "binary", "prog.ihx", "prog.bin"], folder)
+            # What SDCC copies into RAM at the start is its XINIT area.
+            xinit = re.search(r"^XINIT\s+([0-9A-F]+)\s+([0-9A-F]+)", open(os.path.join(folder, "prog.map")).read(), re.M)
+            if xinit:
+                start, size = int(xinit.group(1), 16), int(xinit.group(2), 16)
+                ram_image = open(path, "rb").read()[start:start + size]
         elif target.name in ("avr", "arm"):
             tool = "avr-size" if target.name == "avr" else "arm-none-eabi-size"
             _, output = run([tool, "-A", "prog.elf"], folder)
@@ -654,15 +676,26 @@ class Build:
             ram = section.get(".data", 0) + section.get(".bss", 0)
             objcopy = "avr-objcopy" if target.name == "avr" else "arm-none-eabi-objcopy"
             run([objcopy, "-O", "binary", "-j", ".text", "-j", ".data", "prog.elf", "prog.bin"], folder)
+            run([objcopy, "-O", "binary", "-j", ".data", "prog.elf", "data.bin"], folder)
+            with open(os.path.join(folder, "data.bin"), "rb") as data:
+                ram_image = data.read()
         else:
             return
         with open(path, "rb") as image:
             data = image.read()
+        blocks = self.tables(folder, source)
+        # Both glyph headers hold the same codes: each such array is counted where it stands.
+        unique = set(blocks)
+        in_flash = sum(len(block) * data.count(block) for block in unique)
+        in_ram = sum(len(block) * ram_image.count(block) for block in unique)
         counts = [data.count(gbk(text)) for _, text in TABLE[:3]]
+        check(in_ram == 0, f"{target.name}: no string or glyph in RAM", f"{in_ram} bytes")
         if source:
-            check(counts == [1, 1, 1], f"{target.name} with --source: each string once in the image",
-                  str(counts))
-        self.sizes.append((target.name, source, flash, ram, counts))
+            once = sum(len(block) for block in blocks)
+            check(counts == [1, 1, 1] and in_flash == once,
+                  f"{target.name} with --source: each string and glyph table once in the image",
+                  f"strings {counts}, tables {in_flash} bytes, not {once}")
+        self.sizes.append((target.name, source, flash, ram, in_flash, in_ram, counts))
 
 
 def main():
@@ -706,9 +739,10 @@ def main():
             build.build(target, source)
         print(f"{target.name}: {results['passed'] - before} checks passed "
               f"in {time.monotonic() - started:.1f} s")
-    print("target  --source  flash  RAM  strings in the image")
-    for name, source, flash, ram, counts in build.sizes:
-        print(f"{name:7} {'yes' if source else 'no':9} {flash:6} {ram:4}  {counts}")
+    print("target  --source   flash   RAM  strings+glyphs: flash RAM  each string in flash")
+    for name, source, flash, ram, in_flash, in_ram, counts in build.sizes:
+        print(f"{name:7} {'yes' if source else 'no':8} {flash:7} {ram:5}  {in_flash:20} {in_ram:3}  "
+              f"{counts}")
     print(f"{results['passed']} passed, {results['failed']} failed")
     return 1 if results["failed"] or not results["passed"] else 0
 
