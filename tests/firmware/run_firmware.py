@@ -493,7 +493,8 @@ def read_back(header):
         bitmaps = re.search(rf"font_{kind}_bitmaps\[\]\[\d+\][^=]*= \{{(.*?)\n\}};", header,
                             re.S).group(1)
         glyphs = [bytes(int(n, 16) for n in re.findall(r"0X([0-9A-F]{2})", body))
-                  for body in re.findall(r"\{\r?\n(0X.*?)\}", re.sub(r"/\*.*?\*/", "", bitmaps, flags=re.S), re.S)]
+                  for body in re.findall(r"\{\r?\n(0X.*?)\}",
+                                         re.sub(r"/\*.*?\*/", "", bitmaps, flags=re.S), re.S)]
         tables[kind] = dict(zip((int(n, 16) for n in re.findall(r"0X([0-9A-F]+)", codes)), glyphs))
     return tables
 
@@ -604,7 +605,8 @@ class Build:
         if target.image:
             objects.append("font-bin.o")
             status, output = run(["arm-none-eabi-objcopy", "-I", "binary", "-O", "elf32-littlearm",
-                                  "-B", "arm", "--rename-section", ".data=.rodata,alloc,load,readonly,data,contents",
+                                  "-B", "arm", "--rename-section",
+                                  ".data=.rodata,alloc,load,readonly,data,contents",
                                   "font.bin", "../font-bin.o"], os.path.join(folder, "whole"))
             check(status == 0, f"{what}: the image as an object", output)
         status, output = run(target.link(objects), folder)
@@ -659,15 +661,18 @@ class Build:
         path = os.path.join(folder, "prog.bin")
         ram_image = b""
         if target.name == "mcs51":
-            memory = open(os.path.join(folder, "prog.mem")).read()
+            with open(os.path.join(folder, "prog.mem")) as memory_file:
+                memory = memory_file.read()
             flash = int(re.search(r"ROM/EPROM/FLASH\s+\S+\s+\S+\s+(\d+)", memory).group(1))
             ram = int(re.search(r"EXTERNAL RAM\s+\S+\s+\S+\s+(\d+)", memory).group(1))
             run(["objcopy", "-I", "ihex", "-O", "binary", "prog.ihx", "prog.bin"], folder)
             # What SDCC copies into RAM at the start is its XINIT area.
-            xinit = re.search(r"^XINIT\s+([0-9A-F]+)\s+([0-9A-F]+)", open(os.path.join(folder, "prog.map")).read(), re.M)
+            with open(os.path.join(folder, "prog.map")) as link_map:
+                xinit = re.search(r"^XINIT\s+([0-9A-F]+)\s+([0-9A-F]+)", link_map.read(), re.M)
             if xinit:
                 start, size = int(xinit.group(1), 16), int(xinit.group(2), 16)
-                ram_image = open(path, "rb").read()[start:start + size]
+                with open(path, "rb") as image:
+                    ram_image = image.read()[start:start + size]
         elif target.name in ("avr", "arm"):
             tool = "avr-size" if target.name == "avr" else "arm-none-eabi-size"
             _, output = run([tool, "-A", "prog.elf"], folder)
