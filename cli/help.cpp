@@ -42,6 +42,7 @@ constexpr std::string_view kDetails[] = {
     "such as an option given twice with different values, a name, --type, --attribute or "
     "--include that cannot compile, two outputs that name one file, --source without -o FILE, "
     "or --glyphs without --font where the default font is not installed.",
+    "Guides, with tested C code for firmware: the docs/ folder of the sources.",
 };
 
 // `text` cut into lines of at most kLineWidth characters at blanks, the

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The headers of --table, --array and --glyphs in real firmware, built by the
 # compilers that small MCUs are programmed with, with the options that the
-# README's table gives for each, as written there: a program of two C files
+# firmware guide's table gives for each, as written there: a program of two C files
 # (and the definitions of --source) must hold each string's bytes once, in
 # the memory the options name, and no storage for any NAME_len.
 # - sdcc -mmcs51: the map's CONST area is the strings' bytes once (twice for
@@ -12,10 +12,10 @@
 # - arm-none-eabi-gcc -mcpu=cortex-m3 -Os: the arrays in .rodata, or in the
 #   section that --attribute names, each once in the image.
 # A compiler that is not installed is skipped with a message.
-# Usage: firmware_compilers.sh GBKHEX_CLI README
+# Usage: firmware_compilers.sh GBKHEX_CLI docs/firmware.md docs/glyphs.md
 set -euo pipefail
 cli=$(realpath "$1")
-readme=$(realpath "$2")
+readme=$(realpath "$2") glyphs_guide=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -27,7 +27,7 @@ pass() { echo "ok: $*"; checked=$((checked + 1)); }
 # The options of the README's row for COMPILER, as words.
 readme_options() {
   awk -F'|' -v compiler="$1" '
-    /^### On a small MCU/ { section = 1; next }
+    /^##+ On a small MCU/ { section = 1; next }
     section && /^##/ { exit }
     section && index($2, " " compiler " ") == 1 { print $4; exit }' "$readme" |
     sed 's/^ *`//; s/` *$//'
@@ -145,11 +145,10 @@ if command -v avr-gcc >/dev/null; then
   if generate avr avr-gcc strings.c --table -o strings.h strings.txt &&
     generate avr avr-gcc font.c --table --glyphs font --scan pages --bit-order lsb -o font.h \
       strings.txt; then
-    # The README's glyph lookup, and a use of it, in a third C file.
-    awk '/^### Glyphs for a display without a font ROM/ { s = 1 } s && /^##/ && !/Glyphs/ { exit }
-      s && /^```c$/ { inside = 1; text = ""; next } inside && /^```$/ { inside = 0;
-      if (text ~ /lcd_text/) { printf "%s", text; exit } next } inside { text = text $0 "\n" }' \
-      "$readme" > avr/lookup.c
+    # The glyphs guide's lookup and drawing, and a use of them, in a third C file.
+    awk '/^```c$/ { inside = 1; text = ""; next } inside && /^```$/ { inside = 0;
+      if (text ~ /static [^;]*(font_glyph|lcd_text)\(/) printf "%s", text; next }
+      inside { text = text $0 "\n" }' "$glyphs_guide" > avr/lookup.c
     cat >> avr/lookup.c <<'C'
 void draw(unsigned char frame[8][128]);
 void draw(unsigned char frame[8][128]) { lcd_text(frame, 0, 0, menu_main, menu_main_len); }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The README's string-table recipes, run as they stand there: the Make rule
+# The firmware guide's string-table recipes, run as they stand there: the Make rule
 # and the CMake custom command, each on a sample table, the header compiled
 # into a program whose bytes are held to iconv's; a table changed makes the
 # header again, and a table with a fault fails the build and leaves the header
 # as it was, with no file beside it.
-# Usage: readme_recipes.sh README GBKHEX_CLI C_COMPILER
+# Usage: readme_recipes.sh docs/firmware.md GBKHEX_CLI C_COMPILER
 set -euo pipefail
 readme=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") cli=$2 cc=$3
 work=$(mktemp -d)
@@ -18,10 +18,10 @@ cd "$work"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# The first block of LANGUAGE after the heading "### In a firmware build".
+# The first block of LANGUAGE after the heading "In a firmware build".
 recipe() {
   awk -v fence="\`\`\`$1" '
-    /^### In a firmware build/ { section = 1; next }
+    /^##+ In a firmware build/ { section = 1; next }
     section && /^##/ { exit }
     section && $0 == fence { inside = 1; next }
     inside && /^```/ { exit }
@@ -29,7 +29,7 @@ recipe() {
 }
 recipe make > make.recipe
 recipe cmake > cmake.recipe
-[ -s make.recipe ] && [ -s cmake.recipe ] || { echo "FAIL: the README has no Make or CMake recipe"; exit 1; }
+[ -s make.recipe ] && [ -s cmake.recipe ] || { echo "FAIL: the guide has no Make or CMake recipe"; exit 1; }
 
 write_table() {  # the status line's text
   printf '# The main menu\nmenu_main  = 主菜单\nmenu_back  = "返回 <"\nstatus_ok  = %s\n' "$1" > "$2/strings.txt"

@@ -14,7 +14,7 @@ C++, and a program built from it prints its tables back. Checks:
 - a string table's texts, escapes resolved, with -o, --type and --attribute,
   and its faults;
 - options that go only with --glyphs, and bad values;
-- with --readme, the README's Make and CMake recipes as they stand there, and
+- with --readme, the glyphs guide's Make and CMake recipes as they stand there, and
   its firmware code drawing the table's strings;
 - with --same-as, that another build (Linux, for the .exe under Wine) writes
   the very same header, from Unifont and, 1 bit and 4 bits a pixel, from Noto
@@ -251,11 +251,9 @@ int main(void) {
 
 
 def readme_blocks(readme):
-    """The fenced blocks of the README's glyph section: [(language, text)]."""
+    """The fenced blocks of the glyphs guide: [(language, text)]."""
     with open(readme, encoding="utf-8") as readme_file:
-        text = readme_file.read()
-    section = text.split("### Glyphs for a display without a font ROM\n", 1)[1].split("\n### ")[0]
-    return re.findall(r"^```(\w+)\n(.*?)^```$", section, re.S | re.M)
+        return re.findall(r"^```(\w+)\n(.*?)^```$", readme_file.read(), re.S | re.M)
 
 
 def check_readme(readme, cli_program, tools, hex_glyphs, work):
@@ -264,7 +262,8 @@ def check_readme(readme, cli_program, tools, hex_glyphs, work):
     blocks = readme_blocks(readme)
     make_recipe = next(body for language, body in blocks if language == "make")
     cmake_recipe = next(body for language, body in blocks if language == "cmake")
-    firmware = next(body for language, body in blocks if language == "c" and "lcd_text" in body)
+    firmware = "".join(body for language, body in blocks if language == "c" and
+                       re.search(r"^static [^;]*\b(font_glyph|lcd_text)\(", body, re.M))
     os.makedirs(os.path.join(work, "bin"), exist_ok=True)
     link = os.path.join(work, "bin", "gbkhex-cli")
     if not os.path.lexists(link):

@@ -12,7 +12,7 @@ with every offset worked out here again from the layouts' definitions:
   every sequence of one or two bytes, against the formulas written again here;
   the header compiled as C99 to C23 and C++11 to C++23 with -Werror, and with
   sdcc -mmcs51 and avr-gcc (16-bit int) where they are installed;
-- the README's table of image sizes, against the headers' NAME_image_size and
+- the whole-font guide's table of image sizes, against the headers' NAME_image_size and
   the files' sizes;
 - --whole's usage: input files beside it, --table, no --glyphs.
 With --same-as, only that another build (Linux, for the .exe under Wine)
@@ -240,18 +240,21 @@ class Checker:
                   done.stdout + done.stderr)
 
     def readme_flash_read(self):
-        """The README's read of one glyph from the flash, with the SPI functions
-        it leaves to the firmware declared, as a C file that uses it."""
+        """The whole-font guide's read of one glyph from the flash (its code for
+        the text, then the SPI read), with the SPI functions it leaves to the
+        firmware declared, as a C file that uses it."""
         if not self.args.readme:
             return ""
         with open(self.args.readme, encoding="utf-8") as readme:
-            found = re.search(r'```c\n#include "font.h"\n(\n#define FONT_BASE.*?)```',
-                              readme.read(), re.DOTALL)
-        check(found is not None, "the README reads a glyph from the flash in C")
+            text = readme.read()
+        locate = re.search(r'```c\n#include "font.h"\n(.*?static int font_locate.*?)```', text, re.S)
+        spi = re.search(r'```c\n(#define FONT_BASE.*?)```', text, re.S)
+        check(locate is not None and spi is not None, "the guide reads a glyph from the flash in C")
         return ("void spi_select(void);\nvoid spi_deselect(void);\n"
-                "unsigned char spi_transfer(unsigned char byte);\n" + (found.group(1) if found else "")
-                + "int use(const unsigned char *s, unsigned char *glyph) "
-                  "{ return font_glyph(s, glyph); }\n")
+                "unsigned char spi_transfer(unsigned char byte);\n"
+                + (locate.group(1) + spi.group(1) if locate and spi else "")
+                + "int use(const unsigned char *s, unsigned char *glyph, int *width) "
+                  "{ return font_glyph(s, glyph, width); }\n")
 
     def check_other_forms(self):
         """The image inside the header, without --image, and a text's glyphs in
@@ -318,7 +321,7 @@ class Checker:
             text = readme.read()
         rows = re.findall(r"^\| (\d+) px \| (\d) \| (\d+) \| (\d+) \| ([\d,]+) \| ([\d,]+) \|$",
                           text, re.MULTILINE)
-        check(len(rows) == 12, f"the README's size table has 12 rows, not {len(rows)}")
+        check(len(rows) == 12, f"the guide's size table has 12 rows, not {len(rows)}")
         for size, bpp, wide, narrow, *images in rows:
             for charset, image in zip(("gb2312", "gbk"), images):
                 header, data, _ = self.run(f"size-{charset}-{size}-{bpp}", "--whole", charset,
@@ -327,7 +330,7 @@ class Checker:
                 check((got.get("wide_bytes"), got.get("narrow_bytes"), got.get("image_size"),
                        len(data)) == (int(wide), int(narrow), int(image.replace(",", "")),
                                       int(image.replace(",", ""))),
-                      f"README: {charset} at {size} px, {bpp} bpp is {image} bytes; got {got}")
+                      f"guide: {charset} at {size} px, {bpp} bpp is {image} bytes; got {got}")
 
     def check_usage(self):
         for args, says in ((["--glyphs", "font", "--whole", "gbk", "text.txt"], "reads no input"),
@@ -369,7 +372,7 @@ def main():
     parser.add_argument("--cc", default="cc")
     parser.add_argument("--cxx", default="c++")
     parser.add_argument("--same-as")
-    # The README's sizes and the other layouts are the optimised build's to check.
+    # The guide's sizes and the other layouts are the optimised build's to check.
     parser.add_argument("--one-layout", action="store_true")
     parser.add_argument("--work", required=True)
     args = parser.parse_args()
