@@ -71,7 +71,7 @@ GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset, bool clip)
       codeDrawn_(kUnits, false) {}
 
 std::uint16_t GlyphCollector::CodeOf(char16_t unit) const noexcept {
-  return GbkEncoder::CodeOf(UnitToWrite(charset_, unit));
+  return GbkEncoder(charset_).Code(unit);
 }
 
 std::size_t GlyphCollector::Take(std::u16string_view units) {
