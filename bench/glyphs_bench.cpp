@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/code_page_936.h"
 #include "convert/code_space.h"
+#include "convert/gbk_codec.h"
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
@@ -45,7 +45,7 @@ std::vector<char16_t> FewHundredCharacters() {
   for (char16_t unit = 0x20; unit < 0x7F; ++unit) characters.push_back(unit);
   for (unsigned code = 0xB0A1; characters.size() < 95 + 300; ++code) {
     if ((code & 0xFF) < 0xA1 || (code & 0xFF) > 0xFE) continue;
-    if (const auto unit = gbkhex::DecodeCodePage936(static_cast<std::uint16_t>(code))) {
+    if (const auto unit = gbkhex::GbkDecoder().Decode(static_cast<std::uint16_t>(code))) {
       characters.push_back(*unit);
     }
   }
@@ -127,7 +127,7 @@ std::vector<ImageCell> WholeGbkCells() {
   const gbkhex::CodeGrid grid = gbkhex::GridOf(gbkhex::Charset::Gbk);
   std::vector<ImageCell> cells;
   const auto add = [&cells](std::uint16_t code, gbkhex::glyphs::Cell cell) {
-    if (const auto character = gbkhex::ReadCode(gbkhex::Charset::Gbk, code)) {
+    if (const auto character = gbkhex::GbkDecoder(gbkhex::Charset::Gbk).Decode(code)) {
       cells.push_back({*character, cell});
     }
   };

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/fault_report.h"
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 #include "text/characters.h"
 
 namespace gbkhex::cli {
@@ -71,7 +71,7 @@ GlyphCollector::GlyphCollector(glyphs::Font& font, Charset charset, bool clip)
       codeDrawn_(kUnits, false) {}
 
 std::uint16_t GlyphCollector::CodeOf(char16_t unit) const noexcept {
-  return static_cast<std::uint16_t>(CharacterCode(UnitToWrite(charset_, unit)));
+  return GbkEncoder(charset_).Code(unit);
 }
 
 std::size_t GlyphCollector::Take(std::u16string_view units) {
@@ -88,7 +88,7 @@ GlyphCollector::State GlyphCollector::Judge(char16_t unit) {
   if (IsControl(unit)) return State::Control;
   const std::uint16_t code = CodeOf(unit);
   if (codeDrawn_[code]) return State::Taken;
-  const std::optional<char16_t> character = DecodeCodePage936(code);
+  const std::optional<char16_t> character = GbkDecoder().Decode(code);
   if (!character || IsControl(*character)) return State::NoGlyph;
   const glyphs::Cell cell = code > 0xFF ? glyphs::Cell::Wide : glyphs::Cell::Narrow;
   std::optional<glyphs::DrawnGlyph> drawn;
@@ -120,7 +120,7 @@ std::string GlyphCollector::Refusal(char16_t unit) const {
            "text, and are left out)";
   }
   std::string what = DescribeCharacter(unit);
-  const std::optional<char16_t> written = DecodeCodePage936(CodeOf(unit));
+  const std::optional<char16_t> written = GbkDecoder().Decode(CodeOf(unit));
   if (written && *written != unit) what += ", written as " + DescribeCharacter(*written) + ",";
   const std::string font = " in the font '" + font_.Name() + "' (" + font_.Family() + ")";
   switch (states_[unit]) {

@@ -14,8 +14,8 @@
 #include "cli/convert_options.h"
 #include "convert/charset.h"
 #include "convert/choice_word.h"
+#include "convert/glyph_layout_words.h"
 #include "emit/output_choice.h"
-#include "glyphs/layout.h"
 
 namespace gbkhex::cli {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "cli/file_input.h"
-#include "emit/code_page_936_bytes.h"
+#include "convert/gbk_codec.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
 #include "emit/text_output.h"
@@ -53,7 +53,7 @@ class HeaderOutput final : public TableOutput {
   void Entry(const TableEntry& entry, FaultReport& faults) override {
     std::string& text = out_.Gathering();
     Open(text);
-    const std::u16string_view units = UnitsToWrite(entry.units, charset_, written_);
+    const std::u16string_view units = GbkEncoder(charset_).UnitsToWrite(entry.units, written_);
     std::uint64_t length = 0;
     if (source_ != nullptr) {
       std::string& definitions = source_->Gathering();

@@ -33,7 +33,7 @@ class CellDrawer {
   // The glyph of `code`'s cell: the character's, or all dark.
   glyphs::Glyph Draw(std::uint16_t code) {
     const glyphs::Cell cell = code > 0xFF ? glyphs::Cell::Wide : glyphs::Cell::Narrow;
-    const std::optional<char16_t> character = ReadCode(charset_, code);
+    const std::optional<char16_t> character = GbkDecoder(charset_).Decode(code);
     if (!character) return Dark(cell, Empty::NoCharacter);
     std::optional<glyphs::DrawnGlyph> drawn;
     try {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "code_page_936_table.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex {
 namespace {
@@ -32,7 +32,7 @@ constexpr std::uint16_t kCrLfCode = 0x0D0A;
 template <InputLineBreak kInput, class In>
 std::uint16_t CodeOf(In unit) noexcept {
   const auto u = static_cast<char16_t>(unit);
-  const std::uint16_t code = detail::CodePage936Code(u);
+  const std::uint16_t code = GbkEncoder::CodeOf(u);
   if constexpr (kInput == InputLineBreak::Lf) {
     return u == u'\n' ? kCrLfCode : code;
   } else if constexpr (kInput == InputLineBreak::Separator) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The code page 936 tables, for the conversion's inner loops; everyone else
-// calls CharacterCode, DecodeCodePage936 and IsExactInCodePage936.
+// goes through the codec, GbkEncoder and GbkDecoder (convert/gbk_codec.h).
 namespace gbkhex::detail {
 
 // Indexed by the high byte of a unit: which page of kCodePage936Pages holds it.

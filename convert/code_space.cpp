@@ -1,7 +1,5 @@
 #include "convert/code_space.h"
 
-#include "convert/code_page_936.h"
-
 namespace gbkhex {
 
 CodeGrid GridOf(Charset charset) noexcept {
@@ -17,15 +15,6 @@ std::uint16_t CodeOfCell(const CodeGrid& grid, std::size_t index) noexcept {
   auto trail = static_cast<unsigned>(grid.firstTrail + index % grid.columns);
   if (grid.skipsDelete && trail >= 0x7F) ++trail;
   return static_cast<std::uint16_t>(lead << 8 | trail);
-}
-
-std::optional<char16_t> ReadCode(Charset charset, std::uint16_t code) noexcept {
-  if (charset == Charset::Gb2312) {
-    if (code >= 0x80 && !IsGb2312Code(code)) return std::nullopt;
-    if (code == 0xA1AA) return u'\u2015';
-    if (code == 0xA1A4) return u'\u30FB';
-  }
-  return DecodeCodePage936(code);
 }
 
 }  // namespace gbkhex

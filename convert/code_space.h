@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include "convert/charset.h"
 
@@ -15,7 +14,8 @@ namespace gbkhex {
 //
 // Gb2312: 94 zones x 94 positions, lead and trail bytes A1..FE (zone Q and
 // position W at bytes A0+Q, A0+W). Gbk: lead bytes 81..FE x trail bytes
-// 40..FE without 7F, code page 936's two-byte codes.
+// 40..FE without 7F, code page 936's two-byte codes. What a cell holds is
+// GbkDecoder's reading of its code (convert/gbk_codec.h).
 struct CodeGrid {
   unsigned firstLead = 0;
   unsigned rows = 0;
@@ -36,11 +36,5 @@ std::uint16_t CodeOfCell(const CodeGrid& grid, std::size_t index) noexcept;
 // The one-byte codes after the grid: 20..7E.
 inline constexpr unsigned kFirstNarrowCode = 0x20;
 inline constexpr unsigned kNarrowCells = 0x7F - kFirstNarrowCode;
-
-// The character that `charset` reads at `code` (a byte, or lead byte * 256 +
-// trail byte), or nothing where it reads none. Gbk reads as code page 936
-// decodes; Gb2312 reads only its own codes and ASCII, and its own readings of
-// A1 AA (U+2015) and A1 A4 (U+30FB).
-std::optional<char16_t> ReadCode(Charset charset, std::uint16_t code) noexcept;
 
 }  // namespace gbkhex

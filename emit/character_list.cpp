@@ -1,7 +1,7 @@
 #include "emit/character_list.h"
 
-#include "convert/charset.h"
 #include "convert/code_format.h"
+#include "convert/gbk_codec.h"
 #include "text/characters.h"
 
 namespace gbkhex {
@@ -108,11 +108,16 @@ void CharacterList::Write(std::string& out, const BytesOf& bytesOf) {
 }
 
 std::string CharacterList::CodePage936Bytes(char32_t character) {
-  if (character <= 0xFFFF)
-    return gbkhex::CodePage936Bytes(std::u16string(1, static_cast<char16_t>(character)));
+  std::string bytes;
+  if (character <= 0xFFFF) {
+    GbkEncoder().Append(std::u16string(1, static_cast<char16_t>(character)), bytes);
+    return bytes;
+  }
   const char32_t offset = character - 0x10000;
-  return gbkhex::CodePage936Bytes(std::u16string{static_cast<char16_t>(0xD800 + (offset >> 10)),
-                                                 static_cast<char16_t>(0xDC00 + (offset & 0x3FF))});
+  GbkEncoder().Append(std::u16string{static_cast<char16_t>(0xD800 + (offset >> 10)),
+                                     static_cast<char16_t>(0xDC00 + (offset & 0x3FF))},
+                      bytes);
+  return bytes;
 }
 
 }  // namespace gbkhex

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "emit/code_page_936_bytes.h"
 
 namespace gbkhex {
 
@@ -43,7 +42,7 @@ class CharacterList {
   // Appends the header line and a line for each character, each ending in LF.
   void Write(std::string& out, const BytesOf& bytesOf);
 
-  // The bytes that CharacterCode gives for each unit of the character.
+  // The code page 936 bytes of each UTF-16 unit of the character.
   static std::string CodePage936Bytes(char32_t character);
 
  private:

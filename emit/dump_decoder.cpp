@@ -1,12 +1,14 @@
 #include "emit/dump_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "convert/code_format.h"
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 #include "emit/string_literal.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
@@ -116,23 +118,22 @@ class Decoder {
  public:
   // False once a fault is found.
   bool Add(std::uint8_t byte, std::size_t offset) {
-    if (lead_) {
-      const auto code = static_cast<std::uint16_t>(*lead_ << 8 | byte);
-      const std::optional<char16_t> unit = DecodeCodePage936(code);
-      if (!unit) {
-        return Fail("the bytes " + NumToStrHex(*lead_, 1) + " " + NumToStrHex(byte, 1) +
-                        " are no character of code page 936",
-                    leadOffset_);
-      }
-      AppendUtf8(*unit, result_.text);
-      lead_.reset();
-    } else if (IsCodePage936LeadByte(byte)) {
-      lead_ = byte;
-      leadOffset_ = offset;
-    } else {
-      // Every byte but a lead byte is a character of its own.
-      AppendUtf8(*DecodeCodePage936(byte), result_.text);
+    if (!lead_) leadOffset_ = offset;
+    const std::array<std::uint8_t, 2> pair{lead_.value_or(byte), byte};
+    const std::span<const std::uint8_t> bytes(pair.data(), lead_ ? 2 : 1);
+    char16_t unit = 0;
+    const GbkDecodeStep step = codec_.Decode(bytes, &unit, false);
+    if (step.undefined != 0) {
+      return Fail("the bytes " + NumToStrHex(pair[0], 1) + " " + NumToStrHex(pair[1], 1) +
+                      " are no character of code page 936",
+                  leadOffset_);
     }
+    if (step.unitsWritten == 0) {
+      lead_ = byte;  // a lead byte, whose trail byte comes next
+      return true;
+    }
+    AppendUtf8(unit, result_.text);
+    lead_.reset();
     return true;
   }
 
@@ -150,6 +151,7 @@ class Decoder {
   }
 
  private:
+  GbkDecoder codec_;
   DecodedDump result_;
   std::optional<std::uint8_t> lead_;
   std::size_t leadOffset_ = 0;

@@ -9,7 +9,7 @@
 
 #include "convert/code_format.h"
 #include "emit/c_names.h"
-#include "emit/code_page_936_bytes.h"
+#include "convert/gbk_codec.h"
 #include "emit/string_literal.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
@@ -458,7 +458,7 @@ std::uint64_t TableHeaderWriter::AppendEntry(std::string& header, std::string& o
     lineIsOpen = constants.LineIsOpen();
   } else {
     bytes_.clear();
-    AppendCodePage936Bytes(units, bytes_);
+    GbkEncoder().Append(units, bytes_);
     length = bytes_.size();
     StringLiteralWriter literal(1);
     literal.Append(bytes_, out);

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "convert/gbk_codec.h"
 #include "emit/character_list.h"
-#include "emit/code_page_936_bytes.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
 
@@ -23,11 +23,11 @@ class NoOutput final : public TextOutput {
 class CodeOutput final : public TextOutput {
  public:
   CodeOutput(const OutputChoice& choice, Charset charset, TextSink& out)
-      : writer_(choice.format), charset_(charset), nul_(choice.nul), out_(out) {}
+      : writer_(choice.format), encoder_(charset), nul_(choice.nul), out_(out) {}
 
   void Write(std::u16string_view units) override {
     output_.clear();
-    writer_.Append(UnitsToWrite(units, charset_, written_), output_);
+    writer_.Append(encoder_.UnitsToWrite(units, written_), output_);
     out_.Write(output_);
   }
 
@@ -41,7 +41,7 @@ class CodeOutput final : public TextOutput {
 
  private:
   CodeWriter writer_;
-  Charset charset_;
+  GbkEncoder encoder_;
   bool nul_;
   TextSink& out_;
   std::u16string written_;
@@ -52,11 +52,11 @@ class CodeOutput final : public TextOutput {
 // literal's own, so --nul adds nothing.
 class LiteralOutput final : public TextOutput {
  public:
-  LiteralOutput(Charset charset, TextSink& out) : charset_(charset), out_(out) {}
+  LiteralOutput(Charset charset, TextSink& out) : encoder_(charset), out_(out) {}
 
   void Write(std::u16string_view units) override {
     bytes_.clear();
-    AppendBytesToWrite(units, charset_, bytes_);
+    encoder_.Append(units, bytes_);
     output_.clear();
     writer_.Append(bytes_, output_);
     out_.Write(output_);
@@ -72,7 +72,7 @@ class LiteralOutput final : public TextOutput {
 
  private:
   StringLiteralWriter writer_;
-  Charset charset_;
+  GbkEncoder encoder_;
   TextSink& out_;
   std::string bytes_;
   std::string output_;
@@ -88,7 +88,7 @@ class ArrayOutput final : public TextOutput {
       : name_(choice.name),
         style_(choice.style),
         headerName_(source != nullptr ? choice.headerName : ""),
-        charset_(charset),
+        encoder_(charset),
         nul_(choice.nul),
         header_(out),
         out_(source != nullptr ? *source : out) {}
@@ -97,11 +97,11 @@ class ArrayOutput final : public TextOutput {
     output_.clear();
     Open();
     if (style_.form == ValueForm::Constants) {
-      constants_.Append(UnitsToWrite(units, charset_, written_), output_);
+      constants_.Append(encoder_.UnitsToWrite(units, written_), output_);
       length_ = constants_.BytesWritten();
     } else {
       bytes_.clear();
-      AppendBytesToWrite(units, charset_, bytes_);
+      encoder_.Append(units, bytes_);
       literal_.Append(bytes_, output_);
       length_ += bytes_.size();
     }
@@ -147,7 +147,7 @@ class ArrayOutput final : public TextOutput {
   std::string name_;
   DeclarationStyle style_;
   std::string headerName_;
-  Charset charset_;
+  GbkEncoder encoder_;
   bool nul_;
   TextSink& header_;
   TextSink& out_;  // where the array is defined
@@ -166,7 +166,7 @@ CharacterList::BytesOf ListedBytes(Charset charset) {
     if (character > 0xFFFF) return CharacterList::CodePage936Bytes(character);
     std::string bytes;
     const auto unit = static_cast<char16_t>(character);
-    AppendBytesToWrite({&unit, 1}, charset, bytes);
+    GbkEncoder(charset).Append({&unit, 1}, bytes);
     return bytes;
   };
 }

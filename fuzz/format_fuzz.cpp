@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "convert/code_format.h"
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int HexValue(char c) {
 std::vector<std::uint8_t> ExpectedBytes(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   for (const char16_t unit : text) {
-    const auto code = static_cast<std::uint16_t>(gbkhex::CharacterCode(unit));
+    const auto code = gbkhex::GbkEncoder::CodeOf(unit);
     if (code > 0xFF) bytes.push_back(static_cast<std::uint8_t>(code >> 8));
     bytes.push_back(static_cast<std::uint8_t>(code & 0xFF));
   }

@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 #include "glyphs/sfnt.h"
 
 #ifdef _WIN32
@@ -97,7 +97,7 @@ std::vector<char16_t> SampleIdeographs() {
   std::vector<char16_t> sample;
   for (unsigned lead = 0xB0; lead <= 0xD7; ++lead) {
     for (const unsigned trail : {0xA1u, 0xC1u, 0xE1u}) {
-      if (const auto unit = DecodeCodePage936(static_cast<std::uint16_t>(lead << 8 | trail))) {
+      if (const auto unit = GbkDecoder().Decode(static_cast<std::uint16_t>(lead << 8 | trail))) {
         sample.push_back(*unit);
       }
     }
@@ -313,8 +313,7 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
 }  // namespace
 
 Cell CellFor(char16_t character) noexcept {
-  // Two-byte codes are the negative ones.
-  return CharacterCode(character) < 0 ? Cell::Wide : Cell::Narrow;
+  return GbkEncoder::CodeOf(character) > 0xFF ? Cell::Wide : Cell::Narrow;
 }
 
 bool IsBlankCharacter(char16_t c) noexcept {

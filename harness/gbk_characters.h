@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex::harness {
 
@@ -15,7 +15,7 @@ inline std::vector<char16_t> GbkCharacters() {
   std::vector<char16_t> characters;
   for (unsigned unit = 0x20; unit <= 0xFFFF; ++unit) {
     const bool control = unit >= 0x7F && unit < 0xA0;
-    if (!control && IsExactInCodePage936(static_cast<char16_t>(unit))) {
+    if (!control && GbkEncoder().Holds(static_cast<char16_t>(unit))) {
       characters.push_back(static_cast<char16_t>(unit));
     }
   }
@@ -32,7 +32,7 @@ inline std::vector<char16_t> Gb2312Characters(bool symbols = true) {
     if (lead > 0xA9 && lead < 0xB0) continue;
     for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) {
       const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
-      const std::optional<char16_t> unit = DecodeCodePage936(code);
+      const std::optional<char16_t> unit = GbkDecoder().Decode(code);
       if (unit && (*unit < 0xE000 || *unit > 0xF8FF)) characters.push_back(*unit);
     }
   }

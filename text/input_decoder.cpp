@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "convert/code_format.h"
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -61,41 +61,11 @@ DecodeStep DecodeUtf16Step(std::span<const std::uint8_t> bytes, char16_t* out, b
 
 DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* out,
                                  bool atEnd) noexcept {
-  DecodeStep step;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const std::uint8_t byte = bytes[at];
-    if (byte < 0x80) {
-      out[step.unitsWritten++] = byte;
-      ++at;
-      continue;
-    }
-    if (!IsCodePage936LeadByte(byte)) {
-      // 80 (the euro sign) and FF: characters of one byte.
-      out[step.unitsWritten++] = *DecodeCodePage936(byte);
-      ++at;
-      continue;
-    }
-    if (at + 1 == bytes.size()) {
-      step.illFormed = atEnd ? 1 : 0;
-      step.cutShort = atEnd;
-      break;
-    }
-    const std::uint8_t trail = bytes[at + 1];
-    const std::optional<char16_t> unit =
-        DecodeCodePage936(static_cast<std::uint16_t>(byte << 8 | trail));
-    if (!unit) {
-      // Code page 936 defines every pair whose trail byte can trail (40..FE
-      // but 7F): this one is a lead byte without its trail, and the byte after
-      // it a character of its own.
-      step.illFormed = 1;
-      break;
-    }
-    out[step.unitsWritten++] = *unit;
-    at += 2;
-  }
-  step.bytesRead = at;
-  return step;
+  const GbkDecodeStep step = GbkDecoder().Decode(bytes, out, atEnd);
+  return DecodeStep{.bytesRead = step.bytesRead,
+                    .unitsWritten = step.unitsWritten,
+                    .illFormed = step.undefined,
+                    .cutShort = step.cutShort};
 }
 
 std::string Bytes(std::span<const std::uint8_t> bytes) {
@@ -147,8 +117,8 @@ std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8
 }
 
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {
-  return bytes.size() >= 2 && IsCodePage936LeadByte(bytes[0]) && bytes[1] >= 0x80 &&
-         DecodeCodePage936(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])).has_value();
+  return bytes.size() >= 2 && IsGbkLeadByte(bytes[0]) && bytes[1] >= 0x80 &&
+         GbkDecoder().Decode(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])).has_value();
 }
 
 }  // namespace gbkhex

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/charset.h"
+#include "convert/gbk_codec.h"
 #include "text/characters.h"
 #include "text/display_width.h"
 #include "text/fault.h"
@@ -119,7 +119,8 @@ bool TextCheck::Check(std::u16string_view units, bool mayHoldNul, PlaceOf&& plac
   };
   std::size_t nul = mayHoldNul ? units.find(u'\0') : std::u16string_view::npos;
   for (std::size_t at = 0;;) {
-    const std::size_t next = std::min(at + FindFirstNotHeld(units.substr(at), charset_), nul);
+    const std::size_t next =
+        std::min(at + GbkEncoder(charset_).FindUnmappable(units.substr(at)), nul);
     if (next >= units.size()) break;
     const std::size_t length = UnitsOfCharacterAt(units, next);
     const char32_t c = CodePointAt(units, next);

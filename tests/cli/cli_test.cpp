@@ -18,7 +18,7 @@
 #include "cli/file_input.h"
 #include "cli/stream_converter.h"
 #include "convert/code_format.h"
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 #include "convert/unicode.h"
 #include "emit/dump_decoder.h"
 #include "text/input_decoder.h"
@@ -490,7 +490,7 @@ TEST(CommandLine, FromGbkTakesEveryCodeThatCodePage936DefinesAndRefusesTheRest) 
       const bool glibc = iconv(cp936, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1) &&
                          inLeft == 0 && outLeft == sizeof out - 2;
       const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
-      const std::optional<char16_t> windows = DecodeCodePage936(code);
+      const std::optional<char16_t> windows = GbkDecoder().Decode(code);
       const bool privateUse = windows && *windows >= 0xE000 && *windows <= 0xF8FF;
       const std::uint8_t bytes[] = {static_cast<std::uint8_t>(lead),
                                     static_cast<std::uint8_t>(trail)};
@@ -508,7 +508,7 @@ TEST(CommandLine, FromGbkTakesEveryCodeThatCodePage936DefinesAndRefusesTheRest) 
   // Every byte but a lead byte and 00 is a character of its own.
   std::string single;
   for (std::uint32_t byte = 1; byte <= 0xFF; ++byte) {
-    if (!IsCodePage936LeadByte(static_cast<std::uint8_t>(byte))) single += static_cast<char>(byte);
+    if (!IsGbkLeadByte(static_cast<std::uint8_t>(byte))) single += static_cast<char>(byte);
   }
   for (const std::string& text : {defined, single}) {
     const RunResult result = RunWith({"--from", "gbk"}, text, 4093);
@@ -575,7 +575,7 @@ TEST(CommandLine, LossyWritesTheWindowsBytesAndSaysHowManyWhere) {
 TEST(CommandLine, DecodeGivesEveryExactTextBack) {
   std::string text;
   for (std::uint32_t u = 1; u <= 0xFFFF; ++u) {  // U+0000 is refused
-    if (IsExactInCodePage936(static_cast<char16_t>(u))) text += EncodeUtf8(u);
+    if (GbkEncoder().Holds(static_cast<char16_t>(u))) text += EncodeUtf8(u);
   }
   const std::vector<std::vector<std::string_view>> forms = {
       {},

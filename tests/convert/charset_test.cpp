@@ -1,8 +1,6 @@
 // The decoding direction, exactness and the GB2312 set, each checked over its
 // whole domain: against the encoding table, glibc iconv's CP936 and its EUC-CN.
 
-#include "convert/charset.h"
-
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -11,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex {
 namespace {
@@ -49,7 +47,7 @@ class IconvDecoder {
   iconv_t cd_;
 };
 
-std::uint16_t CodeOf(char16_t unit) { return static_cast<std::uint16_t>(CharacterCode(unit)); }
+std::uint16_t CodeOf(char16_t unit) { return GbkEncoder::CodeOf(unit); }
 
 TEST(CodePage936Decoding, AgreesWithIconvAndInvertsTheEncodingOnEveryCode) {
   IconvDecoder iconv("CP936");
@@ -59,8 +57,8 @@ TEST(CodePage936Decoding, AgreesWithIconvAndInvertsTheEncodingOnEveryCode) {
   int failures = 0;
   for (std::uint32_t code = 0; code <= 0xFFFF; ++code) {
     const auto lead = static_cast<std::uint8_t>(code >> 8);
-    if (code > 0xFF && !IsCodePage936LeadByte(lead)) continue;  // not a code at all
-    const std::optional<char16_t> unit = DecodeCodePage936(static_cast<std::uint16_t>(code));
+    if (code > 0xFF && !IsGbkLeadByte(lead)) continue;  // not a code at all
+    const std::optional<char16_t> unit = GbkDecoder().Decode(static_cast<std::uint16_t>(code));
     const std::optional<char16_t> expected = iconv.Decode(static_cast<std::uint16_t>(code));
     if (unit) {
       ++defined;
@@ -81,7 +79,7 @@ TEST(CodePage936Decoding, AgreesWithIconvAndInvertsTheEncodingOnEveryCode) {
   EXPECT_EQ(defined, 130 + 126 * 190);
   EXPECT_GE(comparedWithIconv, 21000);
   for (const std::uint16_t undefined : {0x81, 0xFE, 0x8120, 0x817F, 0x81FF, 0xFE3F}) {
-    EXPECT_FALSE(DecodeCodePage936(undefined)) << std::hex << undefined;
+    EXPECT_FALSE(GbkDecoder().Decode(undefined)) << std::hex << undefined;
   }
 }
 
@@ -89,8 +87,8 @@ TEST(CodePage936Exactness, EveryUnitAgainstTheTableBothWays) {
   int exact = 0;
   for (std::uint32_t u = 0; u <= 0xFFFF; ++u) {
     const auto unit = static_cast<char16_t>(u);
-    const bool roundTrips = DecodeCodePage936(CodeOf(unit)) == unit;
-    EXPECT_EQ(IsExactInCodePage936(unit), roundTrips) << std::hex << u;
+    const bool roundTrips = GbkDecoder().Decode(CodeOf(unit)) == unit;
+    EXPECT_EQ(GbkEncoder().Holds(unit), roundTrips) << std::hex << u;
     exact += roundTrips ? 1 : 0;
   }
   // 24,482 units encode to something; the 412 best fits among them do not come back.
@@ -105,7 +103,7 @@ TEST(CodePage936Exactness, EveryUnitAgainstTheTableBothWays) {
       {u'\u00A0', false}, {u'\uFFFF', false}, {char16_t{0xD800}, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsExactInCodePage936(c.unit), c.exact) << std::hex << unsigned{c.unit};
+    EXPECT_EQ(GbkEncoder().Holds(c.unit), c.exact) << std::hex << unsigned{c.unit};
   }
 }
 
@@ -127,17 +125,16 @@ TEST(Gb2312, EveryCodeAgainstIconvEucCn) {
     const char16_t written = UnitToWrite(Charset::Gb2312, unit);
     const std::uint16_t code = CodeOf(written);
     const bool expected =
-        IsExactInCodePage936(written) && (code < 0x80 || eucCn.Decode(code).has_value());
-    EXPECT_EQ(Holds(Charset::Gb2312, unit), expected) << std::hex << u;
+        GbkEncoder().Holds(written) && (code < 0x80 || eucCn.Decode(code).has_value());
+    EXPECT_EQ(GbkEncoder(Charset::Gb2312).Holds(unit), expected) << std::hex << u;
     // GB 2312's own readings: its decoder gives the unit back from the bytes written.
     if (written != unit) {
       EXPECT_EQ(eucCn.Decode(code), unit) << std::hex << u;
     }
-    EXPECT_EQ(Holds(Charset::Gbk, unit), IsExactInCodePage936(unit)) << std::hex << u;
   }
 }
 
-TEST(FindFirstNotHeld, StopsAtTheFirstUnitTheCharsetLacks) {
+TEST(GbkEncoder, FindUnmappableStopsAtTheFirstUnitTheCharsetLacks) {
   struct Case {
     std::u16string_view units;
     std::size_t gbk;
@@ -160,13 +157,13 @@ TEST(FindFirstNotHeld, StopsAtTheFirstUnitTheCharsetLacks) {
     for (const std::size_t at : {0, 5, 8, 15, 17}) {
       std::u16string text(19, u'中');
       text[at] = static_cast<char16_t>(u);
-      const std::size_t expected = IsExactInCodePage936(text[at]) ? text.size() : at;
-      ASSERT_EQ(FindFirstNotHeld(text, Charset::Gbk), expected) << std::hex << u << " at " << at;
+      const std::size_t expected = GbkEncoder().Holds(text[at]) ? text.size() : at;
+      ASSERT_EQ(GbkEncoder().FindUnmappable(text), expected) << std::hex << u << " at " << at;
     }
   }
   for (const Case& c : cases) {
-    EXPECT_EQ(FindFirstNotHeld(c.units, Charset::Gbk), c.gbk) << testing::PrintToString(c.units);
-    EXPECT_EQ(FindFirstNotHeld(c.units, Charset::Gb2312), c.gb2312)
+    EXPECT_EQ(GbkEncoder().FindUnmappable(c.units), c.gbk) << testing::PrintToString(c.units);
+    EXPECT_EQ(GbkEncoder(Charset::Gb2312).FindUnmappable(c.units), c.gb2312)
         << testing::PrintToString(c.units);
   }
 }

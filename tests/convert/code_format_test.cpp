@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex {
 namespace {
@@ -137,7 +137,7 @@ std::vector<std::uint8_t> ParseOutput(const std::string& text, OutputFormat form
 std::vector<std::uint8_t> ExpectedBytes(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   for (const char16_t unit : text) {
-    const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
+    const auto code = GbkEncoder::CodeOf(unit);
     if (code > 0xFF) bytes.push_back(static_cast<std::uint8_t>(code >> 8));
     bytes.push_back(static_cast<std::uint8_t>(code & 0xFF));
   }
@@ -307,7 +307,7 @@ TEST(CodeWriter, BytesAsTheyAreRunOnTheTextsLines) {
         }
         std::string bytes;
         for (const char16_t unit : units) {
-          const auto code = static_cast<std::uint16_t>(CharacterCode(unit));
+          const auto code = GbkEncoder::CodeOf(unit);
           if (code > 0xFF) bytes += static_cast<char>(code >> 8);
           bytes += static_cast<char>(code & 0xFF);
         }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "convert/code_format.h"
+#include "convert/gbk_codec.h"
 #include "emit/character_list.h"
 #include "emit/string_literal.h"
 #include "emit/text_output.h"
@@ -64,7 +65,8 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
     output->Write(text.substr(text.size() / 2));
     EXPECT_FALSE(output->Finish().has_value());
 
-    const std::string bytes = CodePage936Bytes(text);
+    std::string bytes;
+    GbkEncoder().Append(text, bytes);
     std::string got = SingleHeaderOpening("text", {});
     CodeWriter constants(OutputFormat::C);
     constants.AppendBytes(bytes, got);
@@ -101,7 +103,9 @@ TEST(HeaderWriter, TheConstantsOfUnitsAreTheConstantsOfTheirBytes) {
     }
     CodeWriter fromBytes(OutputFormat::C);
     std::string want;
-    fromBytes.AppendBytes(CodePage936Bytes(units), want);
+    std::string bytes;
+    GbkEncoder().Append(units, bytes);
+    fromBytes.AppendBytes(bytes, want);
     CodeWriter fromUnits(OutputFormat::C);
     std::string got;
     for (std::size_t at = 0; at < units.size();) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "emit/character_list.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex::cli {
 
@@ -14,7 +14,8 @@ namespace gbkhex::cli {
 inline std::string LiteralTestBytes() {
   std::u16string units;
   for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) units += static_cast<char16_t>(unit);
-  std::string bytes = CodePage936Bytes(units);
+  std::string bytes;
+  GbkEncoder().Append(units, bytes);
   for (unsigned byte = 0; byte <= 0xFF; ++byte) {
     for (const char c : std::string_view("0123456789ABCDEFabcdefGg")) {
       bytes += static_cast<char>(byte);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "convert/code_page_936.h"
+#include "convert/gbk_codec.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ int main() {
   int differing = 0;
   for (unsigned value = 0; value <= 0xFFFF; ++value) {
     const int expected = WindowsCode(static_cast<wchar_t>(value));
-    const int actual = gbkhex::CharacterCode(static_cast<char16_t>(value));
+    const int actual =
+        static_cast<std::int16_t>(gbkhex::GbkEncoder::CodeOf(static_cast<char16_t>(value)));
     ++compared;
     if (expected != actual) {
       if (++differing <= 20) {

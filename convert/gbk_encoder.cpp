@@ -1,5 +1,3 @@
-#include "charset.h"
-
 #include <array>
 #include <utility>
 
@@ -7,7 +5,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "code_page_936_table.h"
+#include "convert/gbk_codec.h"
 
 namespace gbkhex {
 namespace {
@@ -72,6 +70,40 @@ bool AllAsciiOrGbkIdeographs([[maybe_unused]] const char16_t* units) noexcept {
 #endif
 }
 
+std::size_t FindFirstNotInGbk(std::u16string_view units) noexcept {
+  // The checking path of every conversion: eight units to a branch, since
+  // nearly all text passes.
+  constexpr std::size_t kBlock = 8;
+  std::size_t at = 0;
+  for (; at + kBlock <= units.size(); at += kBlock) {
+    if (AllAsciiOrGbkIdeographs(units.data() + at)) continue;
+    bool exact = true;
+    for (std::size_t i = 0; i < kBlock; ++i) exact &= detail::IsExactUnit(units[at + i]);
+    if (!exact) break;
+  }
+  while (at < units.size() && detail::IsExactUnit(units[at])) ++at;
+  return at;
+}
+
+// Writes the bytes of the code that `codeOf` gives each unit; returns the end.
+template <class CodeOfUnit>
+char* WriteCodes(std::u16string_view units, char* at, CodeOfUnit codeOf) noexcept {
+  for (const char16_t unit : units) {
+    // Two bytes are stored either way: the lead byte and the trail byte, or
+    // the one byte and a 00 that the next code overwrites. Which is chosen by
+    // a mask, not a branch, which text mixing ASCII and Chinese at random
+    // would mispredict every third character.
+    const std::uint32_t code = codeOf(unit);
+    const std::uint32_t two = (code >> 8) != 0 ? 1 : 0;
+    const std::uint32_t swapped = (code << 8 | code >> 8) & 0xFFFF;
+    const std::uint32_t first = code ^ ((code ^ swapped) & (0 - two));
+    at[0] = static_cast<char>(first);
+    at[1] = static_cast<char>(first >> 8);
+    at += 1 + two;
+  }
+  return at;
+}
+
 }  // namespace
 
 bool IsGb2312Code(std::uint16_t code) noexcept {
@@ -82,31 +114,55 @@ bool IsGb2312Code(std::uint16_t code) noexcept {
   return (kGb2312Cells[index / 64] >> (index % 64) & 1u) != 0;
 }
 
-bool Holds(Charset charset, char16_t unit) noexcept {
-  unit = UnitToWrite(charset, unit);
+bool GbkEncoder::Holds(char16_t unit) const noexcept {
+  unit = UnitToWrite(charset_, unit);
   if (!detail::IsExactUnit(unit)) return false;
-  if (charset == Charset::Gbk) return true;
-  const std::uint16_t code = detail::CodePage936Code(unit);
+  if (charset_ == Charset::Gbk) return true;
+  const std::uint16_t code = CodeOf(unit);
   return IsAscii(code) || IsGb2312Code(code);
 }
 
-std::size_t FindFirstNotHeld(std::u16string_view units, Charset charset) noexcept {
+std::size_t GbkEncoder::FindUnmappable(std::u16string_view units) const noexcept {
+  if (charset_ == Charset::Gbk) return FindFirstNotInGbk(units);
   std::size_t at = 0;
-  if (charset == Charset::Gbk) {
-    // The checking path of every conversion: eight units to a branch, since
-    // nearly all text passes.
-    constexpr std::size_t kBlock = 8;
-    for (; at + kBlock <= units.size(); at += kBlock) {
-      if (AllAsciiOrGbkIdeographs(units.data() + at)) continue;
-      bool exact = true;
-      for (std::size_t i = 0; i < kBlock; ++i) exact &= detail::IsExactUnit(units[at + i]);
-      if (!exact) break;
-    }
-    while (at < units.size() && detail::IsExactUnit(units[at])) ++at;
-    return at;
-  }
-  while (at < units.size() && Holds(charset, units[at])) ++at;
+  while (at < units.size() && Holds(units[at])) ++at;
   return at;
+}
+
+EncodeStep GbkEncoder::Encode(std::u16string_view units, char* out,
+                              Unmappable unmappable) const noexcept {
+  EncodeStep step;
+  if (unmappable == Unmappable::Stop) {
+    const std::size_t held = FindUnmappable(units);
+    step.unmappable = held < units.size();
+    units = units.substr(0, held);
+  }
+  // GBK, nearly every text, reads no unit of its own: its loop tests for none.
+  const char* const end = charset_ == Charset::Gbk
+                              ? WriteCodes(units, out, CodeOf)
+                              : WriteCodes(units, out, [](char16_t unit) {
+                                  return CodeOf(UnitToWrite(Charset::Gb2312, unit));
+                                });
+  step.unitsRead = units.size();
+  step.bytesWritten = static_cast<std::size_t>(end - out);
+  return step;
+}
+
+void GbkEncoder::Append(std::u16string_view units, std::string& out) const {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * units.size());
+  out.resize(start + Encode(units, out.data() + start).bytesWritten);
+}
+
+std::u16string_view GbkEncoder::UnitsToWrite(std::u16string_view units,
+                                             std::u16string& buffer) const {
+  if (charset_ != Charset::Gb2312 ||
+      units.find_first_of(u"\u2015\u30FB") == std::u16string_view::npos) {
+    return units;
+  }
+  buffer.assign(units);
+  for (char16_t& unit : buffer) unit = UnitToWrite(charset_, unit);
+  return buffer;
 }
 
 }  // namespace gbkhex
