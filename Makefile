@@ -66,7 +66,7 @@ bench-glyphs:
 # libpng and zlib are built first from Debian's sources (once; see the script).
 windows:
 	@tools/install-deps core windows
-	tools/build-windows-libs
+	tools/build-libs windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 
@@ -94,7 +94,7 @@ package:
 	@tools/install-deps core qt windows package
 	cmake --preset package
 	cmake --build --preset package -j $(JOBS)
-	tools/build-windows-libs
+	tools/build-libs windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	rm -rf build/package/packages build/windows/packages build/packages
