@@ -66,7 +66,7 @@ bench-glyphs:
 # libpng and zlib are built first from Debian's sources (once; see the script).
 windows:
 	@tools/install-deps core windows
-	tools/build-windows-libs
+	tools/build-libs windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 
@@ -94,7 +94,7 @@ package:
 	@tools/install-deps core qt windows package
 	cmake --preset package
 	cmake --build --preset package -j $(JOBS)
-	tools/build-windows-libs
+	tools/build-libs windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	rm -rf build/package/packages build/windows/packages build/packages
@@ -110,8 +110,11 @@ package-test: package
 
 # The browser page, build/web/: the core compiled to WebAssembly, the page
 # written from the control table. Open build/web/index.html, or host the folder.
+# FreeType, libpng and zlib are built first from Debian's sources (once; see the
+# script).
 web:
 	@tools/install-deps core web
+	tools/build-libs web
 	cmake --preset web
 	cmake --build --preset web -j $(JOBS)
 
@@ -125,15 +128,17 @@ node_modules/.package-lock.json: package.json package-lock.json
 	@touch $@
 
 # What the page's tests and benchmark take from the native build: its
-# conversion and control table, and the sample text.
+# conversion and control table, the sample text and the glyphs.
 web-helpers:
 	@tools/install-deps core qt
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target native_oracle sample_text
+	cmake --build --preset release -j $(JOBS) --target native_oracle sample_text glyph_dump
 
-# The page in headless Chromium, held to the native build's conversion and table.
+# The page in headless Chromium, held to the native build's conversion and
+# table; the glyphs drawn in WebAssembly, held to the native build's.
 web-test: web web-helpers node_modules/.package-lock.json
-	node --test tests/window/web/form1.test.mjs
+	cmake --build --preset web -j $(JOBS) --target glyph_dump_wasm
+	node --test tests/window/web/form1.test.mjs tests/glyphs/web/glyphs_wasm.test.mjs
 
 # Keystroke latency in the page, timed by the browser itself, beside Text1's own.
 bench-web: web web-helpers node_modules/.package-lock.json
