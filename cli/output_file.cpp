@@ -169,6 +169,26 @@ class Sink {
   bool deleteOnClose_ = false;
 };
 
+// Another name for the file `from`: a hard link, or a copy where the file
+// system has none. 0, or the errno of the failure; EEXIST when `to` is taken.
+int KeepAside(const std::string& from, const std::string& to) {
+  const std::wstring source = Wide(from);
+  const std::wstring target = Wide(to);
+  if (CreateHardLinkW(target.c_str(), source.c_str(), nullptr)) return 0;
+  const int error = LastError();
+  if (error == EEXIST) return EEXIST;
+  return CopyFileW(source.c_str(), target.c_str(), TRUE) ? 0 : LastError();
+}
+
+int RenameOver(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) ? 0
+                                                                                      : LastError();
+}
+
+int RemoveFile(const std::string& path) {
+  return DeleteFileW(Wide(path).c_str()) ? 0 : LastError();
+}
+
 Target Examine(const std::string& path) {
   Target target{path};
   const std::wstring wide = Wide(path);
@@ -334,6 +354,22 @@ class Sink {
   std::string path_;
 };
 
+// Another name for the file `from`: a hard link, or a copy where the file
+// system has none. 0, or the errno of the failure; EEXIST when `to` is taken.
+int KeepAside(const std::string& from, const std::string& to) {
+  if (link(from.c_str(), to.c_str()) == 0) return 0;
+  if (errno == EEXIST) return EEXIST;
+  std::error_code error;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::none, error);
+  return error ? error.value() : 0;
+}
+
+int RenameOver(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 ? 0 : errno; }
+
 Target Examine(const std::string& path) {
   Target target{path};
   struct stat status {};
@@ -434,6 +470,7 @@ class OutputFile::Impl {
 
   ~Impl() {
     if (!committed_) Abandon();
+    Settle();
   }
 
   std::ostream& Stream() noexcept { return stream_; }
@@ -446,15 +483,47 @@ class OutputFile::Impl {
   }
 
   void Commit() {
+    Replace(false);
+    Settle();
+  }
+
+  // Puts the file in place, keeping the old one aside where `restorable`.
+  void Replace(bool restorable) {
     if (committed_) return;
     Prepare();
     if (!direct_) {
       const SignalBlock block;
-      if (const int error = sink_.ReplaceWith(target_.path)) Fail("cannot replace", error);
+      if (restorable && target_.exists) KeepOld();
+      if (const int error = sink_.ReplaceWith(target_.path)) {
+        Settle();
+        Fail("cannot replace", error);
+      }
       signals_->Forget();
+      replaced_ = true;
     }
     committed_ = true;
   }
+
+  std::string Restore() noexcept {
+    if (!replaced_) return {};
+    const int error = old_.empty() ? RemoveFile(target_.path) : RenameOver(old_, target_.path);
+    if (error == 0) {
+      old_.clear();
+      replaced_ = false;
+      return {};
+    }
+    if (old_.empty()) return "new (it did not exist before: " + Reason(error) + ")";
+    std::string state = "new, its old content kept as " + old_ + " (" + Reason(error) + ")";
+    old_.clear();  // kept for the user
+    return state;
+  }
+
+  void Settle() noexcept {
+    if (!old_.empty()) RemoveFile(old_);
+    old_.clear();
+  }
+
+  const std::string& Name() const noexcept { return name_; }
 
  private:
   void CreateTemporary() {
@@ -475,6 +544,17 @@ class OutputFile::Impl {
       if (const int error = sink_.SetMode(target_.mode)) Fail("cannot write", error);
     }
 #endif
+  }
+
+  void KeepOld() {
+    const std::string prefix = FolderPrefix(target_.path);
+    for (int attempt = 0;; ++attempt) {
+      old_ = prefix + TemporaryName();
+      const int error = KeepAside(target_.path, old_);
+      if (error == 0) return;
+      old_.clear();
+      if (error != EEXIST || attempt == kNameAttempts) Fail("cannot keep the old", error);
+    }
   }
 
   void Abandon() noexcept {
@@ -498,8 +578,10 @@ class OutputFile::Impl {
   std::string temporary_;
   std::unique_ptr<SignalGuard> signals_;
   bool direct_ = false;
+  std::string old_;  // FILE's old content, kept aside until Settle
   bool prepared_ = false;
   bool committed_ = false;
+  bool replaced_ = false;
 };
 
 OutputFile::OutputFile(const std::string& utf8Path) : impl_(std::make_unique<Impl>(utf8Path)) {}
@@ -511,6 +593,35 @@ std::ostream& OutputFile::Stream() noexcept { return impl_->Stream(); }
 void OutputFile::Prepare() { impl_->Prepare(); }
 
 void OutputFile::Commit() { impl_->Commit(); }
+
+void OutputFile::Replace() { impl_->Replace(true); }
+
+std::string OutputFile::Restore() noexcept { return impl_->Restore(); }
+
+void OutputFile::Settle() noexcept { impl_->Settle(); }
+
+const std::string& OutputFile::Name() const noexcept { return impl_->Name(); }
+
+void CommitTogether(std::span<ReplaceableOutput* const> outputs) {
+  for (ReplaceableOutput* output : outputs) output->Prepare();
+  std::size_t replaced = 0;
+  try {
+    for (; replaced < outputs.size(); ++replaced) outputs[replaced]->Replace();
+  } catch (const std::exception& failure) {
+    std::string states;
+    bool allRestored = true;
+    for (std::size_t at = 0; at < outputs.size(); ++at) {
+      const std::string state = at < replaced ? outputs[at]->Restore() : std::string();
+      allRestored &= state.empty();
+      states +=
+          (at == 0 ? "" : "; ") + outputs[at]->Name() + " " + (state.empty() ? "as it was" : state);
+    }
+    for (ReplaceableOutput* output : outputs) output->Settle();
+    if (allRestored) throw;
+    throw OutputFileError(std::string(failure.what()) + "; left " + states);
+  }
+  for (ReplaceableOutput* output : outputs) output->Settle();
+}
 
 namespace {
 
