@@ -89,7 +89,8 @@ InputReader::InputReader(TextCheck& check, bool codePage936, std::size_t chunkSi
 // Reads a chunk after the bytes that wait for more (a cut-off character, the
 // start of a line), which move to the front first. The first chunk of an
 // input says its encoding.
-InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view name, bool first) {
+InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view name, bool first,
+                                          LineReceiver* bytesTo) {
   if (first) start_ = end_ = scanned_ = 0;
   if (start_ > 0) {
     std::memmove(bytes_.data(), bytes_.data() + start_, end_ - start_);
@@ -100,6 +101,7 @@ InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view nam
   const std::size_t asked = first ? std::max(chunkSize_, kStartBytes) : chunkSize_;
   if (bytes_.size() < end_ + asked) bytes_.resize(std::max(end_ + asked, 2 * bytes_.size()));
   ReadResult read = ReadInput(*in.rdbuf(), bytes_.data() + end_, asked);
+  if (bytesTo != nullptr && read.size > 0) bytesTo->Bytes({bytes_.data() + end_, read.size});
   end_ += read.size;
   if (first) {
     const InputStart detected =
@@ -193,7 +195,7 @@ void InputReader::CheckText(std::u16string_view units, bool mayHoldNul, TextRece
 void InputReader::ReadLines(std::istream& in, std::string_view name, LineReceiver& receiver) {
   lineNumber_ = 0;
   for (bool first = true;; first = false) {
-    const Piece piece = ReadPiece(in, name, first);
+    const Piece piece = ReadPiece(in, name, first, &receiver);
     bulk_ = {};
     for (;;) {
       if (encoding_ == InputEncoding::Utf8 && bulk_.bytes == 0) DecodeAhead();

@@ -86,6 +86,10 @@ class LineReceiver {
   // Every line that holds nothing but text, in input order.
   virtual void Line(const InputLine& line) = 0;
 
+  // Every byte of the input as it is read, before it is decoded, in order
+  // (for what depends on the input's bytes alone, such as a hash of them).
+  virtual void Bytes(std::string_view) {}
+
  protected:
   ~LineReceiver() = default;
 };
@@ -125,7 +129,8 @@ class InputReader {
     bool clean = true;      // no bytes that are no text
   };
 
-  Piece ReadPiece(std::istream& in, std::string_view name, bool first);
+  Piece ReadPiece(std::istream& in, std::string_view name, bool first,
+                  LineReceiver* bytesTo = nullptr);
   template <typename Run, typename PlaceAfter>
   Decoded Decode(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool atEnd, Run&& run,
                  PlaceAfter&& placeAfter);
