@@ -57,28 +57,6 @@ ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
   return result;
 }
 
-void HeldInput::Hold(std::istream& in, const std::function<void(std::string_view)>& seen) {
-  for (;;) {
-    std::string& piece = pieces_.emplace_back(kDefaultChunkSize, '\0');
-    ReadResult read = ReadInput(*in.rdbuf(), piece.data(), piece.size());
-    piece.resize(read.size);
-    seen(piece);
-    if (read.size < kDefaultChunkSize) {
-      failure_ = std::move(read.failure);
-      return;
-    }
-  }
-}
-
-HeldInput::int_type HeldInput::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  while (next_ < pieces_.size() && pieces_[next_].empty()) ++next_;
-  if (next_ == pieces_.size()) return traits_type::eof();
-  std::string& piece = pieces_[next_++];
-  setg(piece.data(), piece.data(), piece.data() + piece.size());
-  return traits_type::to_int_type(piece.front());
-}
-
 InputReader::InputReader(TextCheck& check, bool codePage936, std::size_t chunkSize)
     : check_(check),
       codePage936_(codePage936),
