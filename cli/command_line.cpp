@@ -141,7 +141,7 @@ void Decode(const Invocation& invocation, std::istream& standardInput, OutputSin
 }
 
 void Write(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-           OutputSink* source, PictureAndImage& files, FaultReport& faults) {
+           OutputSink* source, [[maybe_unused]] PictureAndImage& files, FaultReport& faults) {
   switch (invocation.options.choice.output) {
     case Output::Decode:
       return Decode(invocation, standardInput, out, faults);
