@@ -35,6 +35,7 @@ class OutputSink final : public TextSink, public ReplaceableOutput {
   void Write(std::string_view text) override;
   std::string& Gathering() noexcept override { return buffer_; }
   void Gathered() override;
+  bool HoldsAll() const noexcept override { return holding_ && !file_; }
 
   void Flush();
 

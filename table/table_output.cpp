@@ -7,6 +7,11 @@
 #include "emit/string_literal.h"
 
 namespace gbkhex {
+namespace {
+
+constexpr std::size_t kPieceSize = 64 * 1024;
+
+}  // namespace
 
 TableHeader::TableHeader(const DeclarationStyle& style, bool nul, std::string_view headerName,
                          Charset charset, TextSink& out, TextSink* source, FaultSink& faults)
@@ -23,14 +28,15 @@ std::string TableHeader::Problem(const TableEntry& entry) const {
 
 void TableHeader::Entry(const TableEntry& entry) {
   OpenSource();
+  std::string& piece = NextPiece();
   const std::u16string_view units = UnitsToWrite(entry.units, charset_, written_);
   std::uint64_t length = 0;
   if (source_ != nullptr) {
     std::string& definitions = source_->Gathering();
-    length = writer_.AppendEntry(entries_, definitions, entry.name, entry.text, units);
+    length = writer_.AppendEntry(piece, definitions, entry.name, entry.text, units);
     source_->Gathered();
   } else {
-    length = writer_.AppendEntry(entries_, entry.name, entry.text, units);
+    length = writer_.AppendEntry(piece, entry.name, entry.text, units);
   }
   if (!literals_) return;
   if (std::optional<Fault> warning = OverlongLiteral(length)) {
@@ -43,9 +49,34 @@ void TableHeader::Entry(const TableEntry& entry) {
 
 void TableHeader::Finish(const std::string& guard) {
   OpenSource();
-  out_.Write(writer_.Opening(guard));
-  out_.Write(entries_);
+  const std::string opening = writer_.Opening(guard);
+  if (openingAt_) {
+    // The opening was held for, and is filled in where it stands.
+    NextPiece();
+    out_.Gathering().replace(*openingAt_, writer_.Opening(TableGuard().Name()).size(), opening);
+    out_.Gathered();
+  } else {
+    out_.Write(opening);
+    for (const std::string& piece : entries_) out_.Write(piece);
+  }
   out_.Write(writer_.Closing());
+}
+
+std::string& TableHeader::NextPiece() {
+  if (out_.HoldsAll()) {
+    // A sink that holds the whole header takes the entries in place, after
+    // an opening as long as the one that the guard will make.
+    if (!openingAt_) {
+      openingAt_ = out_.Gathering().size();
+      out_.Gathering() += writer_.Opening(TableGuard().Name());
+    }
+    return out_.Gathering();
+  }
+  // Else pieces that are never copied to grow, each written out as it stands.
+  if (entries_.empty() || entries_.back().size() >= kPieceSize) {
+    entries_.emplace_back().reserve(kPieceSize + kPieceSize / 4);
+  }
+  return entries_.back();
 }
 
 void TableHeader::OpenSource() {

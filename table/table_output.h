@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/charset.h"
 #include "emit/header_writer.h"
@@ -32,6 +35,8 @@ class TableHeader final : public TableEntries {
 
  private:
   void OpenSource();
+  // Where the next entry goes.
+  std::string& NextPiece();
 
   TableHeaderWriter writer_;
   bool literals_;
@@ -40,7 +45,8 @@ class TableHeader final : public TableEntries {
   TextSink* source_;
   FaultSink& faults_;
   bool opened_ = false;
-  std::string entries_;  // the header's, after its opening
+  std::vector<std::string> entries_;      // the header's, after its opening, in pieces
+  std::optional<std::size_t> openingAt_;  // in a sink that holds all: the opening's place
   std::u16string written_;
 };
 

@@ -101,7 +101,9 @@ void TableReader::Line(const InputLine& line) {
 
   const std::size_t opening = entry_.quoted ? start - 1 : start;
   // Before the text, the line is ASCII: its bytes are its units.
-  const TableEntry entry{entry_.name, text, units, name_, line.PlaceOf(opening)};
+  TextPosition textPlace{line.number, 1};
+  AdvanceAscii(textPlace, line.utf8.substr(0, opening));
+  const TableEntry entry{entry_.name, text, units, name_, textPlace};
   if (std::string problem = entries_.Problem(entry); !problem.empty()) {
     return ReportAt(line, opening, std::move(problem));
   }
