@@ -141,13 +141,13 @@ void Decode(const Invocation& invocation, std::istream& standardInput, OutputSin
 }
 
 void Write(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-           OutputSink* source, FaultReport& faults) {
+           OutputSink* source, [[maybe_unused]] PictureAndImage& files, FaultReport& faults) {
   switch (invocation.options.choice.output) {
     case Output::Decode:
       return Decode(invocation, standardInput, out, faults);
     case Output::Glyphs:
 #ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, source, faults,
+      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, source, files, faults,
                   [&](CharacterTaker& taker) {
                     Convert(invocation, standardInput, out, nullptr, faults, &taker);
                   });
@@ -163,7 +163,7 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
 }
 
 void Execute(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             OutputSink* source, FaultReport& faults) {
+             OutputSink* source, PictureAndImage& files, FaultReport& faults) {
   switch (invocation.action) {
     case Action::Help:
       out.Write(HelpText());
@@ -172,7 +172,7 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
       out.Write(std::string(kProgramName) + " " + std::string(kVersion) + "\n");
       break;
     case Action::Write:
-      Write(invocation, standardInput, out, source, faults);
+      Write(invocation, standardInput, out, source, files, faults);
       break;
   }
 }
@@ -199,6 +199,19 @@ Output OutputOf(const ParsedArguments& parsed) {
   if (parsed.Has(Option::Table)) return Output::Table;
   if (parsed.Has(Option::Array)) return Output::Array;
   return parsed.Choice<Format>(Option::Format) == Format::String ? Output::Literals : Output::Bytes;
+}
+
+void CommitOutputs(std::optional<OutputSink>& source, PictureAndImage& files, OutputSink& out) {
+  std::vector<ReplaceableOutput*> outputs;
+  if (source) outputs.push_back(&*source);
+  if (files.picture) outputs.push_back(&*files.picture);
+  if (files.image) outputs.push_back(&*files.image);
+  outputs.push_back(&out);
+  try {
+    CommitTogether(outputs);
+  } catch (const OutputFileError& error) {
+    throw FatalFault(Fault{.kind = FaultKind::Output, .what = error.what()});
+  }
 }
 
 }  // namespace
@@ -297,19 +310,13 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
   }
   // What the output holds so far reaches the terminal before a message after it.
   FaultReport faults(standardError, [&out] { out->EndLine(); });
+  PictureAndImage files;
   try {
-    Execute(invocation, standardInput, *out, source ? &*source : nullptr, faults);
+    Execute(invocation, standardInput, *out, source ? &*source : nullptr, files, faults);
     out->EndLine();
-    // A file takes the output of a run without errors only, and the header
-    // and its source go in place together, once both are complete.
-    if (faults.Errors() == 0) {
-      if (source) {
-        source->Prepare();
-        out->Prepare();
-        source->Commit();
-      }
-      out->Commit();
-    }
+    // The files take the output of a run without errors only, all together
+    // once all are complete, the header that names the others last.
+    if (faults.Errors() == 0) CommitOutputs(source, files, *out);
   } catch (const FatalFault& fatal) {
     // The output is gone, so nothing is flushed before the message.
     standardError << FaultLine(fatal.fault()) << '\n';

@@ -1,7 +1,5 @@
 #include "cli/file_input.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <system_error>
 
@@ -69,11 +67,6 @@ WholeInput ReadWhole(std::istream& in) {
     text.resize(start + read.size);
     if (read.size < kStep) return {std::move(text), std::move(read.failure)};
   }
-}
-
-bool IsRegularFile(std::FILE* file) noexcept {
-  struct stat status {};
-  return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 }  // namespace gbkhex::cli

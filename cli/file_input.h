@@ -58,9 +58,6 @@ struct WholeInput {
 // The whole of `in`, or what came before a failed read.
 WholeInput ReadWhole(std::istream& in);
 
-// Whether `file` is a regular file, which can be read again from its start.
-bool IsRegularFile(std::FILE* file) noexcept;
-
 // How faults and messages name standard input.
 inline constexpr std::string_view kStandardInputName = "standard input";
 

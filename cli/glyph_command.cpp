@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/glyph_collector.h"
 #include "cli/output_file.h"
-#include "cli/whole_font.h"
 #include "emit/c_names.h"
 #include "emit/glyph_header.h"
 #include "glyphs/font.h"
+#include "glyphs/glyph_output.h"
+#include "glyphs/glyph_set.h"
 #include "glyphs/preview.h"
 
 namespace gbkhex::cli {
@@ -22,7 +22,6 @@ namespace {
 
 constexpr std::string_view kFontExtensions[] = {".ttf", ".otf", ".ttc",   ".otc",
                                                 ".bdf", ".pcf", ".pcf.gz"};
-constexpr std::string_view kCollectionExtensions[] = {".ttc", ".otc"};
 
 std::string Lowered(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](char c) {
@@ -79,101 +78,10 @@ glyphs::FontSource OpenedSource(const GlyphOptions& options) {
   return source;
 }
 
-// What the header's first comment says each scan does.
-std::string ScanOrder(glyphs::Scan scan, int bitsPerPixel) {
-  const std::string perByte = std::to_string(8 / bitsPerPixel);
-  switch (scan) {
-    case glyphs::Scan::Rows:
-      return "each row from the top, in it bytes of " + perByte + " pixels from the left";
-    case glyphs::Scan::Columns:
-      return "each column from the left, in it bytes of " + perByte + " pixels from the top";
-    case glyphs::Scan::Pages:
-      return "each band of 8 rows from the top, in it a byte a column from the left";
-    case glyphs::Scan::Tiles:
-      return "each band of 8 columns from the left, in it a byte a row from the top";
-  }
-  return "";
+// A picture or an image that could not be written.
+Fault OutputFault(const std::string& input, const std::string& what) {
+  return Fault{.kind = FaultKind::Output, .input = input, .what = what};
 }
-
-GlyphLayoutText LayoutText(const glyphs::ByteLayout& layout, int bitsPerPixel) {
-  const bool high = layout.bitOrder == glyphs::BitOrder::MsbFirst;
-  const std::string bits = bitsPerPixel == 1 ? " bit" : " bits";
-  return GlyphLayoutText{
-      .scan = WordOf(glyphs::kScanWords, layout.scan),
-      .scanOrder = ScanOrder(layout.scan, bitsPerPixel),
-      .bitOrder = WordOf(glyphs::kBitOrderWords, layout.bitOrder),
-      .bitOrderMeans =
-          std::string("the first pixel of a byte in its ") + (high ? "high" : "low") + bits,
-      .invert = layout.invert,
-      .bitsPerPixel = bitsPerPixel,
-  };
-}
-
-// How the header names the rule that placed the baseline.
-std::string_view RuleText(glyphs::BaselineRule rule) noexcept {
-  switch (rule) {
-    case glyphs::BaselineRule::Given:
-      return "as --baseline gives it";
-    case glyphs::BaselineRule::IdeographicEmBox:
-      return "from the font's ideographic em box";
-    case glyphs::BaselineRule::Ideographs:
-      return "from the extent of the font's ideographs";
-    case glyphs::BaselineRule::AscenderDescender:
-      return "from the font's ascender and descender";
-    case glyphs::BaselineRule::BitmapFont:
-      return "at the bitmap font's ascent";
-  }
-  return "";
-}
-
-// Whether the header names the face: in a collection's file, where the face
-// read is one of several, even when it is the first.
-bool IsCollection(const std::string& font) {
-  return std::ranges::any_of(kCollectionExtensions, [&font](std::string_view extension) {
-    return Lowered(font).ends_with(extension);
-  });
-}
-
-// A table of the header, each glyph drawn as text and laid out when the
-// writer comes to it, into buffers that the next one reuses.
-class LaidOutTable {
- public:
-  LaidOutTable(std::span<const GlyphEntry> entries, int width, int height, int bitsPerPixel,
-               const glyphs::ByteLayout& layout)
-      : entries_(entries),
-        width_(width),
-        bytesPerGlyph_(glyphs::LaidOutSize(width, height, layout.scan, bitsPerPixel)),
-        layout_(layout) {
-    codes_.reserve(entries.size());
-    for (const GlyphEntry& entry : entries) codes_.push_back(entry.code);
-  }
-  LaidOutTable(const LaidOutTable&) = delete;
-  LaidOutTable& operator=(const LaidOutTable&) = delete;
-
-  HeaderGlyphTable Table() {
-    return {.codes = codes_,
-            .width = width_,
-            .bytesPerGlyph = bytesPerGlyph_,
-            .glyph = [this](std::size_t index) { return Glyph(index); }};
-  }
-
- private:
-  HeaderGlyph Glyph(std::size_t index) {
-    const GlyphEntry& entry = entries_[index];
-    drawn_ = glyphs::DrawAsText(entry.glyph);
-    bytes_.clear();
-    glyphs::AppendLaidOut(entry.glyph, layout_, bytes_);
-    return {.character = entry.character, .drawn = drawn_, .bytes = bytes_};
-  }
-
-  std::span<const GlyphEntry> entries_;
-  int width_;
-  std::size_t bytesPerGlyph_;
-  glyphs::ByteLayout layout_;
-  std::vector<std::uint16_t> codes_;
-  std::string drawn_;
-  std::vector<std::uint8_t> bytes_;
-};
 
 // The font as the header names it: a file by its name alone, so that the
 // header does not change with the folder that a build keeps the font in.
@@ -251,88 +159,26 @@ GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::Fo
   return GlyphHeaderSettings{
       .name = options.name,
       .style = options.style,
-      .layout = LayoutText(options.layout, font.BitsPerPixel()),
+      .layout = glyphs::LayoutText(options.layout, font.BitsPerPixel()),
       .fontName = NameInHeader(font.Name()),
       .family = font.Family(),
       .fontStyle = font.Style(),
-      .face = font.FaceIndex() > 0 || IsCollection(font.Name())
+      .face = font.FaceIndex() > 0 || glyphs::IsCollection(font.Name())
                   ? std::optional<int>(font.FaceIndex())
                   : std::nullopt,
       .pixelSize = font.PixelSize(),
       .baseline = font.Baseline(),
-      .baselineRule = std::string(RuleText(font.RuleOfBaseline())),
+      .baselineRule = std::string(glyphs::RuleText(font.RuleOfBaseline())),
       .headerName = options.headerName,
       .bitmapsInImage = !options.image.empty(),
   };
 }
 
-// The picture of --preview: with an image, every cell at 1:1, a band for each
-// lead byte and one for the narrow glyphs; else the glyphs enlarged in table order.
-void WritePreview(const GlyphCollector::Tables& tables, bool image, std::ostream& out) {
-  if (!image) {
-    std::vector<glyphs::Glyph> glyphs;
-    glyphs.reserve(tables.wide.size() + tables.narrow.size());
-    for (const auto table : {tables.wide, tables.narrow}) {
-      for (const GlyphEntry& entry : table) glyphs.push_back(entry.glyph);
-    }
-    const std::vector<std::uint8_t> png = glyphs::PreviewPng(glyphs);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    return;
-  }
-  // Bands of entries that share a lead byte, the narrow ones as one.
-  std::vector<std::span<const GlyphEntry>> bands;
-  for (std::size_t at = 0; at < tables.wide.size();) {
-    std::size_t end = at;
-    while (end < tables.wide.size() && tables.wide[end].code >> 8 == tables.wide[at].code >> 8) {
-      ++end;
-    }
-    bands.push_back(tables.wide.subspan(at, end - at));
-    at = end;
-  }
-  if (!tables.narrow.empty()) bands.push_back(tables.narrow);
-  std::int64_t width = 0;
-  int height = 1;
-  for (const auto band : bands) {
-    std::int64_t across = 1;
-    for (const GlyphEntry& entry : band) across += entry.glyph.Width() + 1;
-    width = std::max(width, across);
-    height = band.front().glyph.Height();
-  }
-  glyphs::GridPreview preview(std::max<std::int64_t>(width, 1), height,
-                              static_cast<std::int64_t>(bands.size()), out);
-  for (const auto band : bands) {
-    for (const GlyphEntry& entry : band) preview.Add(entry.glyph);
-    preview.EndBand();
-  }
-}
-
-void WriteImage(const GlyphCollector::Tables& tables, const glyphs::ByteLayout& layout,
-                std::ostream& out) {
-  std::vector<std::uint8_t> bytes;
-  for (const auto table : {tables.wide, tables.narrow}) {
-    for (const GlyphEntry& entry : table) {
-      bytes.clear();
-      glyphs::AppendLaidOut(entry.glyph, layout, bytes);
-      out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    }
-  }
-}
-
 }  // namespace
 
-void CommitPictureAndImage(std::optional<OutputFile>& picture, std::optional<OutputFile>& image,
-                           FaultReport& faults) {
-  try {
-    if (picture) picture->Commit();
-    if (image) image->Commit();
-  } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-  }
-}
-
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
-                 FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs) {
+                 PictureAndImage& files, FaultReport& faults,
+                 const std::function<void(CharacterTaker&)>& takeInputs) {
   std::optional<glyphs::Font> font;
   try {
     font.emplace(glyphs::Font::Open(OpenedSource(options), {.pixelSize = options.pixelSize,
@@ -343,25 +189,24 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
     return;
   }
   const GlyphHeaderSettings settings = HeaderSettings(options, *font);
-  if (options.whole) return WriteWholeFont(options, *font, settings, out, source, faults);
+  glyphs::CellJudge judge(*font, options.clip);
+  if (options.whole) return WriteWholeFont(options, judge, settings, out, source, files, faults);
 
-  GlyphCollector collector(*font, charset, options.clip);
-  takeInputs(collector);
+  glyphs::TextGlyphs set(judge, charset);
+  takeInputs(set);
   if (faults.Errors() != 0) return;
-  const GlyphCollector::Tables tables = collector.Sorted();
+  const glyphs::TextGlyphs::Tables tables = set.Sorted();
 
-  // The picture and the image are made before the header is written and put
-  // in place after it, so that a failure anywhere leaves the old ones as they were.
-  std::optional<OutputFile> preview;
-  std::optional<OutputFile> image;
+  // The picture and the image are made before the header is written; the run
+  // puts them in place with it.
   try {
     if (!options.preview.empty()) {
-      preview.emplace(options.preview);
-      WritePreview(tables, !options.image.empty(), preview->Stream());
+      files.picture.emplace(options.preview);
+      glyphs::WriteTextGlyphsPreview(tables, !options.image.empty(), files.picture->Stream());
     }
     if (!options.image.empty()) {
-      image.emplace(options.image);
-      WriteImage(tables, options.layout, image->Stream());
+      files.image.emplace(options.image);
+      glyphs::WriteTextGlyphsImage(tables, options.layout, files.image->Stream());
     }
   } catch (const glyphs::PreviewError& error) {
     faults.Add(OutputFault(options.preview, error.what()));
@@ -371,16 +216,48 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
     return;
   }
 
-  const int bitsPerPixel = font->BitsPerPixel();
-  LaidOutTable wide(tables.wide, font->CellWidth(glyphs::Cell::Wide), font->PixelSize(),
-                    bitsPerPixel, options.layout);
-  LaidOutTable narrow(tables.narrow, font->CellWidth(glyphs::Cell::Narrow), font->PixelSize(),
-                      bitsPerPixel, options.layout);
-  WriteGlyphHeader(settings, wide.Table(), narrow.Table(), out, source);
+  glyphs::WriteTextGlyphsHeader(settings, tables, *font, options.layout, out, source);
   out.Flush();
   if (source != nullptr) source->Flush();
-  if (const CutGlyphs cut = collector.Clipped(); cut.glyphs != 0) faults.Add(ClipWarning(cut));
-  CommitPictureAndImage(preview, image, faults);
+  if (const glyphs::CutGlyphs cut = judge.Clipped(); cut.glyphs != 0) {
+    faults.Add(glyphs::ClipWarning(cut));
+  }
+}
+
+void WriteWholeFont(const GlyphOptions& options, glyphs::CellJudge& judge,
+                    const GlyphHeaderSettings& settings, OutputSink& out, OutputSink* source,
+                    PictureAndImage& files, FaultReport& faults) {
+  const glyphs::Font& font = judge.font();
+  const FontImageGeometry geometry =
+      glyphs::WholeImageGeometry(*options.whole, font, options.layout);
+  FontImageHeader header(settings, geometry, options.image.empty(), out, source);
+  std::optional<glyphs::WholeFontWriter> writer;
+  try {
+    if (!options.image.empty()) files.image.emplace(options.image);
+    if (!options.preview.empty()) files.picture.emplace(options.preview);
+    writer.emplace(header, geometry, font.PixelSize(),
+                   files.image ? &files.image->Stream() : nullptr,
+                   files.picture ? &files.picture->Stream() : nullptr);
+  } catch (const OutputFileError& error) {
+    faults.Add(OutputFault("", error.what()));
+    return;
+  } catch (const glyphs::PreviewError& error) {
+    faults.Add(OutputFault(options.preview, error.what()));
+    return;
+  }
+
+  header.Begin();
+  glyphs::CharsetCells cells(judge, *options.whole, options.layout);
+  try {
+    cells.Draw(*writer, faults);
+  } catch (const glyphs::PreviewError& error) {
+    faults.Add(OutputFault(options.preview, error.what()));
+    return;
+  }
+  header.End();
+  out.Flush();
+  if (source != nullptr) source->Flush();
+  cells.Report(faults);
 }
 
 }  // namespace gbkhex::cli

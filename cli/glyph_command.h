@@ -9,8 +9,10 @@
 #include "cli/output_file.h"
 #include "cli/output_sink.h"
 #include "convert/charset.h"
+#include "emit/glyph_header.h"
 #include "emit/header_writer.h"
 #include "glyphs/font_source.h"
+#include "glyphs/glyph_set.h"
 #include "glyphs/layout.h"
 #include "text/text_check.h"
 
@@ -44,15 +46,22 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 // characters to the taker that it is given (with --whole, every code of the
 // charset is drawn instead, and `takeInputs` is not called), and when no
 // fault was found, writes the header to `out` (the arrays' definitions to
-// `source`, if any), the image and the preview picture. Faults go to `faults`:
-// a family that is not installed, or a font that cannot be opened, as one
-// that cannot be read; with --clip, the glyphs cut as a warning at the end.
-// Puts the picture and the image of a run without errors in place; a
-// failure is a fault.
-void CommitPictureAndImage(std::optional<OutputFile>& picture, std::optional<OutputFile>& image,
-                           FaultReport& faults);
-
+// `source`, if any), the image and the preview picture into `files`. Faults
+// go to `faults`: a family that is not installed, or a font that cannot be
+// opened, as one that cannot be read; with --clip, the glyphs cut as a
+// warning at the end.
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
-                 FaultReport& faults, const std::function<void(CharacterTaker&)>& takeInputs);
+                 PictureAndImage& files, FaultReport& faults,
+                 const std::function<void(CharacterTaker&)>& takeInputs);
+
+// The run of --whole: every cell of the charset's image drawn in code order
+// and written as it is drawn, into --image's file or the header's NAME_image,
+// and into the picture of --preview, with the header in `out` (FontImageHeader;
+// NAME_image's definition in `source`, if any). An empty cell is counted, a
+// warning a reason at the end; a glyph that its cell cuts is an error unless
+// --clip.
+void WriteWholeFont(const GlyphOptions& options, glyphs::CellJudge& judge,
+                    const GlyphHeaderSettings& settings, OutputSink& out, OutputSink* source,
+                    PictureAndImage& files, FaultReport& faults);
 
 }  // namespace gbkhex::cli

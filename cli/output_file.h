@@ -1,11 +1,40 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 
+#include "cli/output_paths.h"
+
 namespace gbkhex::cli {
+
+// One output of a run's transaction (CommitTogether): made complete by
+// Prepare, put in place by Replace, and put back by Restore until Settle.
+class ReplaceableOutput {
+ public:
+  virtual void Prepare() = 0;
+  virtual void Replace() = 0;
+  // Puts the output back as it was before Replace: "" when it is, else the
+  // state it is left in.
+  virtual std::string Restore() noexcept = 0;
+  virtual void Settle() noexcept = 0;
+  // As messages name it.
+  virtual const std::string& Name() const noexcept = 0;
+
+ protected:
+  ~ReplaceableOutput() = default;
+};
+
+// Puts every output in place as one: prepares each completely, then replaces
+// them in the given order (the header, which names the others, last), each
+// old file kept until all are in place. When one fails, those already
+// replaced are restored, and the error thrown is the failure's alone; only
+// where a restore fails too does it name each output and the state it was
+// left in. Throws OutputFileError.
+void CommitTogether(std::span<ReplaceableOutput* const> outputs);
 
 // FILE could not be created, written or put in place; what() names it and
 // gives the system's reason.
@@ -27,7 +56,7 @@ class OutputFileError : public std::runtime_error {
 // umask) or, when FILE exists, FILE's own, as a shell's '>' would leave them;
 // and a symbolic link is followed (its target is replaced, the link stays).
 // The name is UTF-8 (made wide on Windows, so that any script works).
-class OutputFile {
+class OutputFile final : public ReplaceableOutput {
  public:
   explicit OutputFile(const std::string& utf8Path);
   OutputFile(const OutputFile&) = delete;
@@ -42,28 +71,33 @@ class OutputFile {
   // place yet: of two files that go together, both are complete before
   // either replaces its FILE. Throws OutputFileError, after which FILE is as
   // it was; nothing more may be written then.
-  void Prepare();
+  void Prepare() override;
 
   // Prepares, then puts the file in place of FILE. Throws OutputFileError,
   // after which FILE is as it was.
   void Commit();
+
+  // Commit in the steps of a transaction of several files (CommitTogether):
+  // Replace prepares and puts the file in place of FILE, keeping FILE's old
+  // content aside (a hard link, or a copy where the file system has none);
+  // Restore puts that back, or removes FILE where there was none; Settle lets
+  // the old content go. Replace throws OutputFileError, after which FILE is
+  // as it was. A file written directly (no regular file) has nothing to restore.
+  void Replace() override;
+  std::string Restore() noexcept override;
+  void Settle() noexcept override;
+  const std::string& Name() const noexcept override;
 
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
 };
 
-// The folder part of `path` (UTF-8), its last separator included; "" for a
-// bare name. On Windows '\' and a drive's ':' separate too.
-std::string FolderPrefix(const std::string& path);
-
-// Whether two paths (UTF-8) name one file: the same path once made absolute
-// and normalised, symbolic links followed, or two names of one existing file.
-bool NameOneFile(const std::string& a, const std::string& b);
-
-// The name by which a file in `sourcePath`'s folder includes `headerPath`:
-// its name alone when both are in one folder, else the path as given (with
-// '/' for '\', which C leaves undefined in a header's name).
-std::string IncludedName(const std::string& headerPath, const std::string& sourcePath);
+// The picture (--preview) and the image (--image) of a run, complete when the
+// glyphs are written; the run puts them in place with the header.
+struct PictureAndImage {
+  std::optional<OutputFile> picture;
+  std::optional<OutputFile> image;
+};
 
 }  // namespace gbkhex::cli

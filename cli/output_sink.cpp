@@ -77,9 +77,9 @@ void OutputSink::EndLine() {
 }
 
 void OutputSink::Prepare() {
-  holding_ = false;
-  Flush();
+  // Standard output is written by Replace alone.
   if (!file_) return;
+  Flush();
   try {
     file_->Prepare();
   } catch (const OutputFileError& error) {
@@ -88,13 +88,28 @@ void OutputSink::Prepare() {
 }
 
 void OutputSink::Commit() {
-  Prepare();
-  if (!file_) return;
   try {
-    file_->Commit();
+    Replace();
   } catch (const OutputFileError& error) {
     throw FatalFault(Fault{.kind = FaultKind::Output, .what = error.what()});
   }
+  Settle();
+}
+
+void OutputSink::Replace() {
+  Prepare();
+  holding_ = false;
+  Flush();
+  if (file_) file_->Replace();
+}
+
+std::string OutputSink::Restore() noexcept {
+  if (file_) return file_->Restore();
+  return "written";
+}
+
+void OutputSink::Settle() noexcept {
+  if (file_) file_->Settle();
 }
 
 }  // namespace gbkhex::cli

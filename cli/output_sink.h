@@ -5,11 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "cli/output_file.h"
 #include "emit/text_sink.h"
 
 namespace gbkhex::cli {
-
-class OutputFile;
 
 // Where a run's output goes, for every action alike: standard output, or with
 // -o FILE a new file that only Commit puts in place of FILE, so that a run
@@ -21,7 +20,7 @@ class OutputFile;
 //
 // Small writes are gathered into large ones; Flush, EndLine and Commit hand
 // on what is gathered, as the report of a fault does before its message.
-class OutputSink final : public TextSink {
+class OutputSink final : public TextSink, public ReplaceableOutput {
  public:
   // Standard output; with `hold`, nothing reaches it before Commit, so that a
   // run that fails writes nothing there either (a header cut short would
@@ -36,6 +35,7 @@ class OutputSink final : public TextSink {
   void Write(std::string_view text) override;
   std::string& Gathering() noexcept override { return buffer_; }
   void Gathered() override;
+  bool HoldsAll() const noexcept override { return holding_ && !file_; }
 
   void Flush();
 
@@ -46,8 +46,15 @@ class OutputSink final : public TextSink {
   // At the end of a run without errors: flushes, and puts FILE in place.
   // Prepare first, for each of two files, puts neither in place before both
   // are complete.
-  void Prepare();
+  void Prepare() override;
   void Commit();
+
+  // The steps of CommitTogether. Standard output is written by Replace, and
+  // cannot be restored: it goes last.
+  void Replace() override;
+  std::string Restore() noexcept override;
+  void Settle() noexcept override;
+  const std::string& Name() const noexcept override { return name_; }
 
  private:
   void Drain();

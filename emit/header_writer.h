@@ -149,9 +149,9 @@ std::string SingleDeclarationHeader(std::string_view name, const DeclarationStyl
 
 // The include guard of a string table's header: a hash of the options that
 // shape the header and of the table's input, so that two different tables of
-// one program never share it, and the same header included twice does. It is
-// taken over the whole input before the header's first line (a file can be
-// read twice, standard input held in memory), so that the header streams.
+// one program never share it, and the same header included twice does. The
+// reader of the tables takes it over the bytes it reads (TableReader), so the
+// header's entries wait for their opening until the last input is read.
 class TableGuard {
  public:
   // Adds the next bytes: first the options, as one line ending in LF, then

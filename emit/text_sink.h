@@ -16,6 +16,9 @@ class TextSink {
   // in place (what Write would copy there); Gathered() after appending.
   virtual std::string& Gathering() noexcept = 0;
   virtual void Gathered() = 0;
+  // Whether all that is written stays in Gathering() until the sink is done,
+  // so that a writer may go back over it (to fill in what it learns last).
+  virtual bool HoldsAll() const noexcept { return false; }
 
  protected:
   ~TextSink() = default;

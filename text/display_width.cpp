@@ -12,8 +12,6 @@
 namespace gbkhex {
 namespace {
 
-constexpr std::uint64_t kTabStop = 8;
-
 bool InRanges(std::span<const detail::CodePointRange> ranges, char32_t c) noexcept {
   const auto after = std::upper_bound(
       ranges.begin(), ranges.end(), c,
@@ -55,7 +53,7 @@ int DisplayWidth(char32_t c) noexcept {
 
 void AdvanceColumn(TextPosition& position, char32_t c) noexcept {
   if (c == U'\t') {
-    position.column = (position.column - 1) / kTabStop * kTabStop + kTabStop + 1;
+    position.column = ColumnAfterTab(position.column);
   } else {
     position.column += static_cast<std::uint64_t>(DisplayWidth(c));
   }

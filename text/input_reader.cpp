@@ -57,28 +57,6 @@ ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
   return result;
 }
 
-void HeldInput::Hold(std::istream& in, const std::function<void(std::string_view)>& seen) {
-  for (;;) {
-    std::string& piece = pieces_.emplace_back(kDefaultChunkSize, '\0');
-    ReadResult read = ReadInput(*in.rdbuf(), piece.data(), piece.size());
-    piece.resize(read.size);
-    seen(piece);
-    if (read.size < kDefaultChunkSize) {
-      failure_ = std::move(read.failure);
-      return;
-    }
-  }
-}
-
-HeldInput::int_type HeldInput::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  while (next_ < pieces_.size() && pieces_[next_].empty()) ++next_;
-  if (next_ == pieces_.size()) return traits_type::eof();
-  std::string& piece = pieces_[next_++];
-  setg(piece.data(), piece.data(), piece.data() + piece.size());
-  return traits_type::to_int_type(piece.front());
-}
-
 InputReader::InputReader(TextCheck& check, bool codePage936, std::size_t chunkSize)
     : check_(check),
       codePage936_(codePage936),
@@ -89,7 +67,8 @@ InputReader::InputReader(TextCheck& check, bool codePage936, std::size_t chunkSi
 // Reads a chunk after the bytes that wait for more (a cut-off character, the
 // start of a line), which move to the front first. The first chunk of an
 // input says its encoding.
-InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view name, bool first) {
+InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view name, bool first,
+                                          LineReceiver* bytesTo) {
   if (first) start_ = end_ = scanned_ = 0;
   if (start_ > 0) {
     std::memmove(bytes_.data(), bytes_.data() + start_, end_ - start_);
@@ -100,6 +79,7 @@ InputReader::Piece InputReader::ReadPiece(std::istream& in, std::string_view nam
   const std::size_t asked = first ? std::max(chunkSize_, kStartBytes) : chunkSize_;
   if (bytes_.size() < end_ + asked) bytes_.resize(std::max(end_ + asked, 2 * bytes_.size()));
   ReadResult read = ReadInput(*in.rdbuf(), bytes_.data() + end_, asked);
+  if (bytesTo != nullptr && read.size > 0) bytesTo->Bytes({bytes_.data() + end_, read.size});
   end_ += read.size;
   if (first) {
     const InputStart detected =
@@ -193,7 +173,7 @@ void InputReader::CheckText(std::u16string_view units, bool mayHoldNul, TextRece
 void InputReader::ReadLines(std::istream& in, std::string_view name, LineReceiver& receiver) {
   lineNumber_ = 0;
   for (bool first = true;; first = false) {
-    const Piece piece = ReadPiece(in, name, first);
+    const Piece piece = ReadPiece(in, name, first, &receiver);
     bulk_ = {};
     for (;;) {
       if (encoding_ == InputEncoding::Utf8 && bulk_.bytes == 0) DecodeAhead();

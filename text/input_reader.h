@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <istream>
 #include <optional>
 #include <span>
@@ -32,26 +31,6 @@ struct ReadResult {
 // when a read fails (the stream buffer throws); the bytes read before the
 // failure are in `buffer` too.
 ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count);
-
-// An input read once and held to be read again (standard input, a pipe), in
-// the pieces that it was read in, so that no copy of the whole grows. Reading
-// it is reading those pieces in turn.
-class HeldInput final : public std::streambuf {
- public:
-  // Reads the whole of `in`, handing each piece to `seen` as it comes.
-  void Hold(std::istream& in, const std::function<void(std::string_view)>& seen);
-
-  // The failure of the read that ended the input, or "".
-  const std::string& Failure() const noexcept { return failure_; }
-
- protected:
-  int_type underflow() override;
-
- private:
-  std::vector<std::string> pieces_;
-  std::size_t next_ = 0;  // the piece that underflow makes available next
-  std::string failure_;
-};
 
 // A line of an input, without its line feed, that holds nothing but text:
 // neither bytes that are no text in the input's encoding nor U+0000.
@@ -85,6 +64,10 @@ class LineReceiver {
  public:
   // Every line that holds nothing but text, in input order.
   virtual void Line(const InputLine& line) = 0;
+
+  // Every byte of the input as it is read, before it is decoded, in order
+  // (for what depends on the input's bytes alone, such as a hash of them).
+  virtual void Bytes(std::string_view) {}
 
  protected:
   ~LineReceiver() = default;
@@ -125,7 +108,8 @@ class InputReader {
     bool clean = true;      // no bytes that are no text
   };
 
-  Piece ReadPiece(std::istream& in, std::string_view name, bool first);
+  Piece ReadPiece(std::istream& in, std::string_view name, bool first,
+                  LineReceiver* bytesTo = nullptr);
   template <typename Run, typename PlaceAfter>
   Decoded Decode(std::span<const std::uint8_t> bytes, std::uint64_t offset, bool atEnd, Run&& run,
                  PlaceAfter&& placeAfter);

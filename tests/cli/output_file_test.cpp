@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace gbkhex::cli {
 namespace {
@@ -192,6 +194,84 @@ TEST_F(OutputFileTest, AnInterruptRemovesTheTemporary) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     ExpectOldFileAlone();
   }
+}
+
+// An output whose step `failing` fails, as a file that cannot be written
+// (Prepare) or put in place (Replace) does.
+class Failing final : public ReplaceableOutput {
+ public:
+  enum class Step { None, Prepare, Replace };
+  Failing(OutputFile& file, Step failing) : file_(file), failing_(failing) {}
+  void Prepare() override {
+    if (failing_ == Step::Prepare) throw OutputFileError("cannot write " + Name());
+    file_.Prepare();
+  }
+  void Replace() override {
+    if (failing_ == Step::Replace) throw OutputFileError("cannot replace " + Name());
+    file_.Replace();
+  }
+  std::string Restore() noexcept override { return file_.Restore(); }
+  void Settle() noexcept override { file_.Settle(); }
+  const std::string& Name() const noexcept override { return file_.Name(); }
+
+ private:
+  OutputFile& file_;
+  Step failing_;
+};
+
+// Of a run's outputs (the last, the header, new), each may fail at each step
+// of the commit, or be a folder that cannot be replaced: every output is then
+// as it was, and no file is left beside them; else all are new.
+TEST_F(OutputFileTest, OutputsAreReplacedAllTogetherOrNotAtAll) {
+  using Step = Failing::Step;
+  const std::vector<std::string> names = {"strings.c", "font.bin", "font.png", "strings.h"};
+  for (std::size_t failing = 0; failing <= names.size(); ++failing) {
+    for (const Step step : {Step::Prepare, Step::Replace}) {
+      SCOPED_TRACE(std::to_string(failing) + (step == Step::Prepare ? " prepare" : " replace"));
+      fs::remove_all(folder_);
+      fs::create_directory(folder_);
+      for (std::size_t at = 0; at + 1 < names.size(); ++at) Write(folder_ / names[at], "old");
+      std::vector<std::unique_ptr<OutputFile>> files;
+      std::vector<std::unique_ptr<Failing>> outputs;
+      std::vector<ReplaceableOutput*> order;
+      for (std::size_t at = 0; at < names.size(); ++at) {
+        files.push_back(std::make_unique<OutputFile>((folder_ / names[at]).string()));
+        files.back()->Stream() << "new";
+        outputs.push_back(
+            std::make_unique<Failing>(*files.back(), at == failing ? step : Step::None));
+        order.push_back(outputs.back().get());
+      }
+      bool failed = false;
+      try {
+        CommitTogether(order);
+      } catch (const OutputFileError& error) {
+        failed = true;
+        EXPECT_EQ(std::string(error.what()).find("; left"), std::string::npos) << error.what();
+      }
+      files.clear();
+      EXPECT_EQ(failed, failing < names.size());
+      std::set<std::string> expected(names.begin(), names.end());
+      if (failed) expected.erase(names.back());
+      EXPECT_EQ(Names(), expected);
+      for (std::size_t at = 0; at + 1 < names.size(); ++at) {
+        EXPECT_EQ(Read(folder_ / names[at]), failed ? "old" : "new");
+      }
+    }
+  }
+  // A folder put in place of the picture after it was opened cannot be
+  // replaced by it: the source, replaced before, is put back.
+  fs::remove_all(folder_);
+  fs::create_directory(folder_);
+  Write(folder_ / "a.c", "old");
+  OutputFile source((folder_ / "a.c").string());
+  OutputFile picture((folder_ / "a.png").string());
+  source.Stream() << "new";
+  picture.Stream() << "new";
+  fs::create_directories(folder_ / "a.png" / "inside");
+  std::vector<ReplaceableOutput*> order = {&source, &picture};
+  EXPECT_THROW(CommitTogether(order), OutputFileError);
+  EXPECT_EQ(Read(folder_ / "a.c"), "old");
+  EXPECT_EQ(Names(), (std::set<std::string>{"a.c", "a.png"}));
 }
 
 }  // namespace

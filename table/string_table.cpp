@@ -1,4 +1,4 @@
-#include "emit/string_table.h"
+#include "table/string_table.h"
 
 #include <algorithm>
 #include <limits>
