@@ -71,21 +71,56 @@ bool NamesAFile(const std::string& font) {
                                  error);
 }
 
-glyphs::FontSource OpenedSource(const GlyphOptions& options) {
+glyphs::FontSource OpenedSource(const FontRequest& request) {
   glyphs::FontSource source =
-      options.family.empty() ? options.font : glyphs::FindInstalledFont(options.family);
-  if (options.face) source.faceIndex = *options.face;
+      request.family.empty() ? request.font : glyphs::FindInstalledFont(request.family);
+  if (request.face) source.faceIndex = *request.face;
   return source;
+}
+
+// A --font or --narrow-font: a file or an installed family, with the face
+// that a # and its number after it name.
+FontRequest ParseFontRequest(const std::string& value) {
+  FontRequest request;
+  std::string font = value;
+  if (const std::size_t hash = value.rfind('#'); hash != std::string::npos && hash > 0) {
+    if (const std::optional<int> face =
+            WholeNumber(value.substr(hash + 1), 0, std::numeric_limits<int>::max())) {
+      request.face = face;
+      font = value.substr(0, hash);
+    }
+  }
+  if (NamesAFile(font)) {
+    request.font.file = font;
+    request.font.shownAs = font;
+  } else {
+    request.family = font;
+  }
+  return request;
+}
+
+std::optional<int> ParseFace(const std::optional<std::string>& face, Option option) {
+  if (!face) return std::nullopt;
+  const std::optional<int> number = WholeNumber(*face, 0, std::numeric_limits<int>::max());
+  if (!number) throw UsageError(OptionName(option) + " '" + *face + "' is no face number from 0");
+  return number;
+}
+
+std::optional<int> ParseEm(const ParsedArguments& parsed, Option option, int pixelSize) {
+  const std::optional<std::string>& value = parsed.Value(option);
+  if (!value) return std::nullopt;
+  const std::optional<int> em = WholeNumber(*value, glyphs::kMinPixelSize, pixelSize);
+  if (!em) {
+    throw UsageError(OptionName(option) + " '" + *value + "' is no em in whole pixels from 1 to " +
+                     std::to_string(pixelSize) + " (--size)");
+  }
+  return em;
 }
 
 // A picture or an image that could not be written.
 Fault OutputFault(const std::string& input, const std::string& what) {
   return Fault{.kind = FaultKind::Output, .input = input, .what = what};
 }
-
-// The font as the header names it: a file by its name alone, so that the
-// header does not change with the folder that a build keeps the font in.
-std::string NameInHeader(const std::string& font) { return font.substr(FolderPrefix(font).size()); }
 
 }  // namespace
 
@@ -133,17 +168,25 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
     }
   }
   options.clip = parsed.Has(Option::Clip);
-  if (const std::optional<std::string>& face = parsed.Value(Option::Face)) {
-    options.face = WholeNumber(*face, 0, std::numeric_limits<int>::max());
-    if (!options.face) throw UsageError("--face '" + *face + "' is no face number from 0");
-  }
-  if (const std::optional<std::string>& font = parsed.Value(Option::Font)) {
-    if (NamesAFile(*font)) {
-      options.font.file = *font;
-      options.font.shownAs = *font;
-    } else {
-      options.family = *font;
+  options.face = ParseFace(parsed.Value(Option::Face), Option::Face);
+  options.em = ParseEm(parsed, Option::Em, options.pixelSize);
+  options.narrowEm = ParseEm(parsed, Option::NarrowEm, options.pixelSize);
+  options.fit = parsed.Has(Option::Fit);
+  if (const std::optional<std::string>& font = parsed.Value(Option::NarrowFont)) {
+    options.narrowFont = ParseFontRequest(*font);
+    if (parsed.Has(Option::NarrowFace)) {
+      options.narrowFont->face = ParseFace(parsed.Value(Option::NarrowFace), Option::NarrowFace);
     }
+  }
+  const std::vector<std::string>& fonts = parsed.repeated[static_cast<std::size_t>(Option::Font)];
+  for (std::size_t i = 1; i < fonts.size(); ++i) {
+    options.laterFonts.push_back(ParseFontRequest(fonts[i]));
+  }
+  if (!fonts.empty()) {
+    FontRequest first = ParseFontRequest(fonts.front());
+    options.font = std::move(first.font);
+    options.family = std::move(first.family);
+    if (!options.face) options.face = first.face;
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
     options.font = std::move(*found);
   } else {
@@ -155,23 +198,45 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
 
 namespace {
 
-GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::Font& font) {
-  return GlyphHeaderSettings{
-      .name = options.name,
-      .style = options.style,
-      .layout = glyphs::LayoutText(options.layout, font.BitsPerPixel()),
-      .fontName = NameInHeader(font.Name()),
-      .family = font.Family(),
-      .fontStyle = font.Style(),
-      .face = font.FaceIndex() > 0 || glyphs::IsCollection(font.Name())
-                  ? std::optional<int>(font.FaceIndex())
-                  : std::nullopt,
-      .pixelSize = font.PixelSize(),
-      .baseline = font.Baseline(),
-      .baselineRule = std::string(glyphs::RuleText(font.RuleOfBaseline())),
-      .headerName = options.headerName,
-      .bitmapsInImage = !options.image.empty(),
-  };
+GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::CellFonts& fonts) {
+  GlyphHeaderSettings settings;
+  settings.name = options.name;
+  settings.style = options.style;
+  settings.layout = glyphs::LayoutText(options.layout, options.bitsPerPixel);
+  settings.headerName = options.headerName;
+  settings.bitmapsInImage = !options.image.empty();
+  glyphs::DescribeFaces(fonts, options.narrowFont.has_value(), settings);
+  return settings;
+}
+
+glyphs::FacePlan Plan(const GlyphOptions& options) {
+  glyphs::FacePlan plan;
+  plan.fonts.push_back(OpenedSource(FontRequest{options.font, options.family, options.face}));
+  for (const FontRequest& later : options.laterFonts) plan.fonts.push_back(OpenedSource(later));
+  if (options.narrowFont) plan.narrowFont = OpenedSource(*options.narrowFont);
+  plan.options = {.pixelSize = options.pixelSize,
+                  .bitsPerPixel = options.bitsPerPixel,
+                  .moveIntoCell = true,
+                  .baseline = options.baseline};
+  plan.em = options.em;
+  plan.narrowEm = options.narrowEm;
+  plan.fit = options.fit;
+  return plan;
+}
+
+// The faces opened, with --whole fitted to the charset's characters; else
+// at the largest ems that open, for a text's fit to draw first.
+std::optional<glyphs::OpenedFonts> OpenedFontsOf(const glyphs::FacePlan& plan,
+                                                 std::optional<Charset> whole,
+                                                 FaultReport& faults) {
+  try {
+    if (!whole) return glyphs::OpenFonts(plan, {}, {});
+    return glyphs::OpenFonts(plan, glyphs::CharsetCharacters(*whole, glyphs::Cell::Wide),
+                             glyphs::CharsetCharacters(*whole, glyphs::Cell::Narrow));
+  } catch (const glyphs::FontError& error) {
+    faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
+    return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -179,22 +244,44 @@ GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::Fo
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
                  PictureAndImage& files, FaultReport& faults,
                  const std::function<void(CharacterTaker&)>& takeInputs) {
-  std::optional<glyphs::Font> font;
+  glyphs::FacePlan plan;
   try {
-    font.emplace(glyphs::Font::Open(OpenedSource(options), {.pixelSize = options.pixelSize,
-                                                            .bitsPerPixel = options.bitsPerPixel,
-                                                            .baseline = options.baseline}));
+    plan = Plan(options);
   } catch (const glyphs::FontError& error) {
     faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
     return;
   }
-  const GlyphHeaderSettings settings = HeaderSettings(options, *font);
-  glyphs::CellJudge judge(*font, options.clip);
-  if (options.whole) return WriteWholeFont(options, judge, settings, out, source, files, faults);
+  std::optional<glyphs::OpenedFonts> opened = OpenedFontsOf(plan, options.whole, faults);
+  if (!opened) return;
+  if (options.whole) {
+    glyphs::ReportFit(*opened, faults);
+    glyphs::CellJudge judge(opened->fonts, options.clip);
+    return WriteWholeFont(options, judge, HeaderSettings(options, opened->fonts), out, source,
+                          files, faults);
+  }
 
-  glyphs::TextGlyphs set(judge, charset);
+  // A text's glyphs are fitted once the text is read: drawn first at the
+  // largest em that opens, then again at the ems that the fit finds.
+  const bool fitText = options.fit;
+  std::optional<glyphs::CellJudge> judge(std::in_place, opened->fonts, options.clip, fitText);
+  glyphs::TextGlyphs set(*judge, charset);
   takeInputs(set);
   if (faults.Errors() != 0) return;
+  if (fitText) {
+    try {
+      opened.emplace(glyphs::OpenFonts(plan, set.Characters(glyphs::Cell::Wide),
+                                       set.Characters(glyphs::Cell::Narrow)));
+    } catch (const glyphs::FontError& error) {
+      faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
+      return;
+    }
+    glyphs::ReportFit(*opened, faults);
+    judge.emplace(opened->fonts, options.clip);
+    set.Redraw(*judge, faults);
+    if (faults.Errors() != 0) return;
+  }
+  const GlyphHeaderSettings settings = HeaderSettings(options, opened->fonts);
+  const glyphs::Font& font = opened->fonts.wide.First();
   const glyphs::TextGlyphs::Tables tables = set.Sorted();
 
   // The picture and the image are made before the header is written; the run
@@ -216,18 +303,17 @@ void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, 
     return;
   }
 
-  glyphs::WriteTextGlyphsHeader(settings, tables, *font, options.layout, out, source);
+  glyphs::WriteTextGlyphsHeader(settings, tables, font, options.layout, out, source);
   out.Flush();
   if (source != nullptr) source->Flush();
-  if (const glyphs::CutGlyphs cut = judge.Clipped(); cut.glyphs != 0) {
-    faults.Add(glyphs::ClipWarning(cut));
-  }
+  if (judge->Clipped().glyphs != 0) faults.Add(glyphs::ClipWarning(judge->Clipped()));
+  if (judge->Moved() != 0) faults.Add(glyphs::MovedNote(judge->Moved(), options.image.empty()));
 }
 
 void WriteWholeFont(const GlyphOptions& options, glyphs::CellJudge& judge,
                     const GlyphHeaderSettings& settings, OutputSink& out, OutputSink* source,
                     PictureAndImage& files, FaultReport& faults) {
-  const glyphs::Font& font = judge.font();
+  const glyphs::Font& font = judge.fonts().wide.First();
   const FontImageGeometry geometry =
       glyphs::WholeImageGeometry(*options.whole, font, options.layout);
   FontImageHeader header(settings, geometry, options.image.empty(), out, source);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/fault_report.h"
 #include "cli/options.h"
@@ -18,13 +19,26 @@
 
 namespace gbkhex::cli {
 
+// A font that --font or --narrow-font names: a file, or an installed family
+// that the run looks up when it opens the font.
+struct FontRequest {
+  glyphs::FontSource font;
+  std::string family;
+  std::optional<int> face;
+};
+
 // What --glyphs and the options that go with it ask for.
 struct GlyphOptions {
   std::string name;
   glyphs::FontSource font;  // --font's file, or the default font
   std::string family;       // --font's installed family, looked up when the run opens it
   std::optional<int> face;  // --face
+  std::vector<FontRequest> laterFonts;    // the --font after the first, in order
+  std::optional<FontRequest> narrowFont;  // --narrow-font, --narrow-face
   int pixelSize = 0;
+  std::optional<int> em;        // --em
+  std::optional<int> narrowEm;  // --narrow-em
+  bool fit = false;
   int bitsPerPixel = 1;
   std::optional<int> baseline;
   bool clip = false;
@@ -37,8 +51,8 @@ struct GlyphOptions {
   std::string headerName;
 };
 
-// Throws UsageError for a name that cannot compile, a size, face or baseline
-// that is no whole number in range, a --scan that cannot hold --bpp, and no
+// Throws UsageError for a name that cannot compile, a size, face, em or
+// baseline that is no whole number in range, a --scan that cannot hold --bpp, and no
 // --font where the default font is not installed.
 GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 
@@ -48,8 +62,8 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed);
 // fault was found, writes the header to `out` (the arrays' definitions to
 // `source`, if any), the image and the preview picture into `files`. Faults
 // go to `faults`: a family that is not installed, or a font that cannot be
-// opened, as one that cannot be read; with --clip, the glyphs cut as a
-// warning at the end.
+// opened, as one that cannot be read; with --fit, the glyphs that set each
+// em; the glyphs moved, and with --clip the glyphs cut, as warnings at the end.
 void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
                  PictureAndImage& files, FaultReport& faults,
                  const std::function<void(CharacterTaker&)>& takeInputs);

@@ -328,7 +328,10 @@ const OptionRow kOptionRows[] = {
         .placeholder = "FONT",
         .summary = "the font of --glyphs: a TrueType, OpenType, TTC, BDF or PCF file, or the "
                    "family name of an installed font (--font \"Noto Sans CJK SC\"); by default "
-                   "GNU Unifont, where it is installed",
+                   "GNU Unifont, where it is installed. The one option that may be given "
+                   "several times: a character is drawn from the first font that has a glyph "
+                   "for it, so a later font fills in what the earlier ones lack; a later one "
+                   "names a face of a collection as FONT#N (--face is the first font's)",
         .details =
             "FONT is a file when such a file exists, when it holds a / (or on Windows a \\), or "
             "when it ends in .ttf, .otf, .ttc, .otc, .bdf, .pcf or .pcf.gz; else it is the "
@@ -347,9 +350,14 @@ const OptionRow kOptionRows[] = {
             "--clip accepts the cut. A character other than a blank whose glyph is empty is an "
             "error too. The header's first comment names the font (a file by its name, without "
             "its folder), its family and style, the face, the size, the bits a pixel and the "
-            "baseline with the rule that placed it.",
+            "baseline with the rule that placed it.\n\n"
+            "A later --font names a face of a collection by a # and its number after the "
+            "file or family (--font ukai.ttc#1); --face applies to the first font only. The "
+            "header's first comment names every face and which glyphs it drew; the warnings "
+            "count the characters that no font has.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
+        .repeatable = true,
     },
     {
         .option = Option::Face,
@@ -362,12 +370,74 @@ const OptionRow kOptionRows[] = {
         .requiresAnyOf = Set({Option::Font}),
     },
     {
+        .option = Option::NarrowFont,
+        .name = "narrow-font",
+        .kind = ValueKind::Text,
+        .placeholder = "FONT",
+        .summary = "draw the characters of one-byte codes (the narrow cells) from FONT, a file or "
+                   "an installed family as for --font, before the fonts of --font",
+        .details = "A Chinese font's Latin letters are proportional and often wider than half "
+                   "the em, so that they do not fit a narrow cell; a monospaced or bitmap face "
+                   "made for such cells does (--narrow-font unifont.otf after --font \"Noto Sans "
+                   "CJK SC\"). The narrow face has its own baseline rule and em (--narrow-em; "
+                   "--fit fits it to the narrow cell). What it lacks, the fonts of --font draw.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::NarrowFace,
+        .name = "narrow-face",
+        .kind = ValueKind::Text,
+        .placeholder = "N",
+        .summary = "face N, from 0, of --narrow-font's collection",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::NarrowFont}),
+    },
+    {
         .option = Option::Size,
         .name = "size",
         .kind = ValueKind::Text,
         .placeholder = "PX",
-        .summary = "the glyphs' height in pixels, 1 to 256 (16 by default); a bitmap font must "
-                   "have that size",
+        .summary = "the cells' height in pixels, 1 to 256 (16 by default), and the em unless "
+                   "--em or --fit says otherwise; a bitmap font must have that size",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Em,
+        .name = "em",
+        .kind = ValueKind::Text,
+        .placeholder = "PX",
+        .summary = "draw the glyphs of the wide cells at PX pixels to the em, 1 to --size, in "
+                   "cells still --size high",
+        .details = "The em box's top lies (size - em) / 2 rows below the cell's top, rounded "
+                   "down, and the font's baseline rule applies inside it. A bitmap font has only "
+                   "its own sizes: PX must be one of them. Where an em differs from --size, the "
+                   "header's first comment states both ems, the wide glyphs' first.",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::NarrowEm,
+        .name = "narrow-em",
+        .kind = ValueKind::Text,
+        .placeholder = "PX",
+        .summary = "draw the glyphs of the narrow cells at PX pixels to the em, 1 to --size",
+        .usage = Usage::Glyphs,
+        .requiresAnyOf = Set({Option::Glyphs}),
+    },
+    {
+        .option = Option::Fit,
+        .name = "fit",
+        .summary = "pick the largest em, in whole pixels, at which no glyph of the run is larger "
+                   "than its cell, for the wide cells and apart from it for the narrow ones, "
+                   "where --em and --narrow-em do not give one",
+        .details = "The run is the text's characters, or with --whole the charset's. Standard "
+                   "error names the glyphs that set each em, to weigh --em and --clip against. "
+                   "A bitmap font's em is one of its sizes. Box-drawing characters (U+2500 to "
+                   "U+257F) do not count: fonts draw them past the em so that lines join, and "
+                   "their cells cut them without a fault. --fit costs about twice a run at "
+                   "the ems it picks.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },
@@ -434,11 +504,17 @@ const OptionRow kOptionRows[] = {
     {
         .option = Option::Clip,
         .name = "clip",
-        .summary = "accept glyphs that lose lit pixels outside their cells, cut at the cell's "
-                   "edges, and say on standard error how many glyphs lost how many pixels",
-        .details = "Without --clip such a glyph is an error at its place in the text, as a "
-                   "missing glyph is: a descender or an accent cut off can change what a "
-                   "character reads as.",
+        .summary = "accept glyphs larger than their cells, cut at the cell's edges, and say on "
+                   "standard error how many glyphs lost how many pixels, naming the first ten",
+        .details = "A face's glyphs share one place in the cell: one baseline and one pen "
+                   "position. A glyph whose ink would fall partly outside the cell there, but "
+                   "which is no larger than the cell, moves by the fewest whole pixels that "
+                   "bring all its ink inside: it is never scaled or cut, its comment in the header "
+                   "says so and one line on standard error counts the glyphs moved. Only a glyph "
+                   "larger than its cell is an error at its place in the text, as a missing "
+                   "glyph is: a descender or an accent cut off can change what a character "
+                   "reads as. The message says by how much, and the ways out: --fit or --em, "
+                   "--narrow-font for a narrow glyph, or --clip.",
         .usage = Usage::Glyphs,
         .requiresAnyOf = Set({Option::Glyphs}),
     },

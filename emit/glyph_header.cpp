@@ -144,6 +144,10 @@ class HeaderText {
     comment.append(std::to_string(bits)).append(bits == 1 ? " bit a pixel;" : " bits a pixel;");
     comment.append(kBreak).append("   baseline ").append(std::to_string(settings_.baseline));
     comment.append(" rows from the cell's top, ").append(settings_.baselineRule).append(".");
+    if (!settings_.ems.empty())
+      comment.append(kBreak).append("   Drawn with ").append(settings_.ems).append(".");
+    for (const std::string& face : settings_.faces)
+      comment.append(kBreak).append("   ").append(face);
     comment.append(kBreak).append("   Wide cells ").append(Size(wideWidth));
     comment.append(", narrow cells ").append(Size(narrowWidth)).append(".");
     comment.append(kBreak).append("   ").append(ScanText(settings_.layout));
@@ -246,7 +250,9 @@ class HeaderText {
   void AppendGlyph(std::uint16_t code, const HeaderGlyph& entry, int codeDigits) {
     text_->append("/* ");
     AppendCode(*text_, code, codeDigits);
-    text_->append(" ").append(DescribeCharacter(entry.character)).append(kBreak);
+    text_->append(" ").append(DescribeCharacter(entry.character));
+    if (!entry.note.empty()) text_->append(", ").append(entry.note);
+    text_->append(kBreak);
     for (std::string_view drawn = entry.drawn; !drawn.empty();) {
       const std::size_t end = drawn.find('\n');
       text_->append("   ").append(drawn.substr(0, end)).append(kBreak);

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/charset.h"
 #include "convert/code_format.h"
@@ -26,6 +27,8 @@ struct HeaderGlyph {
   std::string_view drawn;
   // Its bytes, laid out as the first comment says.
   std::span<const std::uint8_t> bytes;
+  // What its comment adds after the character ("moved 1 pixel down ..."), or "".
+  std::string_view note;
 };
 
 // The glyphs of one cell width. Each is drawn and laid out only when the
@@ -69,6 +72,12 @@ struct GlyphHeaderSettings {
   // ("from the font's ideographic em box").
   int baseline = 0;
   std::string baselineRule;
+  // Where an em differs from the size: "wide glyphs at 15 px to the em,
+  // narrow glyphs at 10 px to the em"; else "".
+  std::string ems;
+  // Sentences that name every further face and what it drew, and what the
+  // first drew, where there are more; else none.
+  std::vector<std::string> faces;
   // The name by which the source file includes the header, with a source file.
   std::string headerName;
   // Whether the bitmaps go to an image file of their own (--image): the

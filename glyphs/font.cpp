@@ -240,6 +240,11 @@ void CheckOptions(const FontOptions& options) {
     throw FontError(std::to_string(options.bitsPerPixel) +
                     " bits a pixel: glyphs have 1, 2, 4 or 8 bits a pixel");
   }
+  if (options.em && (*options.em < kMinPixelSize || *options.em > options.pixelSize)) {
+    throw FontError("an em of " + std::to_string(*options.em) + " px does not fit cells " +
+                    std::to_string(options.pixelSize) + " px high (1 to " +
+                    std::to_string(options.pixelSize) + ")");
+  }
   if (options.baseline && (*options.baseline < 0 || *options.baseline > options.pixelSize)) {
     throw FontError("a baseline " + std::to_string(*options.baseline) +
                     " rows below the cell's top lies outside a cell of " +
@@ -323,7 +328,10 @@ bool IsBlankCharacter(char16_t c) noexcept {
 }
 
 Font::Font(std::unique_ptr<Face> face, const FontOptions& options)
-    : face_(std::move(face)), pixelSize_(options.pixelSize), bitsPerPixel_(options.bitsPerPixel) {}
+    : face_(std::move(face)),
+      pixelSize_(options.pixelSize),
+      em_(options.em.value_or(options.pixelSize)),
+      bitsPerPixel_(options.bitsPerPixel) {}
 
 Font::Font(Font&&) noexcept = default;
 Font& Font::operator=(Font&&) noexcept = default;
@@ -370,30 +378,32 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   if (font.family_.empty() && ft->family_name) font.family_ = ft->family_name;
   font.style_ = sfnt::StyleName(names);
   if (font.style_.empty() && ft->style_name) font.style_ = ft->style_name;
+  font.monospaced_ = FT_IS_FIXED_WIDTH(ft);
+  const int em = font.em_;
+  const int emTop = EmBoxTop(options.pixelSize, em);
 
   if (FT_IS_SCALABLE(ft)) {
-    const std::optional<EmPlacement> em = PlaceEmBox(ft);
-    if (!em) throw FontError("font " + Quoted(shown) + " has no vertical metrics");
-    if (const FT_Error sizeError =
-            FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(options.pixelSize))) {
-      FailToSetSize(shown, options.pixelSize, sizeError);
+    const std::optional<EmPlacement> box = PlaceEmBox(ft);
+    if (!box) throw FontError("font " + Quoted(shown) + " has no vertical metrics");
+    if (const FT_Error sizeError = FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(em))) {
+      FailToSetSize(shown, em, sizeError);
     }
     // The em box's top in 64ths of a pixel, and the whole rows nearest to it.
-    const int top = sfnt::ScaleToPixels(em->twiceTop, 2 * em->unitsPerEm, 64 * options.pixelSize);
-    font.baseline_ = sfnt::ScaleToPixels(top, 64, 1);
-    font.rule_ = em->rule;
+    const int top = sfnt::ScaleToPixels(box->twiceTop, 2 * box->unitsPerEm, 64 * em);
+    const int baselineInEm = sfnt::ScaleToPixels(top, 64, 1);
+    font.baseline_ = emTop + baselineInEm;
+    font.rule_ = box->rule;
     if (options.bitsPerPixel == 1 && !options.baseline) {
-      font.MoveOutlinesWhereTheyFitBetter(OutlineShiftToEmBox(font.baseline_, top));
+      font.MoveOutlinesWhereTheyFitBetter(OutlineShiftToEmBox(baselineInEm, top));
     }
   } else {
-    SelectStrike(ft, shown, options.pixelSize);
+    SelectStrike(ft, shown, em);
     if (const auto ideographs = IdeographRows(ft)) {
-      // The cell centred on them, halves of a row downwards.
-      font.baseline_ =
-          sfnt::ScaleToPixels(ideographs->top + ideographs->bottom + options.pixelSize, 2, 1);
+      // The em box centred on them, halves of a row downwards.
+      font.baseline_ = emTop + sfnt::ScaleToPixels(ideographs->top + ideographs->bottom + em, 2, 1);
       font.rule_ = BaselineRule::Ideographs;
     } else {
-      font.baseline_ = RoundedPixels(ft->size->metrics.ascender);
+      font.baseline_ = emTop + RoundedPixels(ft->size->metrics.ascender);
       font.rule_ = BaselineRule::BitmapFont;
     }
   }
@@ -401,6 +411,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
     font.baseline_ = *options.baseline;
     font.rule_ = BaselineRule::Given;
   }
+  font.moveIntoCell_ = options.moveIntoCell;
   return font;
 }
 
@@ -445,14 +456,49 @@ std::optional<DrawnGlyph> Font::Draw(char16_t character, Cell cell) {
   const std::uint8_t* top =
       pitch < 0 ? bitmap.buffer - pitch * (static_cast<std::ptrdiff_t>(bitmap.rows) - 1)
                 : bitmap.buffer;
-  DrawnGlyph drawn{Glyph(CellWidth(cell), pixelSize_, bitsPerPixel_), {}};
-  drawn.lost = drawn.glyph.Stamp({.rows = top,
-                                  .pitch = pitch,
-                                  .width = static_cast<int>(bitmap.width),
-                                  .height = static_cast<int>(bitmap.rows),
-                                  .bitsPerPixel = *bits},
-                                 slot->bitmap_left, baseline_ - slot->bitmap_top);
+  const CoverageBitmap coverage{.rows = top,
+                                .pitch = pitch,
+                                .width = static_cast<int>(bitmap.width),
+                                .height = static_cast<int>(bitmap.rows),
+                                .bitsPerPixel = *bits};
+  DrawnGlyph drawn{.glyph = Glyph(CellWidth(cell), pixelSize_, bitsPerPixel_),
+                   .lost = {},
+                   .moved = {},
+                   .excess = {}};
+  const int left = slot->bitmap_left;
+  const int down = baseline_ - slot->bitmap_top;
+  if (moveIntoCell_) {
+    drawn.cutOnPurpose = IsBoxDrawing(character);
+    const InkBox ink = InkAt(coverage, left, down);
+    drawn.excess = ExcessOver(ink, drawn.glyph.Width(), drawn.glyph.Height());
+    if (!drawn.cutOnPurpose) {
+      drawn.moved = LeastMove(ink, drawn.glyph.Width(), drawn.glyph.Height()).value_or(Move{});
+    }
+  }
+  drawn.lost = drawn.glyph.Stamp(coverage, left + drawn.moved.right, down + drawn.moved.down);
   return drawn;
+}
+
+InkBox Font::InkAt(const CoverageBitmap& coverage, int left, int top) const {
+  if (coverage.width <= 0 || coverage.height <= 0) return {};
+  // The levels that the cell would hold, so that a coverage too faint for
+  // them is no ink.
+  Glyph whole(coverage.width, coverage.height, bitsPerPixel_);
+  whole.Stamp(coverage, 0, 0);
+  InkBox ink = InkOf(whole);
+  ink.left += left;
+  ink.top += top;
+  return ink;
+}
+
+std::optional<EmShare> Font::OutlineShare(char16_t character) {
+  const FT_Face ft = face_->face.get();
+  if (!FT_IS_SCALABLE(ft) || ft->units_per_EM == 0) return std::nullopt;
+  const FT_UInt index = FT_Get_Char_Index(ft, character);
+  if (index == 0 || FT_Load_Glyph(ft, index, FT_LOAD_NO_SCALE) != 0) return std::nullopt;
+  const double units = ft->units_per_EM;
+  return EmShare{.width = static_cast<double>(ft->glyph->metrics.width) / units,
+                 .height = static_cast<double>(ft->glyph->metrics.height) / units};
 }
 
 #ifdef _WIN32

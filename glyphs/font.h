@@ -22,6 +22,7 @@
 
 #include "glyphs/font_source.h"
 #include "glyphs/glyph.h"
+#include "glyphs/placement.h"
 
 namespace gbkhex::glyphs {
 
@@ -52,8 +53,15 @@ std::optional<FontSource> FindDefaultFont();
 std::string_view DefaultFontLocation() noexcept;
 
 struct FontOptions {
-  int pixelSize = kDefaultPixelSize;  // the cell's height; a scalable font's em
+  int pixelSize = kDefaultPixelSize;  // the cell's height, and the em unless `em` says
   int bitsPerPixel = 1;               // 1, 2, 4 or 8 (glyph.h)
+  // Pixels to the em, 1 to pixelSize (a bitmap font: one of its sizes); the
+  // em box lies EmBoxTop rows below the cell's top, and the baseline rule
+  // applies inside it.
+  std::optional<int> em = std::nullopt;
+  // A glyph whose ink would fall partly outside its cell at the face's place,
+  // but which fits the cell, moves the least whole pixels (placement.h).
+  bool moveIntoCell = false;
   // Rows from the cell's top down to the baseline, 0 to pixelSize; when
   // absent, the font's own rule places it (BaselineRule).
   std::optional<int> baseline = std::nullopt;
@@ -73,17 +81,33 @@ enum class BaselineRule {
 struct DrawnGlyph {
   Glyph glyph;
   LostPixels lost;
+  // With FontOptions::moveIntoCell: how far the glyph moved from the face's
+  // place, by how much its ink is larger than its cell, and whether the cell
+  // cut it on purpose (a box-drawing character, IsBoxDrawing).
+  Move moved;
+  Excess excess;
+  bool cutOnPurpose = false;
 
   // Whether the drawing lit no pixel at all, inside the cell or out.
   bool Blank() const noexcept { return lost.Total() == 0 && glyph.Dark(); }
+  // Whether the cell cut ink that the glyph needs.
+  bool LostInk() const noexcept { return lost.Total() != 0 && !cutOnPurpose; }
+};
+
+// A glyph's outline box as a share of the em, unhinted: what its ink at an em
+// of e pixels comes near to, width * e by height * e.
+struct EmShare {
+  double width = 0;
+  double height = 0;
 };
 
 // One face of a font at one pixel size and depth, which draws characters into
 // cells as high as that size.
 //
-// A scalable font is drawn at `pixelSize` pixels to the em, with its pen at the
-// cell's left edge and one baseline for every glyph, placed so that the em box
-// of the font's ideographs fills the cell as the ideographs fill the em: where
+// A scalable font is drawn at its em (FontOptions::em, by default the cell's
+// height), with its pen at the cell's left edge and one baseline for every
+// glyph, placed so that the em box of the font's ideographs fills the em box
+// in the cell (EmBoxTop) as the ideographs fill the em: where
 // the font states that box (a BASE table), there; else centred on the extent
 // of its own ideographs (the medians of the outline boxes of a sample of
 // common hanzi, read once); else, in a font without ideographs, centred on its
@@ -124,6 +148,9 @@ class Font {
   const std::string& Style() const noexcept { return style_; }
   int FaceIndex() const noexcept { return faceIndex_; }
   int PixelSize() const noexcept { return pixelSize_; }
+  int Em() const noexcept { return em_; }
+  // Whether the face says that its glyphs are all of one width.
+  bool Monospaced() const noexcept { return monospaced_; }
   int BitsPerPixel() const noexcept { return bitsPerPixel_; }
   // Rows from the cell's top to the baseline; may lie outside the cell.
   int Baseline() const noexcept { return baseline_; }
@@ -142,10 +169,17 @@ class Font {
   // the rest dark. Throws FontError when the font cannot draw a glyph it has.
   std::optional<DrawnGlyph> Draw(char16_t character, Cell cell);
 
+  // The outline box of `character`'s glyph, read without drawing it; nothing
+  // where the font has no such glyph or no outlines.
+  std::optional<EmShare> OutlineShare(char16_t character);
+
  private:
   struct Face;
   Font(std::unique_ptr<Face> face, const FontOptions& options);
 
+  // The box of the pixels that `coverage` lights at the cell's depth, drawn
+  // with its top-left pixel at (left, top) of the cell.
+  InkBox InkAt(const CoverageBitmap& coverage, int left, int top) const;
   // The lit pixels that the cells cut from the sample of ideographs.
   int PixelsLostFromSample();
   // Moves the outlines by `shift` where the sample then loses fewer pixels.
@@ -157,7 +191,10 @@ class Font {
   std::string style_;
   int faceIndex_ = 0;
   int pixelSize_;
+  int em_;
   int bitsPerPixel_;
+  bool moveIntoCell_ = false;  // set once the face's one place is found
+  bool monospaced_ = false;
   int baseline_ = 0;
   BaselineRule rule_ = BaselineRule::Given;
   int outlineShift_ = 0;

@@ -60,7 +60,8 @@ class LaidOutTable {
     drawn_ = DrawAsText(entry.glyph);
     bytes_.clear();
     AppendLaidOut(entry.glyph, layout_, bytes_);
-    return {.character = entry.character, .drawn = drawn_, .bytes = bytes_};
+    note_ = MovedText(entry.moved);
+    return {.character = entry.character, .drawn = drawn_, .bytes = bytes_, .note = note_};
   }
 
   std::span<const GlyphEntry> entries_;
@@ -69,8 +70,68 @@ class LaidOutTable {
   ByteLayout layout_;
   std::vector<std::uint16_t> codes_;
   std::string drawn_;
+  std::string note_;
   std::vector<std::uint8_t> bytes_;
 };
+
+// A font's file by its name alone.
+std::string NameInHeader(const std::string& font) {
+#ifdef _WIN32
+  const std::size_t separator = font.find_last_of("/\\:");
+#else
+  const std::size_t separator = font.rfind('/');
+#endif
+  return separator == std::string::npos ? font : font.substr(separator + 1);
+}
+
+// the font "F": family "X", style "Y", face N of the collection.
+std::string FaceText(const Font& font) {
+  std::string text = "the font \"" + NameInHeader(font.Name()) + "\": family \"" + font.Family() +
+                     "\", style \"" + font.Style() + "\"";
+  if (font.FaceIndex() > 0 || IsCollection(font.Name())) {
+    text += ", face " + std::to_string(font.FaceIndex()) + " of the collection";
+  }
+  return text;
+}
+
+std::string PlaceText(const Font& font) {
+  return "baseline " + std::to_string(font.Baseline()) + " rows from the cell's top, " +
+         std::string(RuleText(font.RuleOfBaseline()));
+}
+
+// What the first comment says beyond the first face: where the narrow glyphs
+// of that face stand at an em of their own, and every further face with what
+// it drew.
+std::vector<std::string> FacesText(const CellFonts& fonts, bool narrowFont) {
+  const std::span<const Font> wide = fonts.wide.Fonts();
+  const std::span<const Font> narrow = fonts.narrow.Fonts();
+  std::vector<std::string> lines;
+  if (!narrowFont && narrow[0].Baseline() != wide[0].Baseline()) {
+    lines.push_back("Its narrow glyphs stand on a baseline " +
+                    std::to_string(narrow[0].Baseline()) + " rows from the cell's top.");
+  }
+  if (wide.size() == 1 && !narrowFont) return lines;
+  lines.push_back(narrowFont ? "It draws the wide glyphs." : "It draws every glyph that it has.");
+  if (narrowFont) {
+    lines.push_back("From " + FaceText(narrow[0]) + ", " + PlaceText(narrow[0]) +
+                    ": the narrow glyphs" + (narrow.size() > 1 ? ", then the fonts above." : "."));
+  }
+  for (std::size_t i = 1; i < wide.size(); ++i) {
+    lines.push_back("From " + FaceText(wide[i]) + ", " + PlaceText(wide[i]) +
+                    ": the glyphs that the fonts before it lack.");
+  }
+  return lines;
+}
+
+// "wide glyphs at 15 px to the em, narrow glyphs at 10 px to the em" where
+// an em differs from the size; else "".
+std::string EmsText(const CellFonts& fonts) {
+  const Font& wide = fonts.wide.First();
+  const Font& narrow = fonts.narrow.First();
+  if (wide.Em() == wide.PixelSize() && narrow.Em() == narrow.PixelSize()) return "";
+  return "wide glyphs at " + std::to_string(wide.Em()) + " px to the em, narrow glyphs at " +
+         std::to_string(narrow.Em()) + " px to the em";
+}
 
 }  // namespace
 
@@ -112,6 +173,21 @@ bool IsCollection(const std::string& font) {
   return std::ranges::any_of(kCollectionExtensions, [&lowered](std::string_view extension) {
     return lowered.ends_with(extension);
   });
+}
+
+void DescribeFaces(const CellFonts& fonts, bool narrowFont, GlyphHeaderSettings& settings) {
+  const Font& font = fonts.wide.First();
+  settings.fontName = NameInHeader(font.Name());
+  settings.family = font.Family();
+  settings.fontStyle = font.Style();
+  settings.face = font.FaceIndex() > 0 || IsCollection(font.Name())
+                      ? std::optional<int>(font.FaceIndex())
+                      : std::nullopt;
+  settings.pixelSize = font.PixelSize();
+  settings.baseline = font.Baseline();
+  settings.baselineRule = std::string(RuleText(font.RuleOfBaseline()));
+  settings.ems = EmsText(fonts);
+  settings.faces = FacesText(fonts, narrowFont);
 }
 
 void WriteTextGlyphsHeader(const GlyphHeaderSettings& settings, const TextGlyphs::Tables& tables,

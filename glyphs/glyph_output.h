@@ -10,6 +10,7 @@
 #include "emit/glyph_header.h"
 #include "emit/text_sink.h"
 #include "glyphs/font.h"
+#include "glyphs/font_chain.h"
 #include "glyphs/glyph_set.h"
 #include "glyphs/layout.h"
 #include "glyphs/preview.h"
@@ -26,8 +27,17 @@ std::string_view RuleText(BaselineRule rule) noexcept;
 // read is one of several, even when it is the first.
 bool IsCollection(const std::string& font);
 
+// What the header's first comment says of the faces of `fonts`: the first
+// face (its file by its name alone, so that the header does not change with
+// the folder a build keeps it in), its family, style, face, size and baseline
+// with its rule; both ems where one differs from the size; and, where more
+// faces draw (`narrowFont`: the narrow face of --narrow-font), every face and
+// what it drew.
+void DescribeFaces(const CellFonts& fonts, bool narrowFont, GlyphHeaderSettings& settings);
+
 // The header of a text's glyph set (WriteGlyphHeader), each glyph drawn as
-// text and laid out when the writer comes to it.
+// text and laid out when the writer comes to it, its comment saying where it
+// moved from the face's place.
 void WriteTextGlyphsHeader(const GlyphHeaderSettings& settings, const TextGlyphs::Tables& tables,
                            const Font& font, const ByteLayout& layout, TextSink& out,
                            TextSink* source);

@@ -27,8 +27,51 @@ std::string CodeText(std::uint16_t code) {
                      : NumToStrHex(code, 1);
 }
 
-std::string InTheFont(const Font& font) {
-  return "the font '" + font.Name() + "' (" + font.Family() + ")";
+std::string Pixels(int count) {
+  return std::to_string(count) + (count == 1 ? " pixel" : " pixels");
+}
+
+// "the font 'F' (family)", or "any of the fonts 'F' (family), 'G' (family)".
+std::string FacesText(std::span<const Font* const> faces) {
+  std::string text = faces.size() == 1 ? "the font " : "any of the fonts ";
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    text += (i == 0 ? "'" : ", '") + faces[i]->Name() + "' (" + faces[i]->Family() + ")";
+  }
+  return text;
+}
+
+std::string TooLargeText(const DrawnGlyph& drawn) {
+  const Excess& excess = drawn.excess;
+  std::string larger;
+  if (excess.wider > 0) larger = Pixels(excess.wider) + " wider";
+  if (excess.taller > 0) {
+    larger += (larger.empty() ? "" : " and ") + Pixels(excess.taller) + " taller";
+  }
+  std::string text = " would lose " + LostText(drawn.lost);
+  if (!larger.empty()) {
+    text += ": its ink is " + larger + " than its " + std::to_string(drawn.glyph.Width()) + " x " +
+            std::to_string(drawn.glyph.Height()) + " cell";
+  }
+  return text;
+}
+
+// The ways out for a glyph larger than its cell: --fit or --em, --narrow-font
+// and a monospaced face for a narrow one (the latter where the face is not
+// one), and --clip.
+std::string TooLargeHint(const DrawnGlyph& drawn, Cell cell, bool monospaced) {
+  std::vector<std::string> ways;
+  if (drawn.excess.Any()) ways.emplace_back("--fit or --em to draw it at a smaller em");
+  if (cell == Cell::Narrow) {
+    ways.emplace_back("--narrow-font to draw the narrow cells from a face made for them");
+    if (!monospaced) ways.emplace_back("a monospaced face");
+  }
+  ways.emplace_back("--clip to accept the cut");
+  std::string hint = "use ";
+  for (std::size_t i = 0; i < ways.size(); ++i) {
+    if (i > 0) hint += i + 1 == ways.size() ? ", or " : ", ";
+    hint += ways[i];
+  }
+  return hint;
 }
 
 }  // namespace
@@ -62,39 +105,143 @@ std::string WithThousands(std::uint64_t count) {
   return text;
 }
 
+void CutGlyphs::Add(char16_t character, const LostPixels& lost) {
+  constexpr std::size_t kNamed = 10;
+  ++glyphs;
+  pixels += static_cast<std::uint64_t>(lost.Total());
+  if (first.size() < kNamed) first.push_back(character);
+}
+
 Fault ClipWarning(const CutGlyphs& cut) {
-  return Fault{
-      .kind = FaultKind::Undrawable,
-      .severity = Severity::Warning,
-      .what = WithThousands(cut.glyphs) + (cut.glyphs == 1 ? " glyph lost " : " glyphs lost ") +
-              WithThousands(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
-              (cut.glyphs == 1 ? " outside its cell" : " outside their cells") + " (--clip)"};
+  std::string named;
+  for (const char16_t character : cut.first) {
+    named += (named.empty() ? ": " : ", ") + DescribeCharacter(character);
+  }
+  if (cut.glyphs > cut.first.size()) {
+    named += " and " + WithThousands(cut.glyphs - cut.first.size()) + " more";
+  }
+  return Fault{.kind = FaultKind::Undrawable,
+               .severity = Severity::Warning,
+               .what = WithThousands(cut.glyphs) +
+                       (cut.glyphs == 1 ? " glyph lost " : " glyphs lost ") +
+                       WithThousands(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
+                       (cut.glyphs == 1 ? " outside its cell" : " outside their cells") +
+                       " (--clip)" + named};
+}
+
+Fault MovedNote(std::uint64_t moved, bool commented) {
+  return Fault{.kind = FaultKind::Undrawable,
+               .severity = Severity::Warning,
+               .what = WithThousands(moved) + (moved == 1 ? " glyph" : " glyphs") +
+                       " moved from the face's place by the fewest whole pixels that keep all " +
+                       (moved == 1 ? "its ink in its cell" : "their ink in their cells") +
+                       (!commented   ? ""
+                        : moved == 1 ? ", as the comment before its bitmap says"
+                                     : ", as the comments before their bitmaps say")};
+}
+
+std::string MovedText(const Move& moved) {
+  const std::pair<int, std::string_view> ways[] = {
+      {moved.right, moved.right > 0 ? " right" : " left"},
+      {moved.down, moved.down > 0 ? " down" : " up"}};
+  std::string text;
+  for (const auto& [pixels, way] : ways) {
+    if (pixels == 0) continue;
+    text += (text.empty() ? "moved " : " and ") + Pixels(pixels < 0 ? -pixels : pixels) +
+            std::string(way);
+  }
+  return text.empty() ? text : text + " from the face's place, to keep all its ink";
+}
+
+std::vector<char16_t> CharsetCharacters(Charset charset, Cell cell) {
+  std::vector<char16_t> characters;
+  const auto take = [&](std::uint16_t code) {
+    if (const std::optional<char16_t> character = ReadCode(charset, code)) {
+      characters.push_back(*character);
+    }
+  };
+  if (cell == Cell::Wide) {
+    const CodeGrid grid = GridOf(charset);
+    for (std::size_t at = 0; at < grid.rows * grid.columns; ++at) take(CodeOfCell(grid, at));
+  } else {
+    for (unsigned code = kFirstNarrowCode; code < kFirstNarrowCode + kNarrowCells; ++code) {
+      take(static_cast<std::uint16_t>(code));
+    }
+  }
+  return characters;
+}
+
+void ReportFit(const OpenedFonts& opened, FaultSink& faults) {
+  constexpr std::size_t kNamed = 10;
+  const auto report = [&](const FontChain& chain, std::span<const char16_t> setters,
+                          std::string_view cells) {
+    if (setters.empty()) return;
+    const Font& font = chain.First();
+    std::string what = "--fit: " + std::string(cells) + " glyphs at " + std::to_string(font.Em()) +
+                       " px to the em in cells " + std::to_string(font.PixelSize()) +
+                       " px high, set by ";
+    for (std::size_t i = 0; i < setters.size() && i < kNamed; ++i) {
+      what += (i == 0 ? "" : ", ") + DescribeCharacter(setters[i]);
+    }
+    if (setters.size() > kNamed) what += " and " + WithThousands(setters.size() - kNamed) + " more";
+    faults.Add(Fault{.kind = FaultKind::Undrawable,
+                     .severity = Severity::Warning,
+                     .what = what + ", larger than their cells at the em above"});
+  };
+  report(opened.fonts.wide, opened.wideSetters, "wide");
+  report(opened.fonts.narrow, opened.narrowSetters, "narrow");
 }
 
 Judgement CellJudge::Judge(char16_t character, Cell cell) {
-  std::optional<DrawnGlyph> drawn;
+  std::optional<FontChain::Drawn> found;
   try {
-    drawn = font_.Draw(character, cell);
+    found = fonts_.Draw(character, cell);
   } catch (const FontError& error) {
     throw FatalFault(Fault{.kind = FaultKind::Undrawable, .what = error.what()});
   }
-  if (!drawn) return {.verdict = Verdict::NoGlyph};
-  if (drawn->Blank() && !IsBlankCharacter(character)) return {.verdict = Verdict::Blank};
-  Judgement judged{.verdict = Verdict::Drawn, .glyph = std::move(drawn->glyph)};
-  if (const int lost = drawn->lost.Total(); lost != 0) {
+  if (!found) return {.verdict = Verdict::NoGlyph};
+  DrawnGlyph& drawn = found->drawn;
+  if (drawn.Blank() && !IsBlankCharacter(character)) return {.verdict = Verdict::Blank};
+  Judgement judged{.verdict = Verdict::Drawn, .moved = drawn.moved};
+  if (drawn.LostInk() && !passCuts_) {
     if (!clip_) {
       judged.verdict = Verdict::Cut;
-      judged.lost = drawn->lost;
+      judged.tooLarge = TooLargeText(drawn);
+      judged.hint = TooLargeHint(drawn, cell, fonts_.For(cell).Fonts()[found->face].Monospaced());
     } else {
-      ++clipped_.glyphs;
-      clipped_.pixels += static_cast<std::uint64_t>(lost);
+      clipped_.Add(character, drawn.lost);
     }
   }
+  if (judged.verdict == Verdict::Drawn) moved_ += !drawn.moved.None();
+  judged.glyph = std::move(drawn.glyph);
   return judged;
 }
 
+std::string CellJudge::FontsText(Cell cell) const {
+  std::vector<const Font*> faces;
+  for (const Font& font : fonts_.For(cell).Fonts()) faces.push_back(&font);
+  return FacesText(faces);
+}
+
+std::string CellJudge::AllFontsText() const {
+  std::vector<const Font*> faces;
+  for (const FontChain* chain : {&fonts_.wide, &fonts_.narrow}) {
+    for (const Font& font : chain->Fonts()) {
+      if (std::ranges::none_of(faces, [&](const Font* face) {
+            return face->Name() == font.Name() && face->FaceIndex() == font.FaceIndex();
+          })) {
+        faces.push_back(&font);
+      }
+    }
+  }
+  return FacesText(faces);
+}
+
 TextGlyphs::TextGlyphs(CellJudge& judge, Charset charset)
-    : judge_(judge), charset_(charset), states_(kUnits, State::Unseen), codeDrawn_(kUnits, false) {}
+    : judge_(&judge),
+      charset_(charset),
+      states_(kUnits, State::Unseen),
+      codeDrawn_(kUnits, false) {}
 
 std::uint16_t TextGlyphs::CodeOf(char16_t unit) const noexcept {
   return GbkEncoder(charset_).Code(unit);
@@ -116,20 +263,22 @@ TextGlyphs::State TextGlyphs::Judge(char16_t unit) {
   if (codeDrawn_[code]) return State::Taken;
   const std::optional<char16_t> character = GbkDecoder().Decode(code);
   if (!character || IsControl(*character)) return State::NoGlyph;
-  Judgement judged = judge_.Judge(*character, CellOfCode(code));
+  Judgement judged = judge_->Judge(*character, CellOfCode(code));
   switch (judged.verdict) {
     case Verdict::NoGlyph:
       return State::NoGlyph;
     case Verdict::Blank:
       return State::Empty;
     case Verdict::Cut:
-      cuts_.emplace(unit, judged.lost);
+      cuts_.emplace(unit, judged.tooLarge + "; " + judged.hint);
       return State::Cut;
     case Verdict::Drawn:
       break;
   }
-  entries_.push_back(
-      GlyphEntry{.code = code, .character = *character, .glyph = std::move(*judged.glyph)});
+  entries_.push_back(GlyphEntry{.code = code,
+                                .character = *character,
+                                .glyph = std::move(*judged.glyph),
+                                .moved = judged.moved});
   codeDrawn_[code] = true;
   return State::Taken;
 }
@@ -143,15 +292,37 @@ std::string TextGlyphs::Refusal(char16_t unit) const {
   std::string what = DescribeCharacter(unit);
   const std::optional<char16_t> written = GbkDecoder().Decode(CodeOf(unit));
   if (written && *written != unit) what += ", written as " + DescribeCharacter(*written) + ",";
-  const std::string font = " in " + InTheFont(judge_.font());
+  const std::string font = " in " + judge_->FontsText(CellFor(written.value_or(unit)));
   switch (states_[unit]) {
     case State::Empty:
       return what + " has an empty glyph" + font;
     case State::Cut:
-      return what + " would lose " + LostText(cuts_.at(unit)) +
-             "; use --baseline, a monospaced face, or --clip to accept the cut";
+      return what + cuts_.at(unit);
     default:
       return what + " has no glyph" + font;
+  }
+}
+
+std::vector<char16_t> TextGlyphs::Characters(Cell cell) const {
+  std::vector<char16_t> characters;
+  for (const GlyphEntry& entry : entries_) {
+    if (CellOfCode(entry.code) == cell) characters.push_back(entry.character);
+  }
+  return characters;
+}
+
+void TextGlyphs::Redraw(CellJudge& judge, FaultSink& faults) {
+  judge_ = &judge;
+  for (GlyphEntry& entry : entries_) {
+    Judgement judged = judge.Judge(entry.character, CellOfCode(entry.code));
+    if (!judged.glyph) continue;  // a face that has the glyph at one em has it at all
+    if (judged.verdict == Verdict::Cut) {
+      faults.Add(Fault{.kind = FaultKind::Undrawable,
+                       .what = DescribeCharacter(entry.character) + judged.tooLarge,
+                       .hint = judged.hint});
+    }
+    entry.glyph = std::move(*judged.glyph);
+    entry.moved = judged.moved;
   }
 }
 
@@ -200,8 +371,8 @@ Glyph CharsetCells::DrawCell(std::uint16_t code, FaultSink& faults) {
     case Verdict::Cut:
       faults.Add(Fault{.kind = FaultKind::Undrawable,
                        .what = "code " + CodeText(code) + ", " + DescribeCharacter(*character) +
-                               ", would lose " + LostText(judged.lost),
-                       .hint = "use --baseline, a monospaced face, or --clip to accept the cut"});
+                               "," + judged.tooLarge,
+                       .hint = judged.hint});
       break;
     case Verdict::Drawn:
       break;
@@ -211,7 +382,7 @@ Glyph CharsetCells::DrawCell(std::uint16_t code, FaultSink& faults) {
 
 Glyph CharsetCells::Dark(Cell cell, Empty why) {
   ++empty_[static_cast<std::size_t>(why)];
-  const Font& font = judge_.font();
+  const Font& font = judge_.fonts().wide.First();
   return Glyph(font.CellWidth(cell), font.PixelSize(), font.BitsPerPixel());
 }
 
@@ -227,11 +398,12 @@ void CharsetCells::Report(FaultSink& faults) const {
     const std::uint64_t count = empty_[kind];
     if (count == 0) continue;
     std::string what = WithThousands(count) + (count == 1 ? texts[kind].first : texts[kind].second);
-    if (kind != static_cast<std::size_t>(Empty::NoCharacter)) what += InTheFont(judge_.font());
+    if (kind != static_cast<std::size_t>(Empty::NoCharacter)) what += judge_.AllFontsText();
     what += count == 1 ? "; its cell is dark" : "; their cells are dark";
     faults.Add(Fault{.kind = FaultKind::Undrawable, .severity = Severity::Warning, .what = what});
   }
   if (judge_.Clipped().glyphs != 0) faults.Add(ClipWarning(judge_.Clipped()));
+  if (judge_.Moved() != 0) faults.Add(MovedNote(judge_.Moved(), false));
 }
 
 }  // namespace gbkhex::glyphs

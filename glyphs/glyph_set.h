@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "convert/charset.h"
+#include "glyphs/em_fit.h"
 #include "glyphs/font.h"
+#include "glyphs/font_chain.h"
 #include "glyphs/glyph.h"
 #include "glyphs/layout.h"
 #include "text/fault.h"
@@ -29,46 +31,80 @@ std::string WithThousands(std::uint64_t count);
 struct CutGlyphs {
   std::uint64_t glyphs = 0;
   std::uint64_t pixels = 0;
+  std::vector<char16_t> first;  // the first ten glyphs cut, to name
+
+  void Add(char16_t character, const LostPixels& lost);
 };
 
-// The one warning at the end of a run with --clip that cut glyphs.
+// The one warning at the end of a run with --clip that cut glyphs, naming the
+// first ten.
 Fault ClipWarning(const CutGlyphs& cut);
+
+// The one line that counts the glyphs moved from their face's place, and
+// says where the header's comments show each (`commented`).
+Fault MovedNote(std::uint64_t moved, bool commented);
+
+// "moved 1 pixel down from the face's place, to keep all its ink", or "".
+std::string MovedText(const Move& moved);
+
+// The characters of a charset's wide or narrow cells, for a fit over its whole image.
+std::vector<char16_t> CharsetCharacters(Charset charset, Cell cell);
+
+// The line of --fit for each kind of cell whose em it made smaller than the
+// size, naming the glyphs that set it.
+void ReportFit(const OpenedFonts& opened, FaultSink& faults);
 
 // What the judge made of a character in its cell.
 enum class Verdict : std::uint8_t {
   Drawn,    // the glyph stands in its cell (with --clip, maybe cut, and counted)
   NoGlyph,  // the font has none
   Blank,    // the glyph is empty where the character is no blank
-  Cut,      // the cell would cut lit pixels, which `clip` does not allow
+  Cut,      // the glyph is larger than its cell, which `clip` does not allow
 };
 
 struct Judgement {
   Verdict verdict = Verdict::NoGlyph;
   std::optional<Glyph> glyph{};  // Drawn and Cut: the glyph as its cell holds it
-  LostPixels lost{};             // Cut: what the cell would cut
+  Move moved{};                  // Drawn: from the face's place, to hold all its ink
+  // Cut: after "U+XXXX X", by how much ("would lose 2 pixels above its cell:
+  // its ink is 1 pixel taller than its 16 x 16 cell"), and the ways out.
+  std::string tooLarge{};
+  std::string hint{};
 };
 
 // The one step that puts a character into its cell and weighs what the cell
-// holds: the font draws it, and the judge tells a missing glyph, an empty one
-// and one that loses ink outside the cell. Every glyph of a text and every
-// cell of a charset passes here.
+// holds: the first face that has the glyph draws it, at the face's place or
+// the least move from it, and the judge tells a missing glyph, an empty one
+// and one larger than its cell. Every glyph of a text and every cell of a
+// charset passes here.
 class CellJudge {
  public:
-  // `font` must outlive the judge.
-  CellJudge(Font& font, bool clip) noexcept : font_(font), clip_(clip) {}
+  // `fonts` must outlive the judge. With `passCuts`, a glyph larger than its
+  // cell is passed as Drawn and not counted, for a later judge to weigh (a
+  // text's fit draws it again).
+  CellJudge(CellFonts& fonts, bool clip, bool passCuts = false) noexcept
+      : fonts_(fonts), clip_(clip), passCuts_(passCuts) {}
 
-  // Throws FatalFault when the font fails to draw a glyph that it has.
+  // Throws FatalFault when a face fails to draw a glyph that it has.
   Judgement Judge(char16_t character, Cell cell);
 
   // What `clip` let the cells cut so far.
-  CutGlyphs Clipped() const noexcept { return clipped_; }
+  const CutGlyphs& Clipped() const noexcept { return clipped_; }
+  // How many glyphs moved from their face's place so far.
+  std::uint64_t Moved() const noexcept { return moved_; }
 
-  const Font& font() const noexcept { return font_; }
+  const CellFonts& fonts() const noexcept { return fonts_; }
+  // "the font 'F' (family)", or "any of the fonts 'F' (family), ..." that draw `cell`.
+  std::string FontsText(Cell cell) const;
+  // The same of every face of both cells.
+  std::string AllFontsText() const;
 
  private:
-  Font& font_;
+  CellFonts& fonts_;
   bool clip_;
+  bool passCuts_;
   CutGlyphs clipped_;
+  std::uint64_t moved_ = 0;
 };
 
 // The cell a code's glyph takes: two-byte codes wide, bytes narrow.
@@ -82,6 +118,7 @@ struct GlyphEntry {
   std::uint16_t code = 0;
   char16_t character = 0;
   Glyph glyph;
+  Move moved;  // from the face's place, to hold all its ink
 };
 
 // The glyphs of a text's distinct characters, drawn as the characters come.
@@ -106,17 +143,24 @@ class TextGlyphs final : public CharacterTaker {
   // The glyphs taken so far, each table sorted by code, valid until the next Take.
   Tables Sorted();
 
+  // The characters taken for cells of one width.
+  std::vector<char16_t> Characters(Cell cell) const;
+  // Draws every glyph taken again with `judge` (which must outlive the set),
+  // at the ems a fit chose; a glyph larger than its cell goes to `faults`.
+  // Throws FatalFault as Take does.
+  void Redraw(CellJudge& judge, FaultSink& faults);
+
  private:
   enum class State : std::uint8_t { Unseen, Taken, Control, NoGlyph, Empty, Cut };
 
   State Judge(char16_t unit);
   std::uint16_t CodeOf(char16_t unit) const noexcept;
 
-  CellJudge& judge_;
+  CellJudge* judge_;
   Charset charset_;
-  std::unordered_map<char16_t, LostPixels> cuts_;  // of the units refused as Cut
-  std::vector<State> states_;                      // by unit
-  std::vector<bool> codeDrawn_;                    // by code: whether entries_ holds its glyph
+  std::unordered_map<char16_t, std::string> cuts_;  // of the units refused as Cut: why
+  std::vector<State> states_;                       // by unit
+  std::vector<bool> codeDrawn_;                     // by code: whether entries_ holds its glyph
   std::vector<GlyphEntry> entries_;
 };
 
@@ -135,7 +179,7 @@ class CellReceiver {
 
 // Every cell of a charset's font image (see code_space.h), drawn and judged
 // in code order and handed on laid out: a cell with no character, no glyph or
-// a blank one stays dark and is counted; a glyph that its cell cuts is an
+// a blank one stays dark and is counted; a glyph larger than its cell is an
 // error unless the judge clips.
 class CharsetCells {
  public:
@@ -146,7 +190,7 @@ class CharsetCells {
   // judge does, and what `cells` throws.
   void Draw(CellReceiver& cells, FaultSink& faults);
 
-  // One warning for each reason that left cells dark, and the clip's.
+  // One warning for each reason that left cells dark, the clip's and the moves'.
   void Report(FaultSink& faults) const;
 
  private:

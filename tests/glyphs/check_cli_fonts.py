@@ -6,8 +6,11 @@ read through python3-freetype, and to a C compiler reading its header back:
   rendering scaled to the levels, on the baseline its first comment states,
   wide and narrow glyphs alike; the comments draw the lit pixels; with --clip,
   the one warning counts the glyphs and pixels that the cells cut;
-- without --clip, every glyph that would lose pixels is an error at its place,
-  its sides counted, and nothing is written;
+- a glyph that would lose ink at the face's place but fits its cell moves the
+  fewest whole pixels that keep it whole, and one line counts the glyphs moved;
+- without --clip, every glyph larger than its cell is an error at its place,
+  its sides and its excess counted, and nothing is written; --clip names the
+  first ten glyphs it cut;
 - a family name and --face: "Noto Sans CJK SC" is face 2 of its collection,
   and the header's first comment names the family, style, face and baseline.
 Prints "N passed, N failed".
@@ -23,6 +26,7 @@ import freetype
 from check_fonts import (HANZI, NOTO, ZEN_HEI, expected_placement, place, render_grey,
                          twice_em_top)
 from check_glyph_header import COMPILES, Cli, code_of, compile_and_print
+from check_fit import place_levels, quantized
 from check_glyphs import check, is_wide, lay_out, results
 
 LAYOUTS = ["rows-msb", "rows-lsb-invert", "columns-msb-invert", "columns-lsb"]
@@ -31,12 +35,18 @@ SIDES = ("above", "below", "left of", "right of")
 
 
 def expected_cells(face, size, baseline, depth):
-    """code point -> (cell, lost) as FreeType renders it on that baseline."""
+    """code point -> (cell, lost, moved, excess) as FreeType renders it on that
+    baseline, moved the fewest whole pixels that keep its ink in the cell where
+    it fits the cell, else cut at the face's place."""
     cells = {}
     for character in SAMPLE:
         cp = ord(character)
         cell_width = size if is_wide(cp) else (size + 1) // 2
-        cells[cp] = place(render_grey(face, cp), baseline, size, cell_width, depth)
+        rendered = render_grey(face, cp)
+        cell, larger, moved, excess = place_levels(*quantized(rendered, depth), baseline,
+                                                   cell_width, size, character)
+        lost = place(rendered, baseline, size, cell_width, depth)[1] if larger else [0, 0, 0, 0]
+        cells[cp] = (cell, lost, moved, excess)
     return cells
 
 
@@ -73,12 +83,23 @@ def check_grey(cli, work, compilers, font, face, size, depth, first_comment):
             continue
         check(header.startswith(first_comment), f"{what}: first comment {header[:300]!r}")
         cells = expected_cells(face, size, baseline, depth)
-        lost = [sum(cut) for _, cut in cells.values() if any(cut)]
-        warning = [f"gbkhex-cli: warning: {len(lost)} glyph{'s' if len(lost) != 1 else ''} lost "
-                   f"{sum(lost)} pixel{'s' if sum(lost) != 1 else ''} "
-                   f"{'outside their cells' if len(lost) != 1 else 'outside its cell'} (--clip)"]
-        check(err.splitlines() == (warning if lost else []), f"{what} {layout}: {err!r}, want "
-              f"{warning if lost else []}")
+        cut = [(chr(cp), sum(cells[cp][1])) for cp in dict.fromkeys(map(ord, SAMPLE))
+               if any(cells[cp][1])]
+        lost = sum(pixels for _, pixels in cut)
+        moved = sum(cells[cp][2] != (0, 0) for cp in cells)
+        named = ", ".join(f"U+{ord(c):04X} '{c}'" for c, _ in cut[:10])
+        warning = ([f"gbkhex-cli: warning: {len(cut)} glyph{'s' if len(cut) != 1 else ''} lost "
+                    f"{lost} pixel{'s' if lost != 1 else ''} "
+                    f"{'outside their cells' if len(cut) != 1 else 'outside its cell'} (--clip): "
+                    f"{named}{f' and {len(cut) - 10} more' if len(cut) > 10 else ''}"]
+                   if cut else [])
+        warning += ([f"gbkhex-cli: warning: {moved} glyph{'s' if moved != 1 else ''} moved from "
+                     "the face's place by the fewest whole pixels that keep all "
+                     f"{'their ink in their cells' if moved != 1 else 'its ink in its cell'}, as "
+                     f"{'the comments before their bitmaps say' if moved != 1 else 'the comment before its bitmap says'}"]
+                    if moved else [])
+        check(moved > 0 and err.splitlines() == warning, f"{what} {layout}: {err!r}, want "
+              f"{warning}")
         with open(os.path.join(work, "glyphs.h"), "wb") as header_file:
             header_file.write(out)
         compile_list = COMPILES if layout == LAYOUTS[0] else COMPILES[::3]
@@ -97,7 +118,7 @@ def check_grey(cli, work, compilers, font, face, size, depth, first_comment):
             # first step above it may be drawn dark.
             drawn = commented_lit(header)
             maximum = (1 << depth) - 1
-            wrong = [cp for cp, (cell, _) in cells.items()
+            wrong = [cp for cp, (cell, *_) in cells.items()
                      if len(drawn.get(code_of(chr(cp)), [])) != size or
                      any(lit != (level != 0) and not (lit is False and 18 * level <= maximum)
                          for row, drawn_row in zip(cell, drawn[code_of(chr(cp))])
@@ -112,8 +133,21 @@ def check_lost_pixel_faults(cli, work, face, size, depth):
     status, out, err = cli.run("--glyphs", "g", "--font", ZEN_HEI, "--size", str(size), "--bpp",
                                str(depth), "--baseline", str(size - 1), "cut.txt")
     cells = expected_cells(face, size, size - 1, depth)
+
+    def larger(excess, width):
+        parts = [f"{n} pixel{'s' if n != 1 else ''} {way}"
+                 for n, way in zip(excess, ("wider", "taller")) if n > 0]
+        return f": its ink is {' and '.join(parts)} than its {width} x {size} cell"
+
+    def ways(c):
+        narrow = [] if is_wide(ord(c)) else [
+            "--narrow-font to draw the narrow cells from a face made for them"] + (
+            [] if face.is_fixed_width else ["a monospaced face"])
+        listed = ["--fit or --em to draw it at a smaller em"] + narrow + ["--clip to accept the cut"]
+        return ", ".join(listed[:-1]) + ", or " + listed[-1]
+
     want = [f"cut.txt:{line}:1: error: U+{ord(c):04X} '{c}' would lose {lost_text(cells[ord(c)][1])}"
-            "; use --baseline, a monospaced face, or --clip to accept the cut"
+            f"{larger(cells[ord(c)][3], size if is_wide(ord(c)) else (size + 1) // 2)}; use {ways(c)}"
             for line, c in enumerate(SAMPLE, 1) if any(cells[ord(c)][1])]
     check(len(want) > 5 and status == 1 and out == b"" and err.splitlines() == want,
           f"lost pixels as faults: status {status}, {len(err.splitlines())} lines, "

@@ -24,6 +24,15 @@ Font Unifont(std::optional<int> baseline = {}) {
   return Font::Open(std::move(source), {.baseline = baseline});
 }
 
+// Unifont for the wide cells and the narrow alike.
+CellFonts UnifontCells(std::optional<int> baseline = {}) {
+  std::vector<Font> wide;
+  wide.push_back(Unifont(baseline));
+  std::vector<Font> narrow;
+  narrow.push_back(Unifont(baseline));
+  return CellFonts{FontChain(std::move(wide)), FontChain(std::move(narrow))};
+}
+
 class Faults final : public FaultSink {
  public:
   void Add(const Fault& fault) override { lines.push_back(fault.what); }
@@ -51,8 +60,8 @@ TEST(GlyphSet, TakesATextsGlyphsOnceACodeAndSaysWhyItRefusesOne) {
       {u"Ag", 16, true, 2, ""},
   };
   for (const auto& c : cases) {
-    Font font = Unifont(c.baseline);
-    CellJudge judge(font, c.clip);
+    CellFonts fonts = UnifontCells(c.baseline);
+    CellJudge judge(fonts, c.clip);
     TextGlyphs set(judge, Charset::Gbk);
     const std::size_t taken = set.Take(c.text);
     EXPECT_EQ(taken, c.taken);
@@ -61,8 +70,8 @@ TEST(GlyphSet, TakesATextsGlyphsOnceACodeAndSaysWhyItRefusesOne) {
     }
     EXPECT_EQ(judge.Clipped().glyphs, c.clip ? 1u : 0u);
   }
-  Font font = Unifont();
-  CellJudge judge(font, false);
+  CellFonts fonts = UnifontCells();
+  CellJudge judge(fonts, false);
   TextGlyphs set(judge, Charset::Gbk);
   set.Take(u"文中A中\nA");
   const TextGlyphs::Tables tables = set.Sorted();
@@ -90,8 +99,8 @@ class Counter final : public CellReceiver {
 // ASCII, and the codes without a character stay dark, counted once.
 TEST(GlyphSet, DrawsEveryCellOfACharsetAndCountsTheDarkOnes) {
   if (!std::filesystem::exists(kUnifont)) GTEST_SKIP() << "fonts-unifont is not installed";
-  Font font = Unifont();
-  CellJudge judge(font, false);
+  CellFonts fonts = UnifontCells();
+  CellJudge judge(fonts, false);
   CharsetCells cells(judge, Charset::Gb2312, ByteLayout{});
   Counter counter;
   Faults faults;

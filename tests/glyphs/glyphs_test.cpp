@@ -11,6 +11,7 @@
 
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
+#include "glyphs/placement.h"
 #include "glyphs/preview.h"
 #include "glyphs/sfnt.h"
 
@@ -233,12 +234,66 @@ TEST(Font, OpensTheFaceAskedForOfACollection) {
 TEST(Font, RefusesOptionsOutOfRange) {
   const FontOptions refused[] = {
       {.pixelSize = 0},    {.pixelSize = -16},   {.pixelSize = kMaxPixelSize + 1},
-      {.bitsPerPixel = 3}, {.bitsPerPixel = 16}, {.baseline = -1},
-      {.baseline = 17}};
+      {.bitsPerPixel = 3}, {.bitsPerPixel = 16}, {.em = 0},
+      {.em = 17},          {.baseline = -1},     {.baseline = 17}};
   for (const FontOptions& options : refused) {
     EXPECT_THROW(Font::Open(FileSource(kUnifont), options), FontError) << options.pixelSize;
   }
   EXPECT_THROW(Font::Open(FileSource(kUnifont, -1)), FontError);
+}
+
+// Ink that fits its cell moves the fewest whole pixels on each axis; ink
+// larger than the cell on either axis does not move at all.
+TEST(Placement, MovesTheLeastWholePixelsThatBringTheInkInside) {
+  struct Case {
+    InkBox ink;
+    std::optional<Move> move;
+    Excess excess;
+  };
+  const Case cases[] = {
+      {{.left = 0, .top = 0, .width = 16, .height = 16}, Move{}, {}},
+      {{.left = 3, .top = -2, .width = 10, .height = 12}, Move{.down = 2}, {}},
+      {{.left = 3, .top = 5, .width = 10, .height = 12}, Move{.down = -1}, {}},
+      {{.left = -1, .top = 0, .width = 16, .height = 16}, Move{.right = 1}, {}},
+      {{.left = 9, .top = 15, .width = 8, .height = 1}, Move{.right = -1}, {}},
+      {{.left = -3, .top = 17, .width = 4, .height = 2}, Move{.right = 3, .down = -3}, {}},
+      {{.left = 0, .top = -1, .width = 17, .height = 3}, std::nullopt, {.wider = 1}},
+      {{.left = 2, .top = -1, .width = 3, .height = 18}, std::nullopt, {.taller = 2}},
+      {{}, Move{}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LeastMove(c.ink, 16, 16), c.move) << c.ink.left << "," << c.ink.top;
+    const Excess excess = ExcessOver(c.ink, 16, 16);
+    EXPECT_EQ(std::pair(excess.wider, excess.taller), std::pair(c.excess.wider, c.excess.taller));
+  }
+  Glyph glyph(8, 16);
+  glyph.Light(2, 3);
+  glyph.Light(5, 9);
+  EXPECT_EQ(InkOf(glyph), (InkBox{.left = 2, .top = 3, .width = 4, .height = 7}));
+  EXPECT_TRUE(InkOf(Glyph(8, 16)).Empty());
+  EXPECT_EQ(EmBoxTop(16, 13), 1);
+}
+
+// Unifont's 'g' on a baseline two rows low moves up whole; at an em of 12 in
+// cells 16 high its em box lies 2 rows down; box drawing is cut, not moved.
+TEST(Font, MovesAGlyphIntoItsCellAndDrawsAtAnotherEm) {
+  if (!std::filesystem::exists(kUnifont)) GTEST_SKIP() << "fonts-unifont is not installed";
+  Font placed = Font::Open(FileSource(kUnifont), {.moveIntoCell = true, .baseline = 16});
+  const std::optional<DrawnGlyph> g = placed.Draw(u'g', Cell::Narrow);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->lost.Total(), 0);
+  EXPECT_EQ(g->moved, (Move{.down = -2}));
+  Font atSize = Font::Open(FileSource(kUnifont), {});
+  EXPECT_EQ(g->glyph, atSize.Draw(u'g', Cell::Narrow)->glyph) << "Unifont's g fills its cell";
+  Font small = Font::Open(FileSource(kUnifont), {.em = 12, .moveIntoCell = true});
+  EXPECT_EQ(small.Em(), 12);
+  EXPECT_EQ(small.Baseline(), 2 + Font::Open(FileSource(kUnifont), {.pixelSize = 12}).Baseline());
+  EXPECT_EQ(small.CellWidth(Cell::Wide), 16);
+  const std::optional<DrawnGlyph> line = placed.Draw(u'\u2502', Cell::Wide);
+  ASSERT_TRUE(line);
+  EXPECT_TRUE(line->cutOnPurpose);
+  EXPECT_TRUE(line->moved.None());
+  EXPECT_FALSE(line->LostInk());
 }
 
 // Tables cut short or pointing outside themselves read as absent; a BASE that
