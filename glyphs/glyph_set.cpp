@@ -156,7 +156,7 @@ std::string MovedText(const Move& moved) {
 std::vector<char16_t> CharsetCharacters(Charset charset, Cell cell) {
   std::vector<char16_t> characters;
   const auto take = [&](std::uint16_t code) {
-    if (const std::optional<char16_t> character = ReadCode(charset, code)) {
+    if (const std::optional<char16_t> character = GbkDecoder(charset).Decode(code)) {
       characters.push_back(*character);
     }
   };
