@@ -98,7 +98,7 @@ void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
 // Reads the inputs, and writes what the options choose; with a `taker`, the
 // characters go to it.
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             OutputSink* source, FaultReport& faults, CharacterTaker* taker = nullptr) {
+             OutputSink* source, FaultSink& faults, CharacterTaker* taker = nullptr) {
   if (invocation.options.table) {
     return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker,
                         source);
@@ -147,10 +147,13 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
       return Decode(invocation, standardInput, out, faults);
     case Output::Glyphs:
 #ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, source, files, faults,
-                  [&](CharacterTaker& taker) {
-                    Convert(invocation, standardInput, out, nullptr, faults, &taker);
-                  });
+    {
+      GlyphOutputFiles glyphFiles(files);
+      glyphs::RunGlyphs(invocation.glyphs, invocation.options.charset, out, source, glyphFiles,
+                        faults, [&](CharacterTaker& taker, FaultSink& counted) {
+                          Convert(invocation, standardInput, out, nullptr, counted, &taker);
+                        });
+    }
 #endif
       return;
     case Output::Bytes:

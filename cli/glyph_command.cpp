@@ -5,17 +5,12 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
 #include "cli/output_file.h"
 #include "emit/c_names.h"
-#include "emit/glyph_header.h"
 #include "glyphs/font.h"
-#include "glyphs/glyph_output.h"
-#include "glyphs/glyph_set.h"
-#include "glyphs/preview.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -71,17 +66,10 @@ bool NamesAFile(const std::string& font) {
                                  error);
 }
 
-glyphs::FontSource OpenedSource(const FontRequest& request) {
-  glyphs::FontSource source =
-      request.family.empty() ? request.font : glyphs::FindInstalledFont(request.family);
-  if (request.face) source.faceIndex = *request.face;
-  return source;
-}
-
 // A --font or --narrow-font: a file or an installed family, with the face
 // that a # and its number after it name.
-FontRequest ParseFontRequest(const std::string& value) {
-  FontRequest request;
+glyphs::FontRequest ParseFontRequest(const std::string& value) {
+  glyphs::FontRequest request;
   std::string font = value;
   if (const std::size_t hash = value.rfind('#'); hash != std::string::npos && hash > 0) {
     if (const std::optional<int> face =
@@ -117,15 +105,10 @@ std::optional<int> ParseEm(const ParsedArguments& parsed, Option option, int pix
   return em;
 }
 
-// A picture or an image that could not be written.
-Fault OutputFault(const std::string& input, const std::string& what) {
-  return Fault{.kind = FaultKind::Output, .input = input, .what = what};
-}
-
 }  // namespace
 
-GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
-  GlyphOptions options;
+glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
+  glyphs::GlyphRunOptions options;
   options.name = parsed.Value(Option::Glyphs).value_or("");
   if (const std::string problem = ArrayNameProblem(options.name); !problem.empty()) {
     throw UsageError("glyph table name '" + options.name + "' " + problem);
@@ -168,7 +151,7 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
     }
   }
   options.clip = parsed.Has(Option::Clip);
-  options.face = ParseFace(parsed.Value(Option::Face), Option::Face);
+  options.font.face = ParseFace(parsed.Value(Option::Face), Option::Face);
   options.em = ParseEm(parsed, Option::Em, options.pixelSize);
   options.narrowEm = ParseEm(parsed, Option::NarrowEm, options.pixelSize);
   options.fit = parsed.Has(Option::Fit);
@@ -183,12 +166,12 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
     options.laterFonts.push_back(ParseFontRequest(fonts[i]));
   }
   if (!fonts.empty()) {
-    FontRequest first = ParseFontRequest(fonts.front());
-    options.font = std::move(first.font);
-    options.family = std::move(first.family);
-    if (!options.face) options.face = first.face;
+    glyphs::FontRequest first = ParseFontRequest(fonts.front());
+    if (!options.font.face) options.font.face = first.face;
+    options.font.font = std::move(first.font);
+    options.font.family = std::move(first.family);
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
-    options.font = std::move(*found);
+    options.font.font = std::move(*found);
   } else {
     std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
     throw UsageError(what.append("looked in ").append(glyphs::DefaultFontLocation()));
@@ -196,154 +179,20 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   return options;
 }
 
-namespace {
-
-GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::CellFonts& fonts) {
-  GlyphHeaderSettings settings;
-  settings.name = options.name;
-  settings.style = options.style;
-  settings.layout = glyphs::LayoutText(options.layout, options.bitsPerPixel);
-  settings.headerName = options.headerName;
-  settings.bitmapsInImage = !options.image.empty();
-  glyphs::DescribeFaces(fonts, options.narrowFont.has_value(), settings);
-  return settings;
-}
-
-glyphs::FacePlan Plan(const GlyphOptions& options) {
-  glyphs::FacePlan plan;
-  plan.fonts.push_back(OpenedSource(FontRequest{options.font, options.family, options.face}));
-  for (const FontRequest& later : options.laterFonts) plan.fonts.push_back(OpenedSource(later));
-  if (options.narrowFont) plan.narrowFont = OpenedSource(*options.narrowFont);
-  plan.options = {.pixelSize = options.pixelSize,
-                  .bitsPerPixel = options.bitsPerPixel,
-                  .moveIntoCell = true,
-                  .baseline = options.baseline};
-  plan.em = options.em;
-  plan.narrowEm = options.narrowEm;
-  plan.fit = options.fit;
-  return plan;
-}
-
-// The faces opened, with --whole fitted to the charset's characters; else
-// at the largest ems that open, for a text's fit to draw first.
-std::optional<glyphs::OpenedFonts> OpenedFontsOf(const glyphs::FacePlan& plan,
-                                                 std::optional<Charset> whole,
-                                                 FaultReport& faults) {
+std::ostream& GlyphOutputFiles::Image(const std::string& name) {
   try {
-    if (!whole) return glyphs::OpenFonts(plan, {}, {});
-    return glyphs::OpenFonts(plan, glyphs::CharsetCharacters(*whole, glyphs::Cell::Wide),
-                             glyphs::CharsetCharacters(*whole, glyphs::Cell::Narrow));
-  } catch (const glyphs::FontError& error) {
-    faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-    return std::nullopt;
-  }
-}
-
-}  // namespace
-
-void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
-                 PictureAndImage& files, FaultReport& faults,
-                 const std::function<void(CharacterTaker&)>& takeInputs) {
-  glyphs::FacePlan plan;
-  try {
-    plan = Plan(options);
-  } catch (const glyphs::FontError& error) {
-    faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-    return;
-  }
-  std::optional<glyphs::OpenedFonts> opened = OpenedFontsOf(plan, options.whole, faults);
-  if (!opened) return;
-  if (options.whole) {
-    glyphs::ReportFit(*opened, faults);
-    glyphs::CellJudge judge(opened->fonts, options.clip);
-    return WriteWholeFont(options, judge, HeaderSettings(options, opened->fonts), out, source,
-                          files, faults);
-  }
-
-  // A text's glyphs are fitted once the text is read: drawn first at the
-  // largest em that opens, then again at the ems that the fit finds.
-  const bool fitText = options.fit;
-  std::optional<glyphs::CellJudge> judge(std::in_place, opened->fonts, options.clip, fitText);
-  glyphs::TextGlyphs set(*judge, charset);
-  takeInputs(set);
-  if (faults.Errors() != 0) return;
-  if (fitText) {
-    try {
-      opened.emplace(glyphs::OpenFonts(plan, set.Characters(glyphs::Cell::Wide),
-                                       set.Characters(glyphs::Cell::Narrow)));
-    } catch (const glyphs::FontError& error) {
-      faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-      return;
-    }
-    glyphs::ReportFit(*opened, faults);
-    judge.emplace(opened->fonts, options.clip);
-    set.Redraw(*judge, faults);
-    if (faults.Errors() != 0) return;
-  }
-  const GlyphHeaderSettings settings = HeaderSettings(options, opened->fonts);
-  const glyphs::Font& font = opened->fonts.wide.First();
-  const glyphs::TextGlyphs::Tables tables = set.Sorted();
-
-  // The picture and the image are made before the header is written; the run
-  // puts them in place with it.
-  try {
-    if (!options.preview.empty()) {
-      files.picture.emplace(options.preview);
-      glyphs::WriteTextGlyphsPreview(tables, !options.image.empty(), files.picture->Stream());
-    }
-    if (!options.image.empty()) {
-      files.image.emplace(options.image);
-      glyphs::WriteTextGlyphsImage(tables, options.layout, files.image->Stream());
-    }
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
+    return files_.image.emplace(name).Stream();
   } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-    return;
+    throw glyphs::GlyphFileError(error.what());
   }
-
-  glyphs::WriteTextGlyphsHeader(settings, tables, font, options.layout, out, source);
-  out.Flush();
-  if (source != nullptr) source->Flush();
-  if (judge->Clipped().glyphs != 0) faults.Add(glyphs::ClipWarning(judge->Clipped()));
-  if (judge->Moved() != 0) faults.Add(glyphs::MovedNote(judge->Moved(), options.image.empty()));
 }
 
-void WriteWholeFont(const GlyphOptions& options, glyphs::CellJudge& judge,
-                    const GlyphHeaderSettings& settings, OutputSink& out, OutputSink* source,
-                    PictureAndImage& files, FaultReport& faults) {
-  const glyphs::Font& font = judge.fonts().wide.First();
-  const FontImageGeometry geometry =
-      glyphs::WholeImageGeometry(*options.whole, font, options.layout);
-  FontImageHeader header(settings, geometry, options.image.empty(), out, source);
-  std::optional<glyphs::WholeFontWriter> writer;
+std::ostream& GlyphOutputFiles::Picture(const std::string& name) {
   try {
-    if (!options.image.empty()) files.image.emplace(options.image);
-    if (!options.preview.empty()) files.picture.emplace(options.preview);
-    writer.emplace(header, geometry, font.PixelSize(),
-                   files.image ? &files.image->Stream() : nullptr,
-                   files.picture ? &files.picture->Stream() : nullptr);
+    return files_.picture.emplace(name).Stream();
   } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-    return;
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
+    throw glyphs::GlyphFileError(error.what());
   }
-
-  header.Begin();
-  glyphs::CharsetCells cells(judge, *options.whole, options.layout);
-  try {
-    cells.Draw(*writer, faults);
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
-  }
-  header.End();
-  out.Flush();
-  if (source != nullptr) source->Flush();
-  cells.Report(faults);
 }
 
 }  // namespace gbkhex::cli

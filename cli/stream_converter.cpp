@@ -4,7 +4,7 @@
 
 namespace gbkhex::cli {
 
-StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultSink& faults,
                                  CharacterTaker* taker, OutputSink* source)
     : options_(std::move(options)),
       out_(out),

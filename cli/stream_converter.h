@@ -26,7 +26,7 @@ class StreamConverter final : TextReceiver {
  public:
   // With a `taker`, the characters that pass the checks go to it (the glyphs
   // of --glyphs); with a `source`, the array is defined there (--source).
-  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
+  StreamConverter(ConvertOptions options, OutputSink& out, FaultSink& faults,
                   CharacterTaker* taker = nullptr, OutputSink* source = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
@@ -49,7 +49,7 @@ class StreamConverter final : TextReceiver {
 
   ConvertOptions options_;
   OutputSink& out_;
-  FaultReport& faults_;
+  FaultSink& faults_;
   TextCheck check_;
   InputReader reader_;
   std::unique_ptr<TextOutput> output_;

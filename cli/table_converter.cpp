@@ -40,7 +40,7 @@ TableReading ReadingOf(const ConvertOptions& options) {
 }  // namespace
 
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
-                  std::istream& standardInput, OutputSink& out, FaultReport& faults,
+                  std::istream& standardInput, OutputSink& out, FaultSink& faults,
                   CharacterTaker* taker, OutputSink* source) {
   std::optional<TableHeader> header;
   std::optional<TableTexts> texts;

@@ -17,7 +17,7 @@ namespace gbkhex::cli {
 // arrays. With a `taker`, the characters of the texts go to it (the glyphs of
 // --glyphs).
 void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
-                  std::istream& standardInput, OutputSink& out, FaultReport& faults,
+                  std::istream& standardInput, OutputSink& out, FaultSink& faults,
                   CharacterTaker* taker = nullptr, OutputSink* source = nullptr);
 
 }  // namespace gbkhex::cli
