@@ -9,11 +9,12 @@
 #include "cli/file_input.h"
 #include "cli/help.h"
 #include "cli/output_file.h"
-#include "cli/stream_converter.h"
-#include "cli/table_converter.h"
+#include "cli/output_sink.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
 #include "emit/header_writer.h"
+#include "emit/stream_converter.h"
+#include "table/table_run.h"
 #include "text/display_width.h"
 
 namespace gbkhex::cli {
@@ -100,8 +101,8 @@ void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
              OutputSink* source, FaultSink& faults, CharacterTaker* taker = nullptr) {
   if (invocation.options.table) {
-    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker,
-                        source);
+    return RunTable(invocation.options, TableInputsOf(invocation.inputs, standardInput), out,
+                    faults, taker, source);
   }
   StreamConverter converter(invocation.options, out, faults, taker, source);
   ForEachInput(

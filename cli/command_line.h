@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/convert_options.h"
+#include "emit/convert_options.h"
 #include "cli/glyph_command.h"
 #include "cli/options.h"
 #include "emit/c_names.h"

@@ -11,9 +11,10 @@
 #include <string>
 
 #include "cli/fault_report.h"
+#include "cli/file_input.h"
 #include "cli/output_sink.h"
-#include "cli/stream_converter.h"
-#include "cli/table_converter.h"
+#include "emit/stream_converter.h"
+#include "table/table_run.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct Result {
   std::string err;
 };
 
-Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
+Result Convert(const std::string& input, gbkhex::ConvertOptions options) {
   using namespace gbkhex::cli;
   std::ostringstream out;
   std::ostringstream err;
@@ -30,7 +31,7 @@ Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
   FaultReport faults(err);
   std::istringstream in(input);
   if (options.table) {
-    ConvertTable(options, {}, in, sink, faults);
+    RunTable(options, TableInputsOf({}, in), sink, faults);
   } else {
     StreamConverter converter(options, sink, faults);
     converter.Convert(in, "fuzz");
