@@ -24,6 +24,7 @@ struct Result {
 };
 
 Result Convert(const std::string& input, gbkhex::ConvertOptions options) {
+  using namespace gbkhex;
   using namespace gbkhex::cli;
   std::ostringstream out;
   std::ostringstream err;
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // size and whether the input is a string table.
   const std::uint8_t choice = data[0];
   std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-  cli::ConvertOptions options;
+  ConvertOptions options;
   options.choice.format = (choice & 1) != 0 ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.charset = (choice & 2) != 0 ? Charset::Gb2312 : Charset::Gbk;
   options.table = (choice & 0x80) != 0;
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   switch (choice >> 2 & 3) {
     case 1:
-      options.from = cli::InputText::CodePage936;
+      options.from = InputText::CodePage936;
       break;
     case 2:
       input.insert(0, "\xFF\xFE");
