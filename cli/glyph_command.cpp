@@ -36,16 +36,6 @@ std::optional<int> WholeNumber(const std::string& value, int low, int high) {
   return number;
 }
 
-int ParsePixelSize(const std::string& value) {
-  const std::optional<int> size = WholeNumber(value, glyphs::kMinPixelSize, glyphs::kMaxPixelSize);
-  if (!size) {
-    throw UsageError("--size '" + value + "' is no pixel size from " +
-                     std::to_string(glyphs::kMinPixelSize) + " to " +
-                     std::to_string(glyphs::kMaxPixelSize));
-  }
-  return *size;
-}
-
 bool EndsInFontExtension(const std::string& font) {
   const std::string lowered = Lowered(font);
   return std::ranges::any_of(kFontExtensions, [&lowered](std::string_view extension) {
@@ -87,79 +77,94 @@ glyphs::FontRequest ParseFontRequest(const std::string& value) {
   return request;
 }
 
-std::optional<int> ParseFace(const std::optional<std::string>& face, Option option) {
-  if (!face) return std::nullopt;
-  const std::optional<int> number = WholeNumber(*face, 0, std::numeric_limits<int>::max());
-  if (!number) throw UsageError(OptionName(option) + " '" + *face + "' is no face number from 0");
-  return number;
+constexpr int kAnyNumber = std::numeric_limits<int>::max();
+
+// An option's value that is no whole number from `low` to `high`: refused,
+// the message saying what the option takes (`takes`).
+void CheckNumber(const ParsedArguments& parsed, Option option, int low, int high,
+                 const std::string& takes) {
+  const std::optional<std::string>& value = parsed.Value(option);
+  if (value && !WholeNumber(*value, low, high)) {
+    throw UsageError(OptionName(option) + " '" + *value + "' is no " + takes);
+  }
 }
 
-std::optional<int> ParseEm(const ParsedArguments& parsed, Option option, int pixelSize) {
+// A value that CheckGlyphOptions has let through.
+std::optional<int> NumberOf(const ParsedArguments& parsed, Option option) {
   const std::optional<std::string>& value = parsed.Value(option);
-  if (!value) return std::nullopt;
-  const std::optional<int> em = WholeNumber(*value, glyphs::kMinPixelSize, pixelSize);
-  if (!em) {
-    throw UsageError(OptionName(option) + " '" + *value + "' is no em in whole pixels from 1 to " +
-                     std::to_string(pixelSize) + " (--size)");
+  return value ? WholeNumber(*value, std::numeric_limits<int>::min(), kAnyNumber) : std::nullopt;
+}
+
+int PixelSizeOf(const ParsedArguments& parsed) {
+  return NumberOf(parsed, Option::Size).value_or(glyphs::kDefaultPixelSize);
+}
+
+// The one check of the glyph options' values, their ranges and how they go
+// together, in the order that their messages come.
+void CheckGlyphOptions(const ParsedArguments& parsed) {
+  const std::string name = parsed.Value(Option::Glyphs).value_or("");
+  if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
+    throw UsageError("glyph table name '" + name + "' " + problem);
   }
-  return em;
+  const std::string minSize = std::to_string(glyphs::kMinPixelSize);
+  CheckNumber(parsed, Option::Size, glyphs::kMinPixelSize, glyphs::kMaxPixelSize,
+              "pixel size from " + minSize + " to " + std::to_string(glyphs::kMaxPixelSize));
+  if (parsed.Value(Option::Preview) == "-") {
+    throw UsageError(
+        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
+        "name a file");
+  }
+  if (parsed.Value(Option::Image) == "") throw UsageError("--image needs a file name");
+  if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
+    if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
+      throw UsageError("--type '" + *type + "' " + problem);
+    }
+  }
+  const glyphs::Scan scan = parsed.Choice<glyphs::Scan>(Option::Scan);
+  const int bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
+  if (const std::string problem = glyphs::LayoutProblem(scan, bitsPerPixel); !problem.empty()) {
+    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, scan)) +
+                     " cannot go with --bpp " + std::to_string(bitsPerPixel) + ": " + problem);
+  }
+  const int size = PixelSizeOf(parsed);
+  const std::string toSize = std::to_string(size) + " (--size)";
+  CheckNumber(parsed, Option::Baseline, 0, size, "number of rows from 0 to " + toSize);
+  CheckNumber(parsed, Option::Face, 0, kAnyNumber, "face number from 0");
+  for (const Option em : {Option::Em, Option::NarrowEm}) {
+    CheckNumber(parsed, em, glyphs::kMinPixelSize, size,
+                "em in whole pixels from " + minSize + " to " + toSize);
+  }
+  if (parsed.Has(Option::NarrowFont)) {
+    CheckNumber(parsed, Option::NarrowFace, 0, kAnyNumber, "face number from 0");
+  }
 }
 
 }  // namespace
 
 glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
+  CheckGlyphOptions(parsed);
   glyphs::GlyphRunOptions options;
   options.name = parsed.Value(Option::Glyphs).value_or("");
-  if (const std::string problem = ArrayNameProblem(options.name); !problem.empty()) {
-    throw UsageError("glyph table name '" + options.name + "' " + problem);
-  }
-  const std::optional<std::string>& size = parsed.Value(Option::Size);
-  options.pixelSize = size ? ParsePixelSize(*size) : glyphs::kDefaultPixelSize;
+  options.pixelSize = PixelSizeOf(parsed);
   options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
   options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
   options.layout.invert = parsed.Has(Option::Invert);
   options.preview = parsed.Value(Option::Preview).value_or("");
-  if (options.preview == "-") {
-    throw UsageError(
-        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
-        "name a file");
-  }
   options.image = parsed.Value(Option::Image).value_or("");
-  if (parsed.Has(Option::Image) && options.image.empty()) {
-    throw UsageError("--image needs a file name");
-  }
   if (parsed.Has(Option::Whole)) options.whole = parsed.Choice<Charset>(Option::Whole);
-  if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
-    if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
-      throw UsageError("--type '" + *type + "' " + problem);
-    }
-    options.style.type = *type;
-  }
+  options.style.type = parsed.Value(Option::Type).value_or(options.style.type);
   options.style.attribute = parsed.Value(Option::Attribute).value_or("");
   options.bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
-  if (const std::string problem = glyphs::LayoutProblem(options.layout.scan, options.bitsPerPixel);
-      !problem.empty()) {
-    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, options.layout.scan)) +
-                     " cannot go with --bpp " + std::to_string(options.bitsPerPixel) + ": " +
-                     problem);
-  }
-  if (const std::optional<std::string>& baseline = parsed.Value(Option::Baseline)) {
-    options.baseline = WholeNumber(*baseline, 0, options.pixelSize);
-    if (!options.baseline) {
-      throw UsageError("--baseline '" + *baseline + "' is no number of rows from 0 to " +
-                       std::to_string(options.pixelSize) + " (--size)");
-    }
-  }
+  options.baseline = NumberOf(parsed, Option::Baseline);
   options.clip = parsed.Has(Option::Clip);
-  options.font.face = ParseFace(parsed.Value(Option::Face), Option::Face);
-  options.em = ParseEm(parsed, Option::Em, options.pixelSize);
-  options.narrowEm = ParseEm(parsed, Option::NarrowEm, options.pixelSize);
+  options.font.face = NumberOf(parsed, Option::Face);
+  options.em = NumberOf(parsed, Option::Em);
+  options.narrowEm = NumberOf(parsed, Option::NarrowEm);
   options.fit = parsed.Has(Option::Fit);
   if (const std::optional<std::string>& font = parsed.Value(Option::NarrowFont)) {
     options.narrowFont = ParseFontRequest(*font);
-    if (parsed.Has(Option::NarrowFace)) {
-      options.narrowFont->face = ParseFace(parsed.Value(Option::NarrowFace), Option::NarrowFace);
-    }
+    if (parsed.Has(Option::NarrowFace))
+      options.narrowFont->face = NumberOf(parsed, Option::NarrowFace);
   }
   const std::vector<std::string>& fonts = parsed.repeated[static_cast<std::size_t>(Option::Font)];
   for (std::size_t i = 1; i < fonts.size(); ++i) {
