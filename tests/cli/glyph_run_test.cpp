@@ -85,6 +85,7 @@ TEST(GlyphRun, InMemoryWithTheFontAsBytesEqualsTheCommandLinesFiles) {
     EXPECT_EQ(files.ImageBytes().value_or(""), fs::exists(image) ? Read(image) : "") << shown;
     EXPECT_EQ(files.PictureBytes().value_or(""), fs::exists(picture) ? Read(picture) : "") << shown;
   }
+  fs::remove_all(folder);
 }
 
 }  // namespace
