@@ -15,10 +15,11 @@
 #include <string>
 
 #include "cli/fault_report.h"
+#include "cli/file_input.h"
 #include "cli/output_sink.h"
-#include "cli/stream_converter.h"
-#include "cli/table_converter.h"
+#include "emit/stream_converter.h"
 #include "harness/typical_text.h"
+#include "table/table_run.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ void TableHeader(benchmark::State& state, bool literals) {
   options.table = true;
   Time(state, TenThousandEntries().table,
        [&options](std::istream& in, OutputSink& sink, FaultReport& faults) {
-         ConvertTable(options, {}, in, sink, faults);
+         RunTable(options, TableInputsOf({}, in), sink, faults);
        });
 }
 

@@ -9,49 +9,35 @@
 #include "cli/file_input.h"
 #include "cli/help.h"
 #include "cli/output_file.h"
-#include "cli/stream_converter.h"
-#include "cli/table_converter.h"
+#include "cli/output_sink.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
 #include "emit/header_writer.h"
+#include "emit/stream_converter.h"
+#include "table/table_run.h"
 #include "text/display_width.h"
 
 namespace gbkhex::cli {
 namespace {
 
-std::string ParseArrayName(std::string_view value) {
-  const std::string problem = ArrayNameProblem(value);
-  if (!problem.empty()) {
-    throw UsageError("array name '" + std::string(value) + "' " + problem);
-  }
-  return std::string(value);
-}
-
-// The value of --type or --attribute, which `problemOf` judges.
-std::string ParseDeclarationText(const ParsedArguments& parsed, Option option,
-                                 std::string (*problemOf)(std::string_view)) {
-  const std::optional<std::string>& value = parsed.Value(option);
-  if (!value) return {};
+// An option's value that `problemOf` finds a problem with: refused.
+void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
+               const std::string& shownAs) {
+  if (!value) return;
   if (const std::string problem = problemOf(*value); !problem.empty()) {
-    throw UsageError(OptionName(option) + " '" + *value + "' " + problem);
+    throw UsageError(shownAs + " '" + *value + "' " + problem);
   }
-  return *value;
 }
 
-std::vector<std::string> ParseIncludes(const ParsedArguments& parsed) {
-  const std::vector<std::string>& includes =
-      parsed.repeated[static_cast<std::size_t>(Option::Include)];
-  for (const std::string& include : includes) {
-    if (const std::string problem = IncludeProblem(include); !problem.empty()) {
-      throw UsageError(OptionName(Option::Include) + " '" + include + "' " + problem);
-    }
-  }
-  return includes;
+// The -o FILE that --source's file includes: absent for standard output.
+std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
+  const std::optional<std::string>& file = parsed.Value(Option::Output);
+  return file && *file != "-" ? file : std::nullopt;
 }
 
-// --source FILE.c, which includes the header of -o by the name it returns.
-std::string ParseSource(const std::string& source, const std::optional<std::string>& header,
-                        Output output) {
+// --source FILE.c, which includes the header of -o.
+void CheckSource(const std::string& source, const std::optional<std::string>& header,
+                 Output output) {
   const std::string option = OptionName(Option::Source);
   if (source.empty()) throw UsageError(option + " needs a file name");
   if (source == "-") {
@@ -72,7 +58,39 @@ std::string ParseSource(const std::string& source, const std::optional<std::stri
     throw UsageError("-o '" + *header + "' cannot be included from " + source + ": its name " +
                      problem);
   }
-  return name;
+}
+
+// The one check of the conversion's values and how they go together, in the
+// order that their messages come.
+void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
+  CheckText(parsed.Value(Option::Array), ArrayNameProblem, "array name");
+  const bool declares = output == Output::Array || output == Output::Table;
+  if (declares && parsed.Has(Option::Format) &&
+      parsed.Choice<Format>(Option::Format) == Format::Hexadecimal) {
+    throw UsageError(OptionName(parsed.Has(Option::Table) ? Option::Table : Option::Array) +
+                     " writes C constants or string literals; it cannot be combined with "
+                     "--format hex");
+  }
+  CheckText(parsed.Value(Option::Type), TypeProblem, OptionName(Option::Type));
+  CheckText(parsed.Value(Option::Attribute), AttributeProblem, OptionName(Option::Attribute));
+  for (const std::string& include : parsed.repeated[static_cast<std::size_t>(Option::Include)]) {
+    CheckText(include, IncludeProblem, OptionName(Option::Include));
+  }
+  if (parsed.Value(Option::Output) == "") {
+    throw UsageError(OptionName(Option::Output) + " needs a file name");
+  }
+  if (const std::optional<std::string>& source = parsed.Value(Option::Source)) {
+    CheckSource(*source, HeaderFileOf(parsed), output);
+  }
+  if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && parsed.Has(Option::Source)) {
+    throw UsageError(
+        "--source has nothing to define: with --whole and --image, the header holds "
+        "no array");
+  }
+  if (parsed.Has(Option::Whole) && !parsed.operands.empty()) {
+    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
+                     parsed.operands.front() + "'");
+  }
 }
 
 // One output file of a run, and the option that names it.
@@ -98,10 +116,10 @@ void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
 // Reads the inputs, and writes what the options choose; with a `taker`, the
 // characters go to it.
 void Convert(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             OutputSink* source, FaultReport& faults, CharacterTaker* taker = nullptr) {
+             OutputSink* source, FaultSink& faults, CharacterTaker* taker = nullptr) {
   if (invocation.options.table) {
-    return ConvertTable(invocation.options, invocation.inputs, standardInput, out, faults, taker,
-                        source);
+    return RunTable(invocation.options, TableInputsOf(invocation.inputs, standardInput), out,
+                    faults, taker, source);
   }
   StreamConverter converter(invocation.options, out, faults, taker, source);
   ForEachInput(
@@ -147,10 +165,13 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
       return Decode(invocation, standardInput, out, faults);
     case Output::Glyphs:
 #ifdef GBKHEX_CLI_GLYPHS
-      WriteGlyphs(invocation.glyphs, invocation.options.charset, out, source, files, faults,
-                  [&](CharacterTaker& taker) {
-                    Convert(invocation, standardInput, out, nullptr, faults, &taker);
-                  });
+    {
+      GlyphOutputFiles glyphFiles(files);
+      glyphs::RunGlyphs(invocation.glyphs, invocation.options.charset, out, source, glyphFiles,
+                        faults, [&](CharacterTaker& taker, FaultSink& counted) {
+                          Convert(invocation, standardInput, out, nullptr, counted, &taker);
+                        });
+    }
 #endif
       return;
     case Output::Bytes:
@@ -228,41 +249,23 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
   ConvertOptions& options = invocation.options;
   OutputChoice& choice = options.choice;
   choice.output = OutputOf(parsed);
-  if (const auto& name = parsed.Value(Option::Array)) choice.name = ParseArrayName(*name);
+  CheckConvertOptions(parsed, choice.output);
+  choice.name = parsed.Value(Option::Array).value_or(choice.name);
   options.table = parsed.Has(Option::Table);
   const Format format = parsed.Choice<Format>(Option::Format);
-  const bool declares = choice.output == Output::Array || choice.output == Output::Table;
-  if (declares && parsed.Has(Option::Format) && format == Format::Hexadecimal) {
-    throw UsageError(OptionName(options.table ? Option::Table : Option::Array) +
-                     " writes C constants or string literals; it cannot be combined with "
-                     "--format hex");
-  }
   choice.format = format == Format::C ? OutputFormat::C : OutputFormat::Hexadecimal;
   choice.style.form = format == Format::String ? ValueForm::Literal : ValueForm::Constants;
-  choice.style.type = ParseDeclarationText(parsed, Option::Type, TypeProblem);
-  choice.style.attribute = ParseDeclarationText(parsed, Option::Attribute, AttributeProblem);
-  choice.style.includes = ParseIncludes(parsed);
+  choice.style.type = parsed.Value(Option::Type).value_or("");
+  choice.style.attribute = parsed.Value(Option::Attribute).value_or("");
+  choice.style.includes = parsed.repeated[static_cast<std::size_t>(Option::Include)];
   choice.nul = parsed.Has(Option::Nul);
-  if (const auto& file = parsed.Value(Option::Output)) {
-    if (file->empty()) throw UsageError(OptionName(Option::Output) + " needs a file name");
-    if (*file != "-") invocation.outputFile = *file;
-  }
-  if (const auto& source = parsed.Value(Option::Source)) {
-    choice.headerName = ParseSource(*source, invocation.outputFile, choice.output);
-    invocation.sourceFile = *source;
-  }
+  invocation.outputFile = HeaderFileOf(parsed);
+  invocation.sourceFile = parsed.Value(Option::Source);
+  if (invocation.sourceFile)
+    choice.headerName = IncludedName(*invocation.outputFile, *invocation.sourceFile);
   options.charset = parsed.Choice<Charset>(Option::Charset);
   options.from = parsed.Choice<InputText>(Option::From);
   options.lossy = parsed.Has(Option::Lossy);
-  if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && invocation.sourceFile) {
-    throw UsageError(
-        "--source has nothing to define: with --whole and --image, the header holds "
-        "no array");
-  }
-  if (parsed.Has(Option::Whole) && !invocation.inputs.empty()) {
-    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
-                     invocation.inputs.front() + "'");
-  }
   if (choice.output == Output::Glyphs && invocation.action == Action::Write) {
 #ifdef GBKHEX_CLI_GLYPHS
     invocation.glyphs = ParseGlyphOptions(parsed);

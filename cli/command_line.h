@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/convert_options.h"
+#include "emit/convert_options.h"
 #include "cli/glyph_command.h"
 #include "cli/options.h"
 #include "emit/c_names.h"
@@ -33,7 +33,7 @@ enum class Action { Write, Help, Version };
 struct Invocation {
   Action action = Action::Write;
   ConvertOptions options;
-  GlyphOptions glyphs;  // of Output::Glyphs
+  glyphs::GlyphRunOptions glyphs;  // of Output::Glyphs
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
   // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.

@@ -9,9 +9,11 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/fault_report.h"
+#include "table/table_run.h"
 #include "text/input_reader.h"
 
 namespace gbkhex::cli {
@@ -85,6 +87,16 @@ void ForEachInput(const std::vector<std::string>& inputs, std::istream& standard
     std::istream stream(&buffer);
     use(stream, input);
   }
+}
+
+// The inputs of a table run, read as ForEachInput reads them.
+inline TableInputs TableInputsOf(std::vector<std::string> inputs, std::istream& standardInput) {
+  return [inputs = std::move(inputs), &standardInput](TableReader& reader) {
+    ForEachInput(
+        inputs, standardInput,
+        [&reader](std::istream& in, std::string_view name) { reader.Read(in, name); },
+        [&reader](const Fault& fault) { reader.Refuse(fault); });
+  };
 }
 
 }  // namespace gbkhex::cli

@@ -5,17 +5,12 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
 #include "cli/output_file.h"
 #include "emit/c_names.h"
-#include "emit/glyph_header.h"
 #include "glyphs/font.h"
-#include "glyphs/glyph_output.h"
-#include "glyphs/glyph_set.h"
-#include "glyphs/preview.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -41,16 +36,6 @@ std::optional<int> WholeNumber(const std::string& value, int low, int high) {
   return number;
 }
 
-int ParsePixelSize(const std::string& value) {
-  const std::optional<int> size = WholeNumber(value, glyphs::kMinPixelSize, glyphs::kMaxPixelSize);
-  if (!size) {
-    throw UsageError("--size '" + value + "' is no pixel size from " +
-                     std::to_string(glyphs::kMinPixelSize) + " to " +
-                     std::to_string(glyphs::kMaxPixelSize));
-  }
-  return *size;
-}
-
 bool EndsInFontExtension(const std::string& font) {
   const std::string lowered = Lowered(font);
   return std::ranges::any_of(kFontExtensions, [&lowered](std::string_view extension) {
@@ -71,17 +56,10 @@ bool NamesAFile(const std::string& font) {
                                  error);
 }
 
-glyphs::FontSource OpenedSource(const FontRequest& request) {
-  glyphs::FontSource source =
-      request.family.empty() ? request.font : glyphs::FindInstalledFont(request.family);
-  if (request.face) source.faceIndex = *request.face;
-  return source;
-}
-
 // A --font or --narrow-font: a file or an installed family, with the face
 // that a # and its number after it name.
-FontRequest ParseFontRequest(const std::string& value) {
-  FontRequest request;
+glyphs::FontRequest ParseFontRequest(const std::string& value) {
+  glyphs::FontRequest request;
   std::string font = value;
   if (const std::size_t hash = value.rfind('#'); hash != std::string::npos && hash > 0) {
     if (const std::optional<int> face =
@@ -99,96 +77,106 @@ FontRequest ParseFontRequest(const std::string& value) {
   return request;
 }
 
-std::optional<int> ParseFace(const std::optional<std::string>& face, Option option) {
-  if (!face) return std::nullopt;
-  const std::optional<int> number = WholeNumber(*face, 0, std::numeric_limits<int>::max());
-  if (!number) throw UsageError(OptionName(option) + " '" + *face + "' is no face number from 0");
-  return number;
-}
+constexpr int kAnyNumber = std::numeric_limits<int>::max();
 
-std::optional<int> ParseEm(const ParsedArguments& parsed, Option option, int pixelSize) {
+// An option's value that is no whole number from `low` to `high`: refused,
+// the message saying what the option takes (`takes`).
+void CheckNumber(const ParsedArguments& parsed, Option option, int low, int high,
+                 const std::string& takes) {
   const std::optional<std::string>& value = parsed.Value(option);
-  if (!value) return std::nullopt;
-  const std::optional<int> em = WholeNumber(*value, glyphs::kMinPixelSize, pixelSize);
-  if (!em) {
-    throw UsageError(OptionName(option) + " '" + *value + "' is no em in whole pixels from 1 to " +
-                     std::to_string(pixelSize) + " (--size)");
+  if (value && !WholeNumber(*value, low, high)) {
+    throw UsageError(OptionName(option) + " '" + *value + "' is no " + takes);
   }
-  return em;
 }
 
-// A picture or an image that could not be written.
-Fault OutputFault(const std::string& input, const std::string& what) {
-  return Fault{.kind = FaultKind::Output, .input = input, .what = what};
+// A value that CheckGlyphOptions has let through.
+std::optional<int> NumberOf(const ParsedArguments& parsed, Option option) {
+  const std::optional<std::string>& value = parsed.Value(option);
+  return value ? WholeNumber(*value, std::numeric_limits<int>::min(), kAnyNumber) : std::nullopt;
 }
 
-}  // namespace
+int PixelSizeOf(const ParsedArguments& parsed) {
+  return NumberOf(parsed, Option::Size).value_or(glyphs::kDefaultPixelSize);
+}
 
-GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
-  GlyphOptions options;
-  options.name = parsed.Value(Option::Glyphs).value_or("");
-  if (const std::string problem = ArrayNameProblem(options.name); !problem.empty()) {
-    throw UsageError("glyph table name '" + options.name + "' " + problem);
+// The one check of the glyph options' values, their ranges and how they go
+// together, in the order that their messages come.
+void CheckGlyphOptions(const ParsedArguments& parsed) {
+  const std::string name = parsed.Value(Option::Glyphs).value_or("");
+  if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
+    throw UsageError("glyph table name '" + name + "' " + problem);
   }
-  const std::optional<std::string>& size = parsed.Value(Option::Size);
-  options.pixelSize = size ? ParsePixelSize(*size) : glyphs::kDefaultPixelSize;
-  options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
-  options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
-  options.layout.invert = parsed.Has(Option::Invert);
-  options.preview = parsed.Value(Option::Preview).value_or("");
-  if (options.preview == "-") {
+  const std::string minSize = std::to_string(glyphs::kMinPixelSize);
+  CheckNumber(parsed, Option::Size, glyphs::kMinPixelSize, glyphs::kMaxPixelSize,
+              "pixel size from " + minSize + " to " + std::to_string(glyphs::kMaxPixelSize));
+  if (parsed.Value(Option::Preview) == "-") {
     throw UsageError(
         "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
         "name a file");
   }
-  options.image = parsed.Value(Option::Image).value_or("");
-  if (parsed.Has(Option::Image) && options.image.empty()) {
-    throw UsageError("--image needs a file name");
-  }
-  if (parsed.Has(Option::Whole)) options.whole = parsed.Choice<Charset>(Option::Whole);
+  if (parsed.Value(Option::Image) == "") throw UsageError("--image needs a file name");
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
     if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
       throw UsageError("--type '" + *type + "' " + problem);
     }
-    options.style.type = *type;
   }
+  const glyphs::Scan scan = parsed.Choice<glyphs::Scan>(Option::Scan);
+  const int bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
+  if (const std::string problem = glyphs::LayoutProblem(scan, bitsPerPixel); !problem.empty()) {
+    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, scan)) +
+                     " cannot go with --bpp " + std::to_string(bitsPerPixel) + ": " + problem);
+  }
+  const int size = PixelSizeOf(parsed);
+  const std::string toSize = std::to_string(size) + " (--size)";
+  CheckNumber(parsed, Option::Baseline, 0, size, "number of rows from 0 to " + toSize);
+  CheckNumber(parsed, Option::Face, 0, kAnyNumber, "face number from 0");
+  for (const Option em : {Option::Em, Option::NarrowEm}) {
+    CheckNumber(parsed, em, glyphs::kMinPixelSize, size,
+                "em in whole pixels from " + minSize + " to " + toSize);
+  }
+  if (parsed.Has(Option::NarrowFont)) {
+    CheckNumber(parsed, Option::NarrowFace, 0, kAnyNumber, "face number from 0");
+  }
+}
+
+}  // namespace
+
+glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
+  CheckGlyphOptions(parsed);
+  glyphs::GlyphRunOptions options;
+  options.name = parsed.Value(Option::Glyphs).value_or("");
+  options.pixelSize = PixelSizeOf(parsed);
+  options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
+  options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
+  options.layout.invert = parsed.Has(Option::Invert);
+  options.preview = parsed.Value(Option::Preview).value_or("");
+  options.image = parsed.Value(Option::Image).value_or("");
+  if (parsed.Has(Option::Whole)) options.whole = parsed.Choice<Charset>(Option::Whole);
+  options.style.type = parsed.Value(Option::Type).value_or(options.style.type);
   options.style.attribute = parsed.Value(Option::Attribute).value_or("");
   options.bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
-  if (const std::string problem = glyphs::LayoutProblem(options.layout.scan, options.bitsPerPixel);
-      !problem.empty()) {
-    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, options.layout.scan)) +
-                     " cannot go with --bpp " + std::to_string(options.bitsPerPixel) + ": " +
-                     problem);
-  }
-  if (const std::optional<std::string>& baseline = parsed.Value(Option::Baseline)) {
-    options.baseline = WholeNumber(*baseline, 0, options.pixelSize);
-    if (!options.baseline) {
-      throw UsageError("--baseline '" + *baseline + "' is no number of rows from 0 to " +
-                       std::to_string(options.pixelSize) + " (--size)");
-    }
-  }
+  options.baseline = NumberOf(parsed, Option::Baseline);
   options.clip = parsed.Has(Option::Clip);
-  options.face = ParseFace(parsed.Value(Option::Face), Option::Face);
-  options.em = ParseEm(parsed, Option::Em, options.pixelSize);
-  options.narrowEm = ParseEm(parsed, Option::NarrowEm, options.pixelSize);
+  options.font.face = NumberOf(parsed, Option::Face);
+  options.em = NumberOf(parsed, Option::Em);
+  options.narrowEm = NumberOf(parsed, Option::NarrowEm);
   options.fit = parsed.Has(Option::Fit);
   if (const std::optional<std::string>& font = parsed.Value(Option::NarrowFont)) {
     options.narrowFont = ParseFontRequest(*font);
-    if (parsed.Has(Option::NarrowFace)) {
-      options.narrowFont->face = ParseFace(parsed.Value(Option::NarrowFace), Option::NarrowFace);
-    }
+    if (parsed.Has(Option::NarrowFace))
+      options.narrowFont->face = NumberOf(parsed, Option::NarrowFace);
   }
   const std::vector<std::string>& fonts = parsed.repeated[static_cast<std::size_t>(Option::Font)];
   for (std::size_t i = 1; i < fonts.size(); ++i) {
     options.laterFonts.push_back(ParseFontRequest(fonts[i]));
   }
   if (!fonts.empty()) {
-    FontRequest first = ParseFontRequest(fonts.front());
-    options.font = std::move(first.font);
-    options.family = std::move(first.family);
-    if (!options.face) options.face = first.face;
+    glyphs::FontRequest first = ParseFontRequest(fonts.front());
+    if (!options.font.face) options.font.face = first.face;
+    options.font.font = std::move(first.font);
+    options.font.family = std::move(first.family);
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
-    options.font = std::move(*found);
+    options.font.font = std::move(*found);
   } else {
     std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
     throw UsageError(what.append("looked in ").append(glyphs::DefaultFontLocation()));
@@ -196,154 +184,20 @@ GlyphOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   return options;
 }
 
-namespace {
-
-GlyphHeaderSettings HeaderSettings(const GlyphOptions& options, const glyphs::CellFonts& fonts) {
-  GlyphHeaderSettings settings;
-  settings.name = options.name;
-  settings.style = options.style;
-  settings.layout = glyphs::LayoutText(options.layout, options.bitsPerPixel);
-  settings.headerName = options.headerName;
-  settings.bitmapsInImage = !options.image.empty();
-  glyphs::DescribeFaces(fonts, options.narrowFont.has_value(), settings);
-  return settings;
-}
-
-glyphs::FacePlan Plan(const GlyphOptions& options) {
-  glyphs::FacePlan plan;
-  plan.fonts.push_back(OpenedSource(FontRequest{options.font, options.family, options.face}));
-  for (const FontRequest& later : options.laterFonts) plan.fonts.push_back(OpenedSource(later));
-  if (options.narrowFont) plan.narrowFont = OpenedSource(*options.narrowFont);
-  plan.options = {.pixelSize = options.pixelSize,
-                  .bitsPerPixel = options.bitsPerPixel,
-                  .moveIntoCell = true,
-                  .baseline = options.baseline};
-  plan.em = options.em;
-  plan.narrowEm = options.narrowEm;
-  plan.fit = options.fit;
-  return plan;
-}
-
-// The faces opened, with --whole fitted to the charset's characters; else
-// at the largest ems that open, for a text's fit to draw first.
-std::optional<glyphs::OpenedFonts> OpenedFontsOf(const glyphs::FacePlan& plan,
-                                                 std::optional<Charset> whole,
-                                                 FaultReport& faults) {
+std::ostream& GlyphOutputFiles::Image(const std::string& name) {
   try {
-    if (!whole) return glyphs::OpenFonts(plan, {}, {});
-    return glyphs::OpenFonts(plan, glyphs::CharsetCharacters(*whole, glyphs::Cell::Wide),
-                             glyphs::CharsetCharacters(*whole, glyphs::Cell::Narrow));
-  } catch (const glyphs::FontError& error) {
-    faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-    return std::nullopt;
-  }
-}
-
-}  // namespace
-
-void WriteGlyphs(const GlyphOptions& options, Charset charset, OutputSink& out, OutputSink* source,
-                 PictureAndImage& files, FaultReport& faults,
-                 const std::function<void(CharacterTaker&)>& takeInputs) {
-  glyphs::FacePlan plan;
-  try {
-    plan = Plan(options);
-  } catch (const glyphs::FontError& error) {
-    faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-    return;
-  }
-  std::optional<glyphs::OpenedFonts> opened = OpenedFontsOf(plan, options.whole, faults);
-  if (!opened) return;
-  if (options.whole) {
-    glyphs::ReportFit(*opened, faults);
-    glyphs::CellJudge judge(opened->fonts, options.clip);
-    return WriteWholeFont(options, judge, HeaderSettings(options, opened->fonts), out, source,
-                          files, faults);
-  }
-
-  // A text's glyphs are fitted once the text is read: drawn first at the
-  // largest em that opens, then again at the ems that the fit finds.
-  const bool fitText = options.fit;
-  std::optional<glyphs::CellJudge> judge(std::in_place, opened->fonts, options.clip, fitText);
-  glyphs::TextGlyphs set(*judge, charset);
-  takeInputs(set);
-  if (faults.Errors() != 0) return;
-  if (fitText) {
-    try {
-      opened.emplace(glyphs::OpenFonts(plan, set.Characters(glyphs::Cell::Wide),
-                                       set.Characters(glyphs::Cell::Narrow)));
-    } catch (const glyphs::FontError& error) {
-      faults.Add(Fault{.kind = FaultKind::Open, .what = error.what()});
-      return;
-    }
-    glyphs::ReportFit(*opened, faults);
-    judge.emplace(opened->fonts, options.clip);
-    set.Redraw(*judge, faults);
-    if (faults.Errors() != 0) return;
-  }
-  const GlyphHeaderSettings settings = HeaderSettings(options, opened->fonts);
-  const glyphs::Font& font = opened->fonts.wide.First();
-  const glyphs::TextGlyphs::Tables tables = set.Sorted();
-
-  // The picture and the image are made before the header is written; the run
-  // puts them in place with it.
-  try {
-    if (!options.preview.empty()) {
-      files.picture.emplace(options.preview);
-      glyphs::WriteTextGlyphsPreview(tables, !options.image.empty(), files.picture->Stream());
-    }
-    if (!options.image.empty()) {
-      files.image.emplace(options.image);
-      glyphs::WriteTextGlyphsImage(tables, options.layout, files.image->Stream());
-    }
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
+    return files_.image.emplace(name).Stream();
   } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-    return;
+    throw glyphs::GlyphFileError(error.what());
   }
-
-  glyphs::WriteTextGlyphsHeader(settings, tables, font, options.layout, out, source);
-  out.Flush();
-  if (source != nullptr) source->Flush();
-  if (judge->Clipped().glyphs != 0) faults.Add(glyphs::ClipWarning(judge->Clipped()));
-  if (judge->Moved() != 0) faults.Add(glyphs::MovedNote(judge->Moved(), options.image.empty()));
 }
 
-void WriteWholeFont(const GlyphOptions& options, glyphs::CellJudge& judge,
-                    const GlyphHeaderSettings& settings, OutputSink& out, OutputSink* source,
-                    PictureAndImage& files, FaultReport& faults) {
-  const glyphs::Font& font = judge.fonts().wide.First();
-  const FontImageGeometry geometry =
-      glyphs::WholeImageGeometry(*options.whole, font, options.layout);
-  FontImageHeader header(settings, geometry, options.image.empty(), out, source);
-  std::optional<glyphs::WholeFontWriter> writer;
+std::ostream& GlyphOutputFiles::Picture(const std::string& name) {
   try {
-    if (!options.image.empty()) files.image.emplace(options.image);
-    if (!options.preview.empty()) files.picture.emplace(options.preview);
-    writer.emplace(header, geometry, font.PixelSize(),
-                   files.image ? &files.image->Stream() : nullptr,
-                   files.picture ? &files.picture->Stream() : nullptr);
+    return files_.picture.emplace(name).Stream();
   } catch (const OutputFileError& error) {
-    faults.Add(OutputFault("", error.what()));
-    return;
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
+    throw glyphs::GlyphFileError(error.what());
   }
-
-  header.Begin();
-  glyphs::CharsetCells cells(judge, *options.whole, options.layout);
-  try {
-    cells.Draw(*writer, faults);
-  } catch (const glyphs::PreviewError& error) {
-    faults.Add(OutputFault(options.preview, error.what()));
-    return;
-  }
-  header.End();
-  out.Flush();
-  if (source != nullptr) source->Flush();
-  cells.Report(faults);
 }
 
 }  // namespace gbkhex::cli

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/convert_options.h"
+#include "emit/convert_options.h"
 #include "convert/charset.h"
 #include "convert/choice_word.h"
 #include "convert/glyph_layout_words.h"

@@ -37,7 +37,7 @@ class OutputSink final : public TextSink, public ReplaceableOutput {
   void Gathered() override;
   bool HoldsAll() const noexcept override { return holding_ && !file_; }
 
-  void Flush();
+  void Flush() override;
 
   // On a terminal, a line break after output that does not end with one;
   // then flushes, so that what follows on the terminal comes after it.

@@ -19,6 +19,9 @@ class TextSink {
   // Whether all that is written stays in Gathering() until the sink is done,
   // so that a writer may go back over it (to fill in what it learns last).
   virtual bool HoldsAll() const noexcept { return false; }
+  // Hands on what is gathered, where a sink holds text back: once a writer
+  // is done, before the messages that follow its output.
+  virtual void Flush() {}
 
  protected:
   ~TextSink() = default;

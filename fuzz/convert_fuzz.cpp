@@ -11,9 +11,10 @@
 #include <string>
 
 #include "cli/fault_report.h"
+#include "cli/file_input.h"
 #include "cli/output_sink.h"
-#include "cli/stream_converter.h"
-#include "cli/table_converter.h"
+#include "emit/stream_converter.h"
+#include "table/table_run.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ struct Result {
   std::string err;
 };
 
-Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
+Result Convert(const std::string& input, gbkhex::ConvertOptions options) {
+  using namespace gbkhex;
   using namespace gbkhex::cli;
   std::ostringstream out;
   std::ostringstream err;
@@ -30,7 +32,7 @@ Result Convert(const std::string& input, gbkhex::cli::ConvertOptions options) {
   FaultReport faults(err);
   std::istringstream in(input);
   if (options.table) {
-    ConvertTable(options, {}, in, sink, faults);
+    RunTable(options, TableInputsOf({}, in), sink, faults);
   } else {
     StreamConverter converter(options, sink, faults);
     converter.Convert(in, "fuzz");
@@ -49,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // size and whether the input is a string table.
   const std::uint8_t choice = data[0];
   std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-  cli::ConvertOptions options;
+  ConvertOptions options;
   options.choice.format = (choice & 1) != 0 ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.charset = (choice & 2) != 0 ? Charset::Gb2312 : Charset::Gbk;
   options.table = (choice & 0x80) != 0;
@@ -59,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   switch (choice >> 2 & 3) {
     case 1:
-      options.from = cli::InputText::CodePage936;
+      options.from = InputText::CodePage936;
       break;
     case 2:
       input.insert(0, "\xFF\xFE");

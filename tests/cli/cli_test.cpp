@@ -16,11 +16,12 @@
 
 #include "cli/command_line.h"
 #include "cli/file_input.h"
-#include "cli/stream_converter.h"
+#include "cli/output_sink.h"
 #include "convert/code_format.h"
 #include "convert/gbk_codec.h"
 #include "convert/unicode.h"
 #include "emit/dump_decoder.h"
+#include "emit/stream_converter.h"
 #include "text/input_decoder.h"
 
 namespace gbkhex::cli {

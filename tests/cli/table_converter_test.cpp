@@ -1,4 +1,4 @@
-#include "cli/table_converter.h"
+#include "table/table_run.h"
 
 #include <gtest/gtest.h>
 

@@ -5,14 +5,14 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/convert_options.h"
-#include "cli/fault_report.h"
-#include "cli/output_sink.h"
+#include "emit/convert_options.h"
 #include "emit/text_output.h"
+#include "emit/text_sink.h"
+#include "text/fault.h"
 #include "text/input_reader.h"
 #include "text/text_check.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // Converts inputs to the output that the options ask for (the code page 936
 // bytes of FormatNameToMac, literals, an array, the character list), one chunk
@@ -26,8 +26,8 @@ class StreamConverter final : TextReceiver {
  public:
   // With a `taker`, the characters that pass the checks go to it (the glyphs
   // of --glyphs); with a `source`, the array is defined there (--source).
-  StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
-                  CharacterTaker* taker = nullptr, OutputSink* source = nullptr);
+  StreamConverter(ConvertOptions options, TextSink& out, FaultSink& faults,
+                  CharacterTaker* taker = nullptr, TextSink* source = nullptr);
 
   // Converts the whole of `in`, named `name` in faults.
   void Convert(std::istream& in, std::string_view name) { reader_.ReadText(in, name, *this); }
@@ -48,12 +48,12 @@ class StreamConverter final : TextReceiver {
   void Text(std::u16string_view units) override { output_->Write(units); }
 
   ConvertOptions options_;
-  OutputSink& out_;
-  FaultReport& faults_;
+  TextSink& out_;
+  FaultSink& faults_;
   TextCheck check_;
   InputReader reader_;
   std::unique_ptr<TextOutput> output_;
-  OutputSink* source_;
+  TextSink* source_;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,11 +1,11 @@
-#include "cli/stream_converter.h"
+#include "emit/stream_converter.h"
 
 #include <utility>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
-StreamConverter::StreamConverter(ConvertOptions options, OutputSink& out, FaultReport& faults,
-                                 CharacterTaker* taker, OutputSink* source)
+StreamConverter::StreamConverter(ConvertOptions options, TextSink& out, FaultSink& faults,
+                                 CharacterTaker* taker, TextSink* source)
     : options_(std::move(options)),
       out_(out),
       faults_(faults),
@@ -22,4 +22,4 @@ void StreamConverter::Finish() {
   if (source_ != nullptr) source_->Flush();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -7,7 +7,7 @@
 #include "emit/output_choice.h"
 #include "text/input_reader.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // What the inputs are written in.
 enum class InputText {
@@ -34,4 +34,4 @@ struct ConvertOptions {
   std::size_t chunkSize = kDefaultChunkSize;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,13 +1,12 @@
-#include "cli/table_converter.h"
+#include "table/table_run.h"
 
 #include <optional>
 
-#include "cli/file_input.h"
 #include "emit/text_output.h"
 #include "table/table_output.h"
 #include "table/table_reader.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 namespace {
 
 // What the include guard depends on besides the tables: every option that
@@ -39,9 +38,8 @@ TableReading ReadingOf(const ConvertOptions& options) {
 
 }  // namespace
 
-void ConvertTable(const ConvertOptions& options, const std::vector<std::string>& inputs,
-                  std::istream& standardInput, OutputSink& out, FaultReport& faults,
-                  CharacterTaker* taker, OutputSink* source) {
+void RunTable(const ConvertOptions& options, const TableInputs& inputs, TextSink& out,
+              FaultSink& faults, CharacterTaker* taker, TextSink* source) {
   std::optional<TableHeader> header;
   std::optional<TableTexts> texts;
   TableEntries* entries = nullptr;
@@ -53,10 +51,7 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
     entries = &texts.emplace(MakeTextOutput(options.choice, options.charset, out), faults);
   }
   TableReader reader(ReadingOf(options), *entries, faults, taker);
-  ForEachInput(
-      inputs, standardInput,
-      [&reader](std::istream& in, std::string_view name) { reader.Read(in, name); },
-      [&reader](const Fault& fault) { reader.Refuse(fault); });
+  inputs(reader);
   if (!reader.Failed()) {
     if (header) header->Finish(reader.Guard());
     if (texts) texts->Finish();
@@ -66,4 +61,4 @@ void ConvertTable(const ConvertOptions& options, const std::vector<std::string>&
   if (source != nullptr) source->Flush();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex
