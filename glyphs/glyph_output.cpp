@@ -1,6 +1,7 @@
 #include "glyphs/glyph_output.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "convert/code_space.h"
@@ -170,9 +171,9 @@ bool IsCollection(const std::string& font) {
   std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   });
-  return std::ranges::any_of(kCollectionExtensions, [&lowered](std::string_view extension) {
-    return lowered.ends_with(extension);
-  });
+  return std::any_of(
+      std::begin(kCollectionExtensions), std::end(kCollectionExtensions),
+      [&lowered](std::string_view extension) { return lowered.ends_with(extension); });
 }
 
 void DescribeFaces(const CellFonts& fonts, bool narrowFont, GlyphHeaderSettings& settings) {

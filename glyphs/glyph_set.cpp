@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "convert/code_format.h"
-#include "convert/gbk_codec.h"
 #include "convert/code_space.h"
+#include "convert/gbk_codec.h"
 #include "text/characters.h"
 
 namespace gbkhex::glyphs {
@@ -227,7 +227,7 @@ std::string CellJudge::AllFontsText() const {
   std::vector<const Font*> faces;
   for (const FontChain* chain : {&fonts_.wide, &fonts_.narrow}) {
     for (const Font& font : chain->Fonts()) {
-      if (std::ranges::none_of(faces, [&](const Font* face) {
+      if (std::none_of(faces.begin(), faces.end(), [&](const Font* face) {
             return face->Name() == font.Name() && face->FaceIndex() == font.FaceIndex();
           })) {
         faces.push_back(&font);
