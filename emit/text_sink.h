@@ -27,4 +27,17 @@ class TextSink {
   ~TextSink() = default;
 };
 
+// All of a writer's text in one string: for tests, and for a front end that
+// shows or offers the output whole.
+class StringSink final : public TextSink {
+ public:
+  void Write(std::string_view text) override { text_.append(text); }
+  std::string& Gathering() noexcept override { return text_; }
+  void Gathered() override {}
+  const std::string& Text() const noexcept { return text_; }
+
+ private:
+  std::string text_;
+};
+
 }  // namespace gbkhex

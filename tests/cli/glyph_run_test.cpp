@@ -22,14 +22,6 @@ std::string Read(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class StringSink final : public TextSink {
- public:
-  void Write(std::string_view text) override { text_.append(text); }
-  std::string& Gathering() noexcept override { return text_; }
-  void Gathered() override {}
-  std::string text_;
-};
-
 class Faults final : public FaultSink {
  public:
   void Add(const Fault& fault) override { lines += fault.what + "\n"; }
@@ -80,8 +72,8 @@ TEST(GlyphRun, InMemoryWithTheFontAsBytesEqualsTheCommandLinesFiles) {
                       });
     const std::string shown = std::string(args[4]);
     ASSERT_NE(Read(header), "") << shown;
-    EXPECT_EQ(headerText.text_, Read(header)) << shown << faults.lines;
-    EXPECT_EQ(sourceText.text_, invocation.sourceFile ? Read(source) : "") << shown;
+    EXPECT_EQ(headerText.Text(), Read(header)) << shown << faults.lines;
+    EXPECT_EQ(sourceText.Text(), invocation.sourceFile ? Read(source) : "") << shown;
     EXPECT_EQ(files.ImageBytes().value_or(""), fs::exists(image) ? Read(image) : "") << shown;
     EXPECT_EQ(files.PictureBytes().value_or(""), fs::exists(picture) ? Read(picture) : "") << shown;
   }

@@ -15,15 +15,6 @@
 namespace gbkhex {
 namespace {
 
-class StringSink final : public TextSink {
- public:
-  void Write(std::string_view text) override { text_.append(text); }
-  std::string& Gathering() noexcept override { return text_; }
-  void Gathered() override {}
-
-  std::string text_;
-};
-
 // What is wrong with a whole output comes back from Finish, for the caller to
 // report: an array without a byte, a literal longer than C99 promises.
 TEST(TextOutput, ReturnsTheProblemsOfTheWholeAsValues) {
@@ -71,7 +62,7 @@ TEST(HeaderWriter, TheSingleArrayHeaderIsWhatArrayWrites) {
     CodeWriter constants(OutputFormat::C);
     constants.AppendBytes(bytes, got);
     got += SingleHeaderClosing("text", {}, bytes.size(), constants.LineIsOpen());
-    EXPECT_EQ(got, want.text_);
+    EXPECT_EQ(got, want.Text());
   }
   // A literal, its type and attribute, and <stdint.h> for the type.
   const DeclarationStyle style{ValueForm::Literal, "const uint8_t", "PROGMEM"};
