@@ -109,7 +109,13 @@ OpenedFonts OpenFonts(const FacePlan& plan, std::span<const char16_t> wide,
                  characters, cell);
   };
   EmFit wideFit = opened(plan.fonts, plan.em, wide, Cell::Wide);
-  EmFit narrowFit = opened(narrowSources, plan.narrowEm, narrow, Cell::Narrow);
+  // Without a narrow font the narrow cells draw from the wide cells' faces:
+  // at the same em, opened once.
+  const bool sameFaces = !plan.narrowFont && (plan.narrowEm || !plan.fit) &&
+                         plan.narrowEm.value_or(size) == wideFit.em;
+  EmFit narrowFit =
+      sameFaces ? EmFit{.em = wideFit.em, .setters = {}, .fonts = wideFit.fonts.SharingFaces()}
+                : opened(narrowSources, plan.narrowEm, narrow, Cell::Narrow);
   return OpenedFonts{
       .fonts = CellFonts{.wide = std::move(wideFit.fonts), .narrow = std::move(narrowFit.fonts)},
       .wideSetters = std::move(wideFit.setters),

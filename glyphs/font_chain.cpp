@@ -5,8 +5,9 @@
 
 namespace gbkhex::glyphs {
 
-FontChain::FontChain(std::vector<Font> fonts) : fonts_(std::move(fonts)) {
-  if (fonts_.empty()) throw std::invalid_argument("a chain of fonts needs one font at least");
+FontChain::FontChain(std::vector<Font> fonts)
+    : fonts_(std::make_shared<std::vector<Font>>(std::move(fonts))) {
+  if (fonts_->empty()) throw std::invalid_argument("a chain of fonts needs one font at least");
 }
 
 std::optional<FontChain::Drawn> FontChain::Draw(char16_t character, Cell cell) {
@@ -15,8 +16,8 @@ std::optional<FontChain::Drawn> FontChain::Draw(char16_t character, Cell cell) {
     kept_.erase(kept);
     return drawn;
   }
-  for (std::size_t face = 0; face < fonts_.size(); ++face) {
-    if (std::optional<DrawnGlyph> drawn = fonts_[face].Draw(character, cell)) {
+  for (std::size_t face = 0; face < fonts_->size(); ++face) {
+    if (std::optional<DrawnGlyph> drawn = (*fonts_)[face].Draw(character, cell)) {
       return Drawn{.drawn = std::move(*drawn), .face = face};
     }
   }
@@ -28,7 +29,7 @@ void FontChain::Keep(char16_t character, Drawn drawn) {
 }
 
 std::optional<EmShare> FontChain::OutlineShare(char16_t character) {
-  for (Font& font : fonts_) {
+  for (Font& font : *fonts_) {
     if (std::optional<EmShare> share = font.OutlineShare(character)) return share;
   }
   return std::nullopt;

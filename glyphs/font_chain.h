@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 #include <unordered_map>
@@ -18,6 +19,9 @@ class FontChain {
   // `fonts` must hold at least one.
   explicit FontChain(std::vector<Font> fonts);
 
+  // A chain drawing from these same faces, opened once, with nothing kept.
+  FontChain SharingFaces() const { return FontChain(fonts_); }
+
   struct Drawn {
     DrawnGlyph drawn;
     std::size_t face = 0;  // which of Fonts() drew it
@@ -34,11 +38,13 @@ class FontChain {
   // The outline box of the glyph of the first face that has one (Font::OutlineShare).
   std::optional<EmShare> OutlineShare(char16_t character);
 
-  std::span<const Font> Fonts() const noexcept { return fonts_; }
-  const Font& First() const noexcept { return fonts_.front(); }
+  std::span<const Font> Fonts() const noexcept { return *fonts_; }
+  const Font& First() const noexcept { return fonts_->front(); }
 
  private:
-  std::vector<Font> fonts_;
+  explicit FontChain(std::shared_ptr<std::vector<Font>> fonts) : fonts_(std::move(fonts)) {}
+
+  std::shared_ptr<std::vector<Font>> fonts_;
   std::unordered_map<char16_t, Drawn> kept_;
 };
 
