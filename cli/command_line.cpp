@@ -8,6 +8,7 @@
 
 #include "cli/file_input.h"
 #include "cli/help.h"
+#include "cli/message_language.h"
 #include "cli/output_file.h"
 #include "cli/output_sink.h"
 #include "emit/c_names.h"
@@ -184,10 +185,10 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
 }
 
 void Execute(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             OutputSink* source, PictureAndImage& files, FaultReport& faults) {
+             OutputSink* source, PictureAndImage& files, FaultReport& faults, bool gbkTerminal) {
   switch (invocation.action) {
     case Action::Help:
-      out.Write(HelpText());
+      out.Write(gbkTerminal ? ForGbkTerminal(HelpText()) : HelpText());
       break;
     case Action::Version:
       out.Write(std::string(kProgramName) + " " + std::string(kVersion) + "\n");
@@ -315,7 +316,8 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
   FaultReport faults(standardError, [&out] { out->EndLine(); });
   PictureAndImage files;
   try {
-    Execute(invocation, standardInput, *out, source ? &*source : nullptr, files, faults);
+    Execute(invocation, standardInput, *out, source ? &*source : nullptr, files, faults,
+            settings.gbkTerminal);
     out->EndLine();
     // The files take the output of a run without errors only, all together
     // once all are complete, the header that names the others last.

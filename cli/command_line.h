@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "emit/convert_options.h"
 #include "cli/glyph_command.h"
 #include "cli/options.h"
 #include "emit/c_names.h"
+#include "emit/convert_options.h"
 #include "gbkhex/product.h"
 
 namespace gbkhex::cli {
@@ -54,6 +54,9 @@ struct RunSettings {
   std::size_t chunkSize = kDefaultChunkSize;
   // Whether standard output is a terminal, where the output ends with a line break.
   bool outputIsTerminal = false;
+  // Whether the terminal reads code page 936: --help and --version are
+  // written for it (ForGbkTerminal).
+  bool gbkTerminal = false;
 };
 
 // The whole program, minus the process: `args` excludes the program name.
