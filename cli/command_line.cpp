@@ -15,18 +15,23 @@
 #include "emit/dump_decoder.h"
 #include "emit/header_writer.h"
 #include "emit/stream_converter.h"
+#include "i18n/messages.h"
 #include "table/table_run.h"
 #include "text/display_width.h"
 
 namespace gbkhex::cli {
 namespace {
 
-// An option's value that `problemOf` finds a problem with: refused.
+using i18n::Fill;
+using i18n::Tr;
+
+// An option's value that `problemOf` finds a problem with: refused with
+// `refusal`, given the value and the problem.
 void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
-               const std::string& shownAs) {
+               std::string_view refusal) {
   if (!value) return;
   if (const std::string problem = problemOf(*value); !problem.empty()) {
-    throw UsageError(shownAs + " '" + *value + "' " + problem);
+    throw UsageError(Fill(refusal, {*value, problem}));
   }
 }
 
@@ -39,58 +44,59 @@ std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
 // --source FILE.c, which includes the header of -o.
 void CheckSource(const std::string& source, const std::optional<std::string>& header,
                  Output output) {
-  const std::string option = OptionName(Option::Source);
-  if (source.empty()) throw UsageError(option + " needs a file name");
+  if (source.empty()) throw UsageError(std::string(Tr("--source needs a file name")));
   if (source == "-") {
-    throw UsageError(option +
-                     " - cannot be: the definitions are a file that the build "
-                     "compiles, not standard output");
+    throw UsageError(
+        std::string(Tr("--source - cannot be: the definitions are a file that the "
+                       "build compiles, not standard output")));
   }
   if (!header) {
-    throw UsageError(option + " needs -o FILE, a file for the header that " + source + " includes");
+    throw UsageError(
+        Fill(Tr("--source needs -o FILE, a file for the header that %s includes"), {source}));
   }
   if (output == Output::List || output == Output::Decode) {
-    throw UsageError(option + " cannot be combined with " +
-                     OptionName(output == Output::List ? Option::List : Option::Decode) +
-                     ", which writes no arrays");
+    throw UsageError(Fill(Tr("--source cannot be combined with %s, which writes no arrays"),
+                          {OptionName(output == Output::List ? Option::List : Option::Decode)}));
   }
   const std::string name = IncludedName(*header, source);
   if (const std::string problem = IncludeProblem("\"" + name + "\""); !problem.empty()) {
-    throw UsageError("-o '" + *header + "' cannot be included from " + source + ": its name " +
-                     problem);
+    // TRANSLATORS: the last %s is a reason such as "holds a comment".
+    throw UsageError(
+        Fill(Tr("-o '%s' cannot be included from %s: its name %s"), {*header, source, problem}));
   }
 }
 
 // The one check of the conversion's values and how they go together, in the
 // order that their messages come.
 void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
-  CheckText(parsed.Value(Option::Array), ArrayNameProblem, "array name");
+  // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+  CheckText(parsed.Value(Option::Array), ArrayNameProblem, Tr("array name '%s' %s"));
   const bool declares = output == Output::Array || output == Output::Table;
   if (declares && parsed.Has(Option::Format) &&
       parsed.Choice<Format>(Option::Format) == Format::Hexadecimal) {
-    throw UsageError(OptionName(parsed.Has(Option::Table) ? Option::Table : Option::Array) +
-                     " writes C constants or string literals; it cannot be combined with "
-                     "--format hex");
+    throw UsageError(Fill(Tr("%s writes C constants or string literals; it cannot be combined "
+                             "with --format hex"),
+                          {OptionName(parsed.Has(Option::Table) ? Option::Table : Option::Array)}));
   }
-  CheckText(parsed.Value(Option::Type), TypeProblem, OptionName(Option::Type));
-  CheckText(parsed.Value(Option::Attribute), AttributeProblem, OptionName(Option::Attribute));
+  CheckText(parsed.Value(Option::Type), TypeProblem, Tr("--type '%s' %s"));
+  CheckText(parsed.Value(Option::Attribute), AttributeProblem, Tr("--attribute '%s' %s"));
   for (const std::string& include : parsed.repeated[static_cast<std::size_t>(Option::Include)]) {
-    CheckText(include, IncludeProblem, OptionName(Option::Include));
+    CheckText(include, IncludeProblem, Tr("--include '%s' %s"));
   }
   if (parsed.Value(Option::Output) == "") {
-    throw UsageError(OptionName(Option::Output) + " needs a file name");
+    throw UsageError(std::string(Tr("--output needs a file name")));
   }
   if (const std::optional<std::string>& source = parsed.Value(Option::Source)) {
     CheckSource(*source, HeaderFileOf(parsed), output);
   }
   if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && parsed.Has(Option::Source)) {
-    throw UsageError(
-        "--source has nothing to define: with --whole and --image, the header holds "
-        "no array");
+    throw UsageError(std::string(
+        Tr("--source has nothing to define: with --whole and --image, the header holds no array")));
   }
   if (parsed.Has(Option::Whole) && !parsed.operands.empty()) {
-    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
-                     parsed.operands.front() + "'");
+    throw UsageError(
+        Fill(Tr("--whole draws every code of its charset and reads no input: leave out '%s'"),
+             {parsed.operands.front()}));
   }
 }
 
@@ -106,9 +112,9 @@ void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
   for (auto first = outputs.begin(); first != outputs.end(); ++first) {
     for (auto second = first + 1; second != outputs.end(); ++second) {
       if (first->path && second->path && NameOneFile(*first->path, *second->path)) {
-        throw UsageError(OptionName(first->option) + " '" + *first->path + "' and " +
-                         OptionName(second->option) + " '" + *second->path +
-                         "' name the same file");
+        throw UsageError(Fill(
+            Tr("%s '%s' and %s '%s' name the same file"),
+            {OptionName(first->option), *first->path, OptionName(second->option), *second->path}));
       }
     }
   }
@@ -273,8 +279,9 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     invocation.glyphs.style.includes = choice.style.includes;
     invocation.glyphs.headerName = choice.headerName;
 #else
-    throw UsageError("--glyphs is not in this build of " + std::string(kProgramName) +
-                     ", which was made without FreeType and libpng");
+    throw UsageError(
+        Fill(Tr("--glyphs is not in this build of %s, which was made without FreeType and libpng"),
+             {kProgramName}));
 #endif
   }
   RefuseSharedFiles({
@@ -293,7 +300,8 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
     invocation = ParseArguments(args);
   } catch (const UsageError& error) {
     standardError << kProgramName << ": " << error.what() << '\n'
-                  << UsageText() << "Try '" << kProgramName << " --help' for more information.\n";
+                  << UsageText()
+                  << Fill(Tr("Try '%s --help' for more information."), {kProgramName}) << '\n';
     return kExitUsage;
   }
   invocation.options.chunkSize = settings.chunkSize;

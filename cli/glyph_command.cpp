@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -11,9 +12,13 @@
 #include "cli/output_file.h"
 #include "emit/c_names.h"
 #include "glyphs/font.h"
+#include "i18n/messages.h"
 
 namespace gbkhex::cli {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
 
 constexpr std::string_view kFontExtensions[] = {".ttf", ".otf", ".ttc",   ".otc",
                                                 ".bdf", ".pcf", ".pcf.gz"};
@@ -79,13 +84,17 @@ glyphs::FontRequest ParseFontRequest(const std::string& value) {
 
 constexpr int kAnyNumber = std::numeric_limits<int>::max();
 
-// An option's value that is no whole number from `low` to `high`: refused,
-// the message saying what the option takes (`takes`).
+// An option's value that is no whole number from `low` to `high`: refused
+// with `refusal`, which says what the option takes, given the option, its
+// value and then `range`.
 void CheckNumber(const ParsedArguments& parsed, Option option, int low, int high,
-                 const std::string& takes) {
+                 std::string_view refusal, std::initializer_list<std::string_view> range = {}) {
   const std::optional<std::string>& value = parsed.Value(option);
   if (value && !WholeNumber(*value, low, high)) {
-    throw UsageError(OptionName(option) + " '" + *value + "' is no " + takes);
+    const std::string name = OptionName(option);
+    std::vector<std::string_view> arguments{name, *value};
+    arguments.insert(arguments.end(), range.begin(), range.end());
+    throw UsageError(Fill(refusal, arguments));
   }
 }
 
@@ -104,38 +113,42 @@ int PixelSizeOf(const ParsedArguments& parsed) {
 void CheckGlyphOptions(const ParsedArguments& parsed) {
   const std::string name = parsed.Value(Option::Glyphs).value_or("");
   if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
-    throw UsageError("glyph table name '" + name + "' " + problem);
+    // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+    throw UsageError(Fill(Tr("glyph table name '%s' %s"), {name, problem}));
   }
   const std::string minSize = std::to_string(glyphs::kMinPixelSize);
   CheckNumber(parsed, Option::Size, glyphs::kMinPixelSize, glyphs::kMaxPixelSize,
-              "pixel size from " + minSize + " to " + std::to_string(glyphs::kMaxPixelSize));
+              Tr("%s '%s' is no pixel size from %s to %s"),
+              {minSize, std::to_string(glyphs::kMaxPixelSize)});
   if (parsed.Value(Option::Preview) == "-") {
-    throw UsageError(
-        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
-        "name a file");
+    throw UsageError(std::string(Tr(
+        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; name a file")));
   }
-  if (parsed.Value(Option::Image) == "") throw UsageError("--image needs a file name");
+  if (parsed.Value(Option::Image) == "") {
+    throw UsageError(std::string(Tr("--image needs a file name")));
+  }
   if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
     if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
-      throw UsageError("--type '" + *type + "' " + problem);
+      throw UsageError(Fill(Tr("--type '%s' %s"), {*type, problem}));
     }
   }
   const glyphs::Scan scan = parsed.Choice<glyphs::Scan>(Option::Scan);
   const int bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
   if (const std::string problem = glyphs::LayoutProblem(scan, bitsPerPixel); !problem.empty()) {
-    throw UsageError("--scan " + std::string(WordOf(glyphs::kScanWords, scan)) +
-                     " cannot go with --bpp " + std::to_string(bitsPerPixel) + ": " + problem);
+    throw UsageError(
+        Fill(Tr("--scan %s cannot go with --bpp %s: %s"),
+             {WordOf(glyphs::kScanWords, scan), std::to_string(bitsPerPixel), problem}));
   }
-  const int size = PixelSizeOf(parsed);
-  const std::string toSize = std::to_string(size) + " (--size)";
-  CheckNumber(parsed, Option::Baseline, 0, size, "number of rows from 0 to " + toSize);
-  CheckNumber(parsed, Option::Face, 0, kAnyNumber, "face number from 0");
+  const std::string size = std::to_string(PixelSizeOf(parsed));
+  CheckNumber(parsed, Option::Baseline, 0, PixelSizeOf(parsed),
+              Tr("%s '%s' is no number of rows from 0 to %s (--size)"), {size});
+  CheckNumber(parsed, Option::Face, 0, kAnyNumber, Tr("%s '%s' is no face number from 0"));
   for (const Option em : {Option::Em, Option::NarrowEm}) {
-    CheckNumber(parsed, em, glyphs::kMinPixelSize, size,
-                "em in whole pixels from " + minSize + " to " + toSize);
+    CheckNumber(parsed, em, glyphs::kMinPixelSize, PixelSizeOf(parsed),
+                Tr("%s '%s' is no em in whole pixels from %s to %s (--size)"), {minSize, size});
   }
   if (parsed.Has(Option::NarrowFont)) {
-    CheckNumber(parsed, Option::NarrowFace, 0, kAnyNumber, "face number from 0");
+    CheckNumber(parsed, Option::NarrowFace, 0, kAnyNumber, Tr("%s '%s' is no face number from 0"));
   }
 }
 
@@ -178,8 +191,9 @@ glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
     options.font.font = std::move(*found);
   } else {
-    std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
-    throw UsageError(what.append("looked in ").append(glyphs::DefaultFontLocation()));
+    throw UsageError(Fill(Tr("--font is required: the default font, GNU Unifont, is not "
+                             "installed; looked in %s"),
+                          {glyphs::DefaultFontLocation()}));
   }
   return options;
 }

@@ -178,7 +178,7 @@ std::string HeaderName(std::string_view header) {
   return text.append(header).append(">");
 }
 
-using i18n::Format;
+using i18n::Fill;
 using i18n::Tr;
 
 // "is a keyword of C or C++": why a name of `list` is refused, said of the
@@ -193,14 +193,14 @@ std::string ReasonOf(const RefusedList& list) {
     case Refused::PredefinedMacro:
       return std::string(Tr("is a macro that compilers predefine"));
     case Refused::HeaderMacro:
-      return Format(Tr("is a macro of %s, which would expand inside the declaration"),
-                    {HeaderName(list.header)});
+      return Fill(Tr("is a macro of %s, which would expand inside the declaration"),
+                  {HeaderName(list.header)});
     case Refused::HeaderType:
-      return Format(Tr("is a type of %s, which a file that includes it cannot declare again"),
-                    {HeaderName(list.header)});
+      return Fill(Tr("is a type of %s, which a file that includes it cannot declare again"),
+                  {HeaderName(list.header)});
     case Refused::HeaderFunction:
-      return Format(Tr("is a function of %s, which a file that includes it cannot declare again"),
-                    {HeaderName(list.header)});
+      return Fill(Tr("is a function of %s, which a file that includes it cannot declare again"),
+                  {HeaderName(list.header)});
     case Refused::OtherStandardMacro:
       break;
   }
@@ -217,11 +217,11 @@ std::string WhatOf(const RefusedList& list) {
     case Refused::PredefinedMacro:
       return std::string(Tr("macros that compilers predefine"));
     case Refused::HeaderMacro:
-      return Format(Tr("macros of %s"), {HeaderName(list.header)});
+      return Fill(Tr("macros of %s"), {HeaderName(list.header)});
     case Refused::HeaderType:
-      return Format(Tr("types of %s"), {HeaderName(list.header)});
+      return Fill(Tr("types of %s"), {HeaderName(list.header)});
     case Refused::HeaderFunction:
-      return Format(Tr("functions of %s"), {HeaderName(list.header)});
+      return Fill(Tr("functions of %s"), {HeaderName(list.header)});
     case Refused::OtherStandardMacro:
       break;
   }

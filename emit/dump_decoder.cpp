@@ -115,9 +115,9 @@ std::string MalformedNumber(std::string_view token, bool oddDigits = false) {
   if (!shows) return std::string(i18n::Tr("malformed number"));
   const std::string shown =
       token.size() > kLongest ? std::string(token.substr(0, kLongest)) + "..." : std::string(token);
-  return i18n::Format(oddDigits ? i18n::Tr("malformed number '%s' (an odd number of digits)")
-                                : i18n::Tr("malformed number '%s'"),
-                      {shown});
+  return i18n::Fill(oddDigits ? i18n::Tr("malformed number '%s' (an odd number of digits)")
+                              : i18n::Tr("malformed number '%s'"),
+                    {shown});
 }
 
 class Decoder {
@@ -130,8 +130,8 @@ class Decoder {
     char16_t unit = 0;
     const GbkDecodeStep step = codec_.Decode(bytes, &unit, false);
     if (step.undefined != 0) {
-      return Fail(i18n::Format(i18n::Tr("the bytes %s %s are no character of code page 936"),
-                               {NumToStrHex(pair[0], 1), NumToStrHex(pair[1], 1)}),
+      return Fail(i18n::Fill(i18n::Tr("the bytes %s %s are no character of code page 936"),
+                             {NumToStrHex(pair[0], 1), NumToStrHex(pair[1], 1)}),
                   leadOffset_);
     }
     if (step.unitsWritten == 0) {
@@ -150,8 +150,8 @@ class Decoder {
 
   DecodedDump Finish() {
     if (lead_ && !result_.fault) {
-      Fail(i18n::Format(i18n::Tr("the dump ends inside a character, after the lead byte %s"),
-                        {NumToStrHex(*lead_, 1)}),
+      Fail(i18n::Fill(i18n::Tr("the dump ends inside a character, after the lead byte %s"),
+                      {NumToStrHex(*lead_, 1)}),
            leadOffset_);
     }
     return std::move(result_);

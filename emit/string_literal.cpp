@@ -192,11 +192,11 @@ class LiteralReader {
       Fail(at, std::string(i18n::Tr(
                    "a universal character name (\\u, \\U) names a character, not a byte")));
     } else if (c > 0x20 && c < 0x7F) {
-      Fail(at, i18n::Format(i18n::Tr("unknown escape sequence \\%s"), {std::string(1, c)}));
+      Fail(at, i18n::Fill(i18n::Tr("unknown escape sequence \\%s"), {std::string(1, c)}));
     } else {
-      Fail(at, i18n::Format(i18n::Tr("unknown escape sequence: a backslash before byte %s"),
-                            {std::string{kHexDigits[static_cast<std::uint8_t>(c) >> 4],
-                                         kHexDigits[static_cast<std::uint8_t>(c) & 0xF]}}));
+      Fail(at, i18n::Fill(i18n::Tr("unknown escape sequence: a backslash before byte %s"),
+                          {std::string{kHexDigits[static_cast<std::uint8_t>(c) >> 4],
+                                       kHexDigits[static_cast<std::uint8_t>(c) & 0xF]}}));
     }
     return at;
   }
@@ -208,8 +208,8 @@ class LiteralReader {
       value = value * 8 + static_cast<unsigned>(text_[end++] - '0');
     }
     if (value > 0xFF) {
-      Fail(at, i18n::Format(i18n::Tr("the octal escape %s is above \\377, the largest byte"),
-                            {text_.substr(at, end - at)}));
+      Fail(at, i18n::Fill(i18n::Tr("the octal escape %s is above \\377, the largest byte"),
+                          {text_.substr(at, end - at)}));
       return at;
     }
     Put(static_cast<char>(value), at);
@@ -222,8 +222,8 @@ class LiteralReader {
     while (end < text_.size() && IsHexDigit(text_[end])) {
       value = value * 16 + HexDigitValue(text_[end++]);
       if (value > 0xFF) {
-        Fail(at, i18n::Format(i18n::Tr("the escape %s... is above \\xFF, the largest byte"),
-                              {text_.substr(at, end - at)}));
+        Fail(at, i18n::Fill(i18n::Tr("the escape %s... is above \\xFF, the largest byte"),
+                            {text_.substr(at, end - at)}));
         return at;
       }
     }
@@ -333,7 +333,7 @@ std::optional<Fault> OverlongLiteral(std::uint64_t size) {
   if (size <= kLongestPortableLiteral) return std::nullopt;
   return Fault{.kind = FaultKind::LongLiteral,
                .severity = Severity::Warning,
-               .what = i18n::Format(
+               .what = i18n::Fill(
                    i18n::Tr("the string literal holds %s bytes, more than the %s that C99 and "
                             "C11 promise to compile (with -pedantic, GCC and Clang warn: "
                             "-Woverlength-strings); --format c writes constants of any length"),

@@ -25,7 +25,7 @@
 namespace gbkhex::glyphs {
 namespace {
 
-using i18n::Format;
+using i18n::Fill;
 using i18n::Tr;
 using i18n::TrN;
 
@@ -40,14 +40,14 @@ using FacePointer = std::unique_ptr<FT_FaceRec_, FaceDone>;
 
 std::string Reason(FT_Error error) {
   if (const char* text = FT_Error_String(error)) return text;
-  return Format(Tr("FreeType error %s"), {std::to_string(error)});
+  return Fill(Tr("FreeType error %s"), {std::to_string(error)});
 }
 
 [[noreturn]] void FailToDraw(const std::string& font, char16_t character,
                              const std::string& reason) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
-  throw FontError(Format(Tr("cannot draw %s with font '%s': %s"), {code, font, reason}));
+  throw FontError(Fill(Tr("cannot draw %s with font '%s': %s"), {code, font, reason}));
 }
 
 #ifdef _WIN32
@@ -57,11 +57,11 @@ std::vector<std::uint8_t> ReadFontFile(const std::string& font) {
   const std::filesystem::path path(std::u8string(font.begin(), font.end()));
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
-  if (error) throw FontError(Format(Tr("cannot open font '%s': %s"), {font, error.message()}));
+  if (error) throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, error.message()}));
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::ifstream in(path, std::ios::binary);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!in) throw FontError(Format(Tr("cannot read font '%s'"), {font}));
+  if (!in) throw FontError(Fill(Tr("cannot read font '%s'"), {font}));
   return bytes;
 }
 #else
@@ -78,7 +78,7 @@ void CheckReadable(const std::string& font) {
     char byte;
     if (std::fread(&byte, 1, 1, file.get()) == 1 || !std::ferror(file.get())) return;
   }
-  throw FontError(Format(Tr("cannot open font '%s': %s"), {font, std::strerror(errno)}));
+  throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, std::strerror(errno)}));
 }
 #endif
 
@@ -212,8 +212,8 @@ std::string StrikeSizes(FT_Face face) {
 }
 
 void FailToSetSize(const std::string& font, int pixelSize, FT_Error error) {
-  throw FontError(Format(Tr("cannot set font '%s' to %s px: %s"),
-                         {font, std::to_string(pixelSize), Reason(error)}));
+  throw FontError(Fill(Tr("cannot set font '%s' to %s px: %s"),
+                       {font, std::to_string(pixelSize), Reason(error)}));
 }
 
 // A bitmap font's strike of `pixelSize` pixels to the em; its glyphs would not
@@ -225,8 +225,8 @@ void SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
       strikes.begin(), strikes.end(),
       [&](const FT_Bitmap_Size& strike) { return RoundedPixels(strike.y_ppem) == pixelSize; });
   if (chosen == strikes.end()) {
-    throw FontError(Format(Tr("font '%s' has no %s px size (its sizes: %s)"),
-                           {font, std::to_string(pixelSize), StrikeSizes(face)}));
+    throw FontError(Fill(Tr("font '%s' has no %s px size (its sizes: %s)"),
+                         {font, std::to_string(pixelSize), StrikeSizes(face)}));
   }
   if (const FT_Error error = FT_Select_Size(face, static_cast<FT_Int>(chosen - strikes.begin()))) {
     FailToSetSize(font, pixelSize, error);
@@ -235,22 +235,22 @@ void SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
 
 void CheckOptions(const FontOptions& options) {
   if (options.pixelSize < kMinPixelSize || options.pixelSize > kMaxPixelSize) {
-    throw FontError(Format(Tr("font size %s px is out of range (%s to %s)"),
-                           {std::to_string(options.pixelSize), std::to_string(kMinPixelSize),
-                            std::to_string(kMaxPixelSize)}));
+    throw FontError(Fill(Tr("font size %s px is out of range (%s to %s)"),
+                         {std::to_string(options.pixelSize), std::to_string(kMinPixelSize),
+                          std::to_string(kMaxPixelSize)}));
   }
   if (!IsBitsPerPixel(options.bitsPerPixel)) {
-    throw FontError(Format(Tr("%s bits a pixel: glyphs have 1, 2, 4 or 8 bits a pixel"),
-                           {std::to_string(options.bitsPerPixel)}));
+    throw FontError(Fill(Tr("%s bits a pixel: glyphs have 1, 2, 4 or 8 bits a pixel"),
+                         {std::to_string(options.bitsPerPixel)}));
   }
   if (options.em && (*options.em < kMinPixelSize || *options.em > options.pixelSize)) {
-    throw FontError(Format(Tr("an em of %1$s px does not fit cells %2$s px high (1 to %2$s)"),
-                           {std::to_string(*options.em), std::to_string(options.pixelSize)}));
+    throw FontError(Fill(Tr("an em of %1$s px does not fit cells %2$s px high (1 to %2$s)"),
+                         {std::to_string(*options.em), std::to_string(options.pixelSize)}));
   }
   if (options.baseline && (*options.baseline < 0 || *options.baseline > options.pixelSize)) {
-    throw FontError(Format(Tr("a baseline %1$s rows below the cell's top lies outside a cell of "
-                              "%2$s rows (0 to %2$s)"),
-                           {std::to_string(*options.baseline), std::to_string(options.pixelSize)}));
+    throw FontError(Fill(Tr("a baseline %1$s rows below the cell's top lies outside a cell of "
+                            "%2$s rows (0 to %2$s)"),
+                         {std::to_string(*options.baseline), std::to_string(options.pixelSize)}));
   }
 }
 
@@ -299,7 +299,7 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
   const std::string& font = source.shownAs;
   if (error == FT_Err_Unknown_File_Format) {
     throw FontError(
-        Format(Tr("'%s' is not a font file (TrueType, OpenType, TTC, BDF or PCF)"), {font}));
+        Fill(Tr("'%s' is not a font file (TrueType, OpenType, TTC, BDF or PCF)"), {font}));
   }
   // A face number past the last one: the file can tell how many it has.
   FT_Error countError = 0;
@@ -309,14 +309,14 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
       if (source.faceIndex >= count) {
         const auto faces = static_cast<std::uint64_t>(count);
         throw FontError(
-            Format(TrN("font '%s' has no face %s: it has %s face, numbered 0",
-                       "font '%s' has no face %s: it has %s faces, numbered 0 to %s", faces),
-                   {font, std::to_string(source.faceIndex), std::to_string(count),
-                    std::to_string(count - 1)}));
+            Fill(TrN("font '%s' has no face %s: it has %s face, numbered 0",
+                     "font '%s' has no face %s: it has %s faces, numbered 0 to %s", faces),
+                 {font, std::to_string(source.faceIndex), std::to_string(count),
+                  std::to_string(count - 1)}));
       }
     }
   }
-  throw FontError(Format(Tr("cannot read font '%s': %s"), {font, Reason(error)}));
+  throw FontError(Fill(Tr("cannot read font '%s': %s"), {font, Reason(error)}));
 }
 
 }  // namespace
@@ -345,13 +345,13 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   CheckOptions(options);
   const std::string& shown = source.shownAs;
   if (source.faceIndex < 0) {
-    throw FontError(Format(Tr("font '%s' has no face %s: faces are numbered from 0"),
-                           {shown, std::to_string(source.faceIndex)}));
+    throw FontError(Fill(Tr("font '%s' has no face %s: faces are numbered from 0"),
+                         {shown, std::to_string(source.faceIndex)}));
   }
   auto face = std::make_unique<Face>();
   FT_Library library = nullptr;
   if (const FT_Error error = FT_Init_FreeType(&library)) {
-    throw FontError(Format(Tr("cannot start FreeType: %s"), {Reason(error)}));
+    throw FontError(Fill(Tr("cannot start FreeType: %s"), {Reason(error)}));
   }
   face->library.reset(library);
   face->bytes = std::move(source.bytes);
@@ -367,7 +367,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   if (!face->face) FailToOpen(library, source, face->bytes, error);
   const FT_Face ft = face->face.get();
   if (FT_Select_Charmap(ft, FT_ENCODING_UNICODE) != 0) {
-    throw FontError(Format(Tr("font '%s' has no Unicode character map"), {shown}));
+    throw FontError(Fill(Tr("font '%s' has no Unicode character map"), {shown}));
   }
   if (options.bitsPerPixel > 1) {
     face->loadFlags = FT_LOAD_TARGET_NORMAL;
@@ -388,7 +388,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
 
   if (FT_IS_SCALABLE(ft)) {
     const std::optional<EmPlacement> box = PlaceEmBox(ft);
-    if (!box) throw FontError(Format(Tr("font '%s' has no vertical metrics"), {shown}));
+    if (!box) throw FontError(Fill(Tr("font '%s' has no vertical metrics"), {shown}));
     if (const FT_Error sizeError = FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(em))) {
       FailToSetSize(shown, em, sizeError);
     }

@@ -98,8 +98,8 @@ std::vector<std::string> ListedValues(FcConfig* config, FcPattern* pattern, cons
   for (const std::string& style : ListedValues(config, pattern.get(), FC_STYLE)) {
     known.append(known.empty() ? "" : ", ").append(style);
   }
-  throw FontError(i18n::Format(i18n::Tr("font family '%s' has no style '%s' (its styles: %s)"),
-                               {family, styles.front(), known}));
+  throw FontError(i18n::Fill(i18n::Tr("font family '%s' has no style '%s' (its styles: %s)"),
+                             {family, styles.front(), known}));
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ FontSource FindInstalledFont(std::string_view request) {
   const std::vector<std::string> families =
       wanted ? Strings(wanted.get(), FC_FAMILY) : std::vector<std::string>();
   if (families.empty()) {
-    throw FontError(i18n::Format(i18n::Tr("'%s' names no font family"), {text}));
+    throw FontError(i18n::Fill(i18n::Tr("'%s' names no font family"), {text}));
   }
   const std::vector<std::string> styles = Strings(wanted.get(), FC_STYLE);
 
@@ -130,7 +130,7 @@ FontSource FindInstalledFont(std::string_view request) {
   FcChar8* file = nullptr;
   int index = 0;
   if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
-    throw FontError(i18n::Format(i18n::Tr("fontconfig names no file for font '%s'"), {text}));
+    throw FontError(i18n::Fill(i18n::Tr("fontconfig names no file for font '%s'"), {text}));
   }
   FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
   FontSource source;

@@ -45,15 +45,15 @@ std::vector<std::string> NearestFamilies(std::string_view wanted,
 
 std::string NotInstalledMessage(std::string_view family, const std::vector<std::string>& nearest) {
   if (nearest.empty()) {
-    return i18n::Format(i18n::Tr("no installed font family is named '%s' (no font is installed)"),
-                        {family});
+    return i18n::Fill(i18n::Tr("no installed font family is named '%s' (no font is installed)"),
+                      {family});
   }
   std::string names;
   for (std::size_t i = 0; i < nearest.size(); ++i) {
     names.append(i ? ", '" : "'").append(nearest[i]).append("'");
   }
-  return i18n::Format(i18n::Tr("no installed font family is named '%s' (the nearest: %s)"),
-                      {family, names});
+  return i18n::Fill(i18n::Tr("no installed font family is named '%s' (the nearest: %s)"),
+                    {family, names});
 }
 
 }  // namespace gbkhex::glyphs

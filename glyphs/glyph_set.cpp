@@ -13,7 +13,7 @@
 namespace gbkhex::glyphs {
 namespace {
 
-using i18n::Format;
+using i18n::Fill;
 using i18n::Tr;
 using i18n::TrN;
 
@@ -40,7 +40,7 @@ std::string Listed(const std::vector<std::string>& items, std::string_view lastJ
       text = items[i];
     } else {
       // TRANSLATORS: joins the items of a list but for the last two.
-      text = Format(i + 1 == items.size() ? lastJoin : Tr("%s, %s"), {text, items[i]});
+      text = Fill(i + 1 == items.size() ? lastJoin : Tr("%s, %s"), {text, items[i]});
     }
   }
   return text;
@@ -52,7 +52,7 @@ std::string CharactersText(std::span<const char16_t> characters, std::uint64_t c
   for (const char16_t character : characters) named.push_back(DescribeCharacter(character));
   std::string text = Listed(named, Tr("%s, %s"));
   if (count <= characters.size()) return text;
-  return Format(Tr("%s and %s more"), {text, WithThousands(count - characters.size())});
+  return Fill(Tr("%s and %s more"), {text, WithThousands(count - characters.size())});
 }
 
 // "the font 'F' (family)", or "any of the fonts 'F' (family), 'G' (family)".
@@ -61,25 +61,25 @@ std::string FacesText(std::span<const Font* const> faces) {
   for (std::size_t i = 0; i < faces.size(); ++i) {
     names += (i == 0 ? "'" : ", '") + faces[i]->Name() + "' (" + faces[i]->Family() + ")";
   }
-  return Format(TrN("the font %s", "any of the fonts %s", faces.size()), {names});
+  return Fill(TrN("the font %s", "any of the fonts %s", faces.size()), {names});
 }
 
 std::string TooLargeText(const DrawnGlyph& drawn) {
   const Excess& excess = drawn.excess;
   std::vector<std::string> larger;
   if (excess.wider > 0) {
-    larger.push_back(Format(TrN("%s pixel wider", "%s pixels wider", excess.wider),
-                            {std::to_string(excess.wider)}));
+    larger.push_back(Fill(TrN("%s pixel wider", "%s pixels wider", excess.wider),
+                          {std::to_string(excess.wider)}));
   }
   if (excess.taller > 0) {
-    larger.push_back(Format(TrN("%s pixel taller", "%s pixels taller", excess.taller),
-                            {std::to_string(excess.taller)}));
+    larger.push_back(Fill(TrN("%s pixel taller", "%s pixels taller", excess.taller),
+                          {std::to_string(excess.taller)}));
   }
   // TRANSLATORS: said of a character named before it: "U+4E00 '一' would lose ...".
-  if (larger.empty()) return Format(Tr(" would lose %s"), {LostText(drawn.lost)});
-  return Format(Tr(" would lose %s: its ink is %s than its %s x %s cell"),
-                {LostText(drawn.lost), Listed(larger, Tr("%s and %s")),
-                 std::to_string(drawn.glyph.Width()), std::to_string(drawn.glyph.Height())});
+  if (larger.empty()) return Fill(Tr(" would lose %s"), {LostText(drawn.lost)});
+  return Fill(Tr(" would lose %s: its ink is %s than its %s x %s cell"),
+              {LostText(drawn.lost), Listed(larger, Tr("%s and %s")),
+               std::to_string(drawn.glyph.Width()), std::to_string(drawn.glyph.Height())});
 }
 
 // The ways out for a glyph larger than its cell: --fit or --em, --narrow-font
@@ -94,7 +94,7 @@ std::string TooLargeHint(const DrawnGlyph& drawn, Cell cell, bool monospaced) {
   }
   ways.emplace_back(Tr("--clip to accept the cut"));
   // TRANSLATORS: the ways out of a glyph that its cell cuts, listed after "use".
-  return Format(Tr("use %s"), {Listed(ways, Tr("%s, or %s"))});
+  return Fill(Tr("use %s"), {Listed(ways, Tr("%s, or %s"))});
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ std::string LostText(const LostPixels& lost) {
       {lost.right, TrN("%s pixel right of its cell", "%s pixels right of its cell", lost.right)}};
   std::vector<std::string> parts;
   for (const auto& [pixels, side] : sides) {
-    if (pixels != 0) parts.push_back(Format(side, {std::to_string(pixels)}));
+    if (pixels != 0) parts.push_back(Fill(side, {std::to_string(pixels)}));
   }
   return Listed(parts, Tr("%s and %s"));
 }
@@ -131,31 +131,31 @@ void CutGlyphs::Add(char16_t character, const LostPixels& lost) {
 
 Fault ClipWarning(const CutGlyphs& cut) {
   const std::string pixels =
-      Format(TrN("%s pixel", "%s pixels", cut.pixels), {WithThousands(cut.pixels)});
+      Fill(TrN("%s pixel", "%s pixels", cut.pixels), {WithThousands(cut.pixels)});
   return Fault{
       .kind = FaultKind::Undrawable,
       .severity = Severity::Warning,
-      .what = Format(TrN("%s glyph lost %s outside its cell (--clip): %s",
-                         "%s glyphs lost %s outside their cells (--clip): %s", cut.glyphs),
-                     {WithThousands(cut.glyphs), pixels, CharactersText(cut.first, cut.glyphs)})};
+      .what = Fill(TrN("%s glyph lost %s outside its cell (--clip): %s",
+                       "%s glyphs lost %s outside their cells (--clip): %s", cut.glyphs),
+                   {WithThousands(cut.glyphs), pixels, CharactersText(cut.first, cut.glyphs)})};
 }
 
 Fault MovedNote(std::uint64_t moved, bool commented) {
   return Fault{.kind = FaultKind::Undrawable,
                .severity = Severity::Warning,
-               .what = Format(commented ? TrN("%s glyph moved from the face's place by the fewest "
-                                              "whole pixels that keep all its ink in its cell, as "
-                                              "the comment before its bitmap says",
-                                              "%s glyphs moved from the face's place by the fewest "
-                                              "whole pixels that keep all their ink in their "
-                                              "cells, as the comments before their bitmaps say",
-                                              moved)
-                                        : TrN("%s glyph moved from the face's place by the fewest "
-                                              "whole pixels that keep all its ink in its cell",
-                                              "%s glyphs moved from the face's place by the fewest "
-                                              "whole pixels that keep all their ink in their cells",
-                                              moved),
-                              {WithThousands(moved)})};
+               .what = Fill(commented ? TrN("%s glyph moved from the face's place by the fewest "
+                                            "whole pixels that keep all its ink in its cell, as "
+                                            "the comment before its bitmap says",
+                                            "%s glyphs moved from the face's place by the fewest "
+                                            "whole pixels that keep all their ink in their "
+                                            "cells, as the comments before their bitmaps say",
+                                            moved)
+                                      : TrN("%s glyph moved from the face's place by the fewest "
+                                            "whole pixels that keep all its ink in its cell",
+                                            "%s glyphs moved from the face's place by the fewest "
+                                            "whole pixels that keep all their ink in their cells",
+                                            moved),
+                            {WithThousands(moved)})};
 }
 
 std::string MovedText(const Move& moved) {
@@ -201,8 +201,8 @@ void ReportFit(const OpenedFonts& opened, FaultSink& faults) {
         CharactersText(setters.first(std::min(setters.size(), kNamed)), setters.size());
     faults.Add(Fault{.kind = FaultKind::Undrawable,
                      .severity = Severity::Warning,
-                     .what = Format(message, {std::to_string(font.Em()),
-                                              std::to_string(font.PixelSize()), setBy})});
+                     .what = Fill(message, {std::to_string(font.Em()),
+                                            std::to_string(font.PixelSize()), setBy})});
   };
   report(opened.fonts.wide, opened.wideSetters,
          Tr("--fit: wide glyphs at %s px to the em in cells %s px high, set by %s, larger than "
@@ -290,7 +290,7 @@ TextGlyphs::State TextGlyphs::Judge(char16_t unit) {
     case Verdict::Blank:
       return State::Empty;
     case Verdict::Cut:
-      cuts_.emplace(unit, Format(Tr("%s; %s"), {judged.tooLarge, judged.hint}));
+      cuts_.emplace(unit, Fill(Tr("%s; %s"), {judged.tooLarge, judged.hint}));
       return State::Cut;
     case Verdict::Drawn:
       break;
@@ -305,23 +305,23 @@ TextGlyphs::State TextGlyphs::Judge(char16_t unit) {
 
 std::string TextGlyphs::Refusal(char16_t unit) const {
   if (states_[unit] == State::Control) {
-    return Format(Tr("%s is a control character, which no glyph shows (only line breaks may "
-                     "stand in the text, and are left out)"),
-                  {DescribeCharacter(unit)});
+    return Fill(Tr("%s is a control character, which no glyph shows (only line breaks may "
+                   "stand in the text, and are left out)"),
+                {DescribeCharacter(unit)});
   }
   std::string what = DescribeCharacter(unit);
   const std::optional<char16_t> written = GbkDecoder().Decode(CodeOf(unit));
   if (written && *written != unit) {
-    what = Format(Tr("%s, written as %s,"), {what, DescribeCharacter(*written)});
+    what = Fill(Tr("%s, written as %s,"), {what, DescribeCharacter(*written)});
   }
   const std::string font = judge_->FontsText(CellFor(written.value_or(unit)));
   switch (states_[unit]) {
     case State::Empty:
-      return Format(Tr("%s has an empty glyph in %s"), {what, font});
+      return Fill(Tr("%s has an empty glyph in %s"), {what, font});
     case State::Cut:
       return what + cuts_.at(unit);
     default:
-      return Format(Tr("%s has no glyph in %s"), {what, font});
+      return Fill(Tr("%s has no glyph in %s"), {what, font});
   }
 }
 
@@ -393,8 +393,8 @@ Glyph CharsetCells::DrawCell(std::uint16_t code, FaultSink& faults) {
     case Verdict::Cut:
       faults.Add(
           Fault{.kind = FaultKind::Undrawable,
-                .what = Format(Tr("code %s, %s,%s"),
-                               {CodeText(code), DescribeCharacter(*character), judged.tooLarge}),
+                .what = Fill(Tr("code %s, %s,%s"),
+                             {CodeText(code), DescribeCharacter(*character), judged.tooLarge}),
                 .hint = judged.hint});
       break;
     case Verdict::Drawn:
@@ -418,26 +418,26 @@ void CharsetCells::Report(FaultSink& faults) const {
     std::string what;
     switch (static_cast<Empty>(kind)) {
       case Empty::UserDefined:
-        what = Format(TrN("%s user-defined code has no glyph in %s; its cell is dark",
-                          "%s user-defined codes have no glyph in %s; their cells are dark", count),
-                      {number, judge_.AllFontsText()});
+        what = Fill(TrN("%s user-defined code has no glyph in %s; its cell is dark",
+                        "%s user-defined codes have no glyph in %s; their cells are dark", count),
+                    {number, judge_.AllFontsText()});
         break;
       case Empty::NoCharacter:
-        what = Format(TrN("%s code reads no character in %s; its cell is dark",
-                          "%s codes read no character in %s; their cells are dark", count),
-                      {number, reads});
+        what = Fill(TrN("%s code reads no character in %s; its cell is dark",
+                        "%s codes read no character in %s; their cells are dark", count),
+                    {number, reads});
         break;
       case Empty::NoGlyph:
-        what = Format(TrN("%s character has no glyph in %s; its cell is dark",
-                          "%s characters have no glyph in %s; their cells are dark", count),
-                      {number, judge_.AllFontsText()});
+        what = Fill(TrN("%s character has no glyph in %s; its cell is dark",
+                        "%s characters have no glyph in %s; their cells are dark", count),
+                    {number, judge_.AllFontsText()});
         break;
       case Empty::Blank:
-        what = Format(TrN("%s glyph is blank where its character is not, in %s; its cell is dark",
-                          "%s glyphs are blank where their characters are not, in %s; their "
-                          "cells are dark",
-                          count),
-                      {number, judge_.AllFontsText()});
+        what = Fill(TrN("%s glyph is blank where its character is not, in %s; its cell is dark",
+                        "%s glyphs are blank where their characters are not, in %s; their "
+                        "cells are dark",
+                        count),
+                    {number, judge_.AllFontsText()});
         break;
     }
     faults.Add(Fault{.kind = FaultKind::Undrawable, .severity = Severity::Warning, .what = what});

@@ -43,9 +43,9 @@ std::string LayoutProblem(Scan scan, int bitsPerPixel) {
     return std::string(i18n::Tr("a glyph has 1, 2, 4 or 8 bits a pixel"));
   }
   if (bitsPerPixel != 1 && (scan == Scan::Pages || scan == Scan::Tiles)) {
-    return i18n::Format(i18n::Tr("%s hold 1 bit a pixel, 8 pixels of a column or row in a byte: "
-                                 "glyphs of %s bits a pixel go in rows or columns"),
-                        {scan == Scan::Pages ? "pages" : "tiles", std::to_string(bitsPerPixel)});
+    return i18n::Fill(i18n::Tr("%s hold 1 bit a pixel, 8 pixels of a column or row in a byte: "
+                               "glyphs of %s bits a pixel go in rows or columns"),
+                      {scan == Scan::Pages ? "pages" : "tiles", std::to_string(bitsPerPixel)});
   }
   return "";
 }

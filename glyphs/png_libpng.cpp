@@ -21,7 +21,7 @@ std::vector<std::uint8_t> EncodePng(const PreviewImage& image) {
                                  nullptr)) {
     const std::string reason = png.message;
     png_image_free(&png);
-    throw PreviewError(i18n::Format(i18n::Tr("cannot make the preview's PNG: %s"), {reason}));
+    throw PreviewError(i18n::Fill(i18n::Tr("cannot make the preview's PNG: %s"), {reason}));
   }
   bytes.resize(size);
   return bytes;
@@ -73,7 +73,7 @@ struct PngRowWriter::State {
   void Run(const Call& call) {
     if (!Guarded(png, call))
       throw PreviewError(
-          i18n::Format(i18n::Tr("cannot make the preview's PNG: %s"), {failure.message}));
+          i18n::Fill(i18n::Tr("cannot make the preview's PNG: %s"), {failure.message}));
   }
 };
 

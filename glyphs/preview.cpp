@@ -40,9 +40,9 @@ PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& op
   const std::int64_t height = Side(rows, slotHeight);
   if (width > kMaxSide || height > kMaxSide) {
     throw PreviewError(
-        i18n::Format(i18n::Tr("a preview of %s glyphs would be %s x %s pixels, more "
-                              "than a PNG encoder takes: use more columns"),
-                     {std::to_string(count), std::to_string(width), std::to_string(height)}));
+        i18n::Fill(i18n::Tr("a preview of %s glyphs would be %s x %s pixels, more "
+                            "than a PNG encoder takes: use more columns"),
+                   {std::to_string(count), std::to_string(width), std::to_string(height)}));
   }
 
   PreviewImage image;
@@ -83,7 +83,7 @@ GridPreview::GridPreview(std::int64_t width, int cellHeight, std::int64_t bands,
     : width_(0), cellHeight_(cellHeight), bandsLeft_(bands) {
   const std::int64_t height = bands * (std::int64_t{cellHeight} + 1) + 1;
   if (width > kMaxSide || height > kMaxSide || width < 1 || cellHeight < 1) {
-    throw PreviewError(i18n::Format(
+    throw PreviewError(i18n::Fill(
         i18n::Tr("a font image's preview would be %s x %s pixels, more than a PNG encoder takes"),
         {std::to_string(width), std::to_string(height)}));
   }

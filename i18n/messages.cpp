@@ -118,7 +118,11 @@ std::string_view TrN(std::string_view singular, std::string_view plural, std::ui
   return catalog->FindPlural(singular, n).value_or(english);
 }
 
-std::string Format(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
+  return Fill(pattern, std::span<const std::string_view>(arguments.begin(), arguments.size()));
+}
+
+std::string Fill(std::string_view pattern, std::span<const std::string_view> arguments) {
   std::string text;
   std::size_t next = 0;
   for (std::size_t at = 0; at < pattern.size(); ++at) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -60,6 +61,7 @@ std::string_view TrN(std::string_view singular, std::string_view plural, std::ui
 // `pattern` with its placeholders filled: %s takes the next argument, %N$s
 // the Nth (from 1), %% is a %. A translation may reorder the arguments, and
 // msgfmt --check holds it to the same ones as the message.
-std::string Format(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+std::string Fill(std::string_view pattern, std::span<const std::string_view> arguments);
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
 }  // namespace gbkhex::i18n

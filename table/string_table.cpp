@@ -11,7 +11,7 @@
 namespace gbkhex {
 namespace {
 
-using i18n::Format;
+using i18n::Fill;
 using i18n::Tr;
 
 std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
@@ -112,11 +112,11 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   const std::string_view name = line.substr(start, nameEnd - start);
   const std::size_t equals = SkipBlanks(line, nameEnd);
   if (equals == line.size() || line[equals] != '=') {
-    return Fault(into, equals, Format(Tr("expected '=' after the name '%s'"), {name}));
+    return Fault(into, equals, Fill(Tr("expected '=' after the name '%s'"), {name}));
   }
   if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
     // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
-    return Fault(into, start, Format(Tr("the name '%s' %s"), {name, problem}));
+    return Fault(into, start, Fill(Tr("the name '%s' %s"), {name, problem}));
   }
   into.kind = TableLine::Kind::Entry;
   into.name = name;
@@ -181,20 +181,20 @@ std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uin
         std::upper_bound(inputs_.begin(), inputs_.end(), other,
                          [](std::size_t index, const auto& input) { return index < input.second; });
     if (after == inputs_.end() || after == inputs_.begin()) {
-      return Format(Tr(" (lines %s and %s)"), {otherLine, std::to_string(line)});
+      return Fill(Tr(" (lines %s and %s)"), {otherLine, std::to_string(line)});
     }
-    return Format(Tr(" (%s:%s and line %s)"),
-                  {std::prev(after)->first, otherLine, std::to_string(line)});
+    return Fill(Tr(" (%s:%s and line %s)"),
+                {std::prev(after)->first, otherLine, std::to_string(line)});
   };
   const std::uint64_t hash = NameHash(name);
   if (const auto other = Find(name, hash)) {
     return Clash{names_[*other].line,
-                 Format(Tr("the name '%s' is given twice%s"), {name, lines(*other)})};
+                 Fill(Tr("the name '%s' is given twice%s"), {name, lines(*other)})};
   }
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
     if (const auto other = Find(owner, NameHash(owner))) {
-      return Clash{names_[*other].line, Format(Tr("the name '%s' is the length constant of '%s'%s"),
-                                               {name, owner, lines(*other)})};
+      return Clash{names_[*other].line, Fill(Tr("the name '%s' is the length constant of '%s'%s"),
+                                             {name, owner, lines(*other)})};
     }
   }
   // Only a name that ends in "_len" can be another's length constant.
@@ -202,8 +202,8 @@ std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uin
     lengthName_.assign(name).append(kLengthSuffix);
     if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
       return Clash{names_[*other].line,
-                   Format(Tr("the length constant of '%s', %s, is the name of another entry%s"),
-                          {name, lengthName_, lines(*other)})};
+                   Fill(Tr("the length constant of '%s', %s, is the name of another entry%s"),
+                        {name, lengthName_, lines(*other)})};
     }
   }
   Insert(name, hash, line);

@@ -110,22 +110,21 @@ std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8
     case InputEncoding::Utf16Be:
       // Two bytes are a whole unit, ill-formed only as a surrogate half alone.
       if (bytes.size() == 2) {
-        return i18n::Format(i18n::Tr("invalid UTF-16 (bytes %s, a surrogate half alone)"),
-                            {Bytes(bytes)});
+        return i18n::Fill(i18n::Tr("invalid UTF-16 (bytes %s, a surrogate half alone)"),
+                          {Bytes(bytes)});
       }
-      return i18n::Format(
+      return i18n::Fill(
           i18n::TrN("invalid UTF-16 (byte %s)", "invalid UTF-16 (bytes %s)", bytes.size()),
           {Bytes(bytes)});
     case InputEncoding::CodePage936:
-      return i18n::Format(i18n::TrN("no character of code page 936 (byte %s)",
-                                    "no character of code page 936 (bytes %s)", bytes.size()),
-                          {Bytes(bytes)});
+      return i18n::Fill(i18n::TrN("no character of code page 936 (byte %s)",
+                                  "no character of code page 936 (bytes %s)", bytes.size()),
+                        {Bytes(bytes)});
     case InputEncoding::Utf8:
       break;
   }
-  return i18n::Format(
-      i18n::TrN("invalid UTF-8 (byte %s)", "invalid UTF-8 (bytes %s)", bytes.size()),
-      {Bytes(bytes)});
+  return i18n::Fill(i18n::TrN("invalid UTF-8 (byte %s)", "invalid UTF-8 (bytes %s)", bytes.size()),
+                    {Bytes(bytes)});
 }
 
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {

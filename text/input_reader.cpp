@@ -53,7 +53,7 @@ ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
     }
   } catch (const std::exception& failure) {
     // Whatever the stream buffer throws: a file's says why the system failed.
-    result.failure = i18n::Format(i18n::Tr("read error: %s"), {failure.what()});
+    result.failure = i18n::Fill(i18n::Tr("read error: %s"), {failure.what()});
   }
   return result;
 }

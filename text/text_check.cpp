@@ -8,32 +8,32 @@
 namespace gbkhex {
 namespace {
 
-using i18n::Format;
+using i18n::Fill;
 using i18n::Tr;
 using i18n::TrN;
 
 // `character` (DescribeCharacter's) that the charset lacks.
 std::string NotHeldText(Charset charset, const std::string& character) {
-  if (charset == Charset::Gb2312) return Format(Tr("%s is not in GB2312"), {character});
-  return Format(Tr("%s has no exact code in GBK (code page 936)"), {character});
+  if (charset == Charset::Gb2312) return Fill(Tr("%s is not in GB2312"), {character});
+  return Fill(Tr("%s has no exact code in GBK (code page 936)"), {character});
 }
 
 // `count` characters that the charset lacks, written as the window writes them.
 std::string SubstitutedText(Charset charset, std::uint64_t count) {
   const std::string number = std::to_string(count);
   if (charset == Charset::Gb2312) {
-    return Format(TrN("%s character is not in GB2312 and was written as the %s window writes it",
-                      "%s characters are not in GB2312 and were written as the %s window writes "
-                      "them",
-                      count),
-                  {number, product::kProductName});
-  }
-  return Format(TrN("%s character has no exact code in GBK (code page 936) and was written as "
-                    "the %s window writes it",
-                    "%s characters have no exact code in GBK (code page 936) and were written as "
-                    "the %s window writes them",
+    return Fill(TrN("%s character is not in GB2312 and was written as the %s window writes it",
+                    "%s characters are not in GB2312 and were written as the %s window writes "
+                    "them",
                     count),
                 {number, product::kProductName});
+  }
+  return Fill(TrN("%s character has no exact code in GBK (code page 936) and was written as "
+                  "the %s window writes it",
+                  "%s characters have no exact code in GBK (code page 936) and were written as "
+                  "the %s window writes them",
+                  count),
+              {number, product::kProductName});
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ void TextCheck::IllFormed(const TextPosition& position, std::uint64_t byteOffset
     const std::string_view looksLikeGbk = Tr("the file looks like GBK already: use --from gbk");
     // TRANSLATORS: two pieces of advice after a fault, one after the other.
     fault.hint = fault.hint.empty() ? std::string(looksLikeGbk)
-                                    : Format(Tr("%s; %s"), {fault.hint, looksLikeGbk});
+                                    : Fill(Tr("%s; %s"), {fault.hint, looksLikeGbk});
     hinted_ = true;
   }
   Report(std::move(fault));
@@ -92,7 +92,7 @@ void TextCheck::NotHeld(char32_t c, const TextPosition& position) {
 
 void TextCheck::Substituted(char32_t c, const TextPosition& position) {
   firstSubstitution_ = At(FaultKind::Substituted, position);
-  firstSubstitution_->hint = Format(Tr("the first is %s"), {DescribeCharacter(c)});
+  firstSubstitution_->hint = Fill(Tr("the first is %s"), {DescribeCharacter(c)});
 }
 
 std::optional<Fault> TextCheck::SubstitutionWarning() const {
