@@ -190,6 +190,28 @@ std::string LabelOf(const OptionRow& row) {
   return label;
 }
 
+}  // namespace
+
+std::string WithBreakPoints(std::string_view roff) {
+  std::string out;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(roff.data());
+  bool breakAfterLast = false;
+  for (std::size_t at = 0; at < roff.size();) {
+    const Utf8Character decoded =
+        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, roff.size() - at));
+    const std::size_t length = decoded.length == 0 ? 1 : decoded.length;
+    const bool startsNoLine = kNoLineStart.find(decoded.code) != std::u32string_view::npos;
+    if (breakAfterLast && !startsNoLine && decoded.length != 0) out += "\\:";
+    out.append(roff.substr(at, length));
+    breakAfterLast = decoded.length != 0 && DisplayWidth(decoded.code) == 2 &&
+                     kNoLineEnd.find(decoded.code) == std::u32string_view::npos;
+    at += length;
+  }
+  return out;
+}
+
+namespace {
+
 // Text for roff: escapes what roff would read as its own, and sets option
 // names in bold, as man pages do.
 std::string Roff(std::string_view text) {
@@ -217,7 +239,7 @@ std::string Roff(std::string_view text) {
       out += c;
     }
   }
-  return out;
+  return WithBreakPoints(out);
 }
 
 // A summary as the first sentence of a man page entry.
