@@ -63,8 +63,8 @@ std::optional<Catalog>& ActiveCatalog() {
 
 std::optional<Catalog> Catalog::FromMo(std::string mo) {
   Catalog catalog;
-  catalog.bytes_ = std::move(mo);
-  MoWords words(catalog.bytes_);
+  catalog.bytes_ = std::make_unique<const std::string>(std::move(mo));
+  MoWords words(*catalog.bytes_);
   if (!words.ReadByteOrder()) return std::nullopt;
   const auto count = words.At(8);
   const auto originals = words.At(12);
@@ -126,34 +126,33 @@ std::string Fill(std::string_view pattern, std::span<const std::string_view> arg
   std::string text;
   std::size_t next = 0;
   for (std::size_t at = 0; at < pattern.size(); ++at) {
-    if (pattern[at] != '%' || at + 1 == pattern.size()) {
+    if (pattern[at] != '%') {
       text += pattern[at];
       continue;
     }
-    std::size_t end = at + 1;
-    std::size_t index = next;
-    if (pattern[end] == '%') {
+    if (pattern.substr(at, 2) == "%%") {
       text += '%';
-      at = end;
+      ++at;
       continue;
     }
+    // %s, or %N$s with N from 1.
+    std::size_t end = at + 1;
     std::size_t number = 0;
     while (end < pattern.size() && pattern[end] >= '0' && pattern[end] <= '9') {
       number = number * 10 + static_cast<std::size_t>(pattern[end++] - '0');
     }
-    if (number > 0 && end < pattern.size() && pattern[end] == '$') {
-      index = number - 1;
-      ++end;
-    } else {
-      end = at + 1;
-      ++next;
-    }
-    if (end < pattern.size() && pattern[end] == 's' && index < arguments.size()) {
-      text += *(arguments.begin() + index);
-      at = end;
-    } else {
+    const bool numbered = end > at + 1;
+    if (numbered && end < pattern.size() && pattern[end] == '$') ++end;
+    const bool placeholder = end < pattern.size() && pattern[end] == 's' &&
+                             (numbered ? number > 0 && pattern[end - 1] == '$' : true);
+    const std::size_t index = numbered ? number - 1 : next;
+    if (!placeholder || index >= arguments.size()) {
       text += '%';
+      continue;
     }
+    text += arguments[index];
+    if (!numbered) ++next;
+    at = end;
   }
   return text;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,7 +37,8 @@ class Catalog {
  private:
   Catalog() = default;
 
-  std::string bytes_;
+  // Where the entries point into: the same bytes wherever the catalog moves.
+  std::unique_ptr<const std::string> bytes_;
   // Keyed by the message (a plural entry by its singular), each translation
   // with its plural forms separated by NUL.
   std::unordered_map<std::string_view, std::string_view> entries_;
