@@ -78,7 +78,7 @@ void CheckReadable(const std::string& font) {
     char byte;
     if (std::fread(&byte, 1, 1, file.get()) == 1 || !std::ferror(file.get())) return;
   }
-  throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, std::strerror(errno)}));
+  throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, i18n::SystemErrorText(errno)}));
 }
 #endif
 

@@ -1,6 +1,8 @@
 #include "i18n/messages.h"
 
+#include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace gbkhex::i18n {
@@ -101,6 +103,29 @@ std::optional<std::string_view> Catalog::FindPlural(std::string_view singular,
     forms.remove_prefix(end + 1);
   }
   return forms.substr(0, forms.find('\0'));
+}
+
+std::string SystemErrorText(int error) {
+  // The C library's own words for the errors that files and fonts meet, as
+  // messages of the catalog.
+  static constexpr std::string_view kKnown[] = {
+      Marked("No such file or directory"),
+      Marked("Permission denied"),
+      Marked("Is a directory"),
+      Marked("Not a directory"),
+      Marked("No space left on device"),
+      Marked("Read-only file system"),
+      Marked("File exists"),
+      Marked("Input/output error"),
+      Marked("Operation not permitted"),
+      Marked("Too many open files"),
+      Marked("File too large"),
+      Marked("File name too long"),
+      Marked("Too many levels of symbolic links"),
+  };
+  const std::string text = std::generic_category().message(error);
+  if (std::find(std::begin(kKnown), std::end(kKnown), text) == std::end(kKnown)) return text;
+  return std::string(Tr(text));
 }
 
 void UseCatalog(std::optional<Catalog> catalog) { ActiveCatalog() = std::move(catalog); }

@@ -60,6 +60,10 @@ std::string_view Tr(std::string_view message);
 // `singular` for 1, else `plural`.
 std::string_view TrN(std::string_view singular, std::string_view plural, std::uint64_t n);
 
+// The system's words for errno value `error`, as std::generic_category()
+// gives them, in the user's language where the catalog has them.
+std::string SystemErrorText(int error);
+
 // `pattern` with its placeholders filled: %s takes the next argument, %N$s
 // the Nth (from 1), %% is a %. A translation may reorder the arguments, and
 // msgfmt --check holds it to the same ones as the message.
