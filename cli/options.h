@@ -11,10 +11,10 @@
 #include <variant>
 #include <vector>
 
-#include "emit/convert_options.h"
 #include "convert/charset.h"
 #include "convert/choice_word.h"
 #include "convert/glyph_layout_words.h"
+#include "emit/convert_options.h"
 #include "emit/output_choice.h"
 
 namespace gbkhex::cli {
