@@ -154,7 +154,7 @@ void TableNames::Place(Slot slot) noexcept {
 
 void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
   if (names_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
-    throw std::length_error("a string table of more than 4,294,967,294 names");
+    throw std::length_error(std::string(Tr("a string table of more than 4,294,967,294 names")));
   }
   names_.push_back({text_.size(), line});
   text_.append(name);
