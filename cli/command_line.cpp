@@ -6,19 +6,31 @@
 #include <optional>
 #include <utility>
 
-#include "cli/file_input.h"
+#include "cli/fault_report.h"
 #include "cli/help.h"
-#include "cli/output_file.h"
-#include "cli/output_sink.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
 #include "emit/header_writer.h"
+#include "emit/output_paths.h"
 #include "emit/stream_converter.h"
+#include "platform/file_input.h"
+#include "platform/output_file.h"
+#include "platform/output_sink.h"
 #include "table/table_run.h"
 #include "text/display_width.h"
 
 namespace gbkhex::cli {
 namespace {
+
+using platform::CommitTogether;
+using platform::ForEachInput;
+using platform::OutputFileError;
+using platform::OutputSink;
+using platform::PictureAndImage;
+using platform::ReadWhole;
+using platform::ReplaceableOutput;
+using platform::TableInputsOf;
+using platform::WholeInput;
 
 // An option's value that `problemOf` finds a problem with: refused.
 void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
@@ -203,11 +215,13 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
 // or a declaration that compiles to the wrong bytes.
 bool HoldsOutput(const Invocation& invocation) {
   const Output output = invocation.options.choice.output;
+  if (invocation.action != Action::Write) return false;
+#ifdef GBKHEX_CLI_GLYPHS
   // A whole font's header is written as its cells are drawn, and a cut glyph
   // fails the run after it has begun.
-  return invocation.action == Action::Write &&
-         (output == Output::Array || output == Output::Table ||
-          (output == Output::Glyphs && invocation.glyphs.whole));
+  if (output == Output::Glyphs && invocation.glyphs.whole) return true;
+#endif
+  return output == Output::Array || output == Output::Table;
 }
 
 // What the options ask to be written; of the outputs that go together, the

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/output_file.h"
 #include "emit/c_names.h"
 #include "glyphs/font.h"
+#include "platform/output_file.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -187,7 +187,7 @@ glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
 std::ostream& GlyphOutputFiles::Image(const std::string& name) {
   try {
     return files_.image.emplace(name).Stream();
-  } catch (const OutputFileError& error) {
+  } catch (const platform::OutputFileError& error) {
     throw glyphs::GlyphFileError(error.what());
   }
 }
@@ -195,7 +195,7 @@ std::ostream& GlyphOutputFiles::Image(const std::string& name) {
 std::ostream& GlyphOutputFiles::Picture(const std::string& name) {
   try {
     return files_.picture.emplace(name).Stream();
-  } catch (const OutputFileError& error) {
+  } catch (const platform::OutputFileError& error) {
     throw glyphs::GlyphFileError(error.what());
   }
 }

@@ -1,4 +1,4 @@
-#include "cli/output_file.h"
+#include "platform/output_file.h"
 
 #include <algorithm>
 #include <array>
@@ -10,15 +10,11 @@
 #include <system_error>
 #include <vector>
 
+#include "emit/output_paths.h"
 #include "platform/output_files.h"
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 namespace {
-
-using platform::FileSink;
-using platform::SignalBlock;
-using platform::SignalGuard;
-using platform::Target;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr int kNameAttempts = 100;
@@ -100,8 +96,7 @@ class SinkBuffer : public std::streambuf {
 
 class OutputFile::Impl {
  public:
-  explicit Impl(const std::string& utf8Path)
-      : name_(utf8Path), target_(platform::Examine(utf8Path)) {
+  explicit Impl(const std::string& utf8Path) : name_(utf8Path), target_(Examine(utf8Path)) {
     if (target_.folder) throw OutputFileError("cannot write " + name_ + ": it is a folder");
     if (target_.exists && !target_.regular) {
       if (const int error = sink_.OpenExisting(target_.path)) Fail("cannot open", error);
@@ -149,8 +144,7 @@ class OutputFile::Impl {
 
   std::string Restore() noexcept {
     if (!replaced_) return {};
-    const int error = old_.empty() ? platform::RemoveFile(target_.path)
-                                   : platform::RenameOver(old_, target_.path);
+    const int error = old_.empty() ? RemoveFile(target_.path) : RenameOver(old_, target_.path);
     if (error == 0) {
       old_.clear();
       replaced_ = false;
@@ -163,7 +157,7 @@ class OutputFile::Impl {
   }
 
   void Settle() noexcept {
-    if (!old_.empty()) platform::RemoveFile(old_);
+    if (!old_.empty()) RemoveFile(old_);
     old_.clear();
   }
 
@@ -192,7 +186,7 @@ class OutputFile::Impl {
     const std::string prefix = FolderPrefix(target_.path);
     for (int attempt = 0;; ++attempt) {
       old_ = prefix + TemporaryName();
-      const int error = platform::KeepAside(target_.path, old_);
+      const int error = KeepAside(target_.path, old_);
       if (error == 0) return;
       old_.clear();
       if (error != EEXIST || attempt == kNameAttempts) Fail("cannot keep the old", error);
@@ -225,6 +219,8 @@ class OutputFile::Impl {
   bool committed_ = false;
   bool replaced_ = false;
 };
+
+std::string SystemReason(int error) { return error == 0 ? std::string() : ": " + Reason(error); }
 
 OutputFile::OutputFile(const std::string& utf8Path) : impl_(std::make_unique<Impl>(utf8Path)) {}
 
@@ -265,4 +261,4 @@ void CommitTogether(std::span<ReplaceableOutput* const> outputs) {
   for (ReplaceableOutput* output : outputs) output->Settle();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

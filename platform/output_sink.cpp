@@ -1,11 +1,11 @@
-#include "cli/output_sink.h"
+#include "platform/output_sink.h"
 
 #include <cerrno>
 
-#include "cli/fault_report.h"
-#include "cli/output_file.h"
+#include "platform/output_file.h"
+#include "text/fault.h"
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 namespace {
 
 constexpr std::size_t kGathered = 64 * 1024;
@@ -112,4 +112,4 @@ void OutputSink::Settle() noexcept {
   if (file_) file_->Settle();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

@@ -1,4 +1,4 @@
-#include "cli/file_input.h"
+#include "platform/file_input.h"
 
 #include <cerrno>
 #include <system_error>
@@ -9,7 +9,7 @@
 #include "platform/win32/wide_text.h"
 #endif
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 
 // The bytes that arrived before a failure count: they are handed over first,
 // and the failure comes with the next read.
@@ -69,4 +69,4 @@ WholeInput ReadWhole(std::istream& in) {
   }
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

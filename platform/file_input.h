@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "cli/fault_report.h"
+#include "platform/output_file.h"
 #include "table/table_run.h"
 #include "text/input_reader.h"
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 
 // A read that failed; what() is the system's reason.
 class ReadFailure : public std::runtime_error {
@@ -99,4 +99,4 @@ inline TableInputs TableInputsOf(std::vector<std::string> inputs, std::istream& 
   };
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform
