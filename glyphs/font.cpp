@@ -480,12 +480,9 @@ std::optional<DrawnGlyph> Font::Draw(char16_t character, Cell cell) {
 }
 
 InkBox Font::InkAt(const CoverageBitmap& coverage, int left, int top) const {
-  if (coverage.width <= 0 || coverage.height <= 0) return {};
-  // The levels that the cell would hold, so that a coverage too faint for
-  // them is no ink.
-  Glyph whole(coverage.width, coverage.height, bitsPerPixel_);
-  whole.Stamp(coverage, 0, 0);
-  InkBox ink = InkOf(whole);
+  // At the cell's levels, so that a coverage too faint for them is no ink.
+  InkBox ink = LitBox(coverage, bitsPerPixel_);
+  if (ink.Empty()) return {};
   ink.left += left;
   ink.top += top;
   return ink;
