@@ -14,7 +14,7 @@
 #include <streambuf>
 #include <string>
 
-#include "cli/fault_report.h"
+#include "text/fault_report.h"
 #include "cli/file_input.h"
 #include "cli/output_sink.h"
 #include "emit/stream_converter.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli/fault_report.h"
+#include "text/fault_report.h"
 #include "cli/file_input.h"
 #include "cli/output_sink.h"
 #include "emit/stream_converter.h"

@@ -1,10 +1,10 @@
-#include "cli/fault_report.h"
+#include "text/fault_report.h"
 
 #include <system_error>
 
 #include "gbkhex/product.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 std::string SystemReason(int error) {
   return error == 0 ? std::string() : ": " + std::generic_category().message(error);
@@ -46,4 +46,4 @@ void FaultReport::Write(const std::string& line) {
   err_.flush();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex
