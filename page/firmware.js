@@ -9,6 +9,7 @@
 const worker = new Worker(
   URL.createObjectURL(new Blob([gbkhexFirmwareWorker], { type: 'text/javascript' })));
 const pending = [];
+worker.postMessage(Uint8Array.from(atob(gbkhexFirmwareModule), (c) => c.charCodeAt(0)));
 worker.onmessage = (event) => pending.shift()(event.data);
 worker.onerror = (event) => pending.shift()({
   status: 1, messages: event.message, files: [], picture: new Uint8Array(0),

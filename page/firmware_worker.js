@@ -1,6 +1,7 @@
-// The worker's own code, after the module's loader: runs each request of the
-// page in turn and answers with its result, and how long the run took.
-var firmware = createGbkhexFirmware();
+// The worker's own code, after the module's loader. Its first message is the
+// module, gzip-compressed; each one after it a request of the page, run in
+// turn and answered with its result and how long the run took.
+var firmware = null;
 
 function readFont(file) {
   return file.arrayBuffer().then(function (buffer) {
@@ -8,8 +9,19 @@ function readFont(file) {
   });
 }
 
+function instantiate(compressed) {
+  var stream = new Blob([compressed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Response(stream).arrayBuffer().then(function (wasm) {
+    return createGbkhexFirmware({ wasm: new Uint8Array(wasm) });
+  });
+}
+
 onmessage = function (event) {
   var request = event.data;
+  if (firmware === null) {
+    firmware = instantiate(request);
+    return;
+  }
   var started = performance.now();
   Promise.all([
     firmware,
