@@ -143,9 +143,12 @@ web-test: web web-helpers node_modules/.package-lock.json
 	node --test tests/window/web/form1.test.mjs tests/glyphs/web/glyphs_wasm.test.mjs \
 		tests/page/firmware.test.mjs
 
-# Keystroke latency in the page, timed by the browser itself, beside Text1's own.
+# Keystroke latency in the page, timed by the browser itself, beside Text1's
+# own; the firmware page's whole font image beside gbkhex-cli's, and the size
+# of build/web/.
 bench-web: web web-helpers node_modules/.package-lock.json
 	node bench/web_bench.mjs
+	node bench/firmware_bench.mjs
 
 web-screenshot: web node_modules/.package-lock.json
 	tools/web-screenshot.mjs docs/screenshot-web.png

@@ -157,4 +157,5 @@ glyphsForm.querySelector('.more-fonts').addEventListener('click', (event) => {
 });
 
 glyphsForm.querySelector('#glyphs-zoom').addEventListener('change', () => zoom(glyphsForm));
+document.body.dataset.readyAt = String(performance.now());
 document.body.dataset.ready = 'true';
