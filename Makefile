@@ -152,6 +152,7 @@ bench-web: web web-helpers node_modules/.package-lock.json
 
 web-screenshot: web node_modules/.package-lock.json
 	tools/web-screenshot.mjs docs/screenshot-web.png
+	tools/firmware-screenshot.mjs docs/screenshot-firmware.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
