@@ -144,7 +144,7 @@ ConvertOptions ConvertOptionsOf(const Fields& fields, Output output) {
   ConvertOptions options;
   options.choice.output = output;
   options.table = output == Output::Table;
-  const Format format = Choice(fields, "format", kFormatWords, Format::C);
+  const Format format = Choice(fields, "format", kFormatWords, Format::Hexadecimal);
   options.choice.format = format == Format::C ? OutputFormat::C : OutputFormat::Hexadecimal;
   options.choice.style.form = format == Format::String ? ValueForm::Literal : ValueForm::Constants;
   options.choice.style.type = Value(fields, "type").value_or("");
@@ -224,6 +224,7 @@ int RunGlyphPart(PageRun& run, Messages& messages) {
   const Fields& fields = run.fields;
   CheckHeaderOptions(HeaderValues(fields, ""), IncludedByName);
   glyphs::GlyphRunOptions options = glyphs::GlyphRunOptionsOf(GlyphValuesOf(fields));
+  if (run.fonts.empty()) throw OptionError("--font is required: the page has no font of its own");
   RefuseSharedNames({{"--output", FileName(fields, "output")},
                      {"--source", FileName(fields, "source")},
                      {"--preview", FileName(fields, "preview")},
@@ -231,7 +232,6 @@ int RunGlyphPart(PageRun& run, Messages& messages) {
   const ConvertOptions convert = ConvertOptionsOf(fields, Output::Glyphs);
   options.style.includes = convert.choice.style.includes;
   options.headerName = convert.choice.headerName;
-  if (run.fonts.empty()) throw OptionError("--font is required: the page has no font of its own");
   options.font.font = run.fonts.front();
   for (std::size_t i = 1; i < run.fonts.size(); ++i) {
     options.laterFonts.push_back(RequestOf(run.fonts[i]));
