@@ -126,6 +126,7 @@ const glyphsName = glyphsForm.elements.glyphs;
 const glyphsOutput = glyphsForm.elements.output;
 let outputEdited = false;
 glyphsOutput.addEventListener('input', () => { outputEdited = true; });
+glyphsForm.addEventListener('reset', () => { outputEdited = false; });
 glyphsName.addEventListener('input', () => {
   if (!outputEdited) glyphsOutput.value = `${glyphsName.value}.h`;
 });

@@ -181,6 +181,15 @@ async function generate(c) {
   };
 }
 
+test('every field has a label, and each part a button 生成', async () => {
+  const unlabelled = await page.evaluate(() => [...document.querySelectorAll('input, select, textarea')]
+    .filter((field) => field.labels.length === 0).map((field) => field.name || field.id));
+  assert.deepEqual(unlabelled, []);
+  for (const form of ['#table-form', '#glyphs-form']) {
+    assert.equal(await page.locator(form).getByRole('button', { name: '生成' }).count(), 1);
+  }
+});
+
 test('every file that the page offers is the one that gbkhex-cli writes', async (t) => {
   for (const c of cases) {
     await t.test(c.what, async () => {
