@@ -181,6 +181,12 @@ async function generate(c) {
   };
 }
 
+test('all of build/web/, both pages, weighs under 2 MB', () => {
+  const bytes = fs.readdirSync(siteDir)
+    .reduce((sum, file) => sum + fs.statSync(path.join(siteDir, file)).size, 0);
+  assert.ok(bytes < 2_000_000, `${bytes} bytes`);
+});
+
 test('every field has a label, and each part a button 生成', async () => {
   const unlabelled = await page.evaluate(() => [...document.querySelectorAll('input, select, textarea')]
     .filter((field) => field.labels.length === 0).map((field) => field.name || field.id));
