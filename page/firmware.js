@@ -32,10 +32,11 @@ function fieldsOf(form) {
   return fields;
 }
 
+// The files of the inputs named `name`, in order: the inputs', and within one
+// input (which may take several) the order they were picked in.
 function fontsOf(form, name) {
   return [...form.querySelectorAll(`input[type=file][name="${name}"]`)]
-    .map((input) => input.files[0])
-    .filter((file) => file !== undefined);
+    .flatMap((input) => [...input.files]);
 }
 
 const offered = new Map();  // form -> the Blob URLs of its links
