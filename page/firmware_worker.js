@@ -2,6 +2,7 @@
 // module, gzip-compressed; each one after it a request of the page, run in
 // turn and answered with its result and how long the run took.
 var firmware = null;
+var compressedModule = null;
 
 function readFont(file) {
   return file.arrayBuffer().then(function (buffer) {
@@ -16,14 +17,12 @@ function instantiate(compressed) {
   });
 }
 
-onmessage = function (event) {
-  var request = event.data;
-  if (firmware === null) {
-    firmware = instantiate(request);
-    return;
-  }
+// The requests run one after another, so that the answers come in order.
+var queue = Promise.resolve();
+
+function answer(request) {
   var started = performance.now();
-  Promise.all([
+  return Promise.all([
     firmware,
     Promise.all(request.fonts.map(readFont)),
     request.narrowFont ? readFont(request.narrowFont) : null,
@@ -34,6 +33,17 @@ onmessage = function (event) {
     transfers.push(result.picture.buffer);
     postMessage(result, transfers);
   }).catch(function (error) {
+    // A module that stopped part-way (out of memory, say) starts afresh.
+    firmware = instantiate(compressedModule);
     postMessage({ status: 1, messages: String(error), files: [], picture: new Uint8Array(0) });
   });
+}
+
+onmessage = function (event) {
+  if (firmware === null) {
+    compressedModule = event.data;
+    firmware = instantiate(compressedModule);
+    return;
+  }
+  queue = queue.then(answer.bind(null, event.data));
 };
