@@ -17,6 +17,8 @@ const cli = path.resolve(process.env.GBKHEX_NATIVE_CLI ?? 'build/release/cli/gbk
 const pageUrl = pathToFileURL(path.join(siteDir, 'firmware.html')).href;
 const unifont = '/usr/share/fonts/opentype/unifont/unifont.otf';
 const wenquanyi = '/usr/share/fonts/truetype/wqy/wqy-microhei.ttc';
+const notAFont = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'gbkhex-font-')), 'notes.ttf');
+fs.writeFileSync(notAFont, 'not a font');
 const table = 'TITLE = 欢迎使用\nMENU = "设置\\n"\n# 注释\nEXIT = 退出 Exit\n';
 const text = '汉字取模 Glyphs，１２３';
 
@@ -88,6 +90,14 @@ const cases = [
     args: ['--glyphs', 'cut', '--font', 'wqy-microhei.ttc', '--size', '16', '-o', 'cut.h', 'text'],
   },
   {
+    what: 'a file that is no font',
+    form: 'glyphs-form',
+    fault: true,
+    fields: { text, glyphs: 'notes' },
+    fonts: [notAFont],
+    args: ['--glyphs', 'notes', '--font', 'notes.ttf', '--size', '16', '-o', 'notes.h', 'text'],
+  },
+  {
     what: 'a value that the options refuse',
     form: 'table-form',
     fault: true,
@@ -129,7 +139,10 @@ before(async () => {
   await page.goto(pageUrl);
   await page.waitForFunction(() => document.body.dataset.ready === 'true');
 });
-after(() => browser?.close());
+after(() => {
+  fs.rmSync(path.dirname(notAFont), { recursive: true });
+  return browser?.close();
+});
 
 // Fills the form's fields by name: each field not given goes back to its default.
 async function fill(c) {
