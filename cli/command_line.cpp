@@ -6,10 +6,10 @@
 #include <optional>
 #include <utility>
 
-#include "cli/fault_report.h"
 #include "cli/help.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
+#include "emit/header_options.h"
 #include "emit/header_writer.h"
 #include "emit/output_paths.h"
 #include "emit/stream_converter.h"
@@ -18,6 +18,7 @@
 #include "platform/output_sink.h"
 #include "table/table_run.h"
 #include "text/display_width.h"
+#include "text/fault_report.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -32,97 +33,48 @@ using platform::ReplaceableOutput;
 using platform::TableInputsOf;
 using platform::WholeInput;
 
-// An option's value that `problemOf` finds a problem with: refused.
-void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
-               const std::string& shownAs) {
-  if (!value) return;
-  if (const std::string problem = problemOf(*value); !problem.empty()) {
-    throw UsageError(shownAs + " '" + *value + "' " + problem);
-  }
-}
-
 // The -o FILE that --source's file includes: absent for standard output.
 std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
   const std::optional<std::string>& file = parsed.Value(Option::Output);
   return file && *file != "-" ? file : std::nullopt;
 }
 
-// --source FILE.c, which includes the header of -o.
-void CheckSource(const std::string& source, const std::optional<std::string>& header,
-                 Output output) {
-  const std::string option = OptionName(Option::Source);
-  if (source.empty()) throw UsageError(option + " needs a file name");
-  if (source == "-") {
-    throw UsageError(option +
-                     " - cannot be: the definitions are a file that the build "
-                     "compiles, not standard output");
-  }
-  if (!header) {
-    throw UsageError(option + " needs -o FILE, a file for the header that " + source + " includes");
-  }
-  if (output == Output::List || output == Output::Decode) {
-    throw UsageError(option + " cannot be combined with " +
-                     OptionName(output == Output::List ? Option::List : Option::Decode) +
-                     ", which writes no arrays");
-  }
-  const std::string name = IncludedName(*header, source);
-  if (const std::string problem = IncludeProblem("\"" + name + "\""); !problem.empty()) {
-    throw UsageError("-o '" + *header + "' cannot be included from " + source + ": its name " +
-                     problem);
-  }
-}
-
 // The one check of the conversion's values and how they go together, in the
 // order that their messages come.
 void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
-  CheckText(parsed.Value(Option::Array), ArrayNameProblem, "array name");
+  if (const std::optional<std::string>& array = parsed.Value(Option::Array)) {
+    if (const std::string problem = ArrayNameProblem(*array); !problem.empty()) {
+      throw UsageError("array name '" + *array + "' " + problem);
+    }
+  }
   const bool declares = output == Output::Array || output == Output::Table;
-  if (declares && parsed.Has(Option::Format) &&
-      parsed.Choice<Format>(Option::Format) == Format::Hexadecimal) {
-    throw UsageError(OptionName(parsed.Has(Option::Table) ? Option::Table : Option::Array) +
-                     " writes C constants or string literals; it cannot be combined with "
-                     "--format hex");
-  }
-  CheckText(parsed.Value(Option::Type), TypeProblem, OptionName(Option::Type));
-  CheckText(parsed.Value(Option::Attribute), AttributeProblem, OptionName(Option::Attribute));
-  for (const std::string& include : parsed.repeated[static_cast<std::size_t>(Option::Include)]) {
-    CheckText(include, IncludeProblem, OptionName(Option::Include));
-  }
-  if (parsed.Value(Option::Output) == "") {
-    throw UsageError(OptionName(Option::Output) + " needs a file name");
-  }
-  if (const std::optional<std::string>& source = parsed.Value(Option::Source)) {
-    CheckSource(*source, HeaderFileOf(parsed), output);
-  }
-  if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && parsed.Has(Option::Source)) {
-    throw UsageError(
-        "--source has nothing to define: with --whole and --image, the header holds "
-        "no array");
-  }
+  const bool writesNoArrays = output == Output::List || output == Output::Decode;
+  CheckHeaderOptions(
+      HeaderOptionValues{
+          .declaringOption = declares ? (parsed.Has(Option::Table) ? "--table" : "--array") : "",
+          .hexadecimal = parsed.Has(Option::Format) &&
+                         parsed.Choice<Format>(Option::Format) == Format::Hexadecimal,
+          .type = parsed.Value(Option::Type),
+          .attribute = parsed.Value(Option::Attribute),
+          .includes = parsed.repeated[static_cast<std::size_t>(Option::Include)],
+          .output = parsed.Value(Option::Output),
+          .source = parsed.Value(Option::Source),
+          .writesNoArrays = writesNoArrays ? (output == Output::List ? "--list" : "--decode") : "",
+          .wholeImage = parsed.Has(Option::Whole) && parsed.Has(Option::Image)},
+      IncludedName);
   if (parsed.Has(Option::Whole) && !parsed.operands.empty()) {
     throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
                      parsed.operands.front() + "'");
   }
 }
 
-// One output file of a run, and the option that names it.
-struct NamedOutput {
-  Option option;
-  std::optional<std::string> path;
-};
-
 // Two outputs that name one file would overwrite each other: refused. Every
 // output of a run is one entry here.
-void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
-  for (auto first = outputs.begin(); first != outputs.end(); ++first) {
-    for (auto second = first + 1; second != outputs.end(); ++second) {
-      if (first->path && second->path && NameOneFile(*first->path, *second->path)) {
-        throw UsageError(OptionName(first->option) + " '" + *first->path + "' and " +
-                         OptionName(second->option) + " '" + *second->path +
-                         "' name the same file");
-      }
-    }
-  }
+void RefuseSharedFiles(
+    std::initializer_list<std::pair<Option, std::optional<std::string>>> outputs) {
+  std::vector<NamedFile> files;
+  for (const auto& [option, path] : outputs) files.push_back({OptionName(option), path});
+  CheckDistinctFiles(files, NameOneFile);
 }
 
 // Reads the inputs, and writes what the options choose; with a `taker`, the

@@ -284,7 +284,7 @@ namespace {
 FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<std::uint8_t>& bytes,
                     FT_Long faceIndex, FT_Error& error) {
   FT_Face face = nullptr;
-  if (bytes.empty()) {
+  if (bytes.empty() && !source.file.empty()) {
     error = FT_New_Face(library, source.file.c_str(), faceIndex, &face);
   } else {
     error = FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), faceIndex,
@@ -296,7 +296,11 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
 [[noreturn]] void FailToOpen(FT_Library library, const FontSource& source,
                              std::vector<std::uint8_t>& bytes, FT_Error error) {
   const std::string& font = source.shownAs;
-  if (error == FT_Err_Unknown_File_Format) {
+  // No bytes, or too few for any format's header: FreeType's memory stream
+  // refuses them, where its file stream finds no known format.
+  const bool fromMemory = !bytes.empty() || source.file.empty();
+  if (error == FT_Err_Unknown_File_Format ||
+      (fromMemory && (bytes.empty() || error == FT_Err_Invalid_Stream_Operation))) {
     throw FontError(Quoted(font) + " is not a font file (TrueType, OpenType, TTC, BDF or PCF)");
   }
   // A face number past the last one: the file can tell how many it has.
@@ -351,7 +355,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   }
   face->library.reset(library);
   face->bytes = std::move(source.bytes);
-  if (face->bytes.empty()) {
+  if (face->bytes.empty() && !source.file.empty()) {
 #ifdef _WIN32
     face->bytes = ReadFontFile(source.file);
 #else

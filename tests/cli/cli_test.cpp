@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/fault_report.h"
+#include "text/fault_report.h"
 #include "convert/code_format.h"
 #include "convert/gbk_codec.h"
 #include "convert/unicode.h"

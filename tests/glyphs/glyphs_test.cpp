@@ -244,6 +244,39 @@ TEST(Font, RefusesOptionsOutOfRange) {
   EXPECT_THROW(Font::Open(FileSource(kUnifont, -1)), FontError);
 }
 
+// A font's bytes that are no font (too few, or of no known format) are
+// refused in the words that a file of those bytes is.
+TEST(Font, RefusesBytesThatAreNoFontAsAFileOfThem) {
+  const std::vector<std::uint8_t> unifont = ReadFile(kUnifont);
+  const std::string notAFont = "not a font";
+  const std::vector<std::vector<std::uint8_t>> contents = {
+      {},
+      {notAFont.begin(), notAFont.end()},
+      {unifont.begin(), unifont.begin() + 100},
+      {unifont.begin(), unifont.begin() + 1000},
+  };
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "gbkhex-not-a-font.ttf";
+  const auto refusal = [](FontSource source) {
+    try {
+      Font::Open(std::move(source));
+    } catch (const FontError& error) {
+      return std::string(error.what());
+    }
+    return std::string("opened");
+  };
+  for (const std::vector<std::uint8_t>& bytes : contents) {
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    FontSource fromFile = FileSource(file.string());
+    fromFile.shownAs = "font.ttf";
+    const FontSource fromBytes{.file = "", .bytes = bytes, .faceIndex = 0, .shownAs = "font.ttf"};
+    EXPECT_EQ(refusal(fromBytes), refusal(fromFile)) << bytes.size() << " bytes";
+  }
+  std::filesystem::remove(file);
+}
+
 // Ink that fits its cell moves the fewest whole pixels on each axis; ink
 // larger than the cell on either axis does not move at all.
 TEST(Placement, MovesTheLeastWholePixelsThatBringTheInkInside) {

@@ -1,14 +1,8 @@
-#include "cli/fault_report.h"
-
-#include <system_error>
+#include "text/fault_report.h"
 
 #include "gbkhex/product.h"
 
-namespace gbkhex::cli {
-
-std::string SystemReason(int error) {
-  return error == 0 ? std::string() : ": " + std::generic_category().message(error);
-}
+namespace gbkhex {
 
 std::string FaultLine(const Fault& fault) {
   std::string line;
@@ -46,4 +40,4 @@ void FaultReport::Write(const std::string& line) {
   err_.flush();
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex
