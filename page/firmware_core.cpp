@@ -18,6 +18,7 @@
 #include "convert/glyph_layout_words.h"
 #include "emit/convert_options.h"
 #include "emit/header_options.h"
+#include "emit/output_paths.h"
 #include "emit/stream_converter.h"
 #include "emit/text_sink.h"
 #include "glyphs/font_source.h"
@@ -100,9 +101,6 @@ Enum Choice(const Fields& fields, std::string_view name, const ChoiceWord<Enum> 
   throw OptionError("unknown value '" + *value + "' for --" + std::string(name));
 }
 
-// The page's files have no folders: a source includes its header by its name.
-std::string IncludedByName(const std::string& header, const std::string&) { return header; }
-
 // Two files of one name would be offered as one download.
 void RefuseSharedNames(
     std::initializer_list<std::pair<const char*, std::optional<std::string>>> outputs) {
@@ -152,7 +150,7 @@ ConvertOptions ConvertOptionsOf(const Fields& fields, Output output) {
   options.choice.style.includes = Includes(fields);
   options.choice.nul = Flag(fields, "nul");
   if (const std::optional<std::string> source = FileName(fields, "source")) {
-    options.choice.headerName = IncludedByName(*FileName(fields, "output"), *source);
+    options.choice.headerName = IncludedName(*FileName(fields, "output"), *source);
   }
   options.charset = Choice(fields, "charset", kCharsetWords, Charset::Gbk);
   return options;
@@ -168,7 +166,7 @@ void Offer(PageRun& run, const Fields& fields, const StringSink& header, const S
 
 int RunTablePart(PageRun& run, Messages& messages) {
   const Fields& fields = run.fields;
-  CheckHeaderOptions(HeaderValues(fields, "--table"), IncludedByName);
+  CheckHeaderOptions(HeaderValues(fields, "--table"), IncludedName);
   RefuseSharedNames(
       {{"--output", FileName(fields, "output")}, {"--source", FileName(fields, "source")}});
   const ConvertOptions options = ConvertOptionsOf(fields, Output::Table);
@@ -222,7 +220,7 @@ std::string PreviewName(const glyphs::GlyphRunOptions& options) {
 
 int RunGlyphPart(PageRun& run, Messages& messages) {
   const Fields& fields = run.fields;
-  CheckHeaderOptions(HeaderValues(fields, ""), IncludedByName);
+  CheckHeaderOptions(HeaderValues(fields, ""), IncludedName);
   glyphs::GlyphRunOptions options = glyphs::GlyphRunOptionsOf(GlyphValuesOf(fields));
   if (run.fonts.empty()) throw OptionError("--font is required: the page has no font of its own");
   RefuseSharedNames({{"--output", FileName(fields, "output")},
