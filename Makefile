@@ -127,25 +127,32 @@ node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 	@touch $@
 
-# What the page's tests and benchmark take from the native build: its
-# conversion and control table, the sample text and the glyphs.
+# What the pages' tests and benchmark take from the native build: its
+# conversion and control table, the sample text, the glyphs and gbkhex-cli.
 web-helpers:
 	@tools/install-deps core qt
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target native_oracle sample_text glyph_dump
+	cmake --build --preset release -j $(JOBS) --target native_oracle sample_text glyph_dump \
+		gbkhex-cli
 
 # The page in headless Chromium, held to the native build's conversion and
-# table; the glyphs drawn in WebAssembly, held to the native build's.
+# table; the glyphs drawn in WebAssembly, held to the native build's; every
+# file of the firmware page held to gbkhex-cli's.
 web-test: web web-helpers node_modules/.package-lock.json
 	cmake --build --preset web -j $(JOBS) --target glyph_dump_wasm
-	node --test tests/window/web/form1.test.mjs tests/glyphs/web/glyphs_wasm.test.mjs
+	node --test tests/window/web/form1.test.mjs tests/glyphs/web/glyphs_wasm.test.mjs \
+		tests/page/firmware.test.mjs
 
-# Keystroke latency in the page, timed by the browser itself, beside Text1's own.
+# Keystroke latency in the page, timed by the browser itself, beside Text1's
+# own; the firmware page's whole font image beside gbkhex-cli's, and the size
+# of build/web/.
 bench-web: web web-helpers node_modules/.package-lock.json
 	node bench/web_bench.mjs
+	node bench/firmware_bench.mjs
 
 web-screenshot: web node_modules/.package-lock.json
 	tools/web-screenshot.mjs docs/screenshot-web.png
+	tools/firmware-screenshot.mjs docs/screenshot-firmware.png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

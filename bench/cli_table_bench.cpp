@@ -14,17 +14,17 @@
 #include <streambuf>
 #include <string>
 
-#include "cli/fault_report.h"
-#include "cli/file_input.h"
-#include "cli/output_sink.h"
 #include "emit/stream_converter.h"
 #include "harness/typical_text.h"
+#include "platform/file_input.h"
+#include "platform/output_sink.h"
 #include "table/table_run.h"
+#include "text/fault_report.h"
 
 namespace {
 
 using namespace gbkhex;
-using namespace gbkhex::cli;
+using namespace gbkhex::platform;
 
 // A table's text stands as it is: no quote to open it, no blank to be cut
 // from its end.

@@ -6,34 +6,36 @@
 #include <optional>
 #include <utility>
 
-#include "cli/file_input.h"
 #include "cli/help.h"
 #include "cli/message_language.h"
-#include "cli/output_file.h"
-#include "cli/output_sink.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
+#include "emit/header_options.h"
 #include "emit/header_writer.h"
+#include "emit/output_paths.h"
 #include "emit/stream_converter.h"
 #include "i18n/messages.h"
+#include "platform/file_input.h"
+#include "platform/output_file.h"
+#include "platform/output_sink.h"
 #include "table/table_run.h"
 #include "text/display_width.h"
+#include "text/fault_report.h"
 
 namespace gbkhex::cli {
 namespace {
 
 using i18n::Fill;
 using i18n::Tr;
-
-// An option's value that `problemOf` finds a problem with: refused with
-// `refusal`, given the value and the problem.
-void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
-               std::string_view refusal) {
-  if (!value) return;
-  if (const std::string problem = problemOf(*value); !problem.empty()) {
-    throw UsageError(Fill(refusal, {*value, problem}));
-  }
-}
+using platform::CommitTogether;
+using platform::ForEachInput;
+using platform::OutputFileError;
+using platform::OutputSink;
+using platform::PictureAndImage;
+using platform::ReadWhole;
+using platform::ReplaceableOutput;
+using platform::TableInputsOf;
+using platform::WholeInput;
 
 // The -o FILE that --source's file includes: absent for standard output.
 std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
@@ -41,58 +43,30 @@ std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
   return file && *file != "-" ? file : std::nullopt;
 }
 
-// --source FILE.c, which includes the header of -o.
-void CheckSource(const std::string& source, const std::optional<std::string>& header,
-                 Output output) {
-  if (source.empty()) throw UsageError(std::string(Tr("--source needs a file name")));
-  if (source == "-") {
-    throw UsageError(
-        std::string(Tr("--source - cannot be: the definitions are a file that the "
-                       "build compiles, not standard output")));
-  }
-  if (!header) {
-    throw UsageError(
-        Fill(Tr("--source needs -o FILE, a file for the header that %s includes"), {source}));
-  }
-  if (output == Output::List || output == Output::Decode) {
-    throw UsageError(Fill(Tr("--source cannot be combined with %s, which writes no arrays"),
-                          {OptionName(output == Output::List ? Option::List : Option::Decode)}));
-  }
-  const std::string name = IncludedName(*header, source);
-  if (const std::string problem = IncludeProblem("\"" + name + "\""); !problem.empty()) {
-    // TRANSLATORS: the last %s is a reason such as "holds a comment".
-    throw UsageError(
-        Fill(Tr("-o '%s' cannot be included from %s: its name %s"), {*header, source, problem}));
-  }
-}
-
 // The one check of the conversion's values and how they go together, in the
 // order that their messages come.
 void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
-  // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
-  CheckText(parsed.Value(Option::Array), ArrayNameProblem, Tr("array name '%s' %s"));
+  if (const std::optional<std::string>& array = parsed.Value(Option::Array)) {
+    if (const std::string problem = ArrayNameProblem(*array); !problem.empty()) {
+      // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+      throw UsageError(Fill(Tr("array name '%s' %s"), {*array, problem}));
+    }
+  }
   const bool declares = output == Output::Array || output == Output::Table;
-  if (declares && parsed.Has(Option::Format) &&
-      parsed.Choice<Format>(Option::Format) == Format::Hexadecimal) {
-    throw UsageError(Fill(Tr("%s writes C constants or string literals; it cannot be combined "
-                             "with --format hex"),
-                          {OptionName(parsed.Has(Option::Table) ? Option::Table : Option::Array)}));
-  }
-  CheckText(parsed.Value(Option::Type), TypeProblem, Tr("--type '%s' %s"));
-  CheckText(parsed.Value(Option::Attribute), AttributeProblem, Tr("--attribute '%s' %s"));
-  for (const std::string& include : parsed.repeated[static_cast<std::size_t>(Option::Include)]) {
-    CheckText(include, IncludeProblem, Tr("--include '%s' %s"));
-  }
-  if (parsed.Value(Option::Output) == "") {
-    throw UsageError(std::string(Tr("--output needs a file name")));
-  }
-  if (const std::optional<std::string>& source = parsed.Value(Option::Source)) {
-    CheckSource(*source, HeaderFileOf(parsed), output);
-  }
-  if (parsed.Has(Option::Whole) && parsed.Has(Option::Image) && parsed.Has(Option::Source)) {
-    throw UsageError(std::string(
-        Tr("--source has nothing to define: with --whole and --image, the header holds no array")));
-  }
+  const bool writesNoArrays = output == Output::List || output == Output::Decode;
+  CheckHeaderOptions(
+      HeaderOptionValues{
+          .declaringOption = declares ? (parsed.Has(Option::Table) ? "--table" : "--array") : "",
+          .hexadecimal = parsed.Has(Option::Format) &&
+                         parsed.Choice<Format>(Option::Format) == Format::Hexadecimal,
+          .type = parsed.Value(Option::Type),
+          .attribute = parsed.Value(Option::Attribute),
+          .includes = parsed.repeated[static_cast<std::size_t>(Option::Include)],
+          .output = parsed.Value(Option::Output),
+          .source = parsed.Value(Option::Source),
+          .writesNoArrays = writesNoArrays ? (output == Output::List ? "--list" : "--decode") : "",
+          .wholeImage = parsed.Has(Option::Whole) && parsed.Has(Option::Image)},
+      IncludedName);
   if (parsed.Has(Option::Whole) && !parsed.operands.empty()) {
     throw UsageError(
         Fill(Tr("--whole draws every code of its charset and reads no input: leave out '%s'"),
@@ -100,24 +74,13 @@ void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
   }
 }
 
-// One output file of a run, and the option that names it.
-struct NamedOutput {
-  Option option;
-  std::optional<std::string> path;
-};
-
 // Two outputs that name one file would overwrite each other: refused. Every
 // output of a run is one entry here.
-void RefuseSharedFiles(std::initializer_list<NamedOutput> outputs) {
-  for (auto first = outputs.begin(); first != outputs.end(); ++first) {
-    for (auto second = first + 1; second != outputs.end(); ++second) {
-      if (first->path && second->path && NameOneFile(*first->path, *second->path)) {
-        throw UsageError(Fill(
-            Tr("%s '%s' and %s '%s' name the same file"),
-            {OptionName(first->option), *first->path, OptionName(second->option), *second->path}));
-      }
-    }
-  }
+void RefuseSharedFiles(
+    std::initializer_list<std::pair<Option, std::optional<std::string>>> outputs) {
+  std::vector<NamedFile> files;
+  for (const auto& [option, path] : outputs) files.push_back({OptionName(option), path});
+  CheckDistinctFiles(files, NameOneFile);
 }
 
 // Reads the inputs, and writes what the options choose; with a `taker`, the
@@ -210,11 +173,13 @@ void Execute(const Invocation& invocation, std::istream& standardInput, OutputSi
 // or a declaration that compiles to the wrong bytes.
 bool HoldsOutput(const Invocation& invocation) {
   const Output output = invocation.options.choice.output;
+  if (invocation.action != Action::Write) return false;
+#ifdef GBKHEX_CLI_GLYPHS
   // A whole font's header is written as its cells are drawn, and a cut glyph
   // fails the run after it has begun.
-  return invocation.action == Action::Write &&
-         (output == Output::Array || output == Output::Table ||
-          (output == Output::Glyphs && invocation.glyphs.whole));
+  if (output == Output::Glyphs && invocation.glyphs.whole) return true;
+#endif
+  return output == Output::Array || output == Output::Table;
 }
 
 // What the options ask to be written; of the outputs that go together, the

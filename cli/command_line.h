@@ -9,11 +9,13 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/glyph_command.h"
 #include "cli/options.h"
 #include "emit/c_names.h"
 #include "emit/convert_options.h"
 #include "gbkhex/product.h"
+#ifdef GBKHEX_CLI_GLYPHS
+#include "cli/glyph_command.h"
+#endif
 
 namespace gbkhex::cli {
 
@@ -33,7 +35,9 @@ enum class Action { Write, Help, Version };
 struct Invocation {
   Action action = Action::Write;
   ConvertOptions options;
+#ifdef GBKHEX_CLI_GLYPHS
   glyphs::GlyphRunOptions glyphs;  // of Output::Glyphs
+#endif
   // "-" is standard input; no inputs at all means standard input too.
   std::vector<std::string> inputs;
   // -o FILE, in UTF-8: the output goes there, and only if the run succeeds.

@@ -1,7 +1,6 @@
 #include "cli/glyph_command.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <initializer_list>
 #include <limits>
@@ -9,10 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/output_file.h"
 #include "emit/c_names.h"
 #include "glyphs/font.h"
+#include "glyphs/glyph_options.h"
 #include "i18n/messages.h"
+#include "platform/output_file.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -28,17 +28,6 @@ std::string Lowered(std::string text) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   });
   return text;
-}
-
-// `value` as a whole number from `low` to `high`, or nothing.
-std::optional<int> WholeNumber(const std::string& value, int low, int high) {
-  int number = 0;
-  const char* end = value.data() + value.size();
-  const auto [stop, error] = std::from_chars(value.data(), end, number);
-  if (value.empty() || error != std::errc() || stop != end || number < low || number > high) {
-    return std::nullopt;
-  }
-  return number;
 }
 
 bool EndsInFontExtension(const std::string& font) {
@@ -68,7 +57,7 @@ glyphs::FontRequest ParseFontRequest(const std::string& value) {
   std::string font = value;
   if (const std::size_t hash = value.rfind('#'); hash != std::string::npos && hash > 0) {
     if (const std::optional<int> face =
-            WholeNumber(value.substr(hash + 1), 0, std::numeric_limits<int>::max())) {
+            glyphs::WholeNumber(value.substr(hash + 1), 0, std::numeric_limits<int>::max())) {
       request.face = face;
       font = value.substr(0, hash);
     }
@@ -82,102 +71,39 @@ glyphs::FontRequest ParseFontRequest(const std::string& value) {
   return request;
 }
 
-constexpr int kAnyNumber = std::numeric_limits<int>::max();
-
-// An option's value that is no whole number from `low` to `high`: refused
-// with `refusal`, which says what the option takes, given the option, its
-// value and then `range`.
-void CheckNumber(const ParsedArguments& parsed, Option option, int low, int high,
-                 std::string_view refusal, std::initializer_list<std::string_view> range = {}) {
-  const std::optional<std::string>& value = parsed.Value(option);
-  if (value && !WholeNumber(*value, low, high)) {
-    const std::string name = OptionName(option);
-    std::vector<std::string_view> arguments{name, *value};
-    arguments.insert(arguments.end(), range.begin(), range.end());
-    throw UsageError(Fill(refusal, arguments));
-  }
-}
-
-// A value that CheckGlyphOptions has let through.
-std::optional<int> NumberOf(const ParsedArguments& parsed, Option option) {
-  const std::optional<std::string>& value = parsed.Value(option);
-  return value ? WholeNumber(*value, std::numeric_limits<int>::min(), kAnyNumber) : std::nullopt;
-}
-
-int PixelSizeOf(const ParsedArguments& parsed) {
-  return NumberOf(parsed, Option::Size).value_or(glyphs::kDefaultPixelSize);
-}
-
-// The one check of the glyph options' values, their ranges and how they go
-// together, in the order that their messages come.
-void CheckGlyphOptions(const ParsedArguments& parsed) {
-  const std::string name = parsed.Value(Option::Glyphs).value_or("");
-  if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
-    // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
-    throw UsageError(Fill(Tr("glyph table name '%s' %s"), {name, problem}));
-  }
-  const std::string minSize = std::to_string(glyphs::kMinPixelSize);
-  CheckNumber(parsed, Option::Size, glyphs::kMinPixelSize, glyphs::kMaxPixelSize,
-              Tr("%s '%s' is no pixel size from %s to %s"),
-              {minSize, std::to_string(glyphs::kMaxPixelSize)});
-  if (parsed.Value(Option::Preview) == "-") {
-    throw UsageError(std::string(Tr(
-        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; name a file")));
-  }
-  if (parsed.Value(Option::Image) == "") {
-    throw UsageError(std::string(Tr("--image needs a file name")));
-  }
-  if (const std::optional<std::string>& type = parsed.Value(Option::Type)) {
-    if (const std::string problem = GlyphTypeProblem(*type); !problem.empty()) {
-      throw UsageError(Fill(Tr("--type '%s' %s"), {*type, problem}));
-    }
-  }
-  const glyphs::Scan scan = parsed.Choice<glyphs::Scan>(Option::Scan);
-  const int bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
-  if (const std::string problem = glyphs::LayoutProblem(scan, bitsPerPixel); !problem.empty()) {
-    throw UsageError(
-        Fill(Tr("--scan %s cannot go with --bpp %s: %s"),
-             {WordOf(glyphs::kScanWords, scan), std::to_string(bitsPerPixel), problem}));
-  }
-  const std::string size = std::to_string(PixelSizeOf(parsed));
-  CheckNumber(parsed, Option::Baseline, 0, PixelSizeOf(parsed),
-              Tr("%s '%s' is no number of rows from 0 to %s (--size)"), {size});
-  CheckNumber(parsed, Option::Face, 0, kAnyNumber, Tr("%s '%s' is no face number from 0"));
-  for (const Option em : {Option::Em, Option::NarrowEm}) {
-    CheckNumber(parsed, em, glyphs::kMinPixelSize, PixelSizeOf(parsed),
-                Tr("%s '%s' is no em in whole pixels from %s to %s (--size)"), {minSize, size});
-  }
-  if (parsed.Has(Option::NarrowFont)) {
-    CheckNumber(parsed, Option::NarrowFace, 0, kAnyNumber, Tr("%s '%s' is no face number from 0"));
-  }
+// The values of the glyph options, as the command line gives them.
+glyphs::GlyphOptionValues GlyphValuesOf(const ParsedArguments& parsed) {
+  return glyphs::GlyphOptionValues{
+      .name = parsed.Value(Option::Glyphs).value_or(""),
+      .size = parsed.Value(Option::Size),
+      .baseline = parsed.Value(Option::Baseline),
+      .face = parsed.Value(Option::Face),
+      .em = parsed.Value(Option::Em),
+      .narrowEm = parsed.Value(Option::NarrowEm),
+      .narrowFace = parsed.Value(Option::NarrowFace),
+      .preview = parsed.Value(Option::Preview),
+      .image = parsed.Value(Option::Image),
+      .type = parsed.Value(Option::Type),
+      .attribute = parsed.Value(Option::Attribute),
+      .scan = parsed.Choice<glyphs::Scan>(Option::Scan),
+      .bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder),
+      .depth = parsed.Choice<glyphs::Depth>(Option::BitsPerPixel),
+      .invert = parsed.Has(Option::Invert),
+      .clip = parsed.Has(Option::Clip),
+      .fit = parsed.Has(Option::Fit),
+      .narrowFont = parsed.Has(Option::NarrowFont),
+      .whole = parsed.Has(Option::Whole) ? std::optional(parsed.Choice<Charset>(Option::Whole))
+                                         : std::nullopt};
 }
 
 }  // namespace
 
 glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
-  CheckGlyphOptions(parsed);
-  glyphs::GlyphRunOptions options;
-  options.name = parsed.Value(Option::Glyphs).value_or("");
-  options.pixelSize = PixelSizeOf(parsed);
-  options.layout.scan = parsed.Choice<glyphs::Scan>(Option::Scan);
-  options.layout.bitOrder = parsed.Choice<glyphs::BitOrder>(Option::BitOrder);
-  options.layout.invert = parsed.Has(Option::Invert);
-  options.preview = parsed.Value(Option::Preview).value_or("");
-  options.image = parsed.Value(Option::Image).value_or("");
-  if (parsed.Has(Option::Whole)) options.whole = parsed.Choice<Charset>(Option::Whole);
-  options.style.type = parsed.Value(Option::Type).value_or(options.style.type);
-  options.style.attribute = parsed.Value(Option::Attribute).value_or("");
-  options.bitsPerPixel = static_cast<int>(parsed.Choice<glyphs::Depth>(Option::BitsPerPixel));
-  options.baseline = NumberOf(parsed, Option::Baseline);
-  options.clip = parsed.Has(Option::Clip);
-  options.font.face = NumberOf(parsed, Option::Face);
-  options.em = NumberOf(parsed, Option::Em);
-  options.narrowEm = NumberOf(parsed, Option::NarrowEm);
-  options.fit = parsed.Has(Option::Fit);
+  glyphs::GlyphRunOptions options = glyphs::GlyphRunOptionsOf(GlyphValuesOf(parsed));
   if (const std::optional<std::string>& font = parsed.Value(Option::NarrowFont)) {
-    options.narrowFont = ParseFontRequest(*font);
-    if (parsed.Has(Option::NarrowFace))
-      options.narrowFont->face = NumberOf(parsed, Option::NarrowFace);
+    glyphs::FontRequest request = ParseFontRequest(*font);
+    if (options.narrowFont->face) request.face = options.narrowFont->face;
+    options.narrowFont = std::move(request);
   }
   const std::vector<std::string>& fonts = parsed.repeated[static_cast<std::size_t>(Option::Font)];
   for (std::size_t i = 1; i < fonts.size(); ++i) {
@@ -201,7 +127,7 @@ glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
 std::ostream& GlyphOutputFiles::Image(const std::string& name) {
   try {
     return files_.image.emplace(name).Stream();
-  } catch (const OutputFileError& error) {
+  } catch (const platform::OutputFileError& error) {
     throw glyphs::GlyphFileError(error.what());
   }
 }
@@ -209,7 +135,7 @@ std::ostream& GlyphOutputFiles::Image(const std::string& name) {
 std::ostream& GlyphOutputFiles::Picture(const std::string& name) {
   try {
     return files_.picture.emplace(name).Stream();
-  } catch (const OutputFileError& error) {
+  } catch (const platform::OutputFileError& error) {
     throw glyphs::GlyphFileError(error.what());
   }
 }

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/options.h"
-#include "cli/output_file.h"
 #include "glyphs/glyph_run.h"
+#include "platform/output_file.h"
 
 namespace gbkhex::cli {
 
@@ -18,12 +18,12 @@ glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed);
 // outputs are committed with.
 class GlyphOutputFiles final : public glyphs::GlyphFiles {
  public:
-  explicit GlyphOutputFiles(PictureAndImage& files) : files_(files) {}
+  explicit GlyphOutputFiles(platform::PictureAndImage& files) : files_(files) {}
   std::ostream& Image(const std::string& name) override;
   std::ostream& Picture(const std::string& name) override;
 
  private:
-  PictureAndImage& files_;
+  platform::PictureAndImage& files_;
 };
 
 }  // namespace gbkhex::cli

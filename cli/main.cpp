@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/file_input.h"
 #include "cli/message_language.h"
+#include "platform/file_input.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -27,7 +27,7 @@ using gbkhex::cli::RunSettings;
 int RunWithArguments(const std::vector<std::string>& arguments) {
   const std::vector<std::string_view> args(arguments.begin(), arguments.end());
   // std::cin would take a failed read for the end of the input.
-  gbkhex::cli::FileInputBuffer standardInputBuffer(stdin);
+  gbkhex::platform::FileInputBuffer standardInputBuffer(stdin);
   std::istream standardInput(&standardInputBuffer);
   RunSettings settings;
 #ifdef _WIN32

@@ -15,6 +15,7 @@
 #include "convert/choice_word.h"
 #include "convert/glyph_layout_words.h"
 #include "emit/convert_options.h"
+#include "emit/header_options.h"
 #include "emit/output_choice.h"
 
 namespace gbkhex::cli {
@@ -117,10 +118,7 @@ std::span<const OptionRow> OptionRows() noexcept;
 std::string_view ValueText(const OptionRow& row) noexcept;
 
 // A bad command line: the message says what is wrong, for exit status 2.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using UsageError = OptionError;
 
 // What the command line says, option by option.
 struct ParsedArguments {

@@ -10,11 +10,11 @@
 #include <sstream>
 #include <string>
 
-#include "cli/fault_report.h"
-#include "cli/file_input.h"
-#include "cli/output_sink.h"
 #include "emit/stream_converter.h"
+#include "platform/file_input.h"
+#include "platform/output_sink.h"
 #include "table/table_run.h"
+#include "text/fault_report.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ struct Result {
 
 Result Convert(const std::string& input, gbkhex::ConvertOptions options) {
   using namespace gbkhex;
-  using namespace gbkhex::cli;
+  using namespace gbkhex::platform;
   std::ostringstream out;
   std::ostringstream err;
   OutputSink sink(out, false);

@@ -285,7 +285,7 @@ namespace {
 FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<std::uint8_t>& bytes,
                     FT_Long faceIndex, FT_Error& error) {
   FT_Face face = nullptr;
-  if (bytes.empty()) {
+  if (bytes.empty() && !source.file.empty()) {
     error = FT_New_Face(library, source.file.c_str(), faceIndex, &face);
   } else {
     error = FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), faceIndex,
@@ -297,7 +297,11 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
 [[noreturn]] void FailToOpen(FT_Library library, const FontSource& source,
                              std::vector<std::uint8_t>& bytes, FT_Error error) {
   const std::string& font = source.shownAs;
-  if (error == FT_Err_Unknown_File_Format) {
+  // No bytes, or too few for any format's header: FreeType's memory stream
+  // refuses them, where its file stream finds no known format.
+  const bool fromMemory = !bytes.empty() || source.file.empty();
+  if (error == FT_Err_Unknown_File_Format ||
+      (fromMemory && (bytes.empty() || error == FT_Err_Invalid_Stream_Operation))) {
     throw FontError(
         Fill(Tr("'%s' is not a font file (TrueType, OpenType, TTC, BDF or PCF)"), {font}));
   }
@@ -355,7 +359,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   }
   face->library.reset(library);
   face->bytes = std::move(source.bytes);
-  if (face->bytes.empty()) {
+  if (face->bytes.empty() && !source.file.empty()) {
 #ifdef _WIN32
     face->bytes = ReadFontFile(source.file);
 #else
@@ -486,12 +490,9 @@ std::optional<DrawnGlyph> Font::Draw(char16_t character, Cell cell) {
 }
 
 InkBox Font::InkAt(const CoverageBitmap& coverage, int left, int top) const {
-  if (coverage.width <= 0 || coverage.height <= 0) return {};
-  // The levels that the cell would hold, so that a coverage too faint for
-  // them is no ink.
-  Glyph whole(coverage.width, coverage.height, bitsPerPixel_);
-  whole.Stamp(coverage, 0, 0);
-  InkBox ink = InkOf(whole);
+  // At the cell's levels, so that a coverage too faint for them is no ink.
+  InkBox ink = LitBox(coverage, bitsPerPixel_);
+  if (ink.Empty()) return {};
   ink.left += left;
   ink.top += top;
   return ink;

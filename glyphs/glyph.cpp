@@ -80,7 +80,46 @@ LostPixels StampBits(const CoverageBitmap& bitmap, int left, int top, const Leve
   return lost;
 }
 
+template <int Bits>
+InkBox LitBoxBits(const CoverageBitmap& bitmap, const LevelTable& levels) noexcept {
+  const auto lit = [&](const std::uint8_t* row, int column) {
+    return levels[static_cast<std::size_t>(CoverageAt<Bits>(row, column))] != 0;
+  };
+  int left = bitmap.width;
+  int right = -1;
+  int top = -1;
+  int bottom = -1;
+  for (int y = 0; y < bitmap.height; ++y) {
+    const std::uint8_t* row = bitmap.rows + y * bitmap.pitch;
+    int first = 0;
+    while (first < bitmap.width && !lit(row, first)) ++first;
+    if (first == bitmap.width) continue;
+    int last = bitmap.width - 1;
+    while (!lit(row, last)) --last;
+    left = std::min(left, first);
+    right = std::max(right, last);
+    if (top < 0) top = y;
+    bottom = y;
+  }
+  if (right < 0) return {};
+  return {.left = left, .top = top, .width = right - left + 1, .height = bottom - top + 1};
+}
+
 }  // namespace
+
+InkBox LitBox(const CoverageBitmap& bitmap, int bitsPerPixel) noexcept {
+  const LevelTable& levels = Levels(bitmap.bitsPerPixel, bitsPerPixel);
+  switch (bitmap.bitsPerPixel) {
+    case 1:
+      return LitBoxBits<1>(bitmap, levels);
+    case 2:
+      return LitBoxBits<2>(bitmap, levels);
+    case 4:
+      return LitBoxBits<4>(bitmap, levels);
+    default:
+      return LitBoxBits<8>(bitmap, levels);
+  }
+}
 
 bool IsBitsPerPixel(int bitsPerPixel) noexcept {
   return bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 || bitsPerPixel == 8;

@@ -36,6 +36,23 @@ struct CoverageBitmap {
   int bitsPerPixel = 1;
 };
 
+// The smallest box that holds every lit pixel, in a cell's coordinates (x to
+// the right, y down, from the cell's top-left corner; it may reach outside).
+struct InkBox {
+  int left = 0;
+  int top = 0;
+  int width = 0;  // 0 where nothing is lit
+  int height = 0;
+
+  bool Empty() const noexcept { return width == 0 || height == 0; }
+  friend bool operator==(const InkBox&, const InkBox&) = default;
+};
+
+// The pixels of `bitmap` that Glyph::Stamp would light in a glyph of
+// `bitsPerPixel`, as a box in the bitmap's own coordinates: where a drawing's
+// ink lies, found without stamping it.
+InkBox LitBox(const CoverageBitmap& bitmap, int bitsPerPixel) noexcept;
+
 // A cell of pixels addressed from the top-left corner, x to the right and y
 // down, each at a level from 0 (dark) to MaxLevel() (fully lit).
 class Glyph {

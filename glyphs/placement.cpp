@@ -15,24 +15,6 @@ int LeastShift(int from, int length, int limit) noexcept {
 
 }  // namespace
 
-InkBox InkOf(const Glyph& glyph) noexcept {
-  int left = glyph.Width();
-  int right = -1;
-  int top = glyph.Height();
-  int bottom = -1;
-  for (int y = 0; y < glyph.Height(); ++y) {
-    for (int x = 0; x < glyph.Width(); ++x) {
-      if (!glyph.Lit(x, y)) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return {};
-  return {.left = left, .top = top, .width = right - left + 1, .height = bottom - top + 1};
-}
-
 Excess ExcessOver(const InkBox& ink, int cellWidth, int cellHeight) noexcept {
   return {.wider = std::max(0, ink.width - cellWidth),
           .taller = std::max(0, ink.height - cellHeight)};

@@ -12,21 +12,6 @@
 
 namespace gbkhex::glyphs {
 
-// The smallest box that holds every lit pixel, in a cell's coordinates (x to
-// the right, y down, from the cell's top-left corner; it may reach outside).
-struct InkBox {
-  int left = 0;
-  int top = 0;
-  int width = 0;  // 0 where nothing is lit
-  int height = 0;
-
-  bool Empty() const noexcept { return width == 0 || height == 0; }
-  friend bool operator==(const InkBox&, const InkBox&) = default;
-};
-
-// The lit pixels of `glyph`, as a box in its own coordinates.
-InkBox InkOf(const Glyph& glyph) noexcept;
-
 // A move by whole pixels: right and down are positive.
 struct Move {
   int right = 0;

@@ -107,6 +107,9 @@ struct FileSink::Handle {
     return MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : LastError();
   }
 
+  // Windows files have no POSIX permissions to set.
+  int SetMode(int) { return 0; }
+
   void Remove() {
     Close();
     DeleteFileW(path_.c_str());
@@ -170,33 +173,6 @@ struct SignalGuard::Registration {
   void Forget() {}
 };
 
-SignalBlock::SignalBlock() : saved_(std::make_unique<Saved>()) {}
-
-SignalBlock::~SignalBlock() = default;
-
-SignalGuard::SignalGuard(const std::string& path)
-    : registration_(std::make_unique<Registration>(path)) {}
-
-SignalGuard::~SignalGuard() = default;
-
-void SignalGuard::Forget() { registration_->Forget(); }
-
-FileSink::FileSink() : handle_(std::make_unique<Handle>()) {}
-
-FileSink::~FileSink() = default;
-
-int FileSink::CreateNew(const std::string& path) { return handle_->CreateNew(path); }
-
-int FileSink::OpenExisting(const std::string& path) { return handle_->OpenExisting(path); }
-
-int FileSink::Write(const char* data, std::size_t size) { return handle_->Write(data, size); }
-
-int FileSink::CloseKeeping() { return handle_->CloseKeeping(); }
-
-int FileSink::ReplaceWith(const std::string& target) { return handle_->ReplaceWith(target); }
-
-void FileSink::Remove() { handle_->Remove(); }
-
-int FileSink::SetMode(int) { return 0; }
+#include "platform/output_files_forwarding.inc"
 
 }  // namespace gbkhex::platform

@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/file_input.h"
-#include "cli/output_sink.h"
+#include "text/fault_report.h"
 #include "convert/code_format.h"
 #include "convert/gbk_codec.h"
 #include "convert/unicode.h"
 #include "emit/dump_decoder.h"
 #include "emit/stream_converter.h"
+#include "platform/file_input.h"
+#include "platform/output_sink.h"
 #include "text/input_decoder.h"
 
 namespace gbkhex::cli {
@@ -44,6 +45,9 @@ std::string Hex(std::string_view bytes) {
 }
 
 using namespace std::string_literals;
+using platform::FileInputBuffer;
+using platform::FilePointer;
+using platform::OutputSink;
 
 constexpr auto kHex = OutputFormat::Hexadecimal;
 constexpr auto kC = OutputFormat::C;

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -242,6 +244,39 @@ TEST(Font, RefusesOptionsOutOfRange) {
   EXPECT_THROW(Font::Open(FileSource(kUnifont, -1)), FontError);
 }
 
+// A font's bytes that are no font (too few, or of no known format) are
+// refused in the words that a file of those bytes is.
+TEST(Font, RefusesBytesThatAreNoFontAsAFileOfThem) {
+  const std::vector<std::uint8_t> unifont = ReadFile(kUnifont);
+  const std::string notAFont = "not a font";
+  const std::vector<std::vector<std::uint8_t>> contents = {
+      {},
+      {notAFont.begin(), notAFont.end()},
+      {unifont.begin(), unifont.begin() + 100},
+      {unifont.begin(), unifont.begin() + 1000},
+  };
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "gbkhex-not-a-font.ttf";
+  const auto refusal = [](FontSource source) {
+    try {
+      Font::Open(std::move(source));
+    } catch (const FontError& error) {
+      return std::string(error.what());
+    }
+    return std::string("opened");
+  };
+  for (const std::vector<std::uint8_t>& bytes : contents) {
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    FontSource fromFile = FileSource(file.string());
+    fromFile.shownAs = "font.ttf";
+    const FontSource fromBytes{.file = "", .bytes = bytes, .faceIndex = 0, .shownAs = "font.ttf"};
+    EXPECT_EQ(refusal(fromBytes), refusal(fromFile)) << bytes.size() << " bytes";
+  }
+  std::filesystem::remove(file);
+}
+
 // Ink that fits its cell moves the fewest whole pixels on each axis; ink
 // larger than the cell on either axis does not move at all.
 TEST(Placement, MovesTheLeastWholePixelsThatBringTheInkInside) {
@@ -266,12 +301,50 @@ TEST(Placement, MovesTheLeastWholePixelsThatBringTheInkInside) {
     const Excess excess = ExcessOver(c.ink, 16, 16);
     EXPECT_EQ(std::pair(excess.wider, excess.taller), std::pair(c.excess.wider, c.excess.taller));
   }
-  Glyph glyph(8, 16);
-  glyph.Light(2, 3);
-  glyph.Light(5, 9);
-  EXPECT_EQ(InkOf(glyph), (InkBox{.left = 2, .top = 3, .width = 4, .height = 7}));
-  EXPECT_TRUE(InkOf(Glyph(8, 16)).Empty());
   EXPECT_EQ(EmBoxTop(16, 13), 1);
+}
+
+// The ink box of a drawing is the box of what stamping it lights, at every
+// depth of bitmap and cell: faint coverage that rounds to dark is no ink.
+TEST(Placement, FindsTheInkThatStampingWouldLight) {
+  std::mt19937 random(29);
+  for (const int bitmapBits : {1, 2, 4, 8}) {
+    for (const int cellBits : {1, 2, 4, 8}) {
+      for (int trial = 0; trial < 50; ++trial) {
+        const int width = 1 + static_cast<int>(random() % 13);
+        const int height = 1 + static_cast<int>(random() % 13);
+        const int pitch = (width * bitmapBits + 7) / 8 + 1;
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(pitch * height));
+        // Mostly dark, so that boxes of every size come up, the padding included.
+        for (std::uint8_t& byte : bytes) byte = random() % 4 == 0 ? random() & random() : 0;
+        const CoverageBitmap bitmap{.rows = bytes.data(),
+                                    .pitch = pitch,
+                                    .width = width,
+                                    .height = height,
+                                    .bitsPerPixel = bitmapBits};
+        Glyph stamped(width, height, cellBits);
+        stamped.Stamp(bitmap, 0, 0);
+        InkBox lit{.left = width, .top = height};
+        int right = -1;
+        int bottom = -1;
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < width; ++x) {
+            if (!stamped.Lit(x, y)) continue;
+            lit.left = std::min(lit.left, x);
+            lit.top = std::min(lit.top, y);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+          }
+        }
+        const InkBox expected = right < 0 ? InkBox{}
+                                          : InkBox{.left = lit.left,
+                                                   .top = lit.top,
+                                                   .width = right - lit.left + 1,
+                                                   .height = bottom - lit.top + 1};
+        EXPECT_EQ(LitBox(bitmap, cellBits), expected) << bitmapBits << " to " << cellBits;
+      }
+    }
+  }
 }
 
 // Unifont's 'g' on a baseline two rows low moves up whole; at an em of 12 in

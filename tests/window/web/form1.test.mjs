@@ -386,7 +386,8 @@ describe('the browser page', () => {
   });
 
   test('the page is all in its folder and weighs at most 250 KB', () => {
-    const files = fs.readdirSync(siteDir);
+    // The firmware page beside it is held to its own budget (tests/page/).
+    const files = fs.readdirSync(siteDir).filter((file) => !file.startsWith('firmware'));
     assert.deepEqual(files.sort(), [
       'form1.css', 'form1.js', 'gbkhex-core.js', 'gbkhex.png', 'index.html', 'layout.css',
     ]);

@@ -7,9 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/output_paths.h"
-
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 
 // One output of a run's transaction (CommitTogether): made complete by
 // Prepare, put in place by Replace, and put back by Restore until Settle.
@@ -35,6 +33,10 @@ class ReplaceableOutput {
 // where a restore fails too does it name each output and the state it was
 // left in. Throws OutputFileError.
 void CommitTogether(std::span<ReplaceableOutput* const> outputs);
+
+// ": " and the system's text for errno value `error`, or "" for 0: streams
+// keep errno but do not promise to, so an unset one just gives no reason.
+std::string SystemReason(int error);
 
 // FILE could not be created, written or put in place; what() names it and
 // gives the system's reason.
@@ -100,4 +102,4 @@ struct PictureAndImage {
   std::optional<OutputFile> image;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

@@ -1,7 +1,6 @@
-#include "cli/file_input.h"
+#include "platform/file_input.h"
 
 #include <cerrno>
-#include <system_error>
 
 #ifdef _WIN32
 #include <optional>
@@ -9,13 +8,13 @@
 #include "platform/win32/wide_text.h"
 #endif
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 
 // The bytes that arrived before a failure count: they are handed over first,
 // and the failure comes with the next read.
 std::size_t FileInputBuffer::Read(char* buffer, std::size_t count) {
   if (failure_ != 0) {
-    throw ReadFailure(std::generic_category().message(failure_));
+    throw ReadFailure(i18n::SystemErrorText(failure_));
   }
   errno = 0;
   const std::size_t got = std::fread(buffer, 1, count, file_);
@@ -69,4 +68,4 @@ WholeInput ReadWhole(std::istream& in) {
   }
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "cli/output_file.h"
 #include "emit/text_sink.h"
+#include "platform/output_file.h"
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 
 // Where a run's output goes, for every action alike: standard output, or with
 // -o FILE a new file that only Commit puts in place of FILE, so that a run
@@ -68,4 +68,4 @@ class OutputSink final : public TextSink, public ReplaceableOutput {
   char last_ = '\n';  // nothing written counts as a line ended
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

@@ -8,7 +8,7 @@
 
 #include "text/fault.h"
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 // The one line, without its line break, that reports `fault`. One with a place
 // is written as compilers write theirs, for editors to jump to:
@@ -18,10 +18,6 @@ namespace gbkhex::cli {
 // and a warning without a place says so:
 //   gbkhex-cli: warning: WHAT
 std::string FaultLine(const Fault& fault);
-
-// ": " and the system's text for errno value `error`, or "" for 0: streams
-// keep errno but do not promise to, so an unset one just gives no reason.
-std::string SystemReason(int error);
 
 // Where the faults of a run go, as they are found, so that they come in input
 // order and memory stays flat: the first kMaxListed errors are written, the
@@ -54,4 +50,4 @@ class FaultReport final : public FaultSink {
   std::uint64_t errors_ = 0;
 };
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

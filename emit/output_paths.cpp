@@ -1,10 +1,10 @@
-#include "cli/output_paths.h"
+#include "emit/output_paths.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-namespace gbkhex::cli {
+namespace gbkhex {
 
 std::string FolderPrefix(const std::string& path) {
 #ifdef _WIN32
@@ -57,4 +57,4 @@ std::string IncludedName(const std::string& headerPath, const std::string& sourc
   return name;
 }
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/output_file.h"
+#include "platform/output_file.h"
 
 namespace fs = std::filesystem;
-using gbkhex::cli::OutputFile;
-using gbkhex::cli::OutputFileError;
+using gbkhex::platform::OutputFile;
+using gbkhex::platform::OutputFileError;
 
 namespace {
 

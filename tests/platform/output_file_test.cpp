@@ -1,4 +1,4 @@
-#include "cli/output_file.h"
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace gbkhex::cli {
+namespace gbkhex::platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -275,4 +275,4 @@ TEST_F(OutputFileTest, OutputsAreReplacedAllTogetherOrNotAtAll) {
 }
 
 }  // namespace
-}  // namespace gbkhex::cli
+}  // namespace gbkhex::platform

@@ -2,8 +2,9 @@
 
 #include <string>
 
-// The arithmetic of the output files' names, apart from their writing.
-namespace gbkhex::cli {
+// The arithmetic of output files' names, apart from their writing: where a
+// header sits beside the source file that includes it, for every front end.
+namespace gbkhex {
 
 // The folder part of `path` (UTF-8), its last separator included; "" for a
 // bare name. On Windows '\' and a drive's ':' separate too.
@@ -18,4 +19,4 @@ bool NameOneFile(const std::string& a, const std::string& b);
 // '/' for '\', which C leaves undefined in a header's name).
 std::string IncludedName(const std::string& headerPath, const std::string& sourcePath);
 
-}  // namespace gbkhex::cli
+}  // namespace gbkhex

@@ -1,0 +1,49 @@
+// The worker's own code, after the module's loader. Its first message is the
+// module, gzip-compressed; each one after it a request of the page, run in
+// turn and answered with its result and how long the run took.
+var firmware = null;
+var compressedModule = null;
+
+function readFont(file) {
+  return file.arrayBuffer().then(function (buffer) {
+    return { name: file.name, bytes: new Uint8Array(buffer) };
+  });
+}
+
+function instantiate(compressed) {
+  var stream = new Blob([compressed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Response(stream).arrayBuffer().then(function (wasm) {
+    return createGbkhexFirmware({ wasm: new Uint8Array(wasm) });
+  });
+}
+
+// The requests run one after another, so that the answers come in order.
+var queue = Promise.resolve();
+
+function answer(request) {
+  var started = performance.now();
+  return Promise.all([
+    firmware,
+    Promise.all(request.fonts.map(readFont)),
+    request.narrowFont ? readFont(request.narrowFont) : null,
+  ]).then(function (loaded) {
+    var result = loaded[0].run(request.part, request.fields, loaded[1], loaded[2]);
+    result.milliseconds = performance.now() - started;
+    var transfers = result.files.map(function (file) { return file.bytes.buffer; });
+    transfers.push(result.picture.buffer);
+    postMessage(result, transfers);
+  }).catch(function (error) {
+    // A module that stopped part-way (out of memory, say) starts afresh.
+    firmware = instantiate(compressedModule);
+    postMessage({ status: 1, messages: String(error), files: [], picture: new Uint8Array(0) });
+  });
+}
+
+onmessage = function (event) {
+  if (firmware === null) {
+    compressedModule = event.data;
+    firmware = instantiate(compressedModule);
+    return;
+  }
+  queue = queue.then(answer.bind(null, event.data));
+};
