@@ -232,7 +232,10 @@ class OutputFile::Impl {
   bool replaced_ = false;
 };
 
-std::string SystemReason(int error) { return error == 0 ? std::string() : ": " + Reason(error); }
+std::string SystemReason(int error) {
+  // TRANSLATORS: the system's reason, after what failed: "cannot open: ...".
+  return error == 0 ? std::string() : i18n::Fill(i18n::Tr(": %s"), {Reason(error)});
+}
 
 OutputFile::OutputFile(const std::string& utf8Path) : impl_(std::make_unique<Impl>(utf8Path)) {}
 
