@@ -7,12 +7,14 @@
 #include <utility>
 
 #include "cli/help.h"
+#include "cli/message_language.h"
 #include "emit/c_names.h"
 #include "emit/dump_decoder.h"
 #include "emit/header_options.h"
 #include "emit/header_writer.h"
 #include "emit/output_paths.h"
 #include "emit/stream_converter.h"
+#include "i18n/messages.h"
 #include "platform/file_input.h"
 #include "platform/output_file.h"
 #include "platform/output_sink.h"
@@ -23,6 +25,8 @@
 namespace gbkhex::cli {
 namespace {
 
+using i18n::Fill;
+using i18n::Tr;
 using platform::CommitTogether;
 using platform::ForEachInput;
 using platform::OutputFileError;
@@ -44,7 +48,8 @@ std::optional<std::string> HeaderFileOf(const ParsedArguments& parsed) {
 void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
   if (const std::optional<std::string>& array = parsed.Value(Option::Array)) {
     if (const std::string problem = ArrayNameProblem(*array); !problem.empty()) {
-      throw UsageError("array name '" + *array + "' " + problem);
+      // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+      throw UsageError(Fill(Tr("array name '%s' %s"), {*array, problem}));
     }
   }
   const bool declares = output == Output::Array || output == Output::Table;
@@ -63,8 +68,9 @@ void CheckConvertOptions(const ParsedArguments& parsed, Output output) {
           .wholeImage = parsed.Has(Option::Whole) && parsed.Has(Option::Image)},
       IncludedName);
   if (parsed.Has(Option::Whole) && !parsed.operands.empty()) {
-    throw UsageError("--whole draws every code of its charset and reads no input: leave out '" +
-                     parsed.operands.front() + "'");
+    throw UsageError(
+        Fill(Tr("--whole draws every code of its charset and reads no input: leave out '%s'"),
+             {parsed.operands.front()}));
   }
 }
 
@@ -148,10 +154,10 @@ void Write(const Invocation& invocation, std::istream& standardInput, OutputSink
 }
 
 void Execute(const Invocation& invocation, std::istream& standardInput, OutputSink& out,
-             OutputSink* source, PictureAndImage& files, FaultReport& faults) {
+             OutputSink* source, PictureAndImage& files, FaultReport& faults, bool gbkTerminal) {
   switch (invocation.action) {
     case Action::Help:
-      out.Write(HelpText());
+      out.Write(gbkTerminal ? ForGbkTerminal(HelpText()) : HelpText());
       break;
     case Action::Version:
       out.Write(std::string(kProgramName) + " " + std::string(kVersion) + "\n");
@@ -238,8 +244,9 @@ Invocation ParseArguments(std::span<const std::string_view> args) {
     invocation.glyphs.style.includes = choice.style.includes;
     invocation.glyphs.headerName = choice.headerName;
 #else
-    throw UsageError("--glyphs is not in this build of " + std::string(kProgramName) +
-                     ", which was made without FreeType and libpng");
+    throw UsageError(
+        Fill(Tr("--glyphs is not in this build of %s, which was made without FreeType and libpng"),
+             {kProgramName}));
 #endif
   }
   RefuseSharedFiles({
@@ -258,7 +265,8 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
     invocation = ParseArguments(args);
   } catch (const UsageError& error) {
     standardError << kProgramName << ": " << error.what() << '\n'
-                  << UsageText() << "Try '" << kProgramName << " --help' for more information.\n";
+                  << UsageText()
+                  << Fill(Tr("Try '%s --help' for more information."), {kProgramName}) << '\n';
     return kExitUsage;
   }
   invocation.options.chunkSize = settings.chunkSize;
@@ -281,7 +289,8 @@ int Run(std::span<const std::string_view> args, std::istream& standardInput,
   FaultReport faults(standardError, [&out] { out->EndLine(); });
   PictureAndImage files;
   try {
-    Execute(invocation, standardInput, *out, source ? &*source : nullptr, files, faults);
+    Execute(invocation, standardInput, *out, source ? &*source : nullptr, files, faults,
+            settings.gbkTerminal);
     out->EndLine();
     // The files take the output of a run without errors only, all together
     // once all are complete, the header that names the others last.

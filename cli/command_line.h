@@ -58,6 +58,9 @@ struct RunSettings {
   std::size_t chunkSize = kDefaultChunkSize;
   // Whether standard output is a terminal, where the output ends with a line break.
   bool outputIsTerminal = false;
+  // Whether the terminal reads code page 936: --help and --version are
+  // written for it (ForGbkTerminal).
+  bool gbkTerminal = false;
 };
 
 // The whole program, minus the process: `args` excludes the program name.

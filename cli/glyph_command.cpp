@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -10,10 +11,14 @@
 #include "emit/c_names.h"
 #include "glyphs/font.h"
 #include "glyphs/glyph_options.h"
+#include "i18n/messages.h"
 #include "platform/output_file.h"
 
 namespace gbkhex::cli {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
 
 constexpr std::string_view kFontExtensions[] = {".ttf", ".otf", ".ttc",   ".otc",
                                                 ".bdf", ".pcf", ".pcf.gz"};
@@ -112,8 +117,9 @@ glyphs::GlyphRunOptions ParseGlyphOptions(const ParsedArguments& parsed) {
   } else if (std::optional<glyphs::FontSource> found = glyphs::FindDefaultFont()) {
     options.font.font = std::move(*found);
   } else {
-    std::string what = "--font is required: the default font, GNU Unifont, is not installed; ";
-    throw UsageError(what.append("looked in ").append(glyphs::DefaultFontLocation()));
+    throw UsageError(Fill(Tr("--font is required: the default font, GNU Unifont, is not "
+                             "installed; looked in %s"),
+                          {glyphs::DefaultFontLocation()}));
   }
   return options;
 }

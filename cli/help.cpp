@@ -1,11 +1,16 @@
 #include "cli/help.h"
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "cli/options.h"
 #include "emit/c_names.h"
 #include "gbkhex/product.h"
+#include "i18n/messages.h"
+#include "text/display_width.h"
+#include "text/utf8.h"
 
 namespace gbkhex::cli {
 namespace {
@@ -15,59 +20,123 @@ constexpr std::size_t kSummaryColumn = 20;  // where --help's summaries start
 // Joins the words of a synopsis group, which no line break may part.
 constexpr char kUnbreakable = '\x01';
 
-constexpr std::string_view kDescription =
+using i18n::Fill;
+using i18n::Marked;
+using i18n::Tr;
+
+constexpr const char* kDescription = Marked(
     "Writes the code page 936 (GBK) bytes of UTF-8 text as hexadecimal pairs, C constants or C "
     "string literals, as one array or as a header for a whole string table, to standard output "
     "or a file; with --glyphs, the glyphs of its characters from a font, as a C header (with "
-    "--whole, a whole font image for external flash); or, with --decode, the text back.";
+    "--whole, a whole font image for external flash); or, with --decode, the text back.");
 
-constexpr std::string_view kDetails[] = {
-    "With no FILE, or for FILE -, reads standard input. Several files are one text: their "
-    "output runs on, C lines included. Line breaks are kept as they are (LF is 0A, CR LF is 0D "
-    "0A). On a terminal the output ends with a line break; into a pipe or a file its bytes are "
-    "exactly the conversion's.",
-    "Every fault of the input is reported, in input order, each on a line of its own as "
-    "FILE:LINE:COLUMN: error: ...: every character that the charset does not hold exactly, "
-    "every byte sequence that is no UTF-8 (or, with --from gbk, no code page 936), and every "
-    "U+0000, which would end a C string early. Columns count as editors count them: tab stops "
-    "every 8, Chinese and other wide characters two columns, combining marks none. After 100 "
-    "errors one line says how many more there are. The output for the text before the first "
-    "fault stands, but for a header (--array, --table, --glyphs), of which nothing is written; "
-    "with -o FILE (and --source FILE.c), nothing is written and FILE is as it was.",
-    "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
-    "in its encoding, holds U+0000 or a character that the charset lacks, is no string table "
-    "(--table) or no dump of code page 936 bytes (--decode), holds a character that the font "
-    "has no glyph for or a control character other than a line break (--glyphs), for a font "
-    "that cannot be opened, and for output that cannot be written; 2 for a bad command line, "
-    "such as an option given twice with different values, a name, --type, --attribute or "
-    "--include that cannot compile, two outputs that name one file, --source without -o FILE, "
-    "or --glyphs without --font where the default font is not installed.",
-    "Guides, with tested C code for firmware: the docs/ folder of the sources.",
+constexpr const char* kDetails[] = {
+    Marked(
+        "With no FILE, or for FILE -, reads standard input. Several files are one text: their "
+        "output runs on, C lines included. Line breaks are kept as they are (LF is 0A, CR LF is 0D "
+        "0A). On a terminal the output ends with a line break; into a pipe or a file its bytes are "
+        "exactly the conversion's."),
+    Marked(
+        "Every fault of the input is reported, in input order, each on a line of its own as "
+        "FILE:LINE:COLUMN: error: ...: every character that the charset does not hold exactly, "
+        "every byte sequence that is no UTF-8 (or, with --from gbk, no code page 936), and every "
+        "U+0000, which would end a C string early. Columns count as editors count them: tab stops "
+        "every 8, Chinese and other wide characters two columns, combining marks none. After 100 "
+        "errors one line says how many more there are. The output for the text before the first "
+        "fault stands, but for a header (--array, --table, --glyphs), of which nothing is written; "
+        "with -o FILE (and --source FILE.c), nothing is written and FILE is as it was."),
+    Marked(
+        "Exit status: 0 on success (--lossy included); 1 for input that cannot be read, is no text "
+        "in its encoding, holds U+0000 or a character that the charset lacks, is no string table "
+        "(--table) or no dump of code page 936 bytes (--decode), holds a character that the font "
+        "has no glyph for or a control character other than a line break (--glyphs), for a font "
+        "that cannot be opened, and for output that cannot be written; 2 for a bad command line, "
+        "such as an option given twice with different values, a name, --type, --attribute or "
+        "--include that cannot compile, two outputs that name one file, --source without -o FILE, "
+        "or --glyphs without --font where the default font is not installed."),
+    Marked("Guides, with tested C code for firmware: the docs/ folder of the sources."),
 };
 
-// `text` cut into lines of at most kLineWidth characters at blanks, the
-// first starting at `firstColumn` of a line that the caller has begun, the
-// others indented by `indent`.
+// Punctuation that no line may start with, and that no line may end with.
+constexpr std::u32string_view kNoLineStart = U"，。、；：？！）」』】》…,.;:?!)]";
+constexpr std::u32string_view kNoLineEnd = U"（「『【《";
+
+// What a line may not be broken inside: a word of narrow characters, or one
+// wide character (Chinese breaks between any two), with the punctuation that
+// clings to it.
+struct Unit {
+  std::string text{};
+  std::size_t columns = 0;
+  bool blankBefore = false;
+};
+
+// `text` as the units that a line may break between: at blanks, and before
+// and after every wide character.
+std::vector<Unit> UnitsOf(std::string_view text) {
+  std::vector<Unit> units;
+  bool blank = false;
+  bool clingsToNext = false;
+  bool lastWide = false;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  for (std::size_t at = 0; at < text.size();) {
+    const Utf8Character decoded =
+        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, text.size() - at));
+    const std::size_t length = decoded.length == 0 ? 1 : decoded.length;
+    const char32_t c = decoded.length == 0 ? U'?' : decoded.code;
+    const std::string_view piece = text.substr(at, length);
+    at += length;
+    if (c == U' ') {
+      blank = true;
+      continue;
+    }
+    const bool wide = DisplayWidth(c) == 2;
+    const bool startsUnit =
+        units.empty() || (!clingsToNext && (blank || wide || lastWide) &&
+                          (blank || kNoLineStart.find(c) == std::u32string_view::npos));
+    if (startsUnit) units.push_back(Unit{.blankBefore = blank});
+    Unit& unit = units.back();
+    unit.text.append(c == static_cast<char32_t>(kUnbreakable) ? std::string_view(" ") : piece);
+    unit.columns += static_cast<std::size_t>(DisplayWidth(c));
+    clingsToNext = kNoLineEnd.find(c) != std::u32string_view::npos;
+    lastWide = wide;
+    blank = false;
+  }
+  return units;
+}
+
+// The columns that `text` takes on a terminal.
+std::size_t Columns(std::string_view text) {
+  std::size_t columns = 0;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  for (std::size_t at = 0; at < text.size();) {
+    const Utf8Character decoded =
+        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, text.size() - at));
+    columns += decoded.length == 0 ? 1 : static_cast<std::size_t>(DisplayWidth(decoded.code));
+    at += decoded.length == 0 ? 1 : decoded.length;
+  }
+  return columns;
+}
+
+// `text` cut into lines of at most kLineWidth columns at blanks and between
+// wide characters, the first starting at `firstColumn` of a line that the
+// caller has begun, the others indented by `indent`.
 std::string Wrapped(std::string_view text, std::size_t firstColumn, std::size_t indent) {
   std::string out;
   std::size_t column = firstColumn;
   bool lineHasWords = false;
-  while (!text.empty()) {
-    const std::size_t end = text.find(' ');
-    const std::string_view word = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (word.empty()) continue;
-    if (lineHasWords && column + 1 + word.size() > kLineWidth) {
+  for (const Unit& unit : UnitsOf(text)) {
+    const std::size_t blank = unit.blankBefore ? 1 : 0;
+    if (lineHasWords && column + blank + unit.columns > kLineWidth) {
       out.append("\n").append(indent, ' ');
       column = indent;
       lineHasWords = false;
     }
-    if (lineHasWords) {
+    if (lineHasWords && blank != 0) {
       out += ' ';
       ++column;
     }
-    for (const char c : word) out += c == kUnbreakable ? ' ' : c;
-    column += word.size();
+    out += unit.text;
+    column += unit.columns;
     lineHasWords = true;
   }
   return out + "\n";
@@ -121,6 +190,28 @@ std::string LabelOf(const OptionRow& row) {
   return label;
 }
 
+}  // namespace
+
+std::string WithBreakPoints(std::string_view roff) {
+  std::string out;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(roff.data());
+  bool breakAfterLast = false;
+  for (std::size_t at = 0; at < roff.size();) {
+    const Utf8Character decoded =
+        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, roff.size() - at));
+    const std::size_t length = decoded.length == 0 ? 1 : decoded.length;
+    const bool startsNoLine = kNoLineStart.find(decoded.code) != std::u32string_view::npos;
+    if (breakAfterLast && !startsNoLine && decoded.length != 0) out += "\\:";
+    out.append(roff.substr(at, length));
+    breakAfterLast = decoded.length != 0 && DisplayWidth(decoded.code) == 2 &&
+                     kNoLineEnd.find(decoded.code) == std::u32string_view::npos;
+    at += length;
+  }
+  return out;
+}
+
+namespace {
+
 // Text for roff: escapes what roff would read as its own, and sets option
 // names in bold, as man pages do.
 std::string Roff(std::string_view text) {
@@ -148,14 +239,15 @@ std::string Roff(std::string_view text) {
       out += c;
     }
   }
-  return out;
+  return WithBreakPoints(out);
 }
 
 // A summary as the first sentence of a man page entry.
 std::string Sentence(std::string_view summary) {
   std::string text(summary);
   if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
-  return text + ".";
+  // TRANSLATORS: ends a sentence of the manual.
+  return Fill(Tr("%s."), {text});
 }
 
 std::string RoffLabel(const OptionRow& row) {
@@ -204,23 +296,25 @@ std::string ValuesNote() {
   for (const OptionRow& row : OptionRows()) {
     if (row.kind == ValueKind::Choice) choices.set(static_cast<std::size_t>(row.option));
   }
-  return "A value follows its option or is attached with =, as in --format=c; the values of " +
-         OptionNames(choices, " and ") +
-         " may be written in any case, and an option given twice must be given the same value. "
-         "After --, every argument is a FILE.";
+  return Fill(Tr("A value follows its option or is attached with =, as in --format=c; the values "
+                 "of %s may be written in any case, and an option given twice must be given the "
+                 "same value. After --, every argument is a FILE."),
+              {OptionNames(choices, Tr("%s and %s"))});
 }
 
 }  // namespace
 
 std::string UsageText() {
   const std::string program(product::kCliName);
-  constexpr std::string_view kUsage = "Usage: ";
-  const std::string lead = std::string(kUsage) + program + " ";
-  const std::string other = std::string(kUsage.size(), ' ') + program + " ";
+  // TRANSLATORS: the start of the synopsis lines, before the program's name.
+  const std::string_view usageLead = Tr("Usage: ");
+  const std::string lead = std::string(usageLead) + program + " ";
+  const std::size_t leadColumns = Columns(usageLead) + program.size() + 1;
+  const std::string other = std::string(Columns(usageLead), ' ') + program + " ";
   std::string text;
   for (const Usage usage : kLinesWithFiles) {
     text += (text.empty() ? lead : other) +
-            Wrapped(SynopsisLine(usage, SynopsisOf, " ") + "[FILE...]", lead.size(), lead.size());
+            Wrapped(SynopsisLine(usage, SynopsisOf, " ") + "[FILE...]", leadColumns, leadColumns);
   }
   std::string alone;
   for (const Option option : OptionsOf(Usage::Alone)) {
@@ -230,7 +324,7 @@ std::string UsageText() {
 }
 
 std::string HelpText() {
-  std::string text = UsageText() + "\n" + Wrapped(kDescription, 0, 0) + "\n";
+  std::string text = UsageText() + "\n" + Wrapped(Tr(kDescription), 0, 0) + "\n";
   for (const OptionRow& row : OptionRows()) {
     const std::string label = "  " + LabelOf(row);
     text += label;
@@ -239,11 +333,11 @@ std::string HelpText() {
     } else {
       text += std::string(kSummaryColumn - label.size(), ' ');
     }
-    text += Wrapped(row.summary, kSummaryColumn, kSummaryColumn);
+    text += Wrapped(Tr(row.summary), kSummaryColumn, kSummaryColumn);
   }
   text.append("\n").append(Wrapped(ValuesNote(), 0, 0));
-  for (const std::string_view paragraph : kDetails) {
-    text.append("\n").append(Wrapped(paragraph, 0, 0));
+  for (const char* paragraph : kDetails) {
+    text.append("\n").append(Wrapped(Tr(paragraph), 0, 0));
   }
   return text;
 }
@@ -267,8 +361,8 @@ std::string ManualOptions() {
   std::string roff;
   for (const OptionRow& row : OptionRows()) {
     // A tag narrower than the indent would share its line with the text.
-    roff += ".TP\n" + RoffLabel(row) + "\n.br\n" + Roff(Sentence(row.summary)) + "\n";
-    std::string_view details = row.details;
+    roff += ".TP\n" + RoffLabel(row) + "\n.br\n" + Roff(Sentence(Tr(row.summary))) + "\n";
+    std::string_view details = row.details.empty() ? row.details : Tr(row.details);
     while (!details.empty()) {
       const std::size_t end = details.find("\n\n");
       roff += ".IP\n" + Roff(details.substr(0, end)) + "\n";
@@ -280,14 +374,14 @@ std::string ManualOptions() {
 
 std::string ManualNames() {
   std::string roff =
-      Roff(
+      Roff(Tr(
           "The name of --array, and every NAME of a --table, must compile as NAME[] and NAME_len "
           "at file scope, in C and in C++, in a file that includes the standard headers that "
           "firmware includes. A name is refused, with exit status 2 (--array) or an error at its "
           "line (--table), and the reason, if it is no C identifier (ASCII letters, digits and _, "
           "not starting with a digit); if it starts with _, holds __ or ends in _ (which NAME_len "
           "would turn into __len), as those belong to the compiler; if it is main; if it starts "
-          "with GBKHEX_, as the headers' own macros do; or if it is one of these:") +
+          "with GBKHEX_, as the headers' own macros do; or if it is one of these:")) +
       "\n";
   // Names are neither hyphenated nor stretched apart.
   roff += ".nr gbkhex-hy \\n[.hy]\n.nh\n.ad l\n";
@@ -296,9 +390,8 @@ std::string ManualNames() {
   }
   roff += ".ad\n.hy \\n[gbkhex-hy]\n";
   return roff + ".PP\n" +
-         Roff(
-             "Function-like macros that are not listed (INT8_C, for one) are not refused: a "
-             "name that no ( follows is not expanded, so an array may take it.") +
+         Roff(Tr("Function-like macros that are not listed (INT8_C, for one) are not refused: a "
+                 "name that no ( follows is not expanded, so an array may take it.")) +
          "\n";
 }
 

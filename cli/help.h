@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace gbkhex::cli {
 
@@ -18,6 +19,11 @@ std::string HelpText();
 // entry (.TP) of its own, its summary first, then its further paragraphs.
 std::string ManualSynopsis();
 std::string ManualOptions();
+
+// `roff` with a break point (\\:) after every wide character that may end a
+// line before one that may start it, as Chinese breaks between ideographs,
+// which roff cannot find for itself; text without wide characters as it is.
+std::string WithBreakPoints(std::string_view roff);
 
 // The man page's account of the names that --array and --table refuse, as
 // roff: every rule and every list of names that the program holds.

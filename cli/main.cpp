@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/message_language.h"
 #include "platform/file_input.h"
 
 #ifdef _WIN32
@@ -30,6 +31,7 @@ int RunWithArguments(const std::vector<std::string>& arguments) {
   std::istream standardInput(&standardInputBuffer);
   RunSettings settings;
 #ifdef _WIN32
+  gbkhex::cli::ChooseMessageLanguage();
   // A console gets text as UTF-16; a file or a pipe gets the bytes.
   const HANDLE outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
   const HANDLE errorHandle = GetStdHandle(STD_ERROR_HANDLE);
@@ -46,7 +48,15 @@ int RunWithArguments(const std::vector<std::string>& arguments) {
   return status;
 #else
   settings.outputIsTerminal = isatty(STDOUT_FILENO) == 1;
-  return gbkhex::cli::Run(args, standardInput, std::cout, std::cerr, settings);
+  settings.gbkTerminal = gbkhex::cli::ChooseMessageLanguage();
+  if (!settings.gbkTerminal) {
+    return gbkhex::cli::Run(args, standardInput, std::cout, std::cerr, settings);
+  }
+  gbkhex::cli::GbkTerminalBuffer errorBuffer(*std::cerr.rdbuf());
+  std::ostream gbkError(&errorBuffer);
+  const int status = gbkhex::cli::Run(args, standardInput, std::cout, gbkError, settings);
+  gbkError.flush();
+  return status;
 #endif
 }
 

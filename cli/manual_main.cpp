@@ -1,13 +1,19 @@
-// Writes gbkhex-cli(1): the template's text, with its synopsis and options
-// made from the option table, so that the page says what the program parses.
-// Usage: gbkhex_cli_manual TEMPLATE OUTPUT
+// Writes gbkhex-cli(1) (or, from a template without its marks, another page
+// that only needs Chinese line breaks): the template's text, with its synopsis and options
+// made from the option table, so that the page says what the program parses;
+// in the language of CATALOG (a .mo file), where one is given.
+// Usage: gbkhex_cli_manual TEMPLATE OUTPUT [CATALOG]
 
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "cli/help.h"
+#include "i18n/messages.h"
 
 namespace {
 
@@ -19,9 +25,19 @@ constexpr std::string_view kNamesMark = ".\\\" gbkhex-cli: names";
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "Usage: gbkhex_cli_manual TEMPLATE OUTPUT\n";
+  if (argc != 3 && argc != 4) {
+    std::cerr << "Usage: gbkhex_cli_manual TEMPLATE OUTPUT [CATALOG]\n";
     return 2;
+  }
+  if (argc == 4) {
+    std::ifstream mo(argv[3], std::ios::binary);
+    std::optional<gbkhex::i18n::Catalog> catalog = gbkhex::i18n::Catalog::FromMo(
+        std::string(std::istreambuf_iterator<char>(mo), std::istreambuf_iterator<char>()));
+    if (!mo || !catalog) {
+      std::cerr << argv[3] << ": no catalog\n";
+      return 1;
+    }
+    gbkhex::i18n::UseCatalog(std::move(catalog));
   }
   std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
@@ -40,11 +56,15 @@ int main(int argc, char** argv) {
     } else if (line == kNamesMark) {
       page << gbkhex::cli::ManualNames();
       ++marks;
-    } else {
+    } else if (line.starts_with('.') || line.starts_with('\'')) {
       page << line << '\n';
+    } else {
+      page << gbkhex::cli::WithBreakPoints(line) << '\n';
     }
   }
-  if (marks != 3) {
+  // A page of another program (gbkhex(1)) has no marks, and only takes the
+  // line breaks of its language.
+  if (marks != 3 && marks != 0) {
     std::cerr << argv[1] << ": needs the lines '" << kSynopsisMark << "', '" << kOptionsMark
               << "' and '" << kNamesMark << "'\n";
     return 1;

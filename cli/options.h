@@ -157,7 +157,8 @@ ParsedArguments ParseOptions(std::span<const std::string_view> args,
 // "--name", as --help and messages write an option.
 std::string OptionName(Option option);
 
-// "--a, --b or --c", the last two joined by `conjunction`, in the order of Option.
-std::string OptionNames(const OptionSet& options, std::string_view conjunction);
+// "--a, --b or --c", the last two joined by `lastJoin` ("%s and %s" in the
+// user's language, or by default "%s or %s"), in the order of Option.
+std::string OptionNames(const OptionSet& options, std::string_view lastJoin = {});
 
 }  // namespace gbkhex::cli

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 
 namespace gbkhex {
@@ -177,49 +178,54 @@ std::string HeaderName(std::string_view header) {
   return text.append(header).append(">");
 }
 
-// "is a keyword of C or C++": why a name of `list` is refused.
+using i18n::Fill;
+using i18n::Tr;
+
+// "is a keyword of C or C++": why a name of `list` is refused, said of the
+// name that comes before it.
 std::string ReasonOf(const RefusedList& list) {
-  const std::string_view clash = ", which a file that includes it cannot declare again";
   switch (list.kind) {
     case Refused::Keyword:
-      return "is a keyword of C or C++";
+      // TRANSLATORS: the reasons why a name is refused follow the name: "the name 'int' ...".
+      return std::string(Tr("is a keyword of C or C++"));
     case Refused::KeilC51Keyword:
-      return "is a keyword of Keil C51, the 8051 compiler";
+      return std::string(Tr("is a keyword of Keil C51, the 8051 compiler"));
     case Refused::PredefinedMacro:
-      return "is a macro that compilers predefine";
+      return std::string(Tr("is a macro that compilers predefine"));
     case Refused::HeaderMacro:
-      return "is a macro of " + HeaderName(list.header) +
-             ", which would expand inside the "
-             "declaration";
+      return Fill(Tr("is a macro of %s, which would expand inside the declaration"),
+                  {HeaderName(list.header)});
     case Refused::HeaderType:
-      return "is a type of " + HeaderName(list.header) + std::string(clash);
+      return Fill(Tr("is a type of %s, which a file that includes it cannot declare again"),
+                  {HeaderName(list.header)});
     case Refused::HeaderFunction:
-      return "is a function of " + HeaderName(list.header) + std::string(clash);
+      return Fill(Tr("is a function of %s, which a file that includes it cannot declare again"),
+                  {HeaderName(list.header)});
     case Refused::OtherStandardMacro:
       break;
   }
-  return "is a macro of the C standard headers";
+  return std::string(Tr("is a macro of the C standard headers"));
 }
 
 // "keywords of Keil C51, the 8051 compiler": what the names of `list` are.
 std::string WhatOf(const RefusedList& list) {
   switch (list.kind) {
     case Refused::Keyword:
-      return "keywords of C (to C23) and C++ (to C++23)";
+      return std::string(Tr("keywords of C (to C23) and C++ (to C++23)"));
     case Refused::KeilC51Keyword:
-      return "keywords of Keil C51, the 8051 compiler";
+      return std::string(Tr("keywords of Keil C51, the 8051 compiler"));
     case Refused::PredefinedMacro:
-      return "macros that compilers predefine";
+      return std::string(Tr("macros that compilers predefine"));
     case Refused::HeaderMacro:
-      return "macros of " + HeaderName(list.header);
+      return Fill(Tr("macros of %s"), {HeaderName(list.header)});
     case Refused::HeaderType:
-      return "types of " + HeaderName(list.header);
+      return Fill(Tr("types of %s"), {HeaderName(list.header)});
     case Refused::HeaderFunction:
-      return "functions of " + HeaderName(list.header);
+      return Fill(Tr("functions of %s"), {HeaderName(list.header)});
     case Refused::OtherStandardMacro:
       break;
   }
-  return "macros of the other standard headers";
+  return std::string(Tr("macros of the other standard headers"));
 }
 
 bool IsKeyword(std::string_view name) {
@@ -242,19 +248,23 @@ std::string ArrayNameProblem(std::string_view name) {
   const RefusedList* refused = FindRefused(name);
   if (refused != nullptr && refused->kind == Refused::Keyword) return ReasonOf(*refused);
   if (!IsIdentifierShape(name)) {
-    return "is not a C identifier (ASCII letters, digits and _, not starting with a digit)";
+    return std::string(
+        Tr("is not a C identifier (ASCII letters, digits and _, not starting with a digit)"));
   }
   if (name.starts_with('_')) {
-    return "is reserved: at file scope, names that start with _ belong to the compiler";
+    return std::string(
+        Tr("is reserved: at file scope, names that start with _ belong to the compiler"));
   }
   // NAME_len holds "__" where NAME does or ends in "_".
   if (name.find("__") != std::string_view::npos || name.ends_with('_')) {
-    return "is reserved in C++, where names holding __ belong to the compiler (NAME_len "
-           "gets one from a trailing _)";
+    return std::string(
+        Tr("is reserved in C++, where names holding __ belong to the compiler (NAME_len gets one "
+           "from a trailing _)"));
   }
-  if (name == "main") return "is the name of the program's entry point";
+  if (name == "main") return std::string(Tr("is the name of the program's entry point"));
   if (name.starts_with(kOwnMacroPrefix)) {
-    return "is reserved: the headers that gbkhex-cli writes name their macros GBKHEX_...";
+    return std::string(
+        Tr("is reserved: the headers that gbkhex-cli writes name their macros GBKHEX_..."));
   }
   return refused == nullptr ? std::string() : ReasonOf(*refused);
 }

@@ -10,6 +10,7 @@
 #include "convert/code_format.h"
 #include "convert/gbk_codec.h"
 #include "emit/string_literal.h"
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
 
@@ -105,13 +106,18 @@ std::optional<std::uint8_t> ByteConstant(std::string_view token) {
   return static_cast<std::uint8_t>(value);
 }
 
-std::string Quoted(std::string_view token) {
+// "malformed number 'TOKEN'", the token cut short where it is long and left
+// out where it would not show.
+std::string MalformedNumber(std::string_view token, bool oddDigits = false) {
   constexpr std::size_t kLongest = 24;
-  for (const char c : token) {
-    if (c < 0x21 || c > 0x7E) return "";
-  }
-  if (token.size() > kLongest) return " '" + std::string(token.substr(0, kLongest)) + "...'";
-  return " '" + std::string(token) + "'";
+  const bool shows =
+      std::all_of(token.begin(), token.end(), [](char c) { return c >= 0x21 && c <= 0x7E; });
+  if (!shows) return std::string(i18n::Tr("malformed number"));
+  const std::string shown =
+      token.size() > kLongest ? std::string(token.substr(0, kLongest)) + "..." : std::string(token);
+  return i18n::Fill(oddDigits ? i18n::Tr("malformed number '%s' (an odd number of digits)")
+                              : i18n::Tr("malformed number '%s'"),
+                    {shown});
 }
 
 class Decoder {
@@ -124,8 +130,8 @@ class Decoder {
     char16_t unit = 0;
     const GbkDecodeStep step = codec_.Decode(bytes, &unit, false);
     if (step.undefined != 0) {
-      return Fail("the bytes " + NumToStrHex(pair[0], 1) + " " + NumToStrHex(pair[1], 1) +
-                      " are no character of code page 936",
+      return Fail(i18n::Fill(i18n::Tr("the bytes %s %s are no character of code page 936"),
+                             {NumToStrHex(pair[0], 1), NumToStrHex(pair[1], 1)}),
                   leadOffset_);
     }
     if (step.unitsWritten == 0) {
@@ -144,7 +150,8 @@ class Decoder {
 
   DecodedDump Finish() {
     if (lead_ && !result_.fault) {
-      Fail("the dump ends inside a character, after the lead byte " + NumToStrHex(*lead_, 1),
+      Fail(i18n::Fill(i18n::Tr("the dump ends inside a character, after the lead byte %s"),
+                      {NumToStrHex(*lead_, 1)}),
            leadOffset_);
     }
     return std::move(result_);
@@ -162,14 +169,14 @@ bool AddLooseToken(Decoder& decoder, std::string_view token, std::size_t offset)
   const bool constant = token.size() > 1 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
   if (constant) {
     const std::optional<std::uint8_t> byte = ByteConstant(token);
-    if (!byte) return decoder.Fail("malformed number" + Quoted(token), offset);
+    if (!byte) return decoder.Fail(MalformedNumber(token), offset);
     return decoder.Add(*byte, offset);
   }
   if (!std::all_of(token.begin(), token.end(), IsHexDigit<char>)) {
-    return decoder.Fail("malformed number" + Quoted(token), offset);
+    return decoder.Fail(MalformedNumber(token), offset);
   }
   if (token.size() % 2 != 0) {
-    return decoder.Fail("malformed number" + Quoted(token) + " (an odd number of digits)", offset);
+    return decoder.Fail(MalformedNumber(token, true), offset);
   }
   for (std::size_t at = 0; at < token.size(); at += 2) {
     const auto byte =
@@ -245,7 +252,10 @@ DecodedDump DecodeLiterals(std::string_view dump) {
     if (!AddLiteral(decoder, literal, offsets)) break;
     at = literal.end;
   }
-  if (!any) decoder.Fail("expected a string literal after the = of a declaration", 0);
+  if (!any) {
+    decoder.Fail(std::string(i18n::Tr("expected a string literal after the = of a declaration")),
+                 0);
+  }
   return decoder.Finish();
 }
 
@@ -283,7 +293,7 @@ DecodedDump DecodeWithoutByteOrderMark(std::string_view dump) {
     if (declaration) {
       const std::optional<std::uint8_t> byte = ByteConstant(token);
       if (!byte) {
-        decoder.Fail("malformed number" + Quoted(token), at);
+        decoder.Fail(MalformedNumber(token), at);
         break;
       }
       if (!decoder.Add(*byte, at)) break;

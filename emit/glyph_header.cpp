@@ -8,6 +8,7 @@
 #include "convert/code_format.h"
 #include "convert/code_space.h"
 #include "gbkhex/product.h"
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
 
@@ -281,12 +282,14 @@ std::string GlyphTypeProblem(std::string_view type) {
   if (std::string problem = TypeProblem(type); !problem.empty()) return problem;
   const std::optional<ByteType> byteType = FindByteType(type);
   if (!byteType) {
-    return "names no byte type that the glyphs can be declared with: write it with unsigned "
-           "char or uint8_t (words around it, such as const or code, stay)";
+    return std::string(
+        i18n::Tr("names no byte type that the glyphs can be declared with: write it with unsigned "
+                 "char or uint8_t (words around it, such as const or code, stay)"));
   }
   if (!byteType->isUnsigned) {
-    return "names a byte type that is or may be signed, which cannot hold a glyph's bytes up "
-           "to 0XFF: use unsigned char or uint8_t";
+    return std::string(
+        i18n::Tr("names a byte type that is or may be signed, which cannot hold a glyph's bytes up "
+                 "to 0XFF: use unsigned char or uint8_t"));
   }
   return "";
 }

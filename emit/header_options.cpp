@@ -1,41 +1,46 @@
 #include "emit/header_options.h"
 
 #include "emit/header_writer.h"
+#include "i18n/messages.h"
 
 namespace gbkhex {
 namespace {
 
-// An option's value that `problemOf` finds a problem with: refused.
+using i18n::Fill;
+using i18n::Tr;
+
+// An option's value that `problemOf` finds a problem with: refused with
+// `refusal`, given the value and the problem.
 void CheckText(const std::optional<std::string>& value, std::string (*problemOf)(std::string_view),
-               const std::string& shownAs) {
+               std::string_view refusal) {
   if (!value) return;
   if (const std::string problem = problemOf(*value); !problem.empty()) {
-    throw OptionError(shownAs + " '" + *value + "' " + problem);
+    throw OptionError(Fill(refusal, {*value, problem}));
   }
 }
 
 // --source FILE.c, which includes the header of -o.
 void CheckSource(const HeaderOptionValues& values, const IncludedNameOf& includedName) {
   const std::string& source = *values.source;
-  const std::string option = "--source";
-  if (source.empty()) throw OptionError(option + " needs a file name");
+  if (source.empty()) throw OptionError(std::string(Tr("--source needs a file name")));
   if (source == "-") {
-    throw OptionError(option +
-                      " - cannot be: the definitions are a file that the build "
-                      "compiles, not standard output");
+    throw OptionError(
+        std::string(Tr("--source - cannot be: the definitions are a file that the "
+                       "build compiles, not standard output")));
   }
   if (!values.output || *values.output == "-") {
-    throw OptionError(option + " needs -o FILE, a file for the header that " + source +
-                      " includes");
+    throw OptionError(
+        Fill(Tr("--source needs -o FILE, a file for the header that %s includes"), {source}));
   }
   if (!values.writesNoArrays.empty()) {
-    throw OptionError(option + " cannot be combined with " + std::string(values.writesNoArrays) +
-                      ", which writes no arrays");
+    throw OptionError(Fill(Tr("--source cannot be combined with %s, which writes no arrays"),
+                           {values.writesNoArrays}));
   }
   const std::string name = includedName(*values.output, source);
   if (const std::string problem = IncludeProblem("\"" + name + "\""); !problem.empty()) {
-    throw OptionError("-o '" + *values.output + "' cannot be included from " + source +
-                      ": its name " + problem);
+    // TRANSLATORS: the last %s is a reason such as "holds a comment".
+    throw OptionError(Fill(Tr("-o '%s' cannot be included from %s: its name %s"),
+                           {*values.output, source, problem}));
   }
 }
 
@@ -43,21 +48,20 @@ void CheckSource(const HeaderOptionValues& values, const IncludedNameOf& include
 
 void CheckHeaderOptions(const HeaderOptionValues& values, const IncludedNameOf& includedName) {
   if (!values.declaringOption.empty() && values.hexadecimal) {
-    throw OptionError(std::string(values.declaringOption) +
-                      " writes C constants or string literals; it cannot be combined with "
-                      "--format hex");
+    throw OptionError(Fill(Tr("%s writes C constants or string literals; it cannot be combined "
+                              "with --format hex"),
+                           {values.declaringOption}));
   }
-  CheckText(values.type, TypeProblem, "--type");
-  CheckText(values.attribute, AttributeProblem, "--attribute");
+  CheckText(values.type, TypeProblem, Tr("--type '%s' %s"));
+  CheckText(values.attribute, AttributeProblem, Tr("--attribute '%s' %s"));
   for (const std::string& include : values.includes) {
-    CheckText(include, IncludeProblem, "--include");
+    CheckText(include, IncludeProblem, Tr("--include '%s' %s"));
   }
-  if (values.output == "") throw OptionError("--output needs a file name");
+  if (values.output == "") throw OptionError(std::string(Tr("--output needs a file name")));
   if (values.source) CheckSource(values, includedName);
   if (values.wholeImage && values.source) {
-    throw OptionError(
-        "--source has nothing to define: with --whole and --image, the header holds "
-        "no array");
+    throw OptionError(std::string(
+        Tr("--source has nothing to define: with --whole and --image, the header holds no array")));
   }
 }
 
@@ -67,8 +71,8 @@ void CheckDistinctFiles(
   for (auto first = outputs.begin(); first != outputs.end(); ++first) {
     for (auto second = first + 1; second != outputs.end(); ++second) {
       if (first->path && second->path && sameFile(*first->path, *second->path)) {
-        throw OptionError(first->option + " '" + *first->path + "' and " + second->option + " '" +
-                          *second->path + "' name the same file");
+        throw OptionError(Fill(Tr("%s '%s' and %s '%s' name the same file"),
+                               {first->option, *first->path, second->option, *second->path}));
       }
     }
   }

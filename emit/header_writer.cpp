@@ -8,15 +8,18 @@
 #include <utility>
 
 #include "convert/code_format.h"
-#include "emit/c_names.h"
 #include "convert/gbk_codec.h"
+#include "emit/c_names.h"
 #include "emit/string_literal.h"
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
 namespace gbkhex {
 namespace {
+
+using i18n::Tr;
 
 constexpr std::string_view kLinkageMacroPrefix = "GBKHEX_LINKAGE ";
 
@@ -30,32 +33,33 @@ std::string ForbiddenCharacter(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const std::string_view next = text.substr(i + 1, 1);
-    if (c == '\n' || c == '\r') return "holds a line break";
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    if (c == '\n' || c == '\r') return std::string(Tr("holds a line break"));
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return std::string(Tr("holds a control character"));
     switch (c) {
       case ';':
-        return "holds ';', which would end the declaration";
+        return std::string(Tr("holds ';', which would end the declaration"));
       case '{':
       case '}':
-        return "holds a brace, which would open or close the initialiser";
+        return std::string(Tr("holds a brace, which would open or close the initialiser"));
       case '=':
-        return "holds '=', which would start the initialiser";
+        return std::string(Tr("holds '=', which would start the initialiser"));
       case '#':
-        return "holds '#', which would start a preprocessor directive";
+        return std::string(Tr("holds '#', which would start a preprocessor directive"));
       case '\\':
-        return "holds a backslash, which could join the line to the next";
+        return std::string(Tr("holds a backslash, which could join the line to the next"));
       default:
         break;
     }
     if ((c == '/' && (next == "*" || next == "/")) || (c == '*' && next == "/")) {
-      return "holds a comment";
+      return std::string(Tr("holds a comment"));
     }
     if (c == '?' && next == "?" && i + 2 < text.size() &&
         std::string_view("=(/)'<!>-").find(text[i + 2]) != std::string_view::npos) {
-      return "holds a trigraph, which C99 reads as another character";
+      return std::string(Tr("holds a trigraph, which C99 reads as another character"));
     }
     if ((c == '<' && next == "%") || (c == '%' && (next == ">" || next == ":"))) {
-      return "holds a digraph (<% %> %:), which C reads as a brace or '#'";
+      return std::string(Tr("holds a digraph (<% %> %:), which C reads as a brace or '#'"));
     }
   }
   return "";
@@ -75,8 +79,8 @@ std::string DeclarationTextProblem(std::string_view text) {
       if (depth < 0) break;
     }
   }
-  if (quote != 0) return "holds an unterminated string or character literal";
-  if (depth != 0) return "holds unbalanced parentheses";
+  if (quote != 0) return std::string(Tr("holds an unterminated string or character literal"));
+  if (depth != 0) return std::string(Tr("holds unbalanced parentheses"));
   return "";
 }
 
@@ -96,7 +100,7 @@ std::string_view DefaultType(ValueForm form) noexcept {
 }
 
 std::string TypeProblem(std::string_view text) {
-  if (text.find_first_not_of(" \t") == std::string_view::npos) return "is empty";
+  if (text.find_first_not_of(" \t") == std::string_view::npos) return std::string(Tr("is empty"));
   return DeclarationTextProblem(text);
 }
 
@@ -105,24 +109,30 @@ std::string AttributeProblem(std::string_view text) { return DeclarationTextProb
 std::string IncludeProblem(std::string_view text) {
   const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
   const std::string_view name = quoted ? text.substr(1, text.size() - 2) : text;
-  if (name.find_first_not_of(" \t") == std::string_view::npos) return "is empty";
+  if (name.find_first_not_of(" \t") == std::string_view::npos) return std::string(Tr("is empty"));
   for (std::size_t i = 0; i < name.size(); ++i) {
     const char c = name[i];
     const std::string_view next = name.substr(i + 1, 1);
-    if (c == '\n' || c == '\r') return "holds a line break";
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    if (c == '\n' || c == '\r') return std::string(Tr("holds a line break"));
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return std::string(Tr("holds a control character"));
     if (c == '>' && !quoted) {
-      return "holds '>', which would end the name (give it without angle brackets)";
+      return std::string(
+          Tr("holds '>', which would end the name (give it without angle brackets)"));
     }
     if (c == '"') {
-      return quoted ? "holds '\"' inside the quotes, which would end the name"
-                    : "holds '\"' (give the whole name in double quotes for #include \"...\")";
+      return std::string(
+          quoted ? Tr("holds '\"' inside the quotes, which would end the name")
+                 : Tr("holds '\"' (give the whole name in double quotes for #include \"...\")"));
     }
-    if (c == '\'') return "holds a quote, which C leaves undefined in a header's name";
-    if (c == '\\') return "holds a backslash, which C leaves undefined in a header's name (use /)";
-    if (c == '/' && (next == "*" || next == "/")) return "holds a comment";
+    if (c == '\'')
+      return std::string(Tr("holds a quote, which C leaves undefined in a header's name"));
+    if (c == '\\')
+      return std::string(
+          Tr("holds a backslash, which C leaves undefined in a header's name (use /)"));
+    if (c == '/' && (next == "*" || next == "/")) return std::string(Tr("holds a comment"));
     if (c == '?' && next == "?")
-      return "holds two question marks in a row, which C99 may read as a trigraph";
+      return std::string(Tr("holds two question marks in a row, which C99 may read as a trigraph"));
   }
   return "";
 }
@@ -413,8 +423,9 @@ TableHeaderWriter::TableHeaderWriter(DeclarationStyle style, bool nul, std::stri
 
 std::string TableHeaderWriter::EntryProblem(std::string_view bytes) const {
   if (bytes.empty() && style_.form == ValueForm::Constants && !nul_) {
-    return "the text is empty, and a C array needs at least one byte (a string literal or "
-           "--nul can hold an empty text)";
+    return std::string(
+        Tr("the text is empty, and a C array needs at least one byte (a string literal or "
+           "--nul can hold an empty text)"));
   }
   return "";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "convert/code_format.h"
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 
 namespace gbkhex {
@@ -97,7 +98,7 @@ class LiteralReader {
       } else if (text_.substr(at, 2) == "/*") {
         const std::size_t end = text_.find("*/", at + 2);
         if (end == std::string_view::npos) {
-          Fail(at, "the comment that starts here has no end");
+          Fail(at, std::string(i18n::Tr("the comment that starts here has no end")));
           return text_.size();
         }
         at = end + 2;
@@ -114,13 +115,15 @@ class LiteralReader {
     std::size_t at = open + 1;
     while (!result_.fault) {
       if (at >= text_.size()) {
-        Fail(open, "the input ends inside the string literal that starts here");
+        Fail(open,
+             std::string(i18n::Tr("the input ends inside the string literal that starts here")));
         break;
       }
       const char c = text_[at];
       if (c == '"') return at + 1;
       if (c == '\n' || c == '\r') {
-        Fail(at, "a line break inside a string literal (write it as \\n or \\r)");
+        Fail(at, std::string(
+                     i18n::Tr("a line break inside a string literal (write it as \\n or \\r)")));
         break;
       }
       if (c == '\\') {
@@ -146,11 +149,12 @@ class LiteralReader {
       any = true;
     }
     if (IsPrefixedLiteral(at)) {
-      Fail(at, "a prefixed literal (L, u, U or u8) holds wide characters, not bytes");
+      Fail(at, std::string(i18n::Tr(
+                   "a prefixed literal (L, u, U or u8) holds wide characters, not bytes")));
     } else if (!any) {
-      Fail(at, "expected a string literal");
+      Fail(at, std::string(i18n::Tr("expected a string literal")));
     } else if (whole && at < text_.size()) {
-      Fail(at, "expected a string literal or the end of the input");
+      Fail(at, std::string(i18n::Tr("expected a string literal or the end of the input")));
     }
     return std::move(result_);
   }
@@ -172,7 +176,7 @@ class LiteralReader {
   // Reads the escape whose backslash is text_[at]; returns the offset past it.
   std::size_t ReadEscape(std::size_t at) {
     if (at + 1 >= text_.size()) {
-      Fail(at, "the input ends inside an escape sequence");
+      Fail(at, std::string(i18n::Tr("the input ends inside an escape sequence")));
       return at;
     }
     const char c = text_[at + 1];
@@ -185,13 +189,14 @@ class LiteralReader {
     if (IsOctalDigit(c)) return ReadOctal(at);
     if (c == 'x') return ReadHex(at);
     if (c == 'u' || c == 'U') {
-      Fail(at, "a universal character name (\\u, \\U) names a character, not a byte");
+      Fail(at, std::string(i18n::Tr(
+                   "a universal character name (\\u, \\U) names a character, not a byte")));
     } else if (c > 0x20 && c < 0x7F) {
-      Fail(at, std::string("unknown escape sequence \\") + c);
+      Fail(at, i18n::Fill(i18n::Tr("unknown escape sequence \\%s"), {std::string(1, c)}));
     } else {
-      Fail(at, "unknown escape sequence: a backslash before byte " +
-                   std::string{kHexDigits[static_cast<std::uint8_t>(c) >> 4],
-                               kHexDigits[static_cast<std::uint8_t>(c) & 0xF]});
+      Fail(at, i18n::Fill(i18n::Tr("unknown escape sequence: a backslash before byte %s"),
+                          {std::string{kHexDigits[static_cast<std::uint8_t>(c) >> 4],
+                                       kHexDigits[static_cast<std::uint8_t>(c) & 0xF]}}));
     }
     return at;
   }
@@ -203,8 +208,8 @@ class LiteralReader {
       value = value * 8 + static_cast<unsigned>(text_[end++] - '0');
     }
     if (value > 0xFF) {
-      Fail(at, "the octal escape " + std::string(text_.substr(at, end - at)) +
-                   " is above \\377, the largest byte");
+      Fail(at, i18n::Fill(i18n::Tr("the octal escape %s is above \\377, the largest byte"),
+                          {text_.substr(at, end - at)}));
       return at;
     }
     Put(static_cast<char>(value), at);
@@ -217,13 +222,13 @@ class LiteralReader {
     while (end < text_.size() && IsHexDigit(text_[end])) {
       value = value * 16 + HexDigitValue(text_[end++]);
       if (value > 0xFF) {
-        Fail(at, "the escape " + std::string(text_.substr(at, end - at)) +
-                     "... is above \\xFF, the largest byte");
+        Fail(at, i18n::Fill(i18n::Tr("the escape %s... is above \\xFF, the largest byte"),
+                            {text_.substr(at, end - at)}));
         return at;
       }
     }
     if (end == at + 2) {
-      Fail(at, "\\x without a hexadecimal digit");
+      Fail(at, std::string(i18n::Tr("\\x without a hexadecimal digit")));
       return at;
     }
     Put(static_cast<char>(value), at);
@@ -328,10 +333,11 @@ std::optional<Fault> OverlongLiteral(std::uint64_t size) {
   if (size <= kLongestPortableLiteral) return std::nullopt;
   return Fault{.kind = FaultKind::LongLiteral,
                .severity = Severity::Warning,
-               .what = "the string literal holds " + std::to_string(size) +
-                       " bytes, more than the " + std::to_string(kLongestPortableLiteral) +
-                       " that C99 and C11 promise to compile (with -pedantic, GCC and Clang "
-                       "warn: -Woverlength-strings); --format c writes constants of any length"};
+               .what = i18n::Fill(
+                   i18n::Tr("the string literal holds %s bytes, more than the %s that C99 and "
+                            "C11 promise to compile (with -pedantic, GCC and Clang warn: "
+                            "-Woverlength-strings); --format c writes constants of any length"),
+                   {std::to_string(size), std::to_string(kLongestPortableLiteral)})};
 }
 
 LiteralBytes ReadStringLiterals(std::string_view text, std::size_t start,

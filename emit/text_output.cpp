@@ -6,6 +6,7 @@
 #include "emit/character_list.h"
 #include "emit/header_writer.h"
 #include "emit/string_literal.h"
+#include "i18n/messages.h"
 
 namespace gbkhex {
 namespace {
@@ -112,9 +113,9 @@ class ArrayOutput final : public TextOutput {
     const bool constants = style_.form == ValueForm::Constants;
     if (constants && length_ == 0 && !nul_) {
       return Fault{.kind = FaultKind::EmptyArray,
-                   .what =
-                       "the input is empty, and a C array needs at least one byte (a "
-                       "string literal or --nul can hold an empty text)"};
+                   .what = std::string(
+                       i18n::Tr("the input is empty, and a C array needs at least one byte (a "
+                                "string literal or --nul can hold an empty text)"))};
     }
     output_.clear();
     Open();

@@ -16,6 +16,7 @@
 
 #include "convert/gbk_codec.h"
 #include "glyphs/sfnt.h"
+#include "i18n/messages.h"
 
 #ifdef _WIN32
 #include <fstream>
@@ -23,6 +24,10 @@
 
 namespace gbkhex::glyphs {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
+using i18n::TrN;
 
 struct LibraryDone {
   void operator()(FT_Library library) const noexcept { FT_Done_FreeType(library); }
@@ -35,17 +40,14 @@ using FacePointer = std::unique_ptr<FT_FaceRec_, FaceDone>;
 
 std::string Reason(FT_Error error) {
   if (const char* text = FT_Error_String(error)) return text;
-  return "FreeType error " + std::to_string(error);
+  return Fill(Tr("FreeType error %s"), {std::to_string(error)});
 }
-
-std::string Quoted(const std::string& font) { return "'" + font + "'"; }
 
 [[noreturn]] void FailToDraw(const std::string& font, char16_t character,
                              const std::string& reason) {
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
-  throw FontError("cannot draw " + std::string(code) + " with font " + Quoted(font) + ": " +
-                  reason);
+  throw FontError(Fill(Tr("cannot draw %s with font '%s': %s"), {code, font, reason}));
 }
 
 #ifdef _WIN32
@@ -55,11 +57,11 @@ std::vector<std::uint8_t> ReadFontFile(const std::string& font) {
   const std::filesystem::path path(std::u8string(font.begin(), font.end()));
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
-  if (error) throw FontError("cannot open font " + Quoted(font) + ": " + error.message());
+  if (error) throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, error.message()}));
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::ifstream in(path, std::ios::binary);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!in) throw FontError("cannot read font " + Quoted(font));
+  if (!in) throw FontError(Fill(Tr("cannot read font '%s'"), {font}));
   return bytes;
 }
 #else
@@ -76,7 +78,7 @@ void CheckReadable(const std::string& font) {
     char byte;
     if (std::fread(&byte, 1, 1, file.get()) == 1 || !std::ferror(file.get())) return;
   }
-  throw FontError("cannot open font " + Quoted(font) + ": " + std::strerror(errno));
+  throw FontError(Fill(Tr("cannot open font '%s': %s"), {font, i18n::SystemErrorText(errno)}));
 }
 #endif
 
@@ -206,12 +208,12 @@ std::string StrikeSizes(FT_Face face) {
     sizes += (sizes.empty() ? "" : ", ") +
              std::to_string(RoundedPixels(face->available_sizes[i].y_ppem));
   }
-  return sizes.empty() ? "none" : sizes;
+  return sizes.empty() ? std::string(Tr("none")) : sizes;
 }
 
 void FailToSetSize(const std::string& font, int pixelSize, FT_Error error) {
-  throw FontError("cannot set font " + Quoted(font) + " to " + std::to_string(pixelSize) +
-                  " px: " + Reason(error));
+  throw FontError(Fill(Tr("cannot set font '%s' to %s px: %s"),
+                       {font, std::to_string(pixelSize), Reason(error)}));
 }
 
 // A bitmap font's strike of `pixelSize` pixels to the em; its glyphs would not
@@ -223,8 +225,8 @@ void SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
       strikes.begin(), strikes.end(),
       [&](const FT_Bitmap_Size& strike) { return RoundedPixels(strike.y_ppem) == pixelSize; });
   if (chosen == strikes.end()) {
-    throw FontError("font " + Quoted(font) + " has no " + std::to_string(pixelSize) +
-                    " px size (its sizes: " + StrikeSizes(face) + ")");
+    throw FontError(Fill(Tr("font '%s' has no %s px size (its sizes: %s)"),
+                         {font, std::to_string(pixelSize), StrikeSizes(face)}));
   }
   if (const FT_Error error = FT_Select_Size(face, static_cast<FT_Int>(chosen - strikes.begin()))) {
     FailToSetSize(font, pixelSize, error);
@@ -233,23 +235,22 @@ void SelectStrike(FT_Face face, const std::string& font, int pixelSize) {
 
 void CheckOptions(const FontOptions& options) {
   if (options.pixelSize < kMinPixelSize || options.pixelSize > kMaxPixelSize) {
-    throw FontError("font size " + std::to_string(options.pixelSize) + " px is out of range (" +
-                    std::to_string(kMinPixelSize) + " to " + std::to_string(kMaxPixelSize) + ")");
+    throw FontError(Fill(Tr("font size %s px is out of range (%s to %s)"),
+                         {std::to_string(options.pixelSize), std::to_string(kMinPixelSize),
+                          std::to_string(kMaxPixelSize)}));
   }
   if (!IsBitsPerPixel(options.bitsPerPixel)) {
-    throw FontError(std::to_string(options.bitsPerPixel) +
-                    " bits a pixel: glyphs have 1, 2, 4 or 8 bits a pixel");
+    throw FontError(Fill(Tr("%s bits a pixel: glyphs have 1, 2, 4 or 8 bits a pixel"),
+                         {std::to_string(options.bitsPerPixel)}));
   }
   if (options.em && (*options.em < kMinPixelSize || *options.em > options.pixelSize)) {
-    throw FontError("an em of " + std::to_string(*options.em) + " px does not fit cells " +
-                    std::to_string(options.pixelSize) + " px high (1 to " +
-                    std::to_string(options.pixelSize) + ")");
+    throw FontError(Fill(Tr("an em of %1$s px does not fit cells %2$s px high (1 to %2$s)"),
+                         {std::to_string(*options.em), std::to_string(options.pixelSize)}));
   }
   if (options.baseline && (*options.baseline < 0 || *options.baseline > options.pixelSize)) {
-    throw FontError("a baseline " + std::to_string(*options.baseline) +
-                    " rows below the cell's top lies outside a cell of " +
-                    std::to_string(options.pixelSize) + " rows (0 to " +
-                    std::to_string(options.pixelSize) + ")");
+    throw FontError(Fill(Tr("a baseline %1$s rows below the cell's top lies outside a cell of "
+                            "%2$s rows (0 to %2$s)"),
+                         {std::to_string(*options.baseline), std::to_string(options.pixelSize)}));
   }
 }
 
@@ -301,7 +302,8 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
   const bool fromMemory = !bytes.empty() || source.file.empty();
   if (error == FT_Err_Unknown_File_Format ||
       (fromMemory && (bytes.empty() || error == FT_Err_Invalid_Stream_Operation))) {
-    throw FontError(Quoted(font) + " is not a font file (TrueType, OpenType, TTC, BDF or PCF)");
+    throw FontError(
+        Fill(Tr("'%s' is not a font file (TrueType, OpenType, TTC, BDF or PCF)"), {font}));
   }
   // A face number past the last one: the file can tell how many it has.
   FT_Error countError = 0;
@@ -309,14 +311,16 @@ FacePointer NewFace(FT_Library library, const FontSource& source, std::vector<st
     if (const FacePointer first = NewFace(library, source, bytes, 0, countError)) {
       const FT_Long count = first->num_faces;
       if (source.faceIndex >= count) {
-        throw FontError("font " + Quoted(font) + " has no face " +
-                        std::to_string(source.faceIndex) + ": it has " + std::to_string(count) +
-                        (count == 1 ? " face, numbered 0"
-                                    : " faces, numbered 0 to " + std::to_string(count - 1)));
+        const auto faces = static_cast<std::uint64_t>(count);
+        throw FontError(
+            Fill(TrN("font '%s' has no face %s: it has %s face, numbered 0",
+                     "font '%s' has no face %s: it has %s faces, numbered 0 to %s", faces),
+                 {font, std::to_string(source.faceIndex), std::to_string(count),
+                  std::to_string(count - 1)}));
       }
     }
   }
-  throw FontError("cannot read font " + Quoted(font) + ": " + Reason(error));
+  throw FontError(Fill(Tr("cannot read font '%s': %s"), {font, Reason(error)}));
 }
 
 }  // namespace
@@ -345,13 +349,13 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   CheckOptions(options);
   const std::string& shown = source.shownAs;
   if (source.faceIndex < 0) {
-    throw FontError("font " + Quoted(shown) + " has no face " + std::to_string(source.faceIndex) +
-                    ": faces are numbered from 0");
+    throw FontError(Fill(Tr("font '%s' has no face %s: faces are numbered from 0"),
+                         {shown, std::to_string(source.faceIndex)}));
   }
   auto face = std::make_unique<Face>();
   FT_Library library = nullptr;
   if (const FT_Error error = FT_Init_FreeType(&library)) {
-    throw FontError("cannot start FreeType: " + Reason(error));
+    throw FontError(Fill(Tr("cannot start FreeType: %s"), {Reason(error)}));
   }
   face->library.reset(library);
   face->bytes = std::move(source.bytes);
@@ -367,7 +371,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
   if (!face->face) FailToOpen(library, source, face->bytes, error);
   const FT_Face ft = face->face.get();
   if (FT_Select_Charmap(ft, FT_ENCODING_UNICODE) != 0) {
-    throw FontError("font " + Quoted(shown) + " has no Unicode character map");
+    throw FontError(Fill(Tr("font '%s' has no Unicode character map"), {shown}));
   }
   if (options.bitsPerPixel > 1) {
     face->loadFlags = FT_LOAD_TARGET_NORMAL;
@@ -388,7 +392,7 @@ Font Font::Open(FontSource source, const FontOptions& options) {
 
   if (FT_IS_SCALABLE(ft)) {
     const std::optional<EmPlacement> box = PlaceEmBox(ft);
-    if (!box) throw FontError("font " + Quoted(shown) + " has no vertical metrics");
+    if (!box) throw FontError(Fill(Tr("font '%s' has no vertical metrics"), {shown}));
     if (const FT_Error sizeError = FT_Set_Pixel_Sizes(ft, 0, static_cast<FT_UInt>(em))) {
       FailToSetSize(shown, em, sizeError);
     }
@@ -454,7 +458,9 @@ std::optional<DrawnGlyph> Font::Draw(char16_t character, Cell cell) {
   }
   const FT_Bitmap& bitmap = slot->bitmap;
   const std::optional<int> bits = CoverageBits(bitmap);
-  if (!bits) FailToDraw(name_, character, "its bitmap is in colour, not in grey levels");
+  if (!bits) {
+    FailToDraw(name_, character, std::string(Tr("its bitmap is in colour, not in grey levels")));
+  }
   // A negative pitch keeps the rows bottom up in memory.
   const std::ptrdiff_t pitch = bitmap.pitch;
   const std::uint8_t* top =
@@ -511,7 +517,7 @@ std::optional<FontSource> FindDefaultFont() {
   }
 }
 
-std::string_view DefaultFontLocation() noexcept { return "an installed font named Unifont"; }
+std::string_view DefaultFontLocation() noexcept { return Tr("an installed font named Unifont"); }
 #else
 namespace {
 constexpr const char* kDefaultFontFile = "/usr/share/fonts/opentype/unifont/unifont.otf";
@@ -527,7 +533,7 @@ std::optional<FontSource> FindDefaultFont() {
 }
 
 std::string_view DefaultFontLocation() noexcept {
-  return "/usr/share/fonts/opentype/unifont/unifont.otf (Debian package fonts-unifont)";
+  return i18n::Tr("/usr/share/fonts/opentype/unifont/unifont.otf (Debian package fonts-unifont)");
 }
 #endif
 

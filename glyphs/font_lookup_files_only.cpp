@@ -5,12 +5,13 @@
 #include <string>
 
 #include "glyphs/font_source.h"
+#include "i18n/messages.h"
 
 namespace gbkhex::glyphs {
 
 FontSource FindInstalledFont(std::string_view request) {
-  throw FontError("fonts are not looked up by name here, only read from a file: '" +
-                  std::string(request) + "'");
+  throw FontError(i18n::Fill(
+      i18n::Tr("fonts are not looked up by name here, only read from a file: '%s'"), {request}));
 }
 
 std::vector<std::string> InstalledFamilies() { return {}; }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "glyphs/font_source.h"
+#include "i18n/messages.h"
 
 namespace gbkhex::glyphs {
 namespace {
@@ -35,7 +36,10 @@ const FcChar8* Text(const std::string& text) {
 
 ConfigPointer LoadConfig() {
   ConfigPointer config(FcInitLoadConfigAndFonts());
-  if (!config) throw FontError("cannot read the list of installed fonts (fontconfig failed)");
+  if (!config) {
+    throw FontError(
+        std::string(i18n::Tr("cannot read the list of installed fonts (fontconfig failed)")));
+  }
   return config;
 }
 
@@ -94,8 +98,8 @@ std::vector<std::string> ListedValues(FcConfig* config, FcPattern* pattern, cons
   for (const std::string& style : ListedValues(config, pattern.get(), FC_STYLE)) {
     known.append(known.empty() ? "" : ", ").append(style);
   }
-  throw FontError("font family '" + family + "' has no style '" + styles.front() +
-                  "' (its styles: " + known + ")");
+  throw FontError(i18n::Fill(i18n::Tr("font family '%s' has no style '%s' (its styles: %s)"),
+                             {family, styles.front(), known}));
 }
 
 }  // namespace
@@ -106,7 +110,9 @@ FontSource FindInstalledFont(std::string_view request) {
   const PatternPointer wanted(FcNameParse(Text(text)));
   const std::vector<std::string> families =
       wanted ? Strings(wanted.get(), FC_FAMILY) : std::vector<std::string>();
-  if (families.empty()) throw FontError("'" + text + "' names no font family");
+  if (families.empty()) {
+    throw FontError(i18n::Fill(i18n::Tr("'%s' names no font family"), {text}));
+  }
   const std::vector<std::string> styles = Strings(wanted.get(), FC_STYLE);
 
   FcConfigSubstitute(config.get(), wanted.get(), FcMatchPattern);
@@ -124,7 +130,7 @@ FontSource FindInstalledFont(std::string_view request) {
   FcChar8* file = nullptr;
   int index = 0;
   if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
-    throw FontError("fontconfig names no file for font '" + text + "'");
+    throw FontError(i18n::Fill(i18n::Tr("fontconfig names no file for font '%s'"), {text}));
   }
   FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
   FontSource source;

@@ -16,11 +16,15 @@
 #include "glyphs/font.h"
 #include "glyphs/font_source.h"
 #include "glyphs/sfnt.h"
+#include "i18n/messages.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
 namespace gbkhex::glyphs {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
 
 constexpr std::string_view kStyleProperty = "style=";
 
@@ -29,12 +33,6 @@ struct Request {
   std::string family;
   std::string style;  // empty: the family's regular face
 };
-
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted.append(text).push_back('"');
-  return quoted;
-}
 
 std::string_view Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -45,13 +43,15 @@ std::string_view Trimmed(std::string_view text) {
 Request ParseRequest(std::string_view request) {
   const auto colon = request.find(':');
   Request parsed{std::string(Trimmed(request.substr(0, colon))), {}};
-  if (parsed.family.empty()) throw FontError("no font family named in " + Quoted(request));
+  if (parsed.family.empty()) {
+    throw FontError(Fill(Tr("no font family named in \"%s\""), {request}));
+  }
   if (colon == std::string_view::npos) return parsed;
   const std::string_view property = Trimmed(request.substr(colon + 1));
   if (!property.starts_with(kStyleProperty) || property.size() == kStyleProperty.size()) {
-    throw FontError("cannot read font " + Quoted(request) +
-                    ": after the family only a style is understood, as in " +
-                    Quoted("Noto Sans CJK SC:style=Bold"));
+    throw FontError(Fill(Tr("cannot read font \"%s\": after the family only a style is "
+                            "understood, as in \"Noto Sans CJK SC:style=Bold\""),
+                         {request}));
   }
   parsed.style = Trimmed(property.substr(kStyleProperty.size()));
   return parsed;
@@ -109,7 +109,9 @@ std::vector<Face> ListFaces(HDC dc, std::wstring_view family) {
 
 win32::UniqueDeviceContext ScreenCompatibleDc() {
   win32::UniqueDeviceContext dc(CreateCompatibleDC(nullptr));
-  if (!dc) throw FontError("cannot list the installed fonts: CreateCompatibleDC failed");
+  if (!dc) {
+    throw FontError(std::string(Tr("cannot list the installed fonts: CreateCompatibleDC failed")));
+  }
   return dc;
 }
 
@@ -137,8 +139,9 @@ const Face& ChooseFace(const std::vector<Face>& faces, const Request& request) {
     for (const Face& face : faces) {
       styles += (styles.empty() ? "" : ", ") + win32::Utf8FromWide(face.style.c_str());
     }
-    throw FontError("the installed font family " + Quoted(request.family) + " has no style " +
-                    Quoted(request.style) + " (its styles: " + styles + ")");
+    throw FontError(
+        Fill(Tr("the installed font family \"%s\" has no style \"%s\" (its styles: %s)"),
+             {request.family, request.style, styles}));
   }
   const auto distance = [](const Face& face) {
     return (face.logFont.lfItalic ? 10000 : 0) + std::abs(face.logFont.lfWeight - FW_NORMAL);
@@ -151,7 +154,9 @@ const Face& ChooseFace(const std::vector<Face>& faces, const Request& request) {
 class SelectedFont {
  public:
   SelectedFont(HDC dc, const LOGFONTW& logFont) : dc_(dc), font_(CreateFontIndirectW(&logFont)) {
-    if (!font_) throw FontError("cannot open an installed font: CreateFontIndirectW failed");
+    if (!font_) {
+      throw FontError(std::string(Tr("cannot open an installed font: CreateFontIndirectW failed")));
+    }
     previous_ = SelectObject(dc_, font_.get());
   }
   ~SelectedFont() { SelectObject(dc_, previous_); }
@@ -244,9 +249,9 @@ FontSource FindInstalledFont(std::string_view request) {
   if (faces.empty()) FailNotInstalled(parsed.family);
   std::erase_if(faces, [](const Face& face) { return !face.outline; });
   if (faces.empty()) {
-    throw FontError("the installed font family " + Quoted(parsed.family) +
-                    " is a Windows bitmap font (.fon), which cannot be drawn here: give a "
-                    "TrueType or OpenType font");
+    throw FontError(Fill(Tr("the installed font family \"%s\" is a Windows bitmap font (.fon), "
+                            "which cannot be drawn here: give a TrueType or OpenType font"),
+                         {parsed.family}));
   }
   const Face& face = ChooseFace(faces, parsed);
 
@@ -262,8 +267,9 @@ FontSource FindInstalledFont(std::string_view request) {
       collection && ReadU32(*collection, 0) == sfnt::Tag("ttcf")) {
     const std::optional<int> index = FaceIndexIn(*collection, *nameTable);
     if (!index) {
-      throw FontError("cannot tell which font of its collection the installed font " +
-                      Quoted(source.shownAs) + " is");
+      throw FontError(
+          Fill(Tr("cannot tell which font of its collection the installed font \"%s\" is"),
+               {source.shownAs}));
     }
     source.bytes = std::move(*collection);
     source.faceIndex = *index;
@@ -271,8 +277,8 @@ FontSource FindInstalledFont(std::string_view request) {
   }
   auto file = FontData(dc.get(), kWholeFile);
   if (!file) {
-    throw FontError("cannot read the installed font " + Quoted(source.shownAs) +
-                    ": GetFontData failed");
+    throw FontError(
+        Fill(Tr("cannot read the installed font \"%s\": GetFontData failed"), {source.shownAs}));
   }
   source.bytes = std::move(*file);
   return source;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "i18n/messages.h"
+
 namespace gbkhex::glyphs {
 namespace {
 
@@ -42,13 +44,16 @@ std::vector<std::string> NearestFamilies(std::string_view wanted,
 }
 
 std::string NotInstalledMessage(std::string_view family, const std::vector<std::string>& nearest) {
-  std::string message = "no installed font family is named '" + std::string(family) + "'";
-  if (nearest.empty()) return message + " (no font is installed)";
-  message += " (the nearest: ";
-  for (std::size_t i = 0; i < nearest.size(); ++i) {
-    message.append(i ? ", '" : "'").append(nearest[i]).append("'");
+  if (nearest.empty()) {
+    return i18n::Fill(i18n::Tr("no installed font family is named '%s' (no font is installed)"),
+                      {family});
   }
-  return message + ")";
+  std::string names;
+  for (std::size_t i = 0; i < nearest.size(); ++i) {
+    names.append(i ? ", '" : "'").append(nearest[i]).append("'");
+  }
+  return i18n::Fill(i18n::Tr("no installed font family is named '%s' (the nearest: %s)"),
+                    {family, names});
 }
 
 }  // namespace gbkhex::glyphs

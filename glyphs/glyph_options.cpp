@@ -1,24 +1,35 @@
 #include "glyphs/glyph_options.h"
 
 #include <charconv>
+#include <initializer_list>
 #include <limits>
+#include <string_view>
+#include <vector>
 
 #include "emit/c_names.h"
 #include "emit/glyph_header.h"
 #include "glyphs/font.h"
 #include "glyphs/layout.h"
+#include "i18n/messages.h"
 
 namespace gbkhex::glyphs {
 namespace {
 
+using i18n::Fill;
+using i18n::Tr;
+
 constexpr int kAnyNumber = std::numeric_limits<int>::max();
 
-// An option's value that is no whole number from `low` to `high`: refused,
-// the message saying what the option takes (`takes`).
+// An option's value that is no whole number from `low` to `high`: refused
+// with `refusal`, which says what the option takes, given the option, its
+// value and then `range`.
 void CheckNumber(const std::optional<std::string>& value, std::string_view option, int low,
-                 int high, const std::string& takes) {
+                 int high, std::string_view refusal,
+                 std::initializer_list<std::string_view> range = {}) {
   if (value && !WholeNumber(*value, low, high)) {
-    throw OptionError(std::string(option) + " '" + *value + "' is no " + takes);
+    std::vector<std::string_view> arguments{option, *value};
+    arguments.insert(arguments.end(), range.begin(), range.end());
+    throw OptionError(Fill(refusal, arguments));
   }
 }
 
@@ -35,37 +46,40 @@ int PixelSizeOf(const GlyphOptionValues& values) {
 // together, in the order that their messages come.
 void CheckGlyphOptions(const GlyphOptionValues& values) {
   if (const std::string problem = ArrayNameProblem(values.name); !problem.empty()) {
-    throw OptionError("glyph table name '" + values.name + "' " + problem);
+    // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+    throw OptionError(Fill(Tr("glyph table name '%s' %s"), {values.name, problem}));
   }
   const std::string minSize = std::to_string(kMinPixelSize);
   CheckNumber(values.size, "--size", kMinPixelSize, kMaxPixelSize,
-              "pixel size from " + minSize + " to " + std::to_string(kMaxPixelSize));
+              Tr("%s '%s' is no pixel size from %s to %s"),
+              {minSize, std::to_string(kMaxPixelSize)});
   if (values.preview == "-") {
-    throw OptionError(
-        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; "
-        "name a file");
+    throw OptionError(std::string(Tr(
+        "--preview - cannot be: a PNG picture is no text for a terminal or a pipe; name a file")));
   }
-  if (values.image == "") throw OptionError("--image needs a file name");
+  if (values.image == "") throw OptionError(std::string(Tr("--image needs a file name")));
   if (values.type) {
     if (const std::string problem = GlyphTypeProblem(*values.type); !problem.empty()) {
-      throw OptionError("--type '" + *values.type + "' " + problem);
+      throw OptionError(Fill(Tr("--type '%s' %s"), {*values.type, problem}));
     }
   }
   const int bitsPerPixel = static_cast<int>(values.depth);
   if (const std::string problem = LayoutProblem(values.scan, bitsPerPixel); !problem.empty()) {
-    throw OptionError("--scan " + std::string(WordOf(kScanWords, values.scan)) +
-                      " cannot go with --bpp " + std::to_string(bitsPerPixel) + ": " + problem);
+    throw OptionError(
+        Fill(Tr("--scan %s cannot go with --bpp %s: %s"),
+             {WordOf(kScanWords, values.scan), std::to_string(bitsPerPixel), problem}));
   }
   const int size = PixelSizeOf(values);
-  const std::string toSize = std::to_string(size) + " (--size)";
-  CheckNumber(values.baseline, "--baseline", 0, size, "number of rows from 0 to " + toSize);
-  CheckNumber(values.face, "--face", 0, kAnyNumber, "face number from 0");
-  CheckNumber(values.em, "--em", kMinPixelSize, size,
-              "em in whole pixels from " + minSize + " to " + toSize);
-  CheckNumber(values.narrowEm, "--narrow-em", kMinPixelSize, size,
-              "em in whole pixels from " + minSize + " to " + toSize);
+  const std::string sizeText = std::to_string(size);
+  CheckNumber(values.baseline, "--baseline", 0, size,
+              Tr("%s '%s' is no number of rows from 0 to %s (--size)"), {sizeText});
+  CheckNumber(values.face, "--face", 0, kAnyNumber, Tr("%s '%s' is no face number from 0"));
+  const std::string_view emRefusal = Tr("%s '%s' is no em in whole pixels from %s to %s (--size)");
+  CheckNumber(values.em, "--em", kMinPixelSize, size, emRefusal, {minSize, sizeText});
+  CheckNumber(values.narrowEm, "--narrow-em", kMinPixelSize, size, emRefusal, {minSize, sizeText});
   if (values.narrowFont) {
-    CheckNumber(values.narrowFace, "--narrow-face", 0, kAnyNumber, "face number from 0");
+    CheckNumber(values.narrowFace, "--narrow-face", 0, kAnyNumber,
+                Tr("%s '%s' is no face number from 0"));
   }
 }
 

@@ -7,10 +7,15 @@
 #include "convert/code_format.h"
 #include "convert/code_space.h"
 #include "convert/gbk_codec.h"
+#include "i18n/messages.h"
 #include "text/characters.h"
 
 namespace gbkhex::glyphs {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
+using i18n::TrN;
 
 constexpr std::size_t kUnits = 0x10000;
 
@@ -27,32 +32,54 @@ std::string CodeText(std::uint16_t code) {
                      : NumToStrHex(code, 1);
 }
 
-std::string Pixels(int count) {
-  return std::to_string(count) + (count == 1 ? " pixel" : " pixels");
+// "a, b and c" or, with `lastJoin` "%s, or %s", "a, b, or c".
+std::string Listed(const std::vector<std::string>& items, std::string_view lastJoin) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i == 0) {
+      text = items[i];
+    } else {
+      // TRANSLATORS: joins the items of a list but for the last two.
+      text = Fill(i + 1 == items.size() ? lastJoin : Tr("%s, %s"), {text, items[i]});
+    }
+  }
+  return text;
+}
+
+// "U+4E00 '一', U+4E01 '丁' and 3 more": the first characters of many, or all.
+std::string CharactersText(std::span<const char16_t> characters, std::uint64_t count) {
+  std::vector<std::string> named;
+  for (const char16_t character : characters) named.push_back(DescribeCharacter(character));
+  std::string text = Listed(named, Tr("%s, %s"));
+  if (count <= characters.size()) return text;
+  return Fill(Tr("%s and %s more"), {text, WithThousands(count - characters.size())});
 }
 
 // "the font 'F' (family)", or "any of the fonts 'F' (family), 'G' (family)".
 std::string FacesText(std::span<const Font* const> faces) {
-  std::string text = faces.size() == 1 ? "the font " : "any of the fonts ";
+  std::string names;
   for (std::size_t i = 0; i < faces.size(); ++i) {
-    text += (i == 0 ? "'" : ", '") + faces[i]->Name() + "' (" + faces[i]->Family() + ")";
+    names += (i == 0 ? "'" : ", '") + faces[i]->Name() + "' (" + faces[i]->Family() + ")";
   }
-  return text;
+  return Fill(TrN("the font %s", "any of the fonts %s", faces.size()), {names});
 }
 
 std::string TooLargeText(const DrawnGlyph& drawn) {
   const Excess& excess = drawn.excess;
-  std::string larger;
-  if (excess.wider > 0) larger = Pixels(excess.wider) + " wider";
+  std::vector<std::string> larger;
+  if (excess.wider > 0) {
+    larger.push_back(Fill(TrN("%s pixel wider", "%s pixels wider", excess.wider),
+                          {std::to_string(excess.wider)}));
+  }
   if (excess.taller > 0) {
-    larger += (larger.empty() ? "" : " and ") + Pixels(excess.taller) + " taller";
+    larger.push_back(Fill(TrN("%s pixel taller", "%s pixels taller", excess.taller),
+                          {std::to_string(excess.taller)}));
   }
-  std::string text = " would lose " + LostText(drawn.lost);
-  if (!larger.empty()) {
-    text += ": its ink is " + larger + " than its " + std::to_string(drawn.glyph.Width()) + " x " +
-            std::to_string(drawn.glyph.Height()) + " cell";
-  }
-  return text;
+  // TRANSLATORS: said of a character named before it: "U+4E00 '一' would lose ...".
+  if (larger.empty()) return Fill(Tr(" would lose %s"), {LostText(drawn.lost)});
+  return Fill(Tr(" would lose %s: its ink is %s than its %s x %s cell"),
+              {LostText(drawn.lost), Listed(larger, Tr("%s and %s")),
+               std::to_string(drawn.glyph.Width()), std::to_string(drawn.glyph.Height())});
 }
 
 // The ways out for a glyph larger than its cell: --fit or --em, --narrow-font
@@ -60,39 +87,29 @@ std::string TooLargeText(const DrawnGlyph& drawn) {
 // one), and --clip.
 std::string TooLargeHint(const DrawnGlyph& drawn, Cell cell, bool monospaced) {
   std::vector<std::string> ways;
-  if (drawn.excess.Any()) ways.emplace_back("--fit or --em to draw it at a smaller em");
+  if (drawn.excess.Any()) ways.emplace_back(Tr("--fit or --em to draw it at a smaller em"));
   if (cell == Cell::Narrow) {
-    ways.emplace_back("--narrow-font to draw the narrow cells from a face made for them");
-    if (!monospaced) ways.emplace_back("a monospaced face");
+    ways.emplace_back(Tr("--narrow-font to draw the narrow cells from a face made for them"));
+    if (!monospaced) ways.emplace_back(Tr("a monospaced face"));
   }
-  ways.emplace_back("--clip to accept the cut");
-  std::string hint = "use ";
-  for (std::size_t i = 0; i < ways.size(); ++i) {
-    if (i > 0) hint += i + 1 == ways.size() ? ", or " : ", ";
-    hint += ways[i];
-  }
-  return hint;
+  ways.emplace_back(Tr("--clip to accept the cut"));
+  // TRANSLATORS: the ways out of a glyph that its cell cuts, listed after "use".
+  return Fill(Tr("use %s"), {Listed(ways, Tr("%s, or %s"))});
 }
 
 }  // namespace
 
 std::string LostText(const LostPixels& lost) {
-  const std::pair<int, std::string_view> sides[] = {{lost.above, "above"},
-                                                    {lost.below, "below"},
-                                                    {lost.left, "left of"},
-                                                    {lost.right, "right of"}};
+  const std::pair<int, std::string_view> sides[] = {
+      {lost.above, TrN("%s pixel above its cell", "%s pixels above its cell", lost.above)},
+      {lost.below, TrN("%s pixel below its cell", "%s pixels below its cell", lost.below)},
+      {lost.left, TrN("%s pixel left of its cell", "%s pixels left of its cell", lost.left)},
+      {lost.right, TrN("%s pixel right of its cell", "%s pixels right of its cell", lost.right)}};
   std::vector<std::string> parts;
   for (const auto& [pixels, side] : sides) {
-    if (pixels == 0) continue;
-    parts.push_back(std::to_string(pixels) + (pixels == 1 ? " pixel " : " pixels ") +
-                    std::string(side) + " its cell");
+    if (pixels != 0) parts.push_back(Fill(side, {std::to_string(pixels)}));
   }
-  std::string text;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
-    text += parts[i];
-  }
-  return text;
+  return Listed(parts, Tr("%s and %s"));
 }
 
 std::string WithThousands(std::uint64_t count) {
@@ -113,31 +130,32 @@ void CutGlyphs::Add(char16_t character, const LostPixels& lost) {
 }
 
 Fault ClipWarning(const CutGlyphs& cut) {
-  std::string named;
-  for (const char16_t character : cut.first) {
-    named += (named.empty() ? ": " : ", ") + DescribeCharacter(character);
-  }
-  if (cut.glyphs > cut.first.size()) {
-    named += " and " + WithThousands(cut.glyphs - cut.first.size()) + " more";
-  }
-  return Fault{.kind = FaultKind::Undrawable,
-               .severity = Severity::Warning,
-               .what = WithThousands(cut.glyphs) +
-                       (cut.glyphs == 1 ? " glyph lost " : " glyphs lost ") +
-                       WithThousands(cut.pixels) + (cut.pixels == 1 ? " pixel" : " pixels") +
-                       (cut.glyphs == 1 ? " outside its cell" : " outside their cells") +
-                       " (--clip)" + named};
+  const std::string pixels =
+      Fill(TrN("%s pixel", "%s pixels", cut.pixels), {WithThousands(cut.pixels)});
+  return Fault{
+      .kind = FaultKind::Undrawable,
+      .severity = Severity::Warning,
+      .what = Fill(TrN("%s glyph lost %s outside its cell (--clip): %s",
+                       "%s glyphs lost %s outside their cells (--clip): %s", cut.glyphs),
+                   {WithThousands(cut.glyphs), pixels, CharactersText(cut.first, cut.glyphs)})};
 }
 
 Fault MovedNote(std::uint64_t moved, bool commented) {
   return Fault{.kind = FaultKind::Undrawable,
                .severity = Severity::Warning,
-               .what = WithThousands(moved) + (moved == 1 ? " glyph" : " glyphs") +
-                       " moved from the face's place by the fewest whole pixels that keep all " +
-                       (moved == 1 ? "its ink in its cell" : "their ink in their cells") +
-                       (!commented   ? ""
-                        : moved == 1 ? ", as the comment before its bitmap says"
-                                     : ", as the comments before their bitmaps say")};
+               .what = Fill(commented ? TrN("%s glyph moved from the face's place by the fewest "
+                                            "whole pixels that keep all its ink in its cell, as "
+                                            "the comment before its bitmap says",
+                                            "%s glyphs moved from the face's place by the fewest "
+                                            "whole pixels that keep all their ink in their "
+                                            "cells, as the comments before their bitmaps say",
+                                            moved)
+                                      : TrN("%s glyph moved from the face's place by the fewest "
+                                            "whole pixels that keep all its ink in its cell",
+                                            "%s glyphs moved from the face's place by the fewest "
+                                            "whole pixels that keep all their ink in their cells",
+                                            moved),
+                            {WithThousands(moved)})};
 }
 
 std::string MovedText(const Move& moved) {
@@ -147,8 +165,10 @@ std::string MovedText(const Move& moved) {
   std::string text;
   for (const auto& [pixels, way] : ways) {
     if (pixels == 0) continue;
-    text += (text.empty() ? "moved " : " and ") + Pixels(pixels < 0 ? -pixels : pixels) +
-            std::string(way);
+    // The header's comment, which stays in English whatever the messages' language.
+    const int count = pixels < 0 ? -pixels : pixels;
+    text += (text.empty() ? "moved " : " and ") + std::to_string(count) +
+            (count == 1 ? " pixel" : " pixels") + std::string(way);
   }
   return text.empty() ? text : text + " from the face's place, to keep all its ink";
 }
@@ -174,22 +194,22 @@ std::vector<char16_t> CharsetCharacters(Charset charset, Cell cell) {
 void ReportFit(const OpenedFonts& opened, FaultSink& faults) {
   constexpr std::size_t kNamed = 10;
   const auto report = [&](const FontChain& chain, std::span<const char16_t> setters,
-                          std::string_view cells) {
+                          std::string_view message) {
     if (setters.empty()) return;
     const Font& font = chain.First();
-    std::string what = "--fit: " + std::string(cells) + " glyphs at " + std::to_string(font.Em()) +
-                       " px to the em in cells " + std::to_string(font.PixelSize()) +
-                       " px high, set by ";
-    for (std::size_t i = 0; i < setters.size() && i < kNamed; ++i) {
-      what += (i == 0 ? "" : ", ") + DescribeCharacter(setters[i]);
-    }
-    if (setters.size() > kNamed) what += " and " + WithThousands(setters.size() - kNamed) + " more";
+    const std::string setBy =
+        CharactersText(setters.first(std::min(setters.size(), kNamed)), setters.size());
     faults.Add(Fault{.kind = FaultKind::Undrawable,
                      .severity = Severity::Warning,
-                     .what = what + ", larger than their cells at the em above"});
+                     .what = Fill(message, {std::to_string(font.Em()),
+                                            std::to_string(font.PixelSize()), setBy})});
   };
-  report(opened.fonts.wide, opened.wideSetters, "wide");
-  report(opened.fonts.narrow, opened.narrowSetters, "narrow");
+  report(opened.fonts.wide, opened.wideSetters,
+         Tr("--fit: wide glyphs at %s px to the em in cells %s px high, set by %s, larger than "
+            "their cells at the em above"));
+  report(opened.fonts.narrow, opened.narrowSetters,
+         Tr("--fit: narrow glyphs at %s px to the em in cells %s px high, set by %s, larger than "
+            "their cells at the em above"));
 }
 
 Judgement CellJudge::Judge(char16_t character, Cell cell) {
@@ -270,7 +290,7 @@ TextGlyphs::State TextGlyphs::Judge(char16_t unit) {
     case Verdict::Blank:
       return State::Empty;
     case Verdict::Cut:
-      cuts_.emplace(unit, judged.tooLarge + "; " + judged.hint);
+      cuts_.emplace(unit, Fill(Tr("%s; %s"), {judged.tooLarge, judged.hint}));
       return State::Cut;
     case Verdict::Drawn:
       break;
@@ -285,21 +305,23 @@ TextGlyphs::State TextGlyphs::Judge(char16_t unit) {
 
 std::string TextGlyphs::Refusal(char16_t unit) const {
   if (states_[unit] == State::Control) {
-    return DescribeCharacter(unit) +
-           " is a control character, which no glyph shows (only line breaks may stand in the "
-           "text, and are left out)";
+    return Fill(Tr("%s is a control character, which no glyph shows (only line breaks may "
+                   "stand in the text, and are left out)"),
+                {DescribeCharacter(unit)});
   }
   std::string what = DescribeCharacter(unit);
   const std::optional<char16_t> written = GbkDecoder().Decode(CodeOf(unit));
-  if (written && *written != unit) what += ", written as " + DescribeCharacter(*written) + ",";
-  const std::string font = " in " + judge_->FontsText(CellFor(written.value_or(unit)));
+  if (written && *written != unit) {
+    what = Fill(Tr("%s, written as %s,"), {what, DescribeCharacter(*written)});
+  }
+  const std::string font = judge_->FontsText(CellFor(written.value_or(unit)));
   switch (states_[unit]) {
     case State::Empty:
-      return what + " has an empty glyph" + font;
+      return Fill(Tr("%s has an empty glyph in %s"), {what, font});
     case State::Cut:
       return what + cuts_.at(unit);
     default:
-      return what + " has no glyph" + font;
+      return Fill(Tr("%s has no glyph in %s"), {what, font});
   }
 }
 
@@ -369,10 +391,11 @@ Glyph CharsetCells::DrawCell(std::uint16_t code, FaultSink& faults) {
     case Verdict::Blank:
       return Dark(cell, userDefined ? Empty::UserDefined : Empty::Blank);
     case Verdict::Cut:
-      faults.Add(Fault{.kind = FaultKind::Undrawable,
-                       .what = "code " + CodeText(code) + ", " + DescribeCharacter(*character) +
-                               "," + judged.tooLarge,
-                       .hint = judged.hint});
+      faults.Add(
+          Fault{.kind = FaultKind::Undrawable,
+                .what = Fill(Tr("code %s, %s,%s"),
+                             {CodeText(code), DescribeCharacter(*character), judged.tooLarge}),
+                .hint = judged.hint});
       break;
     case Verdict::Drawn:
       break;
@@ -387,19 +410,36 @@ Glyph CharsetCells::Dark(Cell cell, Empty why) {
 }
 
 void CharsetCells::Report(FaultSink& faults) const {
-  const std::string reads = charset_ == Charset::Gb2312 ? "GB 2312" : "code page 936";
-  const std::pair<std::string, std::string> texts[kEmptyKinds] = {
-      {" user-defined code has no glyph in ", " user-defined codes have no glyph in "},
-      {" code reads no character in " + reads, " codes read no character in " + reads},
-      {" character has no glyph in ", " characters have no glyph in "},
-      {" glyph is blank where its character is not, in ",
-       " glyphs are blank where their characters are not, in "}};
+  const std::string_view reads = charset_ == Charset::Gb2312 ? "GB 2312" : Tr("code page 936");
   for (std::size_t kind = 0; kind < kEmptyKinds; ++kind) {
     const std::uint64_t count = empty_[kind];
     if (count == 0) continue;
-    std::string what = WithThousands(count) + (count == 1 ? texts[kind].first : texts[kind].second);
-    if (kind != static_cast<std::size_t>(Empty::NoCharacter)) what += judge_.AllFontsText();
-    what += count == 1 ? "; its cell is dark" : "; their cells are dark";
+    const std::string number = WithThousands(count);
+    std::string what;
+    switch (static_cast<Empty>(kind)) {
+      case Empty::UserDefined:
+        what = Fill(TrN("%s user-defined code has no glyph in %s; its cell is dark",
+                        "%s user-defined codes have no glyph in %s; their cells are dark", count),
+                    {number, judge_.AllFontsText()});
+        break;
+      case Empty::NoCharacter:
+        what = Fill(TrN("%s code reads no character in %s; its cell is dark",
+                        "%s codes read no character in %s; their cells are dark", count),
+                    {number, reads});
+        break;
+      case Empty::NoGlyph:
+        what = Fill(TrN("%s character has no glyph in %s; its cell is dark",
+                        "%s characters have no glyph in %s; their cells are dark", count),
+                    {number, judge_.AllFontsText()});
+        break;
+      case Empty::Blank:
+        what = Fill(TrN("%s glyph is blank where its character is not, in %s; its cell is dark",
+                        "%s glyphs are blank where their characters are not, in %s; their "
+                        "cells are dark",
+                        count),
+                    {number, judge_.AllFontsText()});
+        break;
+    }
     faults.Add(Fault{.kind = FaultKind::Undrawable, .severity = Severity::Warning, .what = what});
   }
   if (judge_.Clipped().glyphs != 0) faults.Add(ClipWarning(judge_.Clipped()));

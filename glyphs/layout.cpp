@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "i18n/messages.h"
+
 namespace gbkhex::glyphs {
 namespace {
 
@@ -37,11 +39,13 @@ void AppendGroup(int length, const LevelOf& level, int bitsPerPixel, const ByteL
 }  // namespace
 
 std::string LayoutProblem(Scan scan, int bitsPerPixel) {
-  if (!IsBitsPerPixel(bitsPerPixel)) return "a glyph has 1, 2, 4 or 8 bits a pixel";
+  if (!IsBitsPerPixel(bitsPerPixel)) {
+    return std::string(i18n::Tr("a glyph has 1, 2, 4 or 8 bits a pixel"));
+  }
   if (bitsPerPixel != 1 && (scan == Scan::Pages || scan == Scan::Tiles)) {
-    return std::string(scan == Scan::Pages ? "pages" : "tiles") +
-           " hold 1 bit a pixel, 8 pixels of a column or row in a byte: glyphs of " +
-           std::to_string(bitsPerPixel) + " bits a pixel go in rows or columns";
+    return i18n::Fill(i18n::Tr("%s hold 1 bit a pixel, 8 pixels of a column or row in a byte: "
+                               "glyphs of %s bits a pixel go in rows or columns"),
+                      {scan == Scan::Pages ? "pages" : "tiles", std::to_string(bitsPerPixel)});
   }
   return "";
 }

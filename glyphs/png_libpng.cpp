@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include "glyphs/preview.h"
+#include "i18n/messages.h"
 
 namespace gbkhex::glyphs::detail {
 
@@ -20,7 +21,7 @@ std::vector<std::uint8_t> EncodePng(const PreviewImage& image) {
                                  nullptr)) {
     const std::string reason = png.message;
     png_image_free(&png);
-    throw PreviewError("cannot make the preview's PNG: " + reason);
+    throw PreviewError(i18n::Fill(i18n::Tr("cannot make the preview's PNG: %s"), {reason}));
   }
   bytes.resize(size);
   return bytes;
@@ -71,7 +72,8 @@ struct PngRowWriter::State {
   template <typename Call>
   void Run(const Call& call) {
     if (!Guarded(png, call))
-      throw PreviewError("cannot make the preview's PNG: " + failure.message);
+      throw PreviewError(
+          i18n::Fill(i18n::Tr("cannot make the preview's PNG: %s"), {failure.message}));
   }
 };
 
@@ -79,9 +81,12 @@ PngRowWriter::PngRowWriter(int width, int height, std::ostream& out)
     : state_(std::make_unique<State>()) {
   State& state = *state_;
   state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state.failure, OnError, OnWarning);
-  if (state.png == nullptr) throw PreviewError("cannot make the preview's PNG: out of memory");
+  const auto outOfMemory = [] {
+    return PreviewError(std::string(i18n::Tr("cannot make the preview's PNG: out of memory")));
+  };
+  if (state.png == nullptr) throw outOfMemory();
   state.info = png_create_info_struct(state.png);
-  if (state.info == nullptr) throw PreviewError("cannot make the preview's PNG: out of memory");
+  if (state.info == nullptr) throw outOfMemory();
   png_structp png = state.png;
   png_infop info = state.info;
   std::ostream* stream = &out;

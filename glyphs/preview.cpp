@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "i18n/messages.h"
+
 namespace gbkhex::glyphs {
 namespace {
 
@@ -20,7 +22,8 @@ std::uint8_t Grey(int level, int maxLevel) {
 
 PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& options) {
   if (options.scale < 1 || options.columns < 1) {
-    throw PreviewError("a preview needs a scale and a number of columns of 1 or more");
+    throw PreviewError(
+        std::string(i18n::Tr("a preview needs a scale and a number of columns of 1 or more")));
   }
   int cellWidth = 0;
   int cellHeight = 0;
@@ -36,9 +39,10 @@ PreviewImage DrawPreview(std::span<const Glyph> glyphs, const PreviewOptions& op
   const std::int64_t width = Side(columns, slotWidth);
   const std::int64_t height = Side(rows, slotHeight);
   if (width > kMaxSide || height > kMaxSide) {
-    throw PreviewError("a preview of " + std::to_string(count) + " glyphs would be " +
-                       std::to_string(width) + " x " + std::to_string(height) +
-                       " pixels, more than a PNG encoder takes: use more columns");
+    throw PreviewError(
+        i18n::Fill(i18n::Tr("a preview of %s glyphs would be %s x %s pixels, more "
+                            "than a PNG encoder takes: use more columns"),
+                   {std::to_string(count), std::to_string(width), std::to_string(height)}));
   }
 
   PreviewImage image;
@@ -79,8 +83,9 @@ GridPreview::GridPreview(std::int64_t width, int cellHeight, std::int64_t bands,
     : width_(0), cellHeight_(cellHeight), bandsLeft_(bands) {
   const std::int64_t height = bands * (std::int64_t{cellHeight} + 1) + 1;
   if (width > kMaxSide || height > kMaxSide || width < 1 || cellHeight < 1) {
-    throw PreviewError("a font image's preview would be " + std::to_string(width) + " x " +
-                       std::to_string(height) + " pixels, more than a PNG encoder takes");
+    throw PreviewError(i18n::Fill(
+        i18n::Tr("a font image's preview would be %s x %s pixels, more than a PNG encoder takes"),
+        {std::to_string(width), std::to_string(height)}));
   }
   width_ = static_cast<int>(width);
   band_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(cellHeight + 1),
@@ -94,7 +99,7 @@ GridPreview::~GridPreview() = default;
 
 void GridPreview::Add(const Glyph& glyph) {
   if (x_ + std::int64_t{glyph.Width()} + 1 > width_ || glyph.Height() != cellHeight_) {
-    throw PreviewError("a glyph does not fit the font image's preview");
+    throw PreviewError(std::string(i18n::Tr("a glyph does not fit the font image's preview")));
   }
   const auto width = static_cast<std::size_t>(width_);
   for (int y = 0; y < cellHeight_; ++y) {

@@ -1,7 +1,6 @@
 #include "platform/file_input.h"
 
 #include <cerrno>
-#include <system_error>
 
 #ifdef _WIN32
 #include <optional>
@@ -15,7 +14,7 @@ namespace gbkhex::platform {
 // and the failure comes with the next read.
 std::size_t FileInputBuffer::Read(char* buffer, std::size_t count) {
   if (failure_ != 0) {
-    throw ReadFailure(std::generic_category().message(failure_));
+    throw ReadFailure(i18n::SystemErrorText(failure_));
   }
   errno = 0;
   const std::size_t got = std::fread(buffer, 1, count, file_);

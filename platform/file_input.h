@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "i18n/messages.h"
 #include "platform/output_file.h"
 #include "table/table_run.h"
 #include "text/input_reader.h"
@@ -61,7 +62,8 @@ struct WholeInput {
 WholeInput ReadWhole(std::istream& in);
 
 // How faults and messages name standard input.
-inline constexpr std::string_view kStandardInputName = "standard input";
+// The name of standard input in messages, in the user's language.
+inline std::string_view StandardInputName() { return i18n::Tr("standard input"); }
 
 // Hands each input in turn to `use(stream, name)` ("-" is standard input; no
 // inputs at all means standard input too), opening files as it comes to them.
@@ -70,17 +72,18 @@ inline constexpr std::string_view kStandardInputName = "standard input";
 template <typename Use, typename Refuse>
 void ForEachInput(const std::vector<std::string>& inputs, std::istream& standardInput, Use use,
                   Refuse refuse) {
-  if (inputs.empty()) use(standardInput, kStandardInputName);
+  if (inputs.empty()) use(standardInput, StandardInputName());
   for (const std::string& input : inputs) {
     if (input == "-") {
-      use(standardInput, kStandardInputName);
+      use(standardInput, StandardInputName());
       continue;
     }
     errno = 0;
     const FilePointer file = OpenForReading(input);
     if (!file) {
-      refuse(Fault{
-          .kind = FaultKind::Open, .input = input, .what = "cannot open" + SystemReason(errno)});
+      refuse(Fault{.kind = FaultKind::Open,
+                   .input = input,
+                   .what = i18n::Fill(i18n::Tr("cannot open%s"), {SystemReason(errno)})});
       continue;
     }
     FileInputBuffer buffer(file.get());

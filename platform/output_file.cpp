@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "emit/output_paths.h"
+#include "i18n/messages.h"
 #include "platform/output_files.h"
 
 namespace gbkhex::platform {
@@ -19,7 +20,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr int kNameAttempts = 100;
 
-std::string Reason(int error) { return std::generic_category().message(error); }
+std::string Reason(int error) { return i18n::SystemErrorText(error); }
 
 // A name no other file in the folder has, most likely: the caller retries on
 // a clash.
@@ -97,9 +98,12 @@ class SinkBuffer : public std::streambuf {
 class OutputFile::Impl {
  public:
   explicit Impl(const std::string& utf8Path) : name_(utf8Path), target_(Examine(utf8Path)) {
-    if (target_.folder) throw OutputFileError("cannot write " + name_ + ": it is a folder");
+    if (target_.folder) {
+      throw OutputFileError(i18n::Fill(i18n::Tr("cannot write %s: it is a folder"), {name_}));
+    }
     if (target_.exists && !target_.regular) {
-      if (const int error = sink_.OpenExisting(target_.path)) Fail("cannot open", error);
+      if (const int error = sink_.OpenExisting(target_.path))
+        Fail(i18n::Tr("cannot open %s: %s"), error);
       direct_ = true;
       return;
     }
@@ -115,8 +119,8 @@ class OutputFile::Impl {
 
   void Prepare() {
     if (prepared_ || committed_) return;
-    if (!buffer_.Drain()) Fail("cannot write", buffer_.Failure());
-    if (const int error = sink_.CloseKeeping()) Fail("cannot write", error);
+    if (!buffer_.Drain()) Fail(i18n::Tr("cannot write %s: %s"), buffer_.Failure());
+    if (const int error = sink_.CloseKeeping()) Fail(i18n::Tr("cannot write %s: %s"), error);
     prepared_ = true;
   }
 
@@ -134,7 +138,7 @@ class OutputFile::Impl {
       if (restorable && target_.exists) KeepOld();
       if (const int error = sink_.ReplaceWith(target_.path)) {
         Settle();
-        Fail("cannot replace", error);
+        Fail(i18n::Tr("cannot replace %s: %s"), error);
       }
       signals_->Forget();
       replaced_ = true;
@@ -150,8 +154,11 @@ class OutputFile::Impl {
       replaced_ = false;
       return {};
     }
-    if (old_.empty()) return "new (it did not exist before: " + Reason(error) + ")";
-    std::string state = "new, its old content kept as " + old_ + " (" + Reason(error) + ")";
+    if (old_.empty()) {
+      return i18n::Fill(i18n::Tr("new (it did not exist before: %s)"), {Reason(error)});
+    }
+    std::string state =
+        i18n::Fill(i18n::Tr("new, its old content kept as %s (%s)"), {old_, Reason(error)});
     old_.clear();  // kept for the user
     return state;
   }
@@ -172,13 +179,16 @@ class OutputFile::Impl {
       const int error = sink_.CreateNew(temporary_);
       if (error == 0) break;
       if (error != EEXIST || attempt == kNameAttempts) {
-        throw OutputFileError("cannot write " + name_ + ": cannot create a file in " +
-                              FolderName(target_.path) + ": " + Reason(error));
+        throw OutputFileError(
+            i18n::Fill(i18n::Tr("cannot write %s: cannot create a file in %s: %s"),
+                       {name_, FolderName(target_.path), Reason(error)}));
       }
     }
     signals_ = std::make_unique<SignalGuard>(temporary_);
     if (target_.mode >= 0) {
-      if (const int error = sink_.SetMode(target_.mode)) Fail("cannot write", error);
+      if (const int error = sink_.SetMode(target_.mode)) {
+        Fail(i18n::Tr("cannot write %s: %s"), error);
+      }
     }
   }
 
@@ -189,7 +199,8 @@ class OutputFile::Impl {
       const int error = KeepAside(target_.path, old_);
       if (error == 0) return;
       old_.clear();
-      if (error != EEXIST || attempt == kNameAttempts) Fail("cannot keep the old", error);
+      if (error != EEXIST || attempt == kNameAttempts)
+        Fail(i18n::Tr("cannot keep the old %s: %s"), error);
     }
   }
 
@@ -200,10 +211,11 @@ class OutputFile::Impl {
     if (signals_) signals_->Forget();
   }
 
-  [[noreturn]] void Fail(const std::string& what, int error) {
+  // Throws `message`, given the file's name and the system's reason.
+  [[noreturn]] void Fail(std::string_view message, int error) {
     Abandon();
     committed_ = true;  // nothing more to undo
-    throw OutputFileError(what + " " + name_ + ": " + Reason(error));
+    throw OutputFileError(i18n::Fill(message, {name_, Reason(error)}));
   }
 
   std::string name_;
@@ -220,7 +232,10 @@ class OutputFile::Impl {
   bool replaced_ = false;
 };
 
-std::string SystemReason(int error) { return error == 0 ? std::string() : ": " + Reason(error); }
+std::string SystemReason(int error) {
+  // TRANSLATORS: the system's reason, after what failed: "cannot open: ...".
+  return error == 0 ? std::string() : i18n::Fill(i18n::Tr(": %s"), {Reason(error)});
+}
 
 OutputFile::OutputFile(const std::string& utf8Path) : impl_(std::make_unique<Impl>(utf8Path)) {}
 
@@ -251,12 +266,15 @@ void CommitTogether(std::span<ReplaceableOutput* const> outputs) {
     for (std::size_t at = 0; at < outputs.size(); ++at) {
       const std::string state = at < replaced ? outputs[at]->Restore() : std::string();
       allRestored &= state.empty();
-      states +=
-          (at == 0 ? "" : "; ") + outputs[at]->Name() + " " + (state.empty() ? "as it was" : state);
+      // TRANSLATORS: a file and what became of it: "new (...)".
+      const std::string left = state.empty()
+                                   ? i18n::Fill(i18n::Tr("%s as it was"), {outputs[at]->Name()})
+                                   : i18n::Fill(i18n::Tr("%s %s"), {outputs[at]->Name(), state});
+      states = at == 0 ? left : i18n::Fill(i18n::Tr("%s; %s"), {states, left});
     }
     for (ReplaceableOutput* output : outputs) output->Settle();
     if (allRestored) throw;
-    throw OutputFileError(std::string(failure.what()) + "; left " + states);
+    throw OutputFileError(i18n::Fill(i18n::Tr("%s; left %s"), {failure.what(), states}));
   }
   for (ReplaceableOutput* output : outputs) output->Settle();
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "i18n/messages.h"
 #include "platform/output_file.h"
 #include "text/fault.h"
 
@@ -12,7 +13,8 @@ constexpr std::size_t kGathered = 64 * 1024;
 
 [[noreturn]] void Refused(const std::string& name, int error) {
   throw FatalFault(
-      Fault{.kind = FaultKind::Output, .what = "cannot write " + name + SystemReason(error)});
+      Fault{.kind = FaultKind::Output,
+            .what = i18n::Fill(i18n::Tr("cannot write %s%s"), {name, SystemReason(error)})});
 }
 
 std::unique_ptr<OutputFile> OpenOutputFile(const std::string& utf8Path) {
@@ -26,7 +28,7 @@ std::unique_ptr<OutputFile> OpenOutputFile(const std::string& utf8Path) {
 }  // namespace
 
 OutputSink::OutputSink(std::ostream& out, bool isTerminal, bool hold)
-    : out_(out), name_("the output"), isTerminal_(isTerminal), holding_(hold) {}
+    : out_(out), name_(i18n::Tr("the output")), isTerminal_(isTerminal), holding_(hold) {}
 
 OutputSink::OutputSink(const std::string& utf8Path)
     : file_(OpenOutputFile(utf8Path)),

@@ -5,18 +5,14 @@
 #include <stdexcept>
 
 #include "emit/c_names.h"
+#include "i18n/messages.h"
 #include "text/character_classes.h"
 
 namespace gbkhex {
 namespace {
 
-// Joins texts; GCC 12 warns falsely on chains of operator+ with a literal first.
-template <typename... Parts>
-std::string Concat(const Parts&... parts) {
-  std::string text;
-  (text.append(parts), ...);
-  return text;
-}
+using i18n::Fill;
+using i18n::Tr;
 
 std::size_t SkipBlanks(std::string_view line, std::size_t at) noexcept {
   while (at < line.size() && IsSpaceOrTab(line[at])) ++at;
@@ -60,14 +56,16 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
       if (!entry.escaped) entry.plain = line.substr(open + 1, at - open - 1);
       const std::size_t after = SkipBlanks(line, at + 1);
       if (after < line.size()) {
-        Fault(entry, after, "only blanks may follow the closing '\"' of a quoted text");
+        Fault(entry, after,
+              std::string(Tr("only blanks may follow the closing '\"' of a quoted text")));
       }
       return;
     }
     if (at + 1 == line.size()) break;
     const std::optional<char> escaped = QuotedEscape(line[at + 1]);
     if (!escaped) {
-      Fault(entry, at, "unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)");
+      Fault(entry, at,
+            std::string(Tr("unknown escape in a quoted text (it knows \\\" \\\\ \\n \\r \\t)")));
       return;
     }
     if (!entry.escaped) entry.resolved.assign(line.substr(open + 1, at - open - 1));
@@ -75,7 +73,7 @@ void ReadQuoted(std::string_view line, std::size_t open, TableLine& entry) {
     entry.resolved += *escaped;
     at += 2;
   }
-  Fault(entry, open, "the quoted text has no closing '\"'");
+  Fault(entry, open, std::string(Tr("the quoted text has no closing '\"'")));
 }
 
 }  // namespace
@@ -97,7 +95,8 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   if (line.ends_with('\r')) line.remove_suffix(1);
   if (const std::size_t cr = line.find('\r'); cr != std::string_view::npos) {
     return Fault(into, cr,
-                 "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)");
+                 std::string(Tr(
+                     "a CR that is not part of a CR LF line break (line breaks are LF or CR LF)")));
   }
   const std::size_t start = SkipBlanks(line, 0);
   if (start == line.size() || line[start] == '#') return;
@@ -106,16 +105,18 @@ void ReadTableLine(std::string_view line, TableLine& into) {
   while (nameEnd < line.size() && IsIdentifierCharacter(line[nameEnd])) ++nameEnd;
   if (nameEnd == start) {
     return Fault(into, start,
-                 "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
-                 "digits and _");
+                 std::string(Tr(
+                     "expected NAME = text, a comment (#) or a blank line; NAME is ASCII letters, "
+                     "digits and _")));
   }
   const std::string_view name = line.substr(start, nameEnd - start);
   const std::size_t equals = SkipBlanks(line, nameEnd);
   if (equals == line.size() || line[equals] != '=') {
-    return Fault(into, equals, Concat("expected '=' after the name '", name, "'"));
+    return Fault(into, equals, Fill(Tr("expected '=' after the name '%s'"), {name}));
   }
   if (const std::string problem = ArrayNameProblem(name); !problem.empty()) {
-    return Fault(into, start, Concat("the name '", name, "' ", problem));
+    // TRANSLATORS: the second %s is a reason such as "is a keyword of C or C++".
+    return Fault(into, start, Fill(Tr("the name '%s' %s"), {name, problem}));
   }
   into.kind = TableLine::Kind::Entry;
   into.name = name;
@@ -153,7 +154,7 @@ void TableNames::Place(Slot slot) noexcept {
 
 void TableNames::Insert(std::string_view name, std::uint64_t hash, std::uint64_t line) {
   if (names_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
-    throw std::length_error("a string table of more than 4,294,967,294 names");
+    throw std::length_error(std::string(Tr("a string table of more than 4,294,967,294 names")));
   }
   names_.push_back({text_.size(), line});
   text_.append(name);
@@ -180,28 +181,29 @@ std::optional<TableNames::Clash> TableNames::Add(std::string_view name, std::uin
         std::upper_bound(inputs_.begin(), inputs_.end(), other,
                          [](std::size_t index, const auto& input) { return index < input.second; });
     if (after == inputs_.end() || after == inputs_.begin()) {
-      return Concat(" (lines ", otherLine, " and ", std::to_string(line), ")");
+      return Fill(Tr(" (lines %s and %s)"), {otherLine, std::to_string(line)});
     }
-    return Concat(" (", std::prev(after)->first, ":", otherLine, " and line ", std::to_string(line),
-                  ")");
+    return Fill(Tr(" (%s:%s and line %s)"),
+                {std::prev(after)->first, otherLine, std::to_string(line)});
   };
   const std::uint64_t hash = NameHash(name);
   if (const auto other = Find(name, hash)) {
     return Clash{names_[*other].line,
-                 Concat("the name '", name, "' is given twice", lines(*other))};
+                 Fill(Tr("the name '%s' is given twice%s"), {name, lines(*other)})};
   }
   if (const std::string_view owner = LengthNameOwner(name); !owner.empty()) {
     if (const auto other = Find(owner, NameHash(owner))) {
-      return Clash{names_[*other].line, Concat("the name '", name, "' is the length constant of '",
-                                               owner, "'", lines(*other))};
+      return Clash{names_[*other].line, Fill(Tr("the name '%s' is the length constant of '%s'%s"),
+                                             {name, owner, lines(*other)})};
     }
   }
   // Only a name that ends in "_len" can be another's length constant.
   if (namesEndingInLen_ > 0) {
     lengthName_.assign(name).append(kLengthSuffix);
     if (const auto other = Find(lengthName_, NameHash(lengthName_))) {
-      return Clash{names_[*other].line, Concat("the length constant of '", name, "', ", lengthName_,
-                                               ", is the name of another entry", lines(*other))};
+      return Clash{names_[*other].line,
+                   Fill(Tr("the length constant of '%s', %s, is the name of another entry%s"),
+                        {name, lengthName_, lines(*other)})};
     }
   }
   Insert(name, hash, line);

@@ -1,6 +1,7 @@
 #include "text/fault_report.h"
 
 #include "gbkhex/product.h"
+#include "i18n/messages.h"
 
 namespace gbkhex {
 
@@ -15,10 +16,13 @@ std::string FaultLine(const Fault& fault) {
     if (!fault.input.empty()) line.append(fault.input).append(": ");
     if (fault.severity == Severity::Warning) line.append("warning: ");
   }
-  line.append(fault.what);
-  if (fault.byteOffset) line.append(" at byte offset ").append(std::to_string(*fault.byteOffset));
-  if (!fault.hint.empty()) line.append("; ").append(fault.hint);
-  return line;
+  std::string what = fault.what;
+  if (fault.byteOffset) {
+    what = i18n::Fill(i18n::Tr("%s at byte offset %s"), {what, std::to_string(*fault.byteOffset)});
+  }
+  // TRANSLATORS: a fault and the advice that follows it.
+  if (!fault.hint.empty()) what = i18n::Fill(i18n::Tr("%s; %s"), {what, fault.hint});
+  return line.append(what);
 }
 
 void FaultReport::Add(const Fault& fault) {
@@ -29,9 +33,10 @@ void FaultReport::Add(const Fault& fault) {
 void FaultReport::Finish() {
   if (errors_ <= kMaxListed) return;
   const auto unlisted = errors_ - kMaxListed;
-  Write(std::string(product::kCliName) + ": " + std::to_string(unlisted) +
-        (unlisted == 1 ? " more error not listed, " : " more errors not listed, ") +
-        std::to_string(errors_) + " in all");
+  Write(std::string(product::kCliName) + ": " +
+        i18n::Fill(i18n::TrN("%s more error not listed, %s in all",
+                             "%s more errors not listed, %s in all", unlisted),
+                   {std::to_string(unlisted), std::to_string(errors_)}));
 }
 
 void FaultReport::Write(const std::string& line) {

@@ -4,6 +4,7 @@
 
 #include "convert/code_format.h"
 #include "convert/gbk_codec.h"
+#include "i18n/messages.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -68,9 +69,11 @@ DecodeStep DecodeCodePage936Step(std::span<const std::uint8_t> bytes, char16_t* 
                     .cutShort = step.cutShort};
 }
 
+// "C3" or "E4 B8": the bytes of a fault.
 std::string Bytes(std::span<const std::uint8_t> bytes) {
-  std::string text = bytes.size() == 1 ? "byte" : "bytes";
-  for (const std::uint8_t byte : bytes) text.append(" ").append(NumToStrHex(byte, 1));
+  std::string text;
+  for (const std::uint8_t byte : bytes)
+    text.append(text.empty() ? "" : " ").append(NumToStrHex(byte, 1));
   return text;
 }
 
@@ -106,14 +109,22 @@ std::string DescribeIllFormed(InputEncoding encoding, std::span<const std::uint8
     case InputEncoding::Utf16Le:
     case InputEncoding::Utf16Be:
       // Two bytes are a whole unit, ill-formed only as a surrogate half alone.
-      return "invalid UTF-16 (" + Bytes(bytes) +
-             (bytes.size() == 2 ? ", a surrogate half alone)" : ")");
+      if (bytes.size() == 2) {
+        return i18n::Fill(i18n::Tr("invalid UTF-16 (bytes %s, a surrogate half alone)"),
+                          {Bytes(bytes)});
+      }
+      return i18n::Fill(
+          i18n::TrN("invalid UTF-16 (byte %s)", "invalid UTF-16 (bytes %s)", bytes.size()),
+          {Bytes(bytes)});
     case InputEncoding::CodePage936:
-      return "no character of code page 936 (" + Bytes(bytes) + ")";
+      return i18n::Fill(i18n::TrN("no character of code page 936 (byte %s)",
+                                  "no character of code page 936 (bytes %s)", bytes.size()),
+                        {Bytes(bytes)});
     case InputEncoding::Utf8:
       break;
   }
-  return "invalid UTF-8 (" + Bytes(bytes) + ")";
+  return i18n::Fill(i18n::TrN("invalid UTF-8 (byte %s)", "invalid UTF-8 (bytes %s)", bytes.size()),
+                    {Bytes(bytes)});
 }
 
 bool LooksLikeCodePage936(std::span<const std::uint8_t> bytes) noexcept {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <utility>
 
+#include "i18n/messages.h"
 #include "text/characters.h"
 #include "text/utf8.h"
 
@@ -52,7 +53,7 @@ ReadResult ReadInput(std::streambuf& in, char* buffer, std::size_t count) {
     }
   } catch (const std::exception& failure) {
     // Whatever the stream buffer throws: a file's says why the system failed.
-    result.failure = std::string("read error: ") + failure.what();
+    result.failure = i18n::Fill(i18n::Tr("read error: %s"), {failure.what()});
   }
   return result;
 }

@@ -3,14 +3,37 @@
 #include <utility>
 
 #include "gbkhex/product.h"
+#include "i18n/messages.h"
 
 namespace gbkhex {
 namespace {
 
-// What the charset does to one character, or `many` of them.
-std::string WhatTheCharsetLacks(Charset charset, bool many = false) {
-  if (charset == Charset::Gb2312) return many ? "are not in GB2312" : "is not in GB2312";
-  return std::string(many ? "have" : "has") + " no exact code in GBK (code page 936)";
+using i18n::Fill;
+using i18n::Tr;
+using i18n::TrN;
+
+// `character` (DescribeCharacter's) that the charset lacks.
+std::string NotHeldText(Charset charset, const std::string& character) {
+  if (charset == Charset::Gb2312) return Fill(Tr("%s is not in GB2312"), {character});
+  return Fill(Tr("%s has no exact code in GBK (code page 936)"), {character});
+}
+
+// `count` characters that the charset lacks, written as the window writes them.
+std::string SubstitutedText(Charset charset, std::uint64_t count) {
+  const std::string number = std::to_string(count);
+  if (charset == Charset::Gb2312) {
+    return Fill(TrN("%s character is not in GB2312 and was written as the %s window writes it",
+                    "%s characters are not in GB2312 and were written as the %s window writes "
+                    "them",
+                    count),
+                {number, product::kProductName});
+  }
+  return Fill(TrN("%s character has no exact code in GBK (code page 936) and was written as "
+                  "the %s window writes it",
+                  "%s characters have no exact code in GBK (code page 936) and were written as "
+                  "the %s window writes them",
+                  count),
+              {number, product::kProductName});
 }
 
 }  // namespace
@@ -40,10 +63,12 @@ void TextCheck::IllFormed(const TextPosition& position, std::uint64_t byteOffset
   Fault fault = At(FaultKind::IllFormed, position);
   fault.byteOffset = byteOffset;
   fault.what = DescribeIllFormed(encoding_, bytes);
-  if (cutShort) fault.hint = "the input ends inside a character";
+  if (cutShort) fault.hint = Tr("the input ends inside a character");
   if (encoding_ == InputEncoding::Utf8 && !hinted_ && LooksLikeCodePage936(following)) {
-    fault.hint += (fault.hint.empty() ? "" : "; ");
-    fault.hint += "the file looks like GBK already: use --from gbk";
+    const std::string_view looksLikeGbk = Tr("the file looks like GBK already: use --from gbk");
+    // TRANSLATORS: two pieces of advice after a fault, one after the other.
+    fault.hint = fault.hint.empty() ? std::string(looksLikeGbk)
+                                    : Fill(Tr("%s; %s"), {fault.hint, looksLikeGbk});
     hinted_ = true;
   }
   Report(std::move(fault));
@@ -52,34 +77,29 @@ void TextCheck::IllFormed(const TextPosition& position, std::uint64_t byteOffset
 void TextCheck::Nul(const TextPosition& position) {
   if (!faults_.ListsNextError()) return Counted(FaultKind::Nul);
   Fault fault = At(FaultKind::Nul, position);
-  fault.what = "U+0000 (NUL), which would end a C string early";
+  fault.what = Tr("U+0000 (NUL), which would end a C string early");
   if (!IsUtf16(encoding_) && !std::exchange(hinted_, true)) {
-    fault.hint = "the input looks like UTF-16 without a byte-order mark";
+    fault.hint = Tr("the input looks like UTF-16 without a byte-order mark");
   }
   Report(std::move(fault));
 }
 
 void TextCheck::NotHeld(char32_t c, const TextPosition& position) {
   Fault fault = At(FaultKind::NotInCharset, position);
-  fault.what = DescribeCharacter(c) + " " + WhatTheCharsetLacks(charset_);
+  fault.what = NotHeldText(charset_, DescribeCharacter(c));
   Report(std::move(fault));
 }
 
 void TextCheck::Substituted(char32_t c, const TextPosition& position) {
   firstSubstitution_ = At(FaultKind::Substituted, position);
-  firstSubstitution_->hint = "the first is " + DescribeCharacter(c);
+  firstSubstitution_->hint = Fill(Tr("the first is %s"), {DescribeCharacter(c)});
 }
 
 std::optional<Fault> TextCheck::SubstitutionWarning() const {
   if (substitutions_ == 0) return std::nullopt;
-  const bool many = substitutions_ > 1;
   Fault warning = *firstSubstitution_;
   warning.severity = Severity::Warning;
-  warning.what = std::to_string(substitutions_) + (many ? " characters " : " character ") +
-                 WhatTheCharsetLacks(charset_, many) +
-                 (many ? " and were written as the " : " and was written as the ") +
-                 std::string(product::kProductName) +
-                 (many ? " window writes them" : " window writes it");
+  warning.what = SubstitutedText(charset_, substitutions_);
   return warning;
 }
 

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # gbkhex-cli(1) as man shows it holds, for every option that `gbkhex-cli
 # --help` lists, an entry of its own whose text starts with what --help says
-# of it, and no entry that --help does not list.
-# Usage: man_page_options.sh GBKHEX_CLI MAN_PAGE
+# of it, and no entry that --help does not list. A translated page is held to
+# the --help of its locale (its options' section named as it names it).
+# Usage: man_page_options.sh GBKHEX_CLI MAN_PAGE [LOCALE SECTION]
 set -euo pipefail
-cli=$1 page=$2
+cli=$1 page=$2 locale=${3:-C.UTF-8} section=${4:-OPTIONS}
 
-help=$("$cli" --help)
+help=$(LC_ALL=$locale "$cli" --help)
 # One paragraph a line, no hyphenation, no justification: words as --help has them.
-manual=$(MANWIDTH=1000 man -P cat --nh --nj -l "$page" 2>/dev/null)
+manual=$(LC_ALL=C.UTF-8 MANWIDTH=1000 man -P cat --nh --nj -l "$page" 2>/dev/null)
 
-python3 - "$help" "$manual" <<'PY'
+python3 - "$help" "$manual" "$section" <<'PY'
 import re
 import sys
 
-help_text, manual = sys.argv[1], sys.argv[2]
+help_text, manual, section_name = sys.argv[1], sys.argv[2], sys.argv[3]
+WIDE = "[\u2e80-\ua4cf\uac00-\ud7a3\uf900-\ufaff\ufe30-\ufe4f\uff00-\uff60\uffe0-\uffe6]"
 
 
 def words(text):
-    return " ".join(text.split())
+    # Chinese breaks lines between ideographs, where no blank stands.
+    text = " ".join(text.split())
+    return re.sub(f"(?<={WIDE}) | (?={WIDE})", "", text)
 
 
 def help_entries(text):
@@ -37,9 +41,9 @@ def help_entries(text):
 
 def manual_entries(text):
     """tag -> [paragraph, ...], from the OPTIONS section as rendered."""
-    section = re.search(r"^OPTIONS\n(.*?)^\S", text, re.S | re.M)
+    section = re.search(f"^{section_name}\\n(.*?)^\\S", text, re.S | re.M)
     if not section:
-        sys.exit("FAIL: the rendered page has no OPTIONS section")
+        sys.exit(f"FAIL: the rendered page has no {section_name} section")
     entries, tag, tags = {}, None, []
     for line in section.group(1).splitlines():
         if re.match(r" {7}\S", line):
@@ -64,7 +68,7 @@ for label, summary in options.items():
     if not body:
         failures.append(f"{label}: no entry of its own in the man page")
         continue
-    first = words(body[0]).rstrip(".")
+    first = words(body[0]).rstrip(".。")
     if first.lower() != words(summary).lower():
         failures.append(f"{label}: the man page says '{first}', --help '{summary}'")
 # The entries that are no option: the paragraph after the last entry starts
