@@ -9,16 +9,12 @@
 #include "emit/c_names.h"
 #include "gbkhex/product.h"
 #include "i18n/messages.h"
-#include "text/display_width.h"
-#include "text/utf8.h"
+#include "text/line_breaks.h"
 
 namespace gbkhex::cli {
 namespace {
 
-constexpr std::size_t kLineWidth = 80;
 constexpr std::size_t kSummaryColumn = 20;  // where --help's summaries start
-// Joins the words of a synopsis group, which no line break may part.
-constexpr char kUnbreakable = '\x01';
 
 using i18n::Fill;
 using i18n::Marked;
@@ -57,91 +53,6 @@ constexpr const char* kDetails[] = {
     Marked("Guides, with tested C code for firmware: the docs/ folder of the sources."),
 };
 
-// Punctuation that no line may start with, and that no line may end with.
-constexpr std::u32string_view kNoLineStart = U"，。、；：？！）」』】》…,.;:?!)]";
-constexpr std::u32string_view kNoLineEnd = U"（「『【《";
-
-// What a line may not be broken inside: a word of narrow characters, or one
-// wide character (Chinese breaks between any two), with the punctuation that
-// clings to it.
-struct Unit {
-  std::string text{};
-  std::size_t columns = 0;
-  bool blankBefore = false;
-};
-
-// `text` as the units that a line may break between: at blanks, and before
-// and after every wide character.
-std::vector<Unit> UnitsOf(std::string_view text) {
-  std::vector<Unit> units;
-  bool blank = false;
-  bool clingsToNext = false;
-  bool lastWide = false;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  for (std::size_t at = 0; at < text.size();) {
-    const Utf8Character decoded =
-        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, text.size() - at));
-    const std::size_t length = decoded.length == 0 ? 1 : decoded.length;
-    const char32_t c = decoded.length == 0 ? U'?' : decoded.code;
-    const std::string_view piece = text.substr(at, length);
-    at += length;
-    if (c == U' ') {
-      blank = true;
-      continue;
-    }
-    const bool wide = DisplayWidth(c) == 2;
-    const bool startsUnit =
-        units.empty() || (!clingsToNext && (blank || wide || lastWide) &&
-                          (blank || kNoLineStart.find(c) == std::u32string_view::npos));
-    if (startsUnit) units.push_back(Unit{.blankBefore = blank});
-    Unit& unit = units.back();
-    unit.text.append(c == static_cast<char32_t>(kUnbreakable) ? std::string_view(" ") : piece);
-    unit.columns += static_cast<std::size_t>(DisplayWidth(c));
-    clingsToNext = kNoLineEnd.find(c) != std::u32string_view::npos;
-    lastWide = wide;
-    blank = false;
-  }
-  return units;
-}
-
-// The columns that `text` takes on a terminal.
-std::size_t Columns(std::string_view text) {
-  std::size_t columns = 0;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  for (std::size_t at = 0; at < text.size();) {
-    const Utf8Character decoded =
-        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, text.size() - at));
-    columns += decoded.length == 0 ? 1 : static_cast<std::size_t>(DisplayWidth(decoded.code));
-    at += decoded.length == 0 ? 1 : decoded.length;
-  }
-  return columns;
-}
-
-// `text` cut into lines of at most kLineWidth columns at blanks and between
-// wide characters, the first starting at `firstColumn` of a line that the
-// caller has begun, the others indented by `indent`.
-std::string Wrapped(std::string_view text, std::size_t firstColumn, std::size_t indent) {
-  std::string out;
-  std::size_t column = firstColumn;
-  bool lineHasWords = false;
-  for (const Unit& unit : UnitsOf(text)) {
-    const std::size_t blank = unit.blankBefore ? 1 : 0;
-    if (lineHasWords && column + blank + unit.columns > kLineWidth) {
-      out.append("\n").append(indent, ' ');
-      column = indent;
-      lineHasWords = false;
-    }
-    if (lineHasWords && blank != 0) {
-      out += ' ';
-      ++column;
-    }
-    out += unit.text;
-    column += unit.columns;
-    lineHasWords = true;
-  }
-  return out + "\n";
-}
-
 // "--format hex|c", "--array NAME", "--lossy": how a synopsis shows an option.
 std::string SynopsisOf(Option option) {
   std::string text = OptionName(option);
@@ -150,7 +61,7 @@ std::string SynopsisOf(Option option) {
     if (row.option != option || row.kind == ValueKind::None) continue;
     choices.append(choices.empty() ? "" : "|").append(ValueText(row));
   }
-  return choices.empty() ? text : text + kUnbreakable + choices;
+  return choices.empty() ? text : text + kWordJoiner + choices;
 }
 
 // Whether a row of either option says that the two cannot be combined.
@@ -190,28 +101,6 @@ std::string LabelOf(const OptionRow& row) {
   return label;
 }
 
-}  // namespace
-
-std::string WithBreakPoints(std::string_view roff) {
-  std::string out;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(roff.data());
-  bool breakAfterLast = false;
-  for (std::size_t at = 0; at < roff.size();) {
-    const Utf8Character decoded =
-        DecodeUtf8Character(std::span<const std::uint8_t>(bytes + at, roff.size() - at));
-    const std::size_t length = decoded.length == 0 ? 1 : decoded.length;
-    const bool startsNoLine = kNoLineStart.find(decoded.code) != std::u32string_view::npos;
-    if (breakAfterLast && !startsNoLine && decoded.length != 0) out += "\\:";
-    out.append(roff.substr(at, length));
-    breakAfterLast = decoded.length != 0 && DisplayWidth(decoded.code) == 2 &&
-                     kNoLineEnd.find(decoded.code) == std::u32string_view::npos;
-    at += length;
-  }
-  return out;
-}
-
-namespace {
-
 // Text for roff: escapes what roff would read as its own, and sets option
 // names in bold, as man pages do.
 std::string Roff(std::string_view text) {
@@ -239,7 +128,7 @@ std::string Roff(std::string_view text) {
       out += c;
     }
   }
-  return WithBreakPoints(out);
+  return WithBreakMarks(out, kRoffBreak);
 }
 
 // A summary as the first sentence of a man page entry.
@@ -309,12 +198,13 @@ std::string UsageText() {
   // TRANSLATORS: the start of the synopsis lines, before the program's name.
   const std::string_view usageLead = Tr("Usage: ");
   const std::string lead = std::string(usageLead) + program + " ";
-  const std::size_t leadColumns = Columns(usageLead) + program.size() + 1;
-  const std::string other = std::string(Columns(usageLead), ' ') + program + " ";
+  const std::size_t leadColumns = TextColumns(usageLead) + program.size() + 1;
+  const std::string other = std::string(TextColumns(usageLead), ' ') + program + " ";
   std::string text;
   for (const Usage usage : kLinesWithFiles) {
-    text += (text.empty() ? lead : other) +
-            Wrapped(SynopsisLine(usage, SynopsisOf, " ") + "[FILE...]", leadColumns, leadColumns);
+    text +=
+        (text.empty() ? lead : other) +
+        WrappedLines(SynopsisLine(usage, SynopsisOf, " ") + "[FILE...]", leadColumns, leadColumns);
   }
   std::string alone;
   for (const Option option : OptionsOf(Usage::Alone)) {
@@ -324,7 +214,7 @@ std::string UsageText() {
 }
 
 std::string HelpText() {
-  std::string text = UsageText() + "\n" + Wrapped(Tr(kDescription), 0, 0) + "\n";
+  std::string text = UsageText() + "\n" + WrappedLines(Tr(kDescription), 0, 0) + "\n";
   for (const OptionRow& row : OptionRows()) {
     const std::string label = "  " + LabelOf(row);
     text += label;
@@ -333,11 +223,11 @@ std::string HelpText() {
     } else {
       text += std::string(kSummaryColumn - label.size(), ' ');
     }
-    text += Wrapped(Tr(row.summary), kSummaryColumn, kSummaryColumn);
+    text += WrappedLines(Tr(row.summary), kSummaryColumn, kSummaryColumn);
   }
-  text.append("\n").append(Wrapped(ValuesNote(), 0, 0));
+  text.append("\n").append(WrappedLines(ValuesNote(), 0, 0));
   for (const char* paragraph : kDetails) {
-    text.append("\n").append(Wrapped(Tr(paragraph), 0, 0));
+    text.append("\n").append(WrappedLines(Tr(paragraph), 0, 0));
   }
   return text;
 }

@@ -20,10 +20,9 @@ std::string HelpText();
 std::string ManualSynopsis();
 std::string ManualOptions();
 
-// `roff` with a break point (\\:) after every wide character that may end a
-// line before one that may start it, as Chinese breaks between ideographs,
-// which roff cannot find for itself; text without wide characters as it is.
-std::string WithBreakPoints(std::string_view roff);
+// Where roff may break a line without a blank: between Chinese ideographs,
+// which roff cannot find for itself.
+inline constexpr std::string_view kRoffBreak = "\\:";
 
 // The man page's account of the names that --array and --table refuse, as
 // roff: every rule and every list of names that the program holds.

@@ -14,6 +14,7 @@
 
 #include "cli/help.h"
 #include "i18n/messages.h"
+#include "text/line_breaks.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
     } else if (line.starts_with('.') || line.starts_with('\'')) {
       page << line << '\n';
     } else {
-      page << gbkhex::cli::WithBreakPoints(line) << '\n';
+      page << gbkhex::WithBreakMarks(line, gbkhex::cli::kRoffBreak) << '\n';
     }
   }
   // A page of another program (gbkhex(1)) has no marks, and only takes the
