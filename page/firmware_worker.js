@@ -27,11 +27,14 @@ var queue = Promise.resolve();
 
 function answer(request) {
   var started = performance.now();
-  return Promise.all([
-    firmware,
-    Promise.all(request.fonts.map(readFont)),
-    request.narrowFont ? readFont(request.narrowFont) : null,
-  ]).then(function (loaded) {
+  // Inside the chain, so that a font that cannot be read is answered too.
+  return Promise.resolve().then(function () {
+    return Promise.all([
+      firmware,
+      Promise.all(request.fonts.map(readFont)),
+      request.narrowFont ? readFont(request.narrowFont) : null,
+    ]);
+  }).then(function (loaded) {
     var result = loaded[0].run(request.part, request.fields, loaded[1], loaded[2]);
     result.milliseconds = performance.now() - started;
     var transfers = result.files.map(function (file) { return file.bytes.buffer; });
