@@ -1,7 +1,8 @@
 // The firmware page's work, for its worker: a string table or a text's
 // glyphs (or a whole font) from the page's fields, named as gbkhex-cli's long
 // options, made by the libraries that gbkhex-cli runs, with the same checks;
-// the files it would write kept in memory, and its messages as it words them.
+// the files it would write kept in memory, and its messages as it words them,
+// in the browser's language from the catalog that the module carries.
 
 #include <cstddef>
 #include <cstdint>
