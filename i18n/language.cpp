@@ -1,7 +1,10 @@
 #include "i18n/language.h"
 
+#include <algorithm>
+#include <cctype>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace gbkhex::i18n {
 namespace {
@@ -56,6 +59,29 @@ Language LanguageOfLocale(std::string_view locale) noexcept {
   const std::string_view name = LanguageAndTerritory(locale);
   return name == "zh" || name == "zh_CN" || name == "zh_SG" ? Language::SimplifiedChinese
                                                             : Language::English;
+}
+
+Language LanguageOfTag(std::string_view tag) noexcept {
+  std::vector<std::string> subtags;
+  for (std::size_t start = 0; start <= tag.size();) {
+    const std::size_t end = std::min(tag.find_first_of("-_", start), tag.size());
+    subtags.push_back(Lowered(tag.substr(start, end - start)));
+    start = end + 1;
+  }
+  if (subtags.front() != "zh") return Language::English;
+  // A script (four letters) decides where there is one, else a region (two
+  // letters, or three digits); a three-letter extension (zh-cmn) says neither.
+  for (std::size_t i = 1; i < subtags.size(); ++i) {
+    if (subtags[i].size() == 4) {
+      return subtags[i] == "hans" ? Language::SimplifiedChinese : Language::English;
+    }
+    if (subtags[i].size() == 2 ||
+        (subtags[i].size() == 3 && std::isdigit(static_cast<unsigned char>(subtags[i][0])))) {
+      return subtags[i] == "cn" || subtags[i] == "sg" ? Language::SimplifiedChinese
+                                                      : Language::English;
+    }
+  }
+  return Language::SimplifiedChinese;
 }
 
 MessageLocale MessageLocaleOf(const Environment& environment) {

@@ -24,6 +24,11 @@ using Environment = std::function<const char*(const char*)>;
 // among them, until a Traditional catalog exists).
 Language LanguageOfLocale(std::string_view locale) noexcept;
 
+// The language of a BCP 47 tag as a browser states its user's (zh-CN,
+// zh-Hans-SG, en-US), by the same rule: Simplified Chinese for zh, zh-CN,
+// zh-SG and the Hans script, English for every other (zh-TW, zh-HK, zh-Hant).
+Language LanguageOfTag(std::string_view tag) noexcept;
+
 // The messages' language as GNU programs choose it: the locale of messages is
 // LC_ALL, else LC_MESSAGES, else LANG; where it is C or POSIX messages are in
 // English, else LANGUAGE, a colon-separated list of preferences, decides by

@@ -9,7 +9,11 @@
 const worker = new Worker(
   URL.createObjectURL(new Blob([gbkhexFirmwareWorker], { type: 'text/javascript' })));
 const pending = [];
-worker.postMessage(Uint8Array.from(atob(gbkhexFirmwareModule), (c) => c.charCodeAt(0)));
+// The messages follow the browser's language, as gbkhex-cli's follow the locale.
+worker.postMessage({
+  module: Uint8Array.from(atob(gbkhexFirmwareModule), (c) => c.charCodeAt(0)),
+  language: navigator.languages?.[0] ?? navigator.language ?? '',
+});
 worker.onmessage = (event) => pending.shift()(event.data);
 worker.onerror = (event) => pending.shift()({
   status: 1, messages: event.message, files: [], picture: new Uint8Array(0),
@@ -139,6 +143,8 @@ function followWhole() {
   glyphsForm.elements.charset.disabled = whole.value !== '';
 }
 whole.addEventListener('change', followWhole);
+// Also as the form is sent, for a value set without its change event.
+glyphsForm.addEventListener('submit', followWhole, { capture: true });
 followWhole();
 
 // Each fallback font is one more file input named font, after the others.

@@ -18,6 +18,23 @@ function textAt(at) {
   return utf8Decoder.decode(HEAPU8.subarray(at, end));
 }
 
+// The browser's language, a BCP 47 tag such as zh-CN: the messages' from now on.
+Module['setLanguage'] = function (tag) {
+  var at = copyIn(utf8Encoder.encode(tag));
+  _gbkhex_fw_language(at);
+  _free(at);
+};
+
+// The message for a run that stopped the module before this one, with the
+// browser's `reason`.
+Module['stoppedMessage'] = function (reason) {
+  var at = copyIn(utf8Encoder.encode(reason));
+  _gbkhex_fw_stopped(at);
+  _free(at);
+  var messages = _gbkhex_fw_messages();
+  return utf8Decoder.decode(HEAPU8.subarray(messages, messages + _gbkhex_fw_messages_size()));
+};
+
 // part: 0 the string table, 1 the glyphs; fields: [name, value] pairs as the
 // form gives them; fonts: the bytes of each font file picked, in order, as
 // { name, bytes }; narrowFont: one more, or null. Returns { status, messages,

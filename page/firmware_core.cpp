@@ -1,7 +1,8 @@
 // The firmware page's work, for its worker: a string table or a text's
 // glyphs (or a whole font) from the page's fields, named as gbkhex-cli's long
 // options, made by the libraries that gbkhex-cli runs, with the same checks;
-// the files it would write kept in memory, and its messages as it words them.
+// the files it would write kept in memory, and its messages as it words them,
+// in the browser's language from the catalog that the module carries.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,11 +25,17 @@
 #include "glyphs/font_source.h"
 #include "glyphs/glyph_options.h"
 #include "glyphs/glyph_run.h"
+#include "i18n/language.h"
+#include "i18n/messages.h"
+#include "page/embedded_catalogs.h"
 #include "table/table_run.h"
 #include "text/fault_report.h"
 
 namespace gbkhex::page {
 namespace {
+
+using i18n::Fill;
+using i18n::Tr;
 
 // The form's fields, by name; a field given many times (include) keeps each.
 using Fields = std::multimap<std::string, std::string, std::less<>>;
@@ -98,7 +105,7 @@ Enum Choice(const Fields& fields, std::string_view name, const ChoiceWord<Enum> 
   for (const ChoiceWord<Enum>& word : words) {
     if (word.word == *value) return word.value;
   }
-  throw OptionError("unknown value '" + *value + "' for --" + std::string(name));
+  throw OptionError(Fill(Tr("unknown value '%s' for %s"), {*value, "--" + std::string(name)}));
 }
 
 // Two files of one name would be offered as one download.
@@ -218,11 +225,41 @@ std::string PreviewName(const glyphs::GlyphRunOptions& options) {
   return "canvas.png";
 }
 
+// The rules of gbkhex-cli's options that the glyphs' fields can break (an
+// option that needs another, or excludes one), in the order that it checks
+// them and in its words. A font input stands for --font, the narrow font's for
+// --narrow-font.
+void CheckGlyphOptionRules(const PageRun& run) {
+  const Fields& fields = run.fields;
+  const auto refuse = [](std::string_view pattern, std::string_view option,
+                         std::string_view other) {
+    throw OptionError(Fill(pattern, {option, other}));
+  };
+  if (Given(fields, "face") && run.fonts.empty()) {
+    refuse(Tr("%s goes only with %s"), "--face", "--font");
+  }
+  if (Given(fields, "narrow-face") && !run.narrowFont) {
+    refuse(Tr("%s goes only with %s"), "--narrow-face", "--narrow-font");
+  }
+  if (Given(fields, "whole") && Value(fields, "charset")) {
+    refuse(Tr("%s cannot be combined with %s"), "--whole", "--charset");
+  }
+}
+
 int RunGlyphPart(PageRun& run, Messages& messages) {
   const Fields& fields = run.fields;
+  CheckGlyphOptionRules(run);
   CheckHeaderOptions(HeaderValues(fields, ""), IncludedName);
+  // The text is the input that the command line names `text`.
+  if (Given(fields, "whole") && Value(fields, "text")) {
+    throw OptionError(
+        Fill(Tr("--whole draws every code of its charset and reads no input: leave out '%s'"),
+             {"text"}));
+  }
   glyphs::GlyphRunOptions options = glyphs::GlyphRunOptionsOf(GlyphValuesOf(fields));
-  if (run.fonts.empty()) throw OptionError("--font is required: the page has no font of its own");
+  if (run.fonts.empty()) {
+    throw OptionError(std::string(Tr("--font is required: the page has no font of its own")));
+  }
   RefuseSharedNames({{"--output", FileName(fields, "output")},
                      {"--source", FileName(fields, "source")},
                      {"--preview", FileName(fields, "preview")},
@@ -292,6 +329,17 @@ using gbkhex::page::State;
 
 extern "C" {
 
+// The browser's language, a BCP 47 tag (navigator.languages' first): the
+// messages are in Simplified Chinese where it asks for them, as gbkhex-cli's
+// under such a locale, else in English.
+void gbkhex_fw_language(const char* tag) {
+  const bool chinese =
+      gbkhex::i18n::LanguageOfTag(tag) == gbkhex::i18n::Language::SimplifiedChinese;
+  gbkhex::i18n::UseCatalog(
+      chinese ? gbkhex::i18n::Catalog::FromMo(std::string(gbkhex::page::kSimplifiedChineseCatalog))
+              : std::nullopt);
+}
+
 // A field of the form: its name (NUL-terminated) and its value (UTF-8).
 void gbkhex_fw_field(const char* name, const char* value, std::size_t size) {
   State().fields.emplace(name, std::string(value, size));
@@ -321,6 +369,19 @@ int gbkhex_fw_run(int part) {
   run.fonts.clear();
   run.narrowFont.reset();
   return status;
+}
+
+// A run that stopped part-way (out of memory, say), told to the module that
+// replaces the stopped one: its message, in the browser's language, with the
+// browser's `reason`.
+void gbkhex_fw_stopped(const char* reason) {
+  gbkhex::page::PageRun& run = State();
+  run.messages =
+      gbkhex::FaultLine(gbkhex::Fault{
+          .what = gbkhex::i18n::Fill(
+              gbkhex::i18n::Tr("the page stopped part-way through the run (%s); nothing was made"),
+              {reason})}) +
+      "\n";
 }
 
 std::size_t gbkhex_fw_file_count() { return State().files.size(); }

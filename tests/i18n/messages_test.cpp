@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "i18n/language.h"
+
 namespace gbkhex::i18n {
 namespace {
 
@@ -57,6 +59,19 @@ TEST(Catalog, ReadsBothByteOrdersAndFallsBackToEnglish) {
   EXPECT_EQ(TrN("%s pixel", "%s pixels", 1), "%s pixel");
   EXPECT_EQ(TrN("%s pixel", "%s pixels", 0), "%s pixels");
   EXPECT_FALSE(Catalog::FromMo("not a catalog at all, but long enough").has_value());
+}
+
+// A browser's tags: the script decides before the region, and only Hans, CN
+// and SG (or a bare zh) are Simplified.
+TEST(LanguageOfTag, SimplifiedChineseByScriptThenRegion) {
+  for (const char* tag :
+       {"zh", "zh-CN", "ZH-cn", "zh_SG", "zh-Hans", "zh-Hans-HK", "zh-cmn-Hans"}) {
+    EXPECT_EQ(LanguageOfTag(tag), Language::SimplifiedChinese) << tag;
+  }
+  for (const char* tag :
+       {"", "en-US", "zh-TW", "zh-HK", "zh-MO", "zh-Hant", "zh-Hant-CN", "zhx", "de-CN"}) {
+    EXPECT_EQ(LanguageOfTag(tag), Language::English) << tag;
+  }
 }
 
 }  // namespace

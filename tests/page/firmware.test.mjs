@@ -2,7 +2,7 @@
 // by its fields' names and its 生成 buttons, and holds every file it offers
 // to what the native gbkhex-cli writes with the same options, given fonts of
 // the same names, byte for byte but for the header's first comment; and its
-// messages to the CLI's under LANG=C.
+// messages, in the browser's language, to the CLI's under the matching locale.
 
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -23,8 +23,9 @@ const table = 'TITLE = 欢迎使用\nMENU = "设置\\n"\n# 注释\nEXIT = 退出
 const text = '汉字取模 Glyphs，１２３';
 
 // Each case: the form, its fields by name (a checkbox by true), the fonts
-// picked, and the command line that the same options make. The input files
-// are named as the page names its texts in messages: table, text.
+// picked, and the command line that the same options make; the browser's
+// language where not en-US. The input files are named as the page names its
+// texts in messages: table, text.
 const scans = ['rows', 'columns', 'pages', 'tiles'];
 const cases = [
   {
@@ -90,6 +91,16 @@ const cases = [
     args: ['--glyphs', 'cut', '--font', 'wqy-microhei.ttc', '--size', '16', '-o', 'cut.h', 'text'],
   },
   {
+    what: '--narrow-face without a narrow font, refused in English under zh-TW',
+    form: 'glyphs-form',
+    language: 'zh-TW',
+    fault: true,
+    fields: { text, glyphs: 'narrow', 'narrow-face': '1' },
+    fonts: [wenquanyi],
+    args: ['--glyphs', 'narrow', '--font', 'wqy-microhei.ttc', '--narrow-face', '1', '-o',
+      'narrow.h', 'text'],
+  },
+  {
     what: 'a file that is no font',
     form: 'glyphs-form',
     fault: true,
@@ -105,6 +116,14 @@ const cases = [
     args: ['--table', '--type', 'const char*', '-o', 'strings.h', '--source', 'strings.h', 'table'],
   },
 ];
+// A fault of the input and a refused value again in a Chinese browser, as
+// gbkhex-cli reports them under zh_CN.UTF-8.
+cases.push(...cases.filter((c) => ['a fault of the input', 'a value that the options refuse']
+  .some((what) => c.what.startsWith(what)))
+  .map((c) => ({ ...c, what: `${c.what}, in Chinese`, language: 'zh-CN' })));
+
+// The locale under which gbkhex-cli speaks as the page does in each browser language.
+const cliLocales = { 'en-US': 'C', 'zh-CN': 'zh_CN.UTF-8', 'zh-TW': 'zh_TW.UTF-8' };
 
 // The header's first comment names the program that wrote it.
 const withoutFirstComment = (bytes) => bytes.toString('latin1').replace(/^\/\*[\s\S]*?\*\/\n/, '');
@@ -119,7 +138,9 @@ function runCli(c) {
     fs.symlinkSync(font, path.join(dir, path.basename(font)));
   }
   const before = new Set(fs.readdirSync(dir));
-  const run = spawnSync(cli, c.args, { cwd: dir, env: { ...process.env, LANG: 'C', LC_ALL: 'C' } });
+  const locale = cliLocales[c.language ?? 'en-US'];
+  const run = spawnSync(cli, c.args,
+    { cwd: dir, env: { ...process.env, LANGUAGE: '', LANG: locale, LC_ALL: locale } });
   const files = Object.fromEntries(fs.readdirSync(dir).filter((name) => !before.has(name))
     .map((name) => [name, fs.readFileSync(path.join(dir, name))]));
   fs.rmSync(dir, { recursive: true });
@@ -128,16 +149,25 @@ function runCli(c) {
 
 let browser;
 let page;
+const pages = new Map();  // browser language -> the page opened in it
 const requests = [];
 const errors = [];
+
+async function open(language) {
+  const context = await browser.newContext({ acceptDownloads: true, locale: language });
+  const opened = await context.newPage();
+  opened.on('request', (request) => requests.push(request.url()));
+  opened.on('pageerror', (error) => errors.push(String(error)));
+  await opened.goto(pageUrl);
+  await opened.waitForFunction(() => document.body.dataset.ready === 'true');
+  assert.equal(await opened.evaluate(() => navigator.languages[0]), language);
+  pages.set(language, opened);
+  return opened;
+}
+
 before(async () => {
   browser = await launch();
-  const context = await browser.newContext({ acceptDownloads: true });
-  page = await context.newPage();
-  page.on('request', (request) => requests.push(request.url()));
-  page.on('pageerror', (error) => errors.push(String(error)));
-  await page.goto(pageUrl);
-  await page.waitForFunction(() => document.body.dataset.ready === 'true');
+  page = await open('en-US');
 });
 after(() => {
   fs.rmSync(path.dirname(notAFont), { recursive: true });
@@ -212,6 +242,7 @@ test('every field has a label, and each part a button 生成', async () => {
 test('every file that the page offers is the one that gbkhex-cli writes', async (t) => {
   for (const c of cases) {
     await t.test(c.what, async () => {
+      page = pages.get(c.language ?? 'en-US') ?? await open(c.language);
       await fill(c);
       const shown = await generate(c);
       const expected = runCli(c);
